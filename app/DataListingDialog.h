@@ -1,0 +1,38 @@
+#pragma once
+// "Data Listing": a modeless window with one record's source text, read once
+// from its scratch copy. Several can be open at once; each deletes itself
+// when closed.
+#include <QDialog>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class QPlainTextEdit;
+
+namespace lorvex {
+
+class DataListingDialog : public QDialog {
+public:
+    explicit DataListingDialog(QWidget* owner);
+
+    // Reads the record starting at lineNumber from the file at path
+    // ("Lorvex temp\" and the file name) and shows the window.
+    void ShowListing(std::string_view path, std::int32_t lineNumber);
+
+    QPlainTextEdit* listingEdit = nullptr;
+    bool Loaded() const { return loaded; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    // Esc, Enter and the close box all end here: the window goes away for good.
+    void done(int result) override;
+
+private:
+    void Fill();
+
+    bool loaded = false;
+    std::int32_t lineNumber = 0;
+    std::string sourcePath;
+};
+
+}  // namespace lorvex

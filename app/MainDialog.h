@@ -1,0 +1,93 @@
+#pragma once
+// The one window: the table under a menu bar, the status line, and the two
+// labels that show a load's progress. It owns the table and the load state,
+// routes the menu commands and the table's clicks, and keeps the status line.
+#include <QDialog>
+#include <string_view>
+
+#include "app/QtMessageSink.h"
+#include "load/LoadRun.h"
+#include "platform/MessageSink.h"
+#include "table/TableListCtrl.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QMenuBar;
+
+namespace lorvex {
+
+class DataListingDialog;
+class TableListView;
+
+class MainDialog : public QDialog, public LoadView, public ConfigChooser, public platform::MessageSink {
+public:
+    explicit MainDialog(QWidget* parent = nullptr);
+    ~MainDialog() override;
+
+    // Menu commands and table notifications.
+    void LoadRun();
+    void ExportTable();
+    void RemoveHighlighted();
+    void RemoveUnhighlighted();
+    // Opens the data listing of row; the new window, or nullptr when the row
+    // names no record.
+    DataListingDialog* OpenRecordListing(int row);
+
+    // LoadView.
+    void SetWindowTitle(std::string_view title) override;
+    void SetTableVisible(bool visible) override;
+    void SetProgressVisible(bool visible) override;
+    void SetArchiveLabel(std::string_view text) override;
+    void SetFileLabel(std::string_view text) override;
+    void UpdateStatusLine() override;
+    // ConfigChooser: the "Configuration Files" dialog, or the chooser set below.
+    int RunChooser(char* buffer) override;
+    // MessageSink: a message box, or the sink set below.
+    void ShowMessage(std::string_view text) override;
+
+    // Stand-ins for the modal dialogs (nullptr restores the real ones), so a
+    // script or test can drive loads without a user at the keyboard.
+    void SetChooser(ConfigChooser* replacement) { chooser = replacement; }
+    void SetMessageSink(platform::MessageSink* replacement) { messages = replacement ? replacement : &boxes; }
+
+    TableListCtrl& Table() { return table; }
+    TableListView* View() const { return view; }
+    const LoadState& State() const { return loader.State(); }
+    bool Loading() const { return loading; }
+
+    QLabel* statusText = nullptr;
+    QLabel* fileLabel = nullptr;
+    QLabel* archiveLabel = nullptr;
+    QMenuBar* menuBar = nullptr;
+    QAction* selectConfigurationAction = nullptr;
+    QAction* exportAction = nullptr;
+    QAction* removeHighlightedAction = nullptr;
+    QAction* removeUnhighlightedAction = nullptr;
+    QAction* versionAction = nullptr;
+    QMenu* removeMenu = nullptr;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // Swallows the user's input to this window while a load runs.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildMenu();
+    int ClientTop() const;
+    void LayoutTable();
+
+    TableListCtrl table;
+    QtMessageSink boxes;
+    platform::MessageSink* messages = &boxes;
+    ConfigChooser* chooser = nullptr;
+    Loader loader;
+    TableListView* view = nullptr;  // refers to table: deleted before it
+    bool initialized = false;
+    bool firstPaint = true;
+    bool loading = false;
+};
+
+}  // namespace lorvex

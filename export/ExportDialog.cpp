@@ -1,0 +1,167 @@
+#include "export/ExportDialog.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "app/DialogText.h"
+#include "app/DialogUnits.h"
+
+namespace lorvex {
+namespace {
+
+QPlainTextEdit* MakeBox(QWidget* parent, const char* name, bool scrollsDown) {
+    auto* box = new QPlainTextEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setLineWrapMode(QPlainTextEdit::NoWrap);
+    box->setTabChangesFocus(true);
+    box->setVerticalScrollBarPolicy(scrollsDown ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    return box;
+}
+
+QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* text) {
+    auto* box = new QCheckBox(QString::fromLatin1(text), parent);
+    box->setObjectName(QLatin1String(name));
+    return box;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* text) { return new QLabel(QString::fromLatin1(text), parent); }
+
+}  // namespace
+
+ExportDialog::ExportDialog(QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setWindowTitle(QStringLiteral("Export Table"));
+    const DialogUnits du;
+    setFixedSize(du.X(339), du.Y(172));
+
+    du.Place(MakeLabel(this, "Exports the table contents as a tab-delimited file"), 7, 7, 325, 8);
+
+    du.Place(MakeLabel(this, "Save table as..."), 7, 23, 60, 8);
+    fileNameEdit = new QLineEdit(this);
+    fileNameEdit->setObjectName(QStringLiteral("fileNameEdit"));
+    du.Place(fileNameEdit, 70, 21, 262, 12);
+
+    includeCollapsedBox = MakeCheck(this, "includeCollapsedBox", "Include collapsed columns");
+    du.Place(includeCollapsedBox, 7, 40, 150, 10);
+    onlyHighlightedBox = MakeCheck(this, "onlyHighlightedBox", "Export only hilighted rows");
+    du.Place(onlyHighlightedBox, 172, 40, 160, 10);
+
+    customDelimitersBox = MakeCheck(this, "customDelimitersBox", "Use custom delimiting text:");
+    du.Place(customDelimitersBox, 7, 58, 150, 10);
+    du.Place(MakeLabel(this, "column"), 7, 75, 30, 8);
+    columnDelimiterEdit = MakeBox(this, "columnDelimiterEdit", false);
+    du.Place(columnDelimiterEdit, 38, 72, 120, 28);
+    du.Place(MakeLabel(this, "row"), 7, 109, 30, 8);
+    rowDelimiterEdit = MakeBox(this, "rowDelimiterEdit", false);
+    du.Place(rowDelimiterEdit, 38, 106, 120, 38);
+
+    customHeaderBox = MakeCheck(this, "customHeaderBox", "Use custom Header/Trailer");
+    du.Place(customHeaderBox, 172, 58, 160, 10);
+    du.Place(MakeLabel(this, "Header"), 172, 75, 28, 8);
+    headerEdit = MakeBox(this, "headerEdit", true);
+    du.Place(headerEdit, 202, 72, 130, 34);
+    du.Place(MakeLabel(this, "Trailer"), 172, 113, 28, 8);
+    trailerEdit = MakeBox(this, "trailerEdit", true);
+    du.Place(trailerEdit, 202, 110, 130, 34);
+    for (QPlainTextEdit* box : {columnDelimiterEdit, rowDelimiterEdit, headerEdit, trailerEdit})
+        box->installEventFilter(this);
+
+    htmlButton = new QPushButton(QStringLiteral("As HTML Table"), this);
+    htmlButton->setAutoDefault(false);
+    du.Place(htmlButton, 7, 151, 70, 14);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setDefault(true);
+    du.Place(okButton, 228, 151, 50, 14);
+    cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton->setAutoDefault(false);
+    du.Place(cancelButton, 282, 151, 50, 14);
+
+    connect(htmlButton, &QPushButton::clicked, this, [this] { OnAsHtmlTable(); });
+    connect(okButton, &QPushButton::clicked, this, [this] { OnOK(); });
+    connect(cancelButton, &QPushButton::clicked, this, [this] { reject(); });
+
+    fileNameEdit->setText(QString::fromLatin1(kDefaultFileName.data(), static_cast<qsizetype>(kDefaultFileName.size())));
+    fileNameEdit->setFocus();
+}
+
+bool ExportDialog::RunExportDialog(ExportSettings& settings) {
+    settings_ = &settings;
+    const bool ok = exec() == QDialog::Accepted;
+    settings_ = nullptr;
+    return ok;
+}
+
+void ExportDialog::OnAsHtmlTable() {
+    customHeaderBox->setChecked(true);
+    customDelimitersBox->setChecked(true);
+    columnDelimiterEdit->setPlainText(BytesToBoxText(kHtmlColumn));
+    rowDelimiterEdit->setPlainText(BytesToBoxText(kHtmlRow));
+    headerEdit->setPlainText(BytesToBoxText(kHtmlHeader));
+    trailerEdit->setPlainText(BytesToBoxText(kHtmlTrailer));
+    fileNameEdit->setText(BytesToBoxText(kHtmlFileName));
+}
+
+std::string ExportDialog::SettingText(const QString& boxText, std::size_t limit) {
+    QString text = boxText;
+    text.replace(QLatin1Char('\r'), QString());
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    std::string bytes = BoxTextToBytes(text);
+    if (bytes.size() > limit) bytes.resize(limit);
+    std::erase(bytes, '\r');
+    return bytes;
+}
+
+void ExportDialog::OnOK() {
+    if (settings_) {
+        ExportSettings& s = *settings_;
+        s.fileName = BoxTextToBytes(fileNameEdit->text());
+        if (s.fileName.size() > kMaxFileName) s.fileName.resize(kMaxFileName);
+        if (customDelimitersBox->isChecked()) {
+            s.rowDelimiter = SettingText(rowDelimiterEdit->toPlainText(), kMaxText);
+            s.columnDelimiter = SettingText(columnDelimiterEdit->toPlainText(), kMaxText);
+        } else {
+            s.rowDelimiter = "\n";
+            s.columnDelimiter = "\t";
+        }
+        if (customHeaderBox->isChecked()) {
+            s.header = SettingText(headerEdit->toPlainText(), kMaxText);
+            s.trailer = SettingText(trailerEdit->toPlainText(), kMaxText);
+        } else {
+            s.header.clear();
+            s.trailer.clear();
+        }
+        s.onlyHighlighted = onlyHighlightedBox->isChecked();
+        s.includeCollapsed = includeCollapsedBox->isChecked();
+    }
+    accept();
+}
+
+bool ExportDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    // Tab moves to the next control; Ctrl+Tab types a TAB into a box.
+    if (key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ControlModifier)) {
+        if (auto* box = qobject_cast<QPlainTextEdit*>(watched)) {
+            box->insertPlainText(QStringLiteral("\t"));
+            return true;
+        }
+    }
+    if (watched == trailerEdit) {
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            if (key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) {
+                trailerEdit->insertPlainText(QStringLiteral("\n"));
+            } else {
+                okButton->click();
+            }
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace lorvex

@@ -1,0 +1,67 @@
+#pragma once
+// "Export Table": asks for the export's file name, delimiters, header and
+// trailer and which columns and rows to write. Lives for one export only.
+#include <QDialog>
+#include <string>
+#include <string_view>
+
+#include "export/ExportWriter.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace lorvex {
+
+class ExportDialog : public QDialog {
+public:
+    explicit ExportDialog(QWidget* parent = nullptr);
+
+    // Runs the dialog modally; on OK fills settings and returns true.
+    bool RunExportDialog(ExportSettings& settings);
+
+    // Fills in the texts that make an HTML table; the dialog stays open.
+    void OnAsHtmlTable();
+    // Fills the settings from the controls, then closes with OK.
+    void OnOK();
+
+    // The preset texts, as the boxes hold them (CR LF line breaks).
+    static constexpr std::string_view kHtmlColumn = " </TD><TD> ";
+    static constexpr std::string_view kHtmlRow = " </TD>\r\n         </TR><TR>\r\n            <TD> ";
+    static constexpr std::string_view kHtmlHeader =
+        "<HTML>\r\n   <BODY>\r\n      <TABLE border=\"1\">\r\n         <TR>\r\n            <TD> ";
+    static constexpr std::string_view kHtmlTrailer =
+        " </TD>\r\n         </TR>\r\n      </TABLE>\r\n   </BODY>\r\n</HTML>\r\n";
+    static constexpr std::string_view kDefaultFileName = "DavuveRadev.dat";
+    static constexpr std::string_view kHtmlFileName = "DavuveRadev.html";
+    static constexpr std::size_t kMaxFileName = 63;
+    static constexpr std::size_t kMaxText = 127;
+
+    // A box's text as the settings take it: line breaks as CR LF, cut to at
+    // most limit characters, then every CR removed.
+    static std::string SettingText(const QString& boxText, std::size_t limit);
+
+    QLineEdit* fileNameEdit = nullptr;
+    QCheckBox* includeCollapsedBox = nullptr;
+    QCheckBox* onlyHighlightedBox = nullptr;
+    QCheckBox* customDelimitersBox = nullptr;
+    QCheckBox* customHeaderBox = nullptr;
+    QPlainTextEdit* columnDelimiterEdit = nullptr;
+    QPlainTextEdit* rowDelimiterEdit = nullptr;
+    QPlainTextEdit* headerEdit = nullptr;
+    QPlainTextEdit* trailerEdit = nullptr;
+    QPushButton* htmlButton = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
+
+protected:
+    // The trailer box does not take Enter as a line break: Enter presses OK,
+    // Shift+Enter or Ctrl+Enter types the line break.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    ExportSettings* settings_ = nullptr;
+};
+
+}  // namespace lorvex

@@ -1,0 +1,265 @@
+#include "hpi/HpiArchive.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <system_error>
+#include <vector>
+
+#include "hpi/HpiBytes.h"
+#include "hpi/HpiChunk.h"
+#include "hpi/HpiCipher.h"
+#include "hpi/HpiDirectory.h"
+#include "hpi/HpiHeader.h"
+#include "hpi/HpiInflate.h"
+
+namespace lorvex::hpi {
+
+namespace {
+
+// Reads and writes go in blocks of this size: large enough that a typical
+// record file costs one read and one write, small enough to bound memory for
+// any entry size.
+constexpr std::size_t kBlock = std::size_t{1} << 20;
+static_assert(kBlock % kChunkUnpacked == 0 && kBlock >= kMaxChunkLength);
+// No sound directory comes near this; a header claiming more is damage.
+constexpr std::uint64_t kMaxDirectory = std::uint64_t{64} << 20;
+constexpr std::uint64_t kUnknownPosition = ~std::uint64_t{0};
+
+std::size_t ReportName(std::size_t continuation, const std::string& text, char* name, std::size_t capacity)
+{
+    if (name != nullptr && capacity > 0) {
+        const std::size_t n = std::min(text.size(), capacity - 1);
+        std::memcpy(name, text.data(), n);
+        name[n] = '\0';
+    }
+    return continuation + 1;
+}
+
+}  // namespace
+
+struct HpiArchive::Impl {
+    std::FILE* file = nullptr;
+    std::uint64_t fileSize = 0;
+    std::uint64_t filePosition = kUnknownPosition;
+    HpiCipher cipher{0};
+    Directory directory;
+    // Reused by every extraction so that a load of many files allocates once.
+    std::vector<std::uint8_t> in;
+    std::vector<std::uint8_t> out;
+    Inflater inflater;
+
+    ~Impl()
+    {
+        if (file != nullptr)
+            std::fclose(file);
+    }
+
+    // Reads n bytes at an absolute position and decrypts them; false when they
+    // do not all lie inside the file or cannot be read.
+    bool ReadAt(std::uint64_t position, std::uint8_t* buffer, std::size_t n)
+    {
+        if (position > fileSize || n > fileSize - position)
+            return false;
+        if (filePosition != position && std::fseek(file, static_cast<long>(position), SEEK_SET) != 0) {
+            filePosition = kUnknownPosition;
+            return false;
+        }
+        if (std::fread(buffer, 1, n, file) != n) {
+            filePosition = kUnknownPosition;
+            return false;
+        }
+        filePosition = position + n;
+        cipher.Apply(buffer, n, position);
+        return true;
+    }
+
+    bool Flush(std::FILE* destination, std::size_t n)
+    {
+        return n == 0 || std::fwrite(out.data(), 1, n, destination) == n;
+    }
+
+    bool WriteStored(const DirFile& entry, std::FILE* destination)
+    {
+        std::uint64_t position = entry.contentsOffset;
+        if (position > fileSize || entry.size > fileSize - position)
+            return false;
+        if (out.size() < std::min<std::size_t>(entry.size, kBlock))
+            out.resize(std::min<std::size_t>(entry.size, kBlock));
+        for (std::uint64_t left = entry.size; left > 0;) {
+            const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlock));
+            if (!ReadAt(position, out.data(), n) || !Flush(destination, n))
+                return false;
+            position += n;
+            left -= n;
+        }
+        return true;
+    }
+
+    bool WritePacked(const DirFile& entry, std::FILE* destination)
+    {
+        const std::uint64_t count = ChunkCount(entry.size);
+        const std::uint64_t tableAt = entry.contentsOffset;
+        if (tableAt > fileSize || count * 4 > fileSize - tableAt)
+            return false;
+        std::vector<std::uint32_t> lengths(static_cast<std::size_t>(count));
+        {
+            std::vector<std::uint8_t> table(static_cast<std::size_t>(count * 4));
+            if (!ReadAt(tableAt, table.data(), table.size()))
+                return false;
+            for (std::size_t i = 0; i < lengths.size(); ++i)
+                lengths[i] = LoadU32(table.data() + 4 * i);
+        }
+        // Check every chunk's extent before writing anything.
+        std::uint64_t position = tableAt + count * 4;
+        std::uint64_t total = 0;
+        for (std::uint32_t length : lengths) {
+            if (length < kChunkHeaderSize || length > kMaxChunkLength)
+                return false;
+            total += length;
+        }
+        if (total > fileSize - position)
+            return false;
+
+        const std::size_t outRoom = std::min<std::size_t>(entry.size, kBlock);
+        if (out.size() < outRoom)
+            out.resize(outRoom);
+        std::size_t outFill = 0;
+        std::uint64_t remaining = entry.size;
+        std::size_t i = 0;
+        while (i < lengths.size()) {
+            // Chunks lie back to back: read as many as fit in one block at once.
+            std::size_t j = i;
+            std::size_t groupBytes = 0;
+            while (j < lengths.size() && (j == i || groupBytes + lengths[j] <= kBlock))
+                groupBytes += lengths[j++];
+            if (in.size() < groupBytes)
+                in.resize(groupBytes);
+            if (!ReadAt(position, in.data(), groupBytes))
+                return false;
+            std::size_t offset = 0;
+            for (; i < j; ++i) {
+                const auto expected = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, kChunkUnpacked));
+                if (outFill + expected > outRoom) {
+                    if (!Flush(destination, outFill))
+                        return false;
+                    outFill = 0;
+                }
+                if (!DecodeChunk(in.data() + offset, lengths[i], out.data() + outFill, expected, inflater))
+                    return false;
+                outFill += expected;
+                remaining -= expected;
+                offset += lengths[i];
+            }
+            position += groupBytes;
+        }
+        return Flush(destination, outFill);
+    }
+};
+
+HpiArchive::HpiArchive(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+HpiArchive::~HpiArchive() = default;
+
+void HpiArchive::Close()
+{
+    impl_.reset();
+}
+
+std::unique_ptr<HpiArchive> HpiArchive::Open(const std::filesystem::path& diskPath)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(diskPath, error))
+        return nullptr;
+    const std::uint64_t fileSize = std::filesystem::file_size(diskPath, error);
+    if (error || fileSize < kHeaderSize)
+        return nullptr;
+    auto impl = std::make_unique<Impl>();
+    impl->file = std::fopen(diskPath.string().c_str(), "rb");
+    if (impl->file == nullptr)
+        return nullptr;
+    impl->fileSize = fileSize;
+
+    std::uint8_t headerBytes[kHeaderSize];
+    HpiHeader header;
+    if (!impl->ReadAt(0, headerBytes, kHeaderSize) || !ReadHeader(headerBytes, kHeaderSize, header))
+        return nullptr;
+    impl->cipher = HpiCipher(header.keySeed);
+
+    ByteRange ranges[2];
+    const int rangeCount = DirectoryRanges(header, fileSize, ranges);
+    // Both readings start at the same offset: read the longer one once.
+    std::uint64_t longest = 0;
+    for (int r = 0; r < rangeCount; ++r)
+        if (ranges[r].end - ranges[r].begin <= kMaxDirectory)
+            longest = std::max(longest, ranges[r].end - ranges[r].begin);
+    if (longest == 0)
+        return nullptr;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(longest));
+    if (!impl->ReadAt(header.directoryStart, bytes.data(), bytes.size()))
+        return nullptr;
+    for (int r = 0; r < rangeCount; ++r) {
+        const std::uint64_t size = ranges[r].end - ranges[r].begin;
+        if (size <= longest && impl->directory.Parse(bytes.data(), ranges[r].begin, size, header.directoryStart))
+            return std::unique_ptr<HpiArchive>(new HpiArchive(std::move(impl)));
+    }
+    return nullptr;
+}
+
+std::size_t HpiArchive::Dir(std::size_t continuation, std::string_view folder, char* name, std::size_t capacity) const
+{
+    if (!impl_)
+        return 0;
+    const int index = impl_->directory.FindFolder(folder);
+    if (index < 0)
+        return 0;
+    const auto& files = impl_->directory.Folder(static_cast<std::size_t>(index)).files;
+    if (continuation >= files.size())
+        return 0;
+    return ReportName(continuation, impl_->directory.File(files[continuation]).name, name, capacity);
+}
+
+std::size_t HpiArchive::DirFolders(std::size_t continuation, std::string_view folder, char* name,
+                                   std::size_t capacity) const
+{
+    if (!impl_)
+        return 0;
+    const int index = impl_->directory.FindFolder(folder);
+    if (index < 0)
+        return 0;
+    const auto& folders = impl_->directory.Folder(static_cast<std::size_t>(index)).folders;
+    if (continuation >= folders.size())
+        return 0;
+    return ReportName(continuation, impl_->directory.Folder(folders[continuation]).name, name, capacity);
+}
+
+std::optional<std::uint32_t> HpiArchive::EntrySize(std::string_view entryPath) const
+{
+    if (!impl_)
+        return std::nullopt;
+    const DirFile* entry = impl_->directory.FindFile(entryPath);
+    if (entry == nullptr)
+        return std::nullopt;
+    return entry->size;
+}
+
+bool HpiArchive::ExtractFile(std::string_view entryPath, const std::filesystem::path& destination) const
+{
+    if (!impl_)
+        return false;
+    const DirFile* entry = impl_->directory.FindFile(entryPath);
+    if (entry == nullptr || entry->compression > kFileZlib)
+        return false;
+    std::FILE* out = std::fopen(destination.string().c_str(), "wb");
+    if (out == nullptr)
+        return false;
+    bool ok = entry->compression == kFileStored ? impl_->WriteStored(*entry, out) : impl_->WritePacked(*entry, out);
+    ok = (std::fclose(out) == 0) && ok;
+    if (!ok) {
+        std::error_code ignored;
+        std::filesystem::remove(destination, ignored);
+    }
+    return ok;
+}
+
+}  // namespace lorvex::hpi

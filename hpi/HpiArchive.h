@@ -1,0 +1,54 @@
+#pragma once
+// Reader of the game's archives. The load code uses exactly these four
+// operations: Open, Dir, ExtractFile and closing (the destructor or Close).
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lorvex::hpi {
+
+class HpiArchive {
+public:
+    // Reads and checks the header and the whole directory once. Null when the
+    // file is missing, unreadable, not such an archive, or damaged.
+    static std::unique_ptr<HpiArchive> Open(const std::filesystem::path& diskPath);
+
+    ~HpiArchive();
+    HpiArchive(const HpiArchive&) = delete;
+    HpiArchive& operator=(const HpiArchive&) = delete;
+
+    // Lists the files (not sub-folders) of a folder inside the archive. Folder
+    // names match without regard to case, are separated by "\", may start with
+    // "\", and the empty name is the root. Start with continuation 0; each call
+    // that reports an entry writes its bare name, NUL-terminated and cut to fit,
+    // into name (capacity bytes) and returns the continuation for the next call,
+    // never 0. Returns 0 when there is no further entry; name is then untouched.
+    std::size_t Dir(std::size_t continuation, std::string_view folder, char* name, std::size_t capacity) const;
+
+    // Writes the entry ("folder\name", matched without regard to case, a leading
+    // "\" allowed) to destination. Every offset, size, chunk marker and checksum
+    // is checked; on any failure the partly written destination is removed and
+    // false is returned. Never writes more than the entry's stated size.
+    bool ExtractFile(std::string_view entryPath, const std::filesystem::path& destination) const;
+
+    // Lists the sub-folders of a folder the same way Dir lists its files (used by
+    // the lorvex-hpi tool and the fuzz targets to walk the whole tree).
+    std::size_t DirFolders(std::size_t continuation, std::string_view folder, char* name, std::size_t capacity) const;
+
+    // The unpacked size the archive states for an entry; empty when there is no such entry.
+    std::optional<std::uint32_t> EntrySize(std::string_view entryPath) const;
+
+    // Releases the archive; the destructor does the same.
+    void Close();
+
+private:
+    struct Impl;
+    explicit HpiArchive(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace lorvex::hpi

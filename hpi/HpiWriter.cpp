@@ -1,0 +1,199 @@
+#include "hpi/HpiWriter.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+#include "hpi/HpiBytes.h"
+#include "hpi/HpiChunk.h"
+#include "hpi/HpiCipher.h"
+#include "hpi/HpiDirectory.h"
+#include "hpi/HpiHeader.h"
+
+namespace lorvex::hpi {
+
+namespace {
+
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+std::vector<std::string_view> SplitPath(std::string_view path)
+{
+    std::vector<std::string_view> parts;
+    std::size_t i = 0;
+    while (i < path.size()) {
+        while (i < path.size() && IsSeparator(path[i]))
+            ++i;
+        std::size_t j = i;
+        while (j < path.size() && !IsSeparator(path[j]))
+            ++j;
+        if (j > i)
+            parts.push_back(path.substr(i, j - i));
+        i = j;
+    }
+    return parts;
+}
+
+std::uint8_t RecordCompression(PackMethod method)
+{
+    switch (method) {
+    case PackMethod::Stored:
+        return kFileStored;
+    case PackMethod::Lz77:
+        return kFileLz77;
+    case PackMethod::Zlib:
+        break;
+    }
+    return kFileZlib;
+}
+
+// Appends a file's contents in its record's form: as is, or a chunk-length table followed by the chunks.
+bool AppendContents(const std::string& contents, PackMethod method, bool scramble, std::string& out)
+{
+    if (method == PackMethod::Stored) {
+        out += contents;
+        return true;
+    }
+    const std::uint8_t chunkMethod = method == PackMethod::Lz77 ? kChunkLz77 : kChunkZlib;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(contents.data());
+    const std::size_t count = static_cast<std::size_t>(ChunkCount(contents.size()));
+    const std::size_t tableAt = out.size();
+    out.append(count * 4, '\0');
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t begin = i * kChunkUnpacked;
+        const std::size_t size = std::min(kChunkUnpacked, contents.size() - begin);
+        const std::size_t chunkAt = out.size();
+        if (!AppendChunk(data + begin, size, chunkMethod, scramble, out))
+            return false;
+        PatchU32(out, tableAt + 4 * i, static_cast<std::uint32_t>(out.size() - chunkAt));
+    }
+    return true;
+}
+
+}  // namespace
+
+void HpiWriter::AddFile(std::string_view path, std::string_view contents, PackMethod method, bool scramble)
+{
+    const std::vector<std::string_view> parts = SplitPath(path);
+    if (parts.empty())
+        return;
+    Node* folder = &root_;
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+        Node* next = nullptr;
+        for (Node& child : folder->children)
+            if (child.folder && NamesEqual(child.name, parts[i]))
+                next = &child;
+        if (next == nullptr) {
+            folder->children.push_back(Node{std::string(parts[i]), true, {}, {}});
+            next = &folder->children.back();
+        }
+        folder = next;
+    }
+    // A file added twice keeps its first place and takes the later contents.
+    for (Node& child : folder->children) {
+        if (!child.folder && NamesEqual(child.name, parts.back())) {
+            child.file = FileEntry{std::string(contents), method, scramble};
+            return;
+        }
+    }
+    folder->children.push_back(Node{std::string(parts.back()), false, {}, FileEntry{std::string(contents), method, scramble}});
+}
+
+void HpiWriter::AddFolder(std::string_view path)
+{
+    Node* folder = &root_;
+    for (std::string_view part : SplitPath(path)) {
+        Node* next = nullptr;
+        for (Node& child : folder->children)
+            if (child.folder && NamesEqual(child.name, part))
+                next = &child;
+        if (next == nullptr) {
+            folder->children.push_back(Node{std::string(part), true, {}, {}});
+            next = &folder->children.back();
+        }
+        folder = next;
+    }
+}
+
+namespace {
+
+struct PendingFile {
+    std::size_t recordAt;
+    const std::string* contents;
+    PackMethod method;
+    bool scramble;
+};
+
+// Lays out a folder node, its entry table, then each entry's name followed by
+// the entry's folder node or file record. File records are filled in once the
+// contents behind the directory have their offsets.
+template <typename NodeT>
+void AppendFolder(const NodeT& folder, std::string& out, std::vector<PendingFile>& files)
+{
+    const std::size_t nodeAt = out.size();
+    AppendU32(out, static_cast<std::uint32_t>(folder.children.size()));
+    AppendU32(out, 0);
+    const std::size_t tableAt = out.size();
+    PatchU32(out, nodeAt + 4, static_cast<std::uint32_t>(tableAt));
+    out.append(folder.children.size() * 9, '\0');
+    for (std::size_t i = 0; i < folder.children.size(); ++i) {
+        const NodeT& child = folder.children[i];
+        const std::size_t entryAt = tableAt + 9 * i;
+        PatchU32(out, entryAt, static_cast<std::uint32_t>(out.size()));
+        out += child.name;
+        out.push_back('\0');
+        PatchU32(out, entryAt + 4, static_cast<std::uint32_t>(out.size()));
+        out[entryAt + 8] = child.folder ? 1 : 0;
+        if (child.folder) {
+            AppendFolder(child, out, files);
+        } else {
+            files.push_back(PendingFile{out.size(), &child.file.contents, child.file.method, child.file.scramble});
+            out.append(9, '\0');
+        }
+    }
+}
+
+}  // namespace
+
+std::string HpiWriter::Build(std::uint32_t keySeed) const
+{
+    std::string out;
+    HpiHeader header;
+    header.keySeed = keySeed;
+    AppendHeader(out, header);
+    std::vector<PendingFile> files;
+    AppendFolder(root_, out, files);
+    const std::size_t directoryEnd = out.size();
+    for (const PendingFile& file : files) {
+        const std::size_t contentsAt = out.size();
+        if (file.contents->size() > std::numeric_limits<std::uint32_t>::max() ||
+            !AppendContents(*file.contents, file.method, file.scramble, out))
+            return {};
+        PatchU32(out, file.recordAt, static_cast<std::uint32_t>(contentsAt));
+        PatchU32(out, file.recordAt + 4, static_cast<std::uint32_t>(file.contents->size()));
+        out[file.recordAt + 8] = static_cast<char>(RecordCompression(file.method));
+    }
+    // Every offset is a u32: an archive past 4 GiB cannot be described.
+    if (out.size() > std::numeric_limits<std::uint32_t>::max())
+        return {};
+    PatchU32(out, 8, static_cast<std::uint32_t>(directoryEnd));
+    HpiCipher(keySeed).Apply(reinterpret_cast<std::uint8_t*>(out.data()) + kHeaderSize, out.size() - kHeaderSize,
+                             kHeaderSize);
+    return out;
+}
+
+bool HpiWriter::WriteTo(const std::filesystem::path& diskPath, std::uint32_t keySeed) const
+{
+    const std::string bytes = Build(keySeed);
+    if (bytes.empty())
+        return false;
+    std::FILE* file = std::fopen(diskPath.string().c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return (std::fclose(file) == 0) && written;
+}
+
+}  // namespace lorvex::hpi

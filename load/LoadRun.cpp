@@ -1,0 +1,104 @@
+#include "load/LoadRun.h"
+
+#include <cstring>
+#include <string>
+
+#include "config/ColumnParser.h"
+#include "platform/FileSystem.h"
+
+namespace lorvex {
+
+Loader::Loader(TableListCtrl& table, LoadView& view, ConfigChooser& chooser, platform::MessageSink& messages)
+    : table_(table), view_(view), chooser_(chooser), messages_(messages) {}
+
+namespace {
+
+// Reads the configuration's global keys and column blocks. Returns the number
+// of configured columns.
+int ReadConfiguration(LoadState& state, TdfReader& reader, TableData& table, platform::MessageSink& messages,
+                      std::uint8_t* kinds) {
+    int configured = 0;
+    for (TdfResult r = reader.NextEntry(); r != TdfResult::End; r = reader.NextEntry()) {
+        if (r == TdfResult::KeyValue) {
+            const char* key = reader.Key();
+            if (TdfNameEquals("hpifolder", key)) {
+                state.hpiFolders[0] = reader.ValueText();
+            } else if (TdfNameEquals("showunusedtags", key)) {
+                state.showUnusedTags = reader.ValueInt();
+            } else if (reader.KeyWithArgument("hpifolder")) {
+                state.indexedKeys = true;
+                const int n = reader.ArgumentInt();
+                if (n >= 0 && n < LoadState::kPairs) state.hpiFolders[n] = reader.ValueText();
+            } else if (TdfNameEquals("extension", key)) {
+                state.extensions[0] = reader.ValueText();
+            } else if (reader.KeyWithArgument("extension")) {
+                state.indexedKeys = true;
+                const int n = reader.ArgumentInt();
+                if (n >= 0 && n < LoadState::kPairs) state.extensions[n] = reader.ValueText();
+            }
+        } else if (r == TdfResult::BlockOpen && configured < LoadState::kMaxColumns) {
+            if (ParseColumnBlock(state, reader, table, messages, kinds[configured], configured)) ++configured;
+        }
+    }
+    return configured;
+}
+
+}  // namespace
+
+void Loader::LoadRun() {
+    char chosen[ConfigChooser::kBufferSize] = {};
+    chooser_.RunChooser(chosen);
+    chosen[ConfigChooser::kBufferSize - 1] = '\0';
+    if (chosen[0] == '\0') return;
+
+    TdfReader config;
+    if (!config.Open(chosen)) return;
+
+    TableData& table = table_.Data();
+    table.SetNotify(false);  // the view repaints once, when the load is done
+    table.DeleteAllRows();
+    while (table.DeleteColumn(0)) {
+    }
+    view_.SetWindowTitle(std::string("Lorvex - ") + chosen + "   - by Quorrin");
+    view_.SetTableVisible(false);
+    view_.SetProgressVisible(true);
+
+    state_.headerTextColumn = -1;
+    state_.indexedKeys = false;
+    for (auto& f : state_.hpiFolders) f.clear();
+    for (auto& e : state_.extensions) e.clear();
+    state_.showUnusedTags = 0;
+    std::memset(kinds_, 0x81, sizeof kinds_);
+
+    const int n = ReadConfiguration(state_, config, table, messages_, kinds_);
+    config.Close();
+
+    table.InsertColumn(n, "Located In", Align::Left, 0);
+    table.InsertColumn(n + 1, "Line #", Align::Right, 0);
+    kinds_[n] = 0x01;
+    kinds_[n + 1] = 0x02;
+    state_.columnCount = state_.firstExtraColumn = n + 2;
+    state_.locationColumn = n;
+
+    platform::CreateFolder(kScratchFolder);
+    platform::EmptyFolder(kScratchFolder);
+    scratchDisk_ = platform::DiskPath(kScratchFolder);
+    extracted_.clear();
+    for (std::string name : platform::ListFiles(kScratchFolder, "*")) {
+        LowercaseAscii(name);
+        extracted_.insert(std::move(name));
+    }
+
+    if (platform::Exists("..\\rev31.gp3")) ScanArchive("..\\rev31.gp3");
+    for (const char* pattern : {"*.ccx", "*.ufo", "*.hpi"})
+        for (const std::string& name : platform::ListFiles("..", pattern)) ScanArchive("..\\" + name);
+
+    table_.SetColumnKinds(kinds_, static_cast<std::uint32_t>(state_.columnCount));
+    view_.SetProgressVisible(false);
+    table_.AutoSizeColumns(-1, 1);
+    table.SetNotify(true);
+    view_.SetTableVisible(true);
+    view_.UpdateStatusLine();
+}
+
+}  // namespace lorvex

@@ -1,0 +1,67 @@
+#pragma once
+// One load: ask for a configuration, read its global keys and columns, empty
+// the scratch folder, harvest every archive of the parent folder into rows.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include "config/LoadState.h"
+#include "platform/MessageSink.h"
+#include "table/TableListCtrl.h"
+#include "tdf/TdfReader.h"
+
+namespace lorvex {
+
+// Asks the user for a configuration file: writes the bare file name into
+// buffer (256 bytes), or leaves its first byte 0 when nothing was chosen.
+class ConfigChooser {
+public:
+    static constexpr int kBufferSize = 256;
+    virtual ~ConfigChooser() = default;
+    virtual int RunChooser(char* buffer) = 0;
+};
+
+// What a load shows while and after it runs.
+class LoadView {
+public:
+    virtual ~LoadView() = default;
+    virtual void SetWindowTitle(std::string_view title) = 0;
+    virtual void SetTableVisible(bool visible) = 0;
+    virtual void SetProgressVisible(bool visible) = 0;
+    // The label texts change while the load blocks the window: the view
+    // repaints them at once so the user sees which archive and file are read.
+    virtual void SetArchiveLabel(std::string_view text) = 0;
+    virtual void SetFileLabel(std::string_view text) = 0;
+    virtual void UpdateStatusLine() = 0;
+};
+
+inline constexpr const char* kScratchFolder = "Lorvex temp";
+inline constexpr const char* kScratchPrefix = "Lorvex temp\\";
+
+class Loader {
+public:
+    Loader(TableListCtrl& table, LoadView& view, ConfigChooser& chooser, platform::MessageSink& messages);
+
+    void LoadRun();
+    void ScanArchive(std::string_view archivePath);
+
+    LoadState& State() { return state_; }
+    const LoadState& State() const { return state_; }
+
+private:
+    TableListCtrl& table_;
+    LoadView& view_;
+    ConfigChooser& chooser_;
+    platform::MessageSink& messages_;
+    LoadState state_;
+    TdfReader recordReader_;
+    std::uint8_t kinds_[LoadState::kMaxListColumns] = {};
+    // Names already in the scratch folder during this load, folded to lower
+    // case: the existence test of a harvested name without a folder scan each time.
+    std::unordered_set<std::string> extracted_;
+    std::filesystem::path scratchDisk_;
+};
+
+}  // namespace lorvex

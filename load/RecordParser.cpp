@@ -1,0 +1,366 @@
+#include "load/RecordParser.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace lorvex {
+namespace {
+
+constexpr const char* kLocationSeparator = "  ::  ";
+constexpr const char* kBadEquation = "Bad Equation";
+
+// One name that a configured column matches against a record key.
+struct Matcher {
+    const char* name;
+    std::uint32_t length;
+    std::int32_t column;
+    std::int32_t entry;  // MultiBool and Math: index into names; otherwise -1
+    ColumnType type;
+};
+
+// Reads "%.<n>f" and gives n, clamped to what a cell may show; -1 for any other text.
+int FormatPrecision(const char* format) {
+    if (!format || format[0] != '%' || format[1] != '.') return -1;
+    const char* p = format + 2;
+    long n = 0;
+    bool digits = false;
+    while (*p >= '0' && *p <= '9') {
+        if (n <= ColumnDef::kMaxDecimals) n = n * 10 + (*p - '0');
+        digits = true;
+        ++p;
+    }
+    if (*p != 'f' || p[1] != '\0') return -1;
+    if (!digits) n = 0;  // "%.f" means no places, as in printf
+    return static_cast<int>(std::min<long>(n, ColumnDef::kMaxDecimals));
+}
+
+// The formatted text of value with the given places. It does not depend on
+// the process locale: a point always separates the places.
+void FormatInto(std::string& out, int precision, double value) {
+    // A double has at most 309 digits before the point; with 60 places that fits.
+    char buffer[512];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
+    if (result.ec == std::errc()) {
+        out.assign(buffer, result.ptr);
+        return;
+    }
+    const int needed = std::snprintf(nullptr, 0, "%.*f", precision, value);
+    if (needed <= 0) {
+        out.clear();
+        return;
+    }
+    std::vector<char> big(static_cast<std::size_t>(needed) + 1);
+    std::snprintf(big.data(), big.size(), "%.*f", precision, value);
+    out.assign(big.data(), static_cast<std::size_t>(needed));
+}
+
+void FormatTrimmed(std::string& out, int precision, double value) {
+    FormatInto(out, precision, value);
+    TrimNumber(out);
+}
+
+int ColumnPrecision(const ColumnDef& def) {
+    const int precision = FormatPrecision(def.texts[0].c_str());
+    return precision < 0 ? 4 : precision;
+}
+
+std::int32_t RoundSymbol(float value) {
+    // Half up, then toward zero: -0.7 gives 0 and 0.6 gives 1.
+    const double v = static_cast<double>(value) + 0.5;
+    if (std::isnan(v)) return 0;
+    if (v >= 2147483647.0) return INT32_MAX;
+    if (v <= -2147483648.0) return INT32_MIN;
+    return static_cast<std::int32_t>(v);
+}
+
+void AppendDecimal(std::string& out, std::int64_t value) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
+
+// Everything one file's parse needs to know about the columns, worked out once.
+class RecordWriter {
+public:
+    RecordWriter(LoadState& state, TdfReader& reader, TableData& table)
+        : state_(state), reader_(reader), table_(table) {
+        configured_ = std::clamp(state.locationColumn, 0, LoadState::kMaxColumns);
+        for (int c = 0; c < configured_; ++c) {
+            ColumnDef& def = state.columns[c];
+            const auto type = static_cast<ColumnType>(def.type);
+            if (type == ColumnType::Numeric || type == ColumnType::Math) precision_[c] = ColumnPrecision(def);
+            switch (type) {
+            case ColumnType::MultiBool:
+            case ColumnType::Math: {
+                const int limit = type == ColumnType::Math ? ColumnDef::kMaxOperands : ColumnDef::kMaxEntries;
+                const int count = std::clamp(def.count, 0, limit);
+                for (int i = 0; i < count; ++i) AddMatcher(def.names[i], c, i, type);
+                finishing_.push_back(c);
+                break;
+            }
+            case ColumnType::Numeric:
+            case ColumnType::String:
+            case ColumnType::Boolean:
+            case ColumnType::Symbolic:
+                AddMatcher(def.tag, c, -1, type);
+                break;
+            default:
+                break;  // a header text column claims no key
+            }
+        }
+        std::stable_sort(matchers_.begin(), matchers_.end(),
+                         [](const Matcher& a, const Matcher& b) { return a.length < b.length; });
+        // byLength_[n] .. byLength_[n + 1] are the matchers of names n characters long.
+        std::size_t m = 0;
+        for (std::size_t n = 0; n <= ColumnDef::kNameSize; ++n) {
+            byLength_[n] = static_cast<std::uint32_t>(m);
+            while (m < matchers_.size() && matchers_[m].length == n) ++m;
+        }
+        byLength_[ColumnDef::kNameSize + 1] = static_cast<std::uint32_t>(m);
+        RefreshExtraLengths();
+    }
+
+    bool StartRow(const std::string& location) {
+        row_ = table_.AppendRow("...");
+        if (row_ < 0) return false;
+        table_.SetCell(row_, state_.locationColumn, location);
+        text_.clear();
+        AppendDecimal(text_, reader_.EntryLine());
+        table_.SetCell(row_, state_.locationColumn + 1, text_);
+        if (state_.headerTextColumn >= 0 && state_.headerTextColumn < configured_)
+            table_.SetCell(row_, state_.headerTextColumn, reader_.BlockName());
+        return true;
+    }
+
+    void ResetRecordValues() {
+        for (int c : finishing_) {
+            ColumnDef& def = state_.columns[c];
+            if (static_cast<ColumnType>(def.type) == ColumnType::MultiBool) {
+                for (int i = 0; i < std::clamp(def.count, 0, ColumnDef::kMaxEntries); ++i) def.values[i] = 0.0f;
+            } else {
+                for (int i = 0; i < std::clamp(def.count, 0, ColumnDef::kMaxOperands); ++i) def.work[i] = def.values[i];
+            }
+        }
+    }
+
+    void KeyValue(int depth) {
+        const char* key = reader_.Key();
+        const std::size_t length = std::strlen(key);
+        bool claimed = false;
+        if (length < ColumnDef::kNameSize) {
+            const std::string_view keyView(key, length);
+            for (std::uint32_t m = byLength_[length]; m < byLength_[length + 1]; ++m) {
+                const Matcher& match = matchers_[m];
+                if (!TdfNameEquals(std::string_view(match.name, match.length), keyView)) continue;
+                claimed = true;
+                Claim(match);
+            }
+        }
+        if (!claimed && depth <= state_.showUnusedTags) Unclaimed(key, length);
+    }
+
+    void FinishRow() {
+        for (int c : finishing_) {
+            ColumnDef& def = state_.columns[c];
+            if (static_cast<ColumnType>(def.type) == ColumnType::MultiBool) {
+                text_.clear();
+                bool first = true;
+                for (int i = 0; i < std::clamp(def.count, 0, ColumnDef::kMaxEntries); ++i) {
+                    if (def.values[i] == 0.0f) continue;
+                    if (!first) text_ += ",  ";
+                    text_ += def.texts[i];
+                    first = false;
+                }
+                table_.SetCell(row_, c, text_);
+            } else {
+                Evaluate(def, c);
+            }
+        }
+    }
+
+private:
+    void AddMatcher(const char* name, int column, int entry, ColumnType type) {
+        const std::size_t length = strnlen(name, ColumnDef::kNameSize);
+        if (length >= ColumnDef::kNameSize) return;  // not terminated: matches nothing
+        matchers_.push_back(Matcher{name, static_cast<std::uint32_t>(length), column, entry, type});
+    }
+
+    void RefreshExtraLengths() {
+        extraLengths_.clear();
+        const int end = std::min(state_.columnCount, LoadState::kMaxColumns);
+        for (int c = std::max(state_.firstExtraColumn, 0); c < end; ++c)
+            extraLengths_.push_back(static_cast<std::uint32_t>(strnlen(state_.columns[c].tag, ColumnDef::kNameSize)));
+    }
+
+    void Claim(const Matcher& match) {
+        ColumnDef& def = state_.columns[match.column];
+        switch (match.type) {
+        case ColumnType::MultiBool:
+            if (reader_.ValueInt() != 0) def.values[match.entry] = 1.0f;
+            break;
+        case ColumnType::Math:
+            def.work[match.entry] = reader_.ValueFloat();
+            break;
+        case ColumnType::Numeric:
+            FormatTrimmed(text_, precision_[match.column], reader_.ValueFloat());
+            table_.SetCell(row_, match.column, text_);
+            break;
+        case ColumnType::String:
+            table_.SetCell(row_, match.column, reader_.ValueText());
+            break;
+        case ColumnType::Boolean:
+            table_.SetCell(row_, match.column, def.texts[reader_.ValueInt() != 0 ? 1 : 0]);
+            break;
+        case ColumnType::Symbolic: {
+            const std::int32_t n = RoundSymbol(reader_.ValueFloat());
+            const int count = std::clamp(def.count, 0, ColumnDef::kMaxEntries);
+            for (int i = 0; i < count; ++i) {
+                if (def.values[i] == static_cast<float>(n)) {
+                    table_.SetCell(row_, match.column, def.texts[i]);
+                    return;
+                }
+            }
+            text_.clear();
+            AppendDecimal(text_, n);
+            table_.SetCell(row_, match.column, text_);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+
+    void Unclaimed(const char* key, std::size_t length) {
+        // An added column keeps the key cut to its field; longer keys match by that much.
+        const std::size_t kept = std::min<std::size_t>(length, ColumnDef::kNameSize - 1);
+        const std::string_view keyView(key, kept);
+        const int first = std::max(state_.firstExtraColumn, 0);
+        for (std::size_t i = 0; i < extraLengths_.size(); ++i) {
+            if (extraLengths_[i] != kept) continue;
+            const int c = first + static_cast<int>(i);
+            if (!TdfNameEquals(std::string_view(state_.columns[c].tag, kept), keyView)) continue;
+            table_.SetCell(row_, c, reader_.ValueText());
+            return;
+        }
+        if (state_.columnCount >= LoadState::kMaxColumns || state_.columnCount < first) return;
+        const int c = state_.columnCount;
+        table_.InsertColumn(c, std::string_view(key, length), Align::Center, 0);
+        CopyName(state_.columns[c].tag, key);
+        LowercaseAscii(state_.columns[c].tag);
+        ++state_.columnCount;
+        extraLengths_.push_back(static_cast<std::uint32_t>(kept));
+        table_.SetCell(row_, c, reader_.ValueText());
+    }
+
+    void Evaluate(ColumnDef& def, int column) {
+        const int count = std::clamp(def.count, 0, ColumnDef::kMaxOperands);
+        int k = 0;
+        int s = 0;
+        float* work = def.work;
+        // Operands are read from work[k] and the stack grows in work[0..s): s never
+        // passes k, so a push never overwrites an operand still to come.
+        for (const char* p = def.tag; p < def.tag + ColumnDef::kNameSize && *p; ++p) {
+            if (k < 0 || k > count) break;
+            const char c = *p;
+            if (c == 'x') {
+                if (k < count) {
+                    work[s++] = work[k++];
+                } else {
+                    k = -1000;
+                }
+            } else if ((c == '+' || c == '-' || c == '*' || c == '/') && s >= 2) {
+                const float r = work[--s];
+                float& top = work[s - 1];
+                if (c == '+') top = top + r;
+                else if (c == '-') top = top - r;
+                else if (c == '*') top = top * r;
+                else if (r == 0.0f) k = 1000;
+                else top = top / r;
+            } else {
+                k = -1000;
+            }
+        }
+        if (k == count && s == 1) {
+            FormatTrimmed(text_, precision_[column], work[0]);
+            table_.SetCell(row_, column, text_);
+        } else if (k < count) {
+            table_.SetCell(row_, column, kBadEquation);
+        }
+    }
+
+    LoadState& state_;
+    TdfReader& reader_;
+    TableData& table_;
+    int configured_ = 0;
+    int row_ = -1;
+    int precision_[LoadState::kMaxColumns] = {};
+    std::vector<Matcher> matchers_;
+    std::uint32_t byLength_[ColumnDef::kNameSize + 2] = {};
+    std::vector<int> finishing_;  // MultiBool and Math columns, in order
+    std::vector<std::uint32_t> extraLengths_;
+    std::string text_;  // reused for every formatted cell
+};
+
+}  // namespace
+
+void TrimNumber(std::string& text) {
+    if (text.find('.') == std::string::npos) return;
+    while (!text.empty() && text.back() == '0') text.pop_back();
+    if (!text.empty() && text.back() == '.') text.pop_back();
+}
+
+std::string FormatNumber(const char* format, double value) {
+    std::string out;
+    int precision = FormatPrecision(format);
+    if (precision < 0) precision = 4;
+    FormatInto(out, precision, value);
+    return out;
+}
+
+void ParseRecordFile(LoadState& state, TdfReader& reader, TableData& table,
+                     std::string_view entryName, std::string_view scratchPath,
+                     std::string_view archivePath, int pairIndex) {
+    if (!reader.Open(scratchPath)) {
+        reader.Close();
+        return;
+    }
+    // The same location for every record of the file. The archive path's
+    // leading "..\" is dropped; a path without it is shown whole.
+    std::string location;
+    std::string_view archive = archivePath;
+    if (archive.substr(0, 3) == "..\\") archive.remove_prefix(3);
+    location.reserve(archive.size() + entryName.size() + 40);
+    location.append(archive).append(kLocationSeparator);
+    if (state.indexedKeys && pairIndex >= 0 && pairIndex < LoadState::kPairs)
+        location.append(state.hpiFolders[pairIndex]).append("\\");
+    location.append(entryName);
+
+    RecordWriter writer(state, reader, table);
+    TdfResult r = reader.NextEntry();
+    for (;;) {
+        while (r != TdfResult::BlockOpen && r != TdfResult::End) r = reader.NextEntry();
+        if (r == TdfResult::End) break;
+        if (!writer.StartRow(location)) break;
+        r = reader.NextEntry();
+        writer.ResetRecordValues();
+        int depth = 1;
+        while (depth >= 1 && r != TdfResult::End) {
+            switch (r) {
+            case TdfResult::KeyValue: writer.KeyValue(depth); break;
+            case TdfResult::BlockOpen: ++depth; break;
+            case TdfResult::BlockClose: --depth; break;
+            default: break;
+            }
+            r = reader.NextEntry();
+        }
+        writer.FinishRow();
+    }
+    reader.Close();
+}
+
+}  // namespace lorvex

@@ -1,0 +1,21 @@
+#pragma once
+#include <string_view>
+
+#include "config/LoadState.h"
+#include "table/TableData.h"
+#include "tdf/TdfReader.h"
+
+namespace lorvex {
+
+// Appends one row per top-level block of the record file at scratchPath.
+// archivePath begins with "..\"; pairIndex (0-31) names the folder it was found under.
+void ParseRecordFile(LoadState& state, TdfReader& reader, TableData& table,
+                     std::string_view entryName, std::string_view scratchPath,
+                     std::string_view archivePath, int pairIndex);
+
+// Removes trailing zeros after a decimal point, and the point when it is left last.
+void TrimNumber(std::string& text);
+// Formats value with a "%.<n>f" format, into a buffer large enough for any float.
+std::string FormatNumber(const char* format, double value);
+
+}  // namespace lorvex

@@ -1,0 +1,14 @@
+#pragma once
+// The table's texts are bytes as the game files hold them (a Windows code
+// page); this shows them one character per byte.
+#include <QString>
+#include <string_view>
+
+namespace lorvex {
+
+// Windows-1252: bytes 0x80-0x9F as that code page has them, the rest as Latin-1.
+QString DecodeCellText(std::string_view bytes);
+// The character one byte stands for.
+QChar DecodeCellByte(unsigned char byte);
+
+}  // namespace lorvex

@@ -1,0 +1,197 @@
+#include "table/widget/TableHeaderCtrl.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygon>
+#include <QStyle>
+#include <QStyleOptionHeader>
+
+#include "table/widget/CellText.h"
+
+namespace lorvex {
+namespace {
+
+Qt::Alignment ToQt(Align align) {
+    switch (align) {
+    case Align::Right: return Qt::AlignRight;
+    case Align::Center: return Qt::AlignHCenter;
+    default: return Qt::AlignLeft;
+    }
+}
+
+}  // namespace
+
+TableHeaderCtrl::TableHeaderCtrl(TableListCtrl& control, QWidget* parent) : QWidget(parent), control_(control) {
+    setMouseTracking(true);  // the divider cursor, and a move without the button ends a drag
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+QSize TableHeaderCtrl::sizeHint() const { return {200, fontMetrics().height() + 8}; }
+
+void TableHeaderCtrl::SetOffset(int offset) {
+    if (offset == offset_) return;
+    offset_ = offset;
+    update();
+}
+
+int TableHeaderCtrl::CellMargin() const { return 2 * fontMetrics().horizontalAdvance(QLatin1Char(' ')); }
+
+std::vector<int> TableHeaderCtrl::Widths() const {
+    const TableData& table = control_.Data();
+    std::vector<int> widths(static_cast<std::size_t>(table.ColumnCount()));
+    for (int c = 0; c < table.ColumnCount(); ++c) widths[static_cast<std::size_t>(c)] = table.ColumnWidth(c);
+    return widths;
+}
+
+QRect TableHeaderCtrl::HeadingRect(int column) const {
+    const TableData& table = control_.Data();
+    if (column < 0 || column >= table.ColumnCount()) return {};
+    int left = -offset_;
+    for (int c = 0; c < column; ++c) left += table.ColumnWidth(c);
+    return {left, 0, table.ColumnWidth(column), height()};
+}
+
+int TableHeaderCtrl::DividerAt(int x) const {
+    const TableData& table = control_.Data();
+    const int cx = x + offset_;
+    int right = 0, found = -1;
+    for (int c = 0; c < table.ColumnCount(); ++c) {
+        right += table.ColumnWidth(c);
+        if (cx >= right - kDividerGrip && cx < right + kDividerGrip) found = c;  // the last one wins
+        if (right - kDividerGrip > cx) break;
+    }
+    return found;
+}
+
+int TableHeaderCtrl::HeadingAt(int x) const {
+    const TableData& table = control_.Data();
+    const int cx = x + offset_;
+    if (cx < 0) return -1;
+    int left = 0;
+    for (int c = 0; c < table.ColumnCount(); ++c) {
+        const int right = left + table.ColumnWidth(c);
+        if (cx >= left && cx < right) return c;
+        left = right;
+    }
+    return -1;
+}
+
+QRect TableHeaderCtrl::ToWidget(const MarkerRect& r) const {
+    return QRect(QPoint(r.left - offset_, r.top), QPoint(r.right - offset_ - 1, r.bottom - 1));
+}
+
+void TableHeaderCtrl::UpdateMarker(const MarkerRect& oldRect, const MarkerRect& newRect) {
+    if (markerVisible_) update(ToWidget(oldRect));
+    markerVisible_ = true;
+    update(ToWidget(newRect));
+}
+
+void TableHeaderCtrl::paintEvent(QPaintEvent* event) {
+    QPainter p(this);
+    const TableData& table = control_.Data();
+    const int m = CellMargin();
+    const QRect area = event->rect();
+    p.fillRect(area, palette().color(QPalette::Button));
+
+    int left = -offset_;
+    for (int c = 0; c < table.ColumnCount(); ++c) {
+        const int width = table.ColumnWidth(c);
+        const QRect section(left, 0, width, height());
+        left += width;
+        if (width <= 0 || section.right() < area.left()) continue;
+        if (section.left() > area.right()) break;
+        QStyleOptionHeader option;
+        option.initFrom(this);
+        option.rect = section;
+        option.section = c;
+        option.orientation = Qt::Horizontal;
+        option.state |= QStyle::State_Raised | QStyle::State_Horizontal;
+        option.position = QStyleOptionHeader::Middle;
+        style()->drawControl(QStyle::CE_HeaderSection, &option, &p, this);
+        // The heading inside the same margin as the cells below it, so that a
+        // fitted column shows its whole heading.
+        const QRect textRect = section.adjusted(m, 0, -m, 0);
+        if (textRect.width() <= 0) continue;
+        const TableColumn& column = table.Column(c);
+        const QString text = fontMetrics().elidedText(DecodeCellText(column.heading), Qt::ElideRight, textRect.width());
+        p.setPen(palette().color(QPalette::ButtonText));
+        p.drawText(textRect, ToQt(column.align) | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    }
+
+    const HeaderDragTracker& tracker = control_.Header();
+    if (markerVisible_ && tracker.Dragging()) {
+        const MarkerTriangle t = HeaderDragTracker::TriangleAt(tracker.MarkerX() - offset_, height());
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setPen(QPen(Qt::black, 1));
+        p.setBrush(Qt::white);
+        p.drawPolygon(QPolygon({QPoint(t.tip.x, t.tip.y), QPoint(t.left.x, t.left.y), QPoint(t.right.x, t.right.y)}));
+    }
+}
+
+void TableHeaderCtrl::mousePressEvent(QMouseEvent* event) {
+    const int x = event->position().toPoint().x();
+    if (event->button() != Qt::LeftButton) return;
+    pressColumn_ = -1;
+    dragSeen_ = false;
+    const int divider = DividerAt(x);
+    if (divider >= 0) {
+        resizeColumn_ = divider;
+        resizeStartX_ = x;
+        resizeStartWidth_ = control_.Data().ColumnWidth(divider);
+        control_.Header().Press(false, -1);
+        return;
+    }
+    const int column = HeadingAt(x);
+    control_.Header().Press(column >= 0, column);
+    pressColumn_ = column;
+}
+
+void TableHeaderCtrl::mouseMoveEvent(QMouseEvent* event) {
+    const int x = event->position().toPoint().x();
+    const bool leftDown = (event->buttons() & Qt::LeftButton) != 0;
+    if (resizeColumn_ >= 0 && leftDown) {
+        control_.Data().SetColumnWidth(resizeColumn_, std::max(0, resizeStartWidth_ + x - resizeStartX_));
+        return;
+    }
+    const HeaderDragTracker::MoveResult r = control_.Header().Move(x + offset_, leftDown, Widths(), height());
+    if (r.dragStarted) dragSeen_ = true;
+    if (r.dragEnded) {
+        markerVisible_ = false;
+        update();
+    }
+    if (r.markerMoved) UpdateMarker(r.oldMarker, r.newMarker);
+    if (!r.passOn) return;
+    if (!leftDown) setCursor(DividerAt(x) >= 0 ? Qt::SplitHCursor : Qt::ArrowCursor);
+}
+
+void TableHeaderCtrl::mouseReleaseEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    if (event->button() == Qt::RightButton) {
+        if (rect().contains(pos)) control_.CollapseOrExpand(HeadingAt(pos.x()));
+        return;
+    }
+    if (event->button() != Qt::LeftButton) return;
+    if (resizeColumn_ >= 0) {
+        resizeColumn_ = -1;
+        return;
+    }
+    const HeaderDragTracker::ReleaseResult r = control_.Header().Release();
+    if (r.dragEnded) {
+        markerVisible_ = false;
+        update();
+    }
+    const int pressed = pressColumn_;
+    pressColumn_ = -1;
+    // A click is a press and a release on the same heading with no drag between.
+    if (pressed >= 0 && !dragSeen_ && !r.dragEnded && rect().contains(pos) && HeadingAt(pos.x()) == pressed)
+        control_.HeadingClick(pressed, 0, (event->modifiers() & Qt::ControlModifier) != 0);
+}
+
+void TableHeaderCtrl::leaveEvent(QEvent* event) {
+    if (resizeColumn_ < 0) unsetCursor();
+    QWidget::leaveEvent(event);
+}
+
+}  // namespace lorvex

@@ -1,0 +1,53 @@
+#pragma once
+// The headings above the table's rows. A left click on a heading sorts, a
+// press on a heading and a move drags the column to another gap (a triangle
+// marks the gap), a right click collapses or expands the column, and a press
+// on a divider resizes the column left of it.
+#include <QWidget>
+
+#include "table/TableListCtrl.h"
+
+namespace lorvex {
+
+class TableHeaderCtrl : public QWidget {
+    Q_OBJECT
+public:
+    explicit TableHeaderCtrl(TableListCtrl& control, QWidget* parent = nullptr);
+
+    // The horizontal scroll position: header x + offset = table x.
+    void SetOffset(int offset);
+    int Offset() const { return offset_; }
+    // A heading's rectangle in this widget's coordinates.
+    QRect HeadingRect(int column) const;
+    // The column whose divider (right edge) lies within kDividerGrip of x, or -1.
+    int DividerAt(int x) const;
+    // The column whose heading contains x (dividers included), or -1.
+    int HeadingAt(int x) const;
+    int CellMargin() const;  // twice a space's width, as the rows use it
+    QSize sizeHint() const override;
+
+    static constexpr int kDividerGrip = 4;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    std::vector<int> Widths() const;
+    void UpdateMarker(const MarkerRect& oldRect, const MarkerRect& newRect);
+    QRect ToWidget(const MarkerRect& r) const;
+
+    TableListCtrl& control_;
+    int offset_ = 0;
+    int pressColumn_ = -1;     // heading under a left press, for the click at its release
+    bool dragSeen_ = false;    // a drag happened since that press: no click
+    int resizeColumn_ = -1;    // divider being dragged
+    int resizeStartX_ = 0;
+    int resizeStartWidth_ = 0;
+    bool markerVisible_ = false;
+};
+
+}  // namespace lorvex

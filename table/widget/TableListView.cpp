@@ -1,0 +1,374 @@
+#include "table/widget/TableListView.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "table/widget/CellText.h"
+#include "table/widget/TableHeaderCtrl.h"
+
+namespace lorvex {
+namespace {
+
+Qt::Alignment ToQt(Align align) {
+    switch (align) {
+    case Align::Right: return Qt::AlignRight;
+    case Align::Center: return Qt::AlignHCenter;
+    default: return Qt::AlignLeft;
+    }
+}
+
+// A horizontal span [left, right) in viewport pixels.
+struct Span {
+    int left = 0, right = 0;
+};
+
+QRect ToRect(Span s, int top, int height) { return {s.left, top, std::max(0, s.right - s.left), height}; }
+
+// Holds the table's notifications for a burst of selection changes: one repaint.
+class NotifyHold {
+public:
+    explicit NotifyHold(TableData& table) : data_(table), was_(table.NotifyEnabled()) { data_.SetNotify(false); }
+    ~NotifyHold() {
+        if (was_) data_.SetNotify(true);
+    }
+    NotifyHold(const NotifyHold&) = delete;
+    NotifyHold& operator=(const NotifyHold&) = delete;
+
+private:
+    TableData& data_;
+    bool was_;
+};
+
+}  // namespace
+
+TableListView::TableListView(TableListCtrl& control, QWidget* parent)
+    : QAbstractScrollArea(parent), control_(control), measure_(font(), font()) {
+    header_ = new TableHeaderCtrl(control_, this);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    horizontalScrollBar()->setSingleStep(20);
+    verticalScrollBar()->setSingleStep(1);
+    control_.SetTextMeasure(&measure_);
+    control_.Data().SetObserver(this);
+    UpdateGeometries();
+}
+
+TableListView::~TableListView() {
+    if (control_.Measure() == &measure_) control_.SetTextMeasure(nullptr);
+    control_.Data().SetObserver(nullptr);
+}
+
+int TableListView::RowHeight() const { return fontMetrics().height() + 4; }
+int TableListView::CellMargin() const { return 2 * fontMetrics().horizontalAdvance(QLatin1Char(' ')); }
+int TableListView::FirstVisibleRow() const { return verticalScrollBar()->value(); }
+
+int TableListView::VisibleRowCount() const { return std::max(1, viewport()->height() / RowHeight()); }
+
+int TableListView::TotalColumnWidth() const {
+    const TableData& table = control_.Data();
+    int total = 0;
+    for (int c = 0; c < table.ColumnCount(); ++c) total += table.ColumnWidth(c);
+    return total;
+}
+
+int TableListView::RowAt(int viewportY) const {
+    if (viewportY < 0) return -1;
+    const int row = FirstVisibleRow() + viewportY / RowHeight();
+    return row < control_.Data().RowCount() ? row : -1;
+}
+
+QRect TableListView::RowBoundsRect(int row) const {
+    const int top = (row - FirstVisibleRow()) * RowHeight();
+    return {-horizontalScrollBar()->value(), top, TotalColumnWidth(), RowHeight()};
+}
+
+// The list view has no icons here, so a row's label is its first column.
+QRect TableListView::RowLabelRect(int row) const {
+    QRect r = RowBoundsRect(row);
+    r.setWidth(control_.Data().ColumnWidth(0));
+    return r;
+}
+
+QRect TableListView::HeadingRect(int column) const { return header_->HeadingRect(column); }
+
+void TableListView::EnsureRowVisible(int row) {
+    FlushPending();
+    if (row < 0) return;
+    QScrollBar* bar = verticalScrollBar();
+    if (row < bar->value()) bar->setValue(row);
+    else if (row >= bar->value() + VisibleRowCount()) bar->setValue(row - VisibleRowCount() + 1);
+}
+
+void TableListView::UpdateGeometries() {
+    const int headerHeight = header_->sizeHint().height();
+    setViewportMargins(0, headerHeight, 0, 0);
+    const QRect vg = viewport()->geometry();
+    header_->setGeometry(vg.left(), vg.top() - headerHeight, vg.width(), headerHeight);
+    UpdateScrollBars();
+}
+
+void TableListView::UpdateScrollBars() {
+    const int rows = control_.Data().RowCount();
+    const int page = VisibleRowCount();
+    verticalScrollBar()->setPageStep(page);
+    verticalScrollBar()->setRange(0, std::max(0, rows - page));
+    const int width = viewport()->width();
+    horizontalScrollBar()->setPageStep(std::max(1, width));
+    horizontalScrollBar()->setRange(0, std::max(0, TotalColumnWidth() - width));
+    header_->SetOffset(horizontalScrollBar()->value());
+    knownRowCount_ = rows;
+}
+
+// Data changes come one cell at a time (a load writes a million cells), so
+// they only mark the view; the scroll ranges follow once, before the next
+// event that looks at them or the next paint.
+void TableListView::TableRowsChanged() { MarkPending(false); }
+void TableListView::TableColumnsChanged() { MarkPending(true); }
+
+void TableListView::MarkPending(bool columns) {
+    if (columns) columnsPending_ = true;
+    if (pending_) return;
+    pending_ = true;
+    viewport()->update();
+    QMetaObject::invokeMethod(this, [this] { FlushPending(); }, Qt::QueuedConnection);
+}
+
+void TableListView::FlushPending() {
+    if (!pending_) return;
+    pending_ = false;
+    const int rows = control_.Data().RowCount();
+    if (columnsPending_ || rows != knownRowCount_) UpdateScrollBars();
+    if (columnsPending_) header_->update();
+    columnsPending_ = false;
+    if (anchorRow_ >= rows) anchorRow_ = -1;
+}
+
+void TableListView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateGeometries();
+}
+
+void TableListView::scrollContentsBy(int, int) {
+    header_->SetOffset(horizontalScrollBar()->value());
+    viewport()->update();
+}
+
+void TableListView::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) {
+        measure_.SetFonts(font(), header_->font());
+        UpdateGeometries();
+        viewport()->update();
+    }
+    QAbstractScrollArea::changeEvent(event);
+}
+
+void TableListView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();  // highlighted rows show as highlighted only while focused
+}
+
+void TableListView::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+void TableListView::paintEvent(QPaintEvent* event) {
+    FlushPending();
+    QPainter p(viewport());
+    const QRect area = event->rect();
+    const int rowHeight = RowHeight();
+    const int first = FirstVisibleRow() + std::max(0, area.top()) / rowHeight;
+    const int last = std::min(control_.Data().RowCount() - 1, FirstVisibleRow() + area.bottom() / rowHeight);
+    for (int row = first; row <= last; ++row) DrawRow(p, row, area);
+}
+
+void TableListView::DrawRow(QPainter& p, int row, const QRect& area) {
+    const TableData& table = control_.Data();
+    const QFontMetrics metrics = fontMetrics();
+    const QPalette& pal = palette();
+    const bool focused = hasFocus();
+    const bool highlighted = table.IsSelected(row) && focused;
+    const int top = (row - FirstVisibleRow()) * RowHeight();
+    const int height = RowHeight();
+    const int x0 = -horizontalScrollBar()->value();
+
+    Span bounds{x0, x0 + TotalColumnWidth()};
+    const Span label{x0, x0 + table.ColumnWidth(0)};
+    const QString firstText = DecodeCellText(table.Cell(row, 0));
+    const int m = CellMargin();
+
+    Span light;
+    switch (control_.HighlightMode()) {
+    case 1: light = {label.left, bounds.right}; break;
+    case 2: light = {label.left, std::max(viewport()->width(), label.left)}; break;
+    case 0:
+        light = label;
+        light.right = std::min(light.right, label.left + metrics.horizontalAdvance(firstText) + m);
+        break;
+    default: light = label; break;
+    }
+
+    QColor text = pal.color(QPalette::Text);
+    p.fillRect(ToRect(light, top, height), highlighted ? pal.color(QPalette::Highlight) : pal.color(QPalette::Base));
+    if (highlighted) text = pal.color(QPalette::HighlightedText);
+
+    // The first cell: left-aligned whatever the column's format, inside the
+    // label less m/2 on the left and m on the right, clipped to column 0.
+    Span column{bounds.left, bounds.left + table.ColumnWidth(0)};
+    p.setClipRect(ToRect(column, top, height));
+    p.setPen(text);
+    const int firstWidth = (label.right - m) - (label.left + m / 2);
+    if (firstWidth > 0 && !firstText.isEmpty()) {
+        const QRect r(label.left + m / 2, top, firstWidth, height);
+        p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
+                   metrics.elidedText(firstText, Qt::ElideRight, firstWidth));
+    }
+
+    const int mode = control_.HighlightMode();
+    if (mode == 0) p.setPen(pal.color(QPalette::Text));  // the other cells show as not highlighted
+    bounds.right = std::max(bounds.right, light.right);
+    const QRect boundsRect = ToRect(bounds, top, height);
+
+    for (int c = 1; c < table.ColumnCount(); ++c) {
+        column.left = column.right;
+        column.right += table.ColumnWidth(c);
+        if (column.right <= area.left()) continue;
+        if (column.left > area.right()) break;
+        if (mode == 0) {
+            p.setClipRect(boundsRect);
+            p.fillRect(ToRect(column, top, height), pal.color(QPalette::Base));
+        }
+        const std::string_view cell = table.Cell(row, c);
+        if (cell.empty()) continue;
+        const QRect r = ToRect({column.left + m, column.right - m}, top, height);
+        if (r.width() <= 0) continue;  // a collapsed column shows no text
+        p.setClipRect(r.intersected(boundsRect));
+        p.drawText(r, ToQt(table.Column(c).align) | Qt::AlignVCenter | Qt::TextSingleLine,
+                   metrics.elidedText(DecodeCellText(cell), Qt::ElideRight, r.width()));
+    }
+    p.setClipping(false);
+
+    if (focused && table.FocusedRow() == row) {
+        // A dotted frame on the highlight rectangle, visible on both colours.
+        const QRect frame = ToRect(light, top, height);
+        if (frame.width() > 1) {
+            p.setBrush(Qt::NoBrush);
+            p.setPen(QPen(highlighted ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text), 1, Qt::DotLine));
+            p.drawRect(frame.adjusted(0, 0, -1, -1));
+        }
+    }
+}
+
+void TableListView::SelectOnly(int row) {
+    TableData& table = control_.Data();
+    NotifyHold hold(table);
+    table.SelectAll(false);
+    table.SetSelected(row, true);
+}
+
+void TableListView::SelectRange(int from, int to, bool keepOthers) {
+    TableData& table = control_.Data();
+    NotifyHold hold(table);
+    if (!keepOthers) table.SelectAll(false);
+    if (from > to) std::swap(from, to);
+    for (int r = std::max(0, from); r <= to && r < table.RowCount(); ++r) table.SetSelected(r, true);
+}
+
+void TableListView::mousePressEvent(QMouseEvent* event) {
+    FlushPending();
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    TableData& table = control_.Data();
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const bool ctrl = mods & Qt::ControlModifier, shift = mods & Qt::ShiftModifier;
+    pressInRows_ = true;
+    const int row = RowAt(event->position().toPoint().y());
+    if (row < 0) {
+        if (!ctrl && !shift) table.SelectAll(false);
+        return;
+    }
+    NotifyHold hold(table);
+    if (shift) {
+        if (anchorRow_ < 0) anchorRow_ = table.FocusedRow() >= 0 ? table.FocusedRow() : row;
+        SelectRange(anchorRow_, row, ctrl);
+    } else if (ctrl) {
+        table.SetSelected(row, !table.IsSelected(row));
+        anchorRow_ = row;
+    } else {
+        SelectOnly(row);
+        anchorRow_ = row;
+    }
+    table.SetFocusedRow(row);
+    EnsureRowVisible(row);
+}
+
+void TableListView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && pressInRows_) {
+        pressInRows_ = false;
+        emit rowClicked();
+        return;
+    }
+    QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+void TableListView::mouseDoubleClickEvent(QMouseEvent* event) {
+    FlushPending();
+    if (event->button() != Qt::LeftButton) return;
+    pressInRows_ = true;
+    const int row = RowAt(event->position().toPoint().y());
+    if (row >= 0) emit rowDoubleClicked(row);
+}
+
+void TableListView::MoveFocusTo(int row, Qt::KeyboardModifiers modifiers) {
+    TableData& table = control_.Data();
+    if (table.RowCount() == 0) return;
+    row = std::clamp(row, 0, table.RowCount() - 1);
+    NotifyHold hold(table);
+    if (modifiers & Qt::ShiftModifier) {
+        if (anchorRow_ < 0) anchorRow_ = table.FocusedRow() >= 0 ? table.FocusedRow() : row;
+        SelectRange(anchorRow_, row, false);
+    } else if (!(modifiers & Qt::ControlModifier)) {
+        SelectOnly(row);
+        anchorRow_ = row;
+    }
+    table.SetFocusedRow(row);
+    EnsureRowVisible(row);
+}
+
+void TableListView::keyPressEvent(QKeyEvent* event) {
+    FlushPending();
+    TableData& table = control_.Data();
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const int focus = table.FocusedRow();
+    const int page = std::max(1, VisibleRowCount() - 1);
+    if (event->matches(QKeySequence::SelectAll)) {
+        table.SelectAll(true);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Delete: emit deleteKeyPressed(); return;
+    case Qt::Key_Up: MoveFocusTo(focus < 0 ? 0 : focus - 1, mods); return;
+    case Qt::Key_Down: MoveFocusTo(focus < 0 ? 0 : focus + 1, mods); return;
+    case Qt::Key_PageUp: MoveFocusTo(focus < 0 ? 0 : focus - page, mods); return;
+    case Qt::Key_PageDown: MoveFocusTo(focus < 0 ? 0 : focus + page, mods); return;
+    case Qt::Key_Home: MoveFocusTo(0, mods); return;
+    case Qt::Key_End: MoveFocusTo(table.RowCount() - 1, mods); return;
+    case Qt::Key_Space:
+        if (focus >= 0) {
+            if (mods & Qt::ControlModifier) table.SetSelected(focus, !table.IsSelected(focus));
+            else table.SetSelected(focus, true);
+            anchorRow_ = focus;
+        }
+        return;
+    default: QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+}  // namespace lorvex

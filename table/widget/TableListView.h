@@ -1,0 +1,78 @@
+#pragma once
+// The table on screen: a report-style list over a TableListCtrl. It draws
+// only the rows in view, with the highlight over the whole row (or the first
+// cell's label, or out to the window's edge, by the control's highlight mode),
+// shows the highlight and the focus rectangle only while it has the keyboard
+// focus, and selects rows with the mouse and the keyboard like a list view.
+#include <QAbstractScrollArea>
+
+#include "table/TableListCtrl.h"
+#include "table/widget/QtTextMeasure.h"
+
+namespace lorvex {
+
+class TableHeaderCtrl;
+
+class TableListView : public QAbstractScrollArea, public TableObserver {
+    Q_OBJECT
+public:
+    // References `control` (which must outlive the view), becomes the
+    // observer of its data and gives it a text measure in the view's font.
+    explicit TableListView(TableListCtrl& control, QWidget* parent = nullptr);
+    ~TableListView() override;
+
+    TableListCtrl& Control() const { return control_; }
+    TableHeaderCtrl* Header() const { return header_; }
+
+    int RowHeight() const;
+    int CellMargin() const;  // twice the width of a space
+    int RowAt(int viewportY) const;
+    QRect RowBoundsRect(int row) const;  // viewport coordinates
+    QRect RowLabelRect(int row) const;
+    QRect HeadingRect(int column) const;  // header coordinates
+    void EnsureRowVisible(int row);
+    int FirstVisibleRow() const;
+    int TotalColumnWidth() const;
+
+    void TableRowsChanged() override;
+    void TableColumnsChanged() override;
+
+signals:
+    void rowClicked();
+    void rowDoubleClicked(int row);
+    void deleteKeyPressed();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void DrawRow(QPainter& p, int row, const QRect& area);
+    void MarkPending(bool columns);
+    void FlushPending();
+    void UpdateGeometries();
+    void UpdateScrollBars();
+    int VisibleRowCount() const;  // rows that fit whole
+    void SelectOnly(int row);
+    void SelectRange(int from, int to, bool keepOthers);
+    void MoveFocusTo(int row, Qt::KeyboardModifiers modifiers);
+
+    TableListCtrl& control_;
+    TableHeaderCtrl* header_ = nullptr;
+    QtTextMeasure measure_;
+    int anchorRow_ = -1;
+    int knownRowCount_ = -1;
+    bool pressInRows_ = false;
+    bool pending_ = false;         // data changed since the scroll ranges were set
+    bool columnsPending_ = false;  // ... and the columns among it
+};
+
+}  // namespace lorvex

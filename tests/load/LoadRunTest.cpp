@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "hpi/HpiWriter.h"
+#include "load/LoadRun.h"
+#include "tests/support/GameFolder.h"
+
+namespace lorvex {
+namespace {
+
+using hpi::HpiWriter;
+using hpi::PackMethod;
+using testing::GameFolder;
+
+class FixedChooser : public ConfigChooser {
+public:
+    std::string name;
+    int calls = 0;
+    int RunChooser(char* buffer) override {
+        ++calls;
+        std::snprintf(buffer, kBufferSize, "%s", name.c_str());
+        return name.empty() ? 2 : 1;
+    }
+};
+
+class RecordingView : public LoadView {
+public:
+    std::string title;
+    std::vector<std::string> archiveLabels;
+    std::vector<std::string> fileLabels;
+    std::vector<std::string> events;
+    void SetWindowTitle(std::string_view t) override { title = t; }
+    void SetTableVisible(bool v) override { events.push_back(v ? "table shown" : "table hidden"); }
+    void SetProgressVisible(bool v) override { events.push_back(v ? "labels shown" : "labels hidden"); }
+    void SetArchiveLabel(std::string_view t) override { archiveLabels.emplace_back(t); }
+    void SetFileLabel(std::string_view t) override { fileLabels.emplace_back(t); }
+    void UpdateStatusLine() override { events.push_back("status"); }
+};
+
+class Messages : public platform::MessageSink {
+public:
+    std::vector<std::string> texts;
+    void ShowMessage(std::string_view t) override { texts.emplace_back(t); }
+};
+
+struct Harness {
+    TableListCtrl table;
+    RecordingView view;
+    FixedChooser chooser;
+    Messages messages;
+    Loader loader{table, view, chooser, messages};
+
+    void Load(const std::string& cfg) {
+        chooser.name = cfg;
+        loader.LoadRun();
+    }
+    TableData& Data() { return table.Data(); }
+    std::vector<std::string> Headings() {
+        std::vector<std::string> h;
+        for (int c = 0; c < Data().ColumnCount(); ++c) h.push_back(Data().Column(c).heading);
+        return h;
+    }
+    std::vector<std::string> Row(int r) {
+        std::vector<std::string> cells;
+        for (int c = 0; c < Data().ColumnCount(); ++c) cells.emplace_back(Data().Cell(r, c));
+        return cells;
+    }
+};
+
+const char* kUnitsCfg =
+    "hpifolder=units;\nextension=.fbi;\n"
+    "[string]\n{\nname=Name;\ntag=name;\n}\n"
+    "[numeric]\n{\nname=Cost;\ntag=cost;\ndecimals=2;\n}\n";
+
+std::string Unit(const std::string& block, const std::string& name, const std::string& cost) {
+    return "[" + block + "]\r\n\t{\r\n\tName=" + name + ";\r\n\tCost=" + cost + ";\r\n\t}\r\n";
+}
+
+// The whole road of a record: archives packed every way, the visiting order,
+// the first archive holding a name winning, and a damaged archive skipped
+// without hiding the same name in a later one.
+TEST(LoadRun, LoadsEveryArchiveOfTheGameFolderInOrder) {
+    GameFolder game;
+    GameFolder::Write("t.cfg", kUnitsCfg);
+    {
+        HpiWriter w;
+        w.AddFile("units\\ARMA.fbi", "// a comment line\r\n" + Unit("UnitA", "Alpha", "10.50"), PackMethod::Zlib);
+        w.AddFile("units\\notes.txt", Unit("Nope", "Skipped", "1"), PackMethod::Zlib);
+        w.AddFile("weapons\\w.fbi", Unit("Nope", "Other folder", "1"), PackMethod::Zlib);
+        ASSERT_TRUE(w.WriteTo("../rev31.gp3", 0x5a17));
+    }
+    {
+        HpiWriter w;
+        w.AddFile("UNITS\\arma.FBI", Unit("UnitA2", "Shadowed", "99"), PackMethod::Lz77);
+        w.AddFile("units\\b.fbi", Unit("UnitB", "Beta", "7") + Unit("UnitB2", "Beta Two", "abc"), PackMethod::Lz77);
+        ASSERT_TRUE(w.WriteTo("../b.ccx", 0));
+    }
+    {
+        HpiWriter w;
+        w.AddFile("Units\\C.FBI", Unit("UnitC", "Gamma", "3.14159"), PackMethod::Stored);
+        ASSERT_TRUE(w.WriteTo("../c.UFO", 0x33));
+    }
+    {
+        HpiWriter w;
+        w.AddFile("units\\f.fbi", Unit("Broken", "Damaged copy", "1"), PackMethod::Zlib);
+        std::string bytes = w.Build(0);
+        bytes.back() = static_cast<char>(bytes.back() ^ 0x5a);  // inside the only chunk: its checksum fails
+        GameFolder::Write("../e.hpi", bytes);
+    }
+    GameFolder::Write("../garbage.hpi", "HAPI this is no archive at all");
+    {
+        HpiWriter w;
+        w.AddFile("units\\f.fbi", Unit("UnitF", "Foxtrot", "2"), PackMethod::Zlib, true);
+        ASSERT_TRUE(w.WriteTo("../z.hpi", 0x77));
+    }
+
+    Harness h;
+    h.Load("t.cfg");
+    EXPECT_EQ(h.view.title, "Lorvex - t.cfg   - by Quorrin");
+    EXPECT_EQ(h.Headings(), (std::vector<std::string>{"Name", "Cost", "Located In", "Line #"}));
+    ASSERT_EQ(h.Data().RowCount(), 5);
+    const std::vector<std::vector<std::string>> expected = {
+        {"Alpha", "10.5", "rev31.gp3  ::  ARMA.fbi", "2"},
+        {"Beta", "7", "b.ccx  ::  b.fbi", "1"},
+        {"Beta Two", "0", "b.ccx  ::  b.fbi", "6"},
+        {"Gamma", "3.14", "c.UFO  ::  C.FBI", "1"},
+        {"Foxtrot", "2", "z.hpi  ::  f.fbi", "1"},
+    };
+    for (int r = 0; r < 5; ++r) EXPECT_EQ(h.Row(r), expected[r]) << "row " << r;
+    EXPECT_EQ(h.view.archiveLabels,
+              (std::vector<std::string>{"Parsing ..\\rev31.gp3 ::", "Parsing ..\\b.ccx ::", "Parsing ..\\c.UFO ::",
+                                        "Parsing ..\\e.hpi ::", "Parsing ..\\garbage.hpi ::", "Parsing ..\\z.hpi ::"}));
+    EXPECT_EQ(h.view.fileLabels, (std::vector<std::string>{"ARMA.fbi", "b.fbi", "C.FBI", "f.fbi", "f.fbi"}));
+    EXPECT_EQ(h.table.ColumnKinds(), (std::vector<std::uint8_t>{0x81, 0x05, 0x01, 0x02}));
+    EXPECT_EQ(h.view.events, (std::vector<std::string>{"table hidden", "labels shown", "labels hidden",
+                                                       "table shown", "status"}));
+    // The scratch copies stay for the record listings; the damaged one left nothing behind but was replaced.
+    EXPECT_EQ(GameFolder::Read("Lorvex temp/f.fbi"), Unit("UnitF", "Foxtrot", "2"));
+    EXPECT_TRUE(std::filesystem::exists("Lorvex temp/ARMA.fbi"));
+    EXPECT_FALSE(std::filesystem::exists("Lorvex temp/arma.FBI"));
+    // Every column of width 0 was fitted.
+    for (int c = 0; c < h.Data().ColumnCount(); ++c) EXPECT_GE(h.Data().ColumnWidth(c), 15) << c;
+}
+
+TEST(LoadRun, GlobalKeysAndTheirIndexedForms) {
+    GameFolder game;
+    HpiWriter w;
+    w.AddFile("units\\a.fbi", Unit("A", "Alpha", "1"));
+    w.AddFile("extra\\b.fbi", Unit("B", "Beta", "2"));
+    ASSERT_TRUE(w.WriteTo("../rev31.gp3"));
+
+    struct Case {
+        const char* cfg;
+        std::vector<std::string> locations;
+    } cases[] = {
+        // An index out of range stores nothing but still writes folders into the locations.
+        {"HPIFOLDER=units;\nextension=fbi;\nhpifolder(40)=extra;\n", {"rev31.gp3  ::  units\\a.fbi"}},
+        {"hpifolder=units;\nextension=fbi;\n", {"rev31.gp3  ::  a.fbi"}},
+        {"hpifolder(1)=extra;\nextension(1)=fbi;\nhpifolder(x)=units;\nextension=fbi;\n",
+         {"rev31.gp3  ::  units\\a.fbi", "rev31.gp3  ::  extra\\b.fbi"}},
+        // A blank before the parenthesis makes no indexed key.
+        {"hpifolder (1)=extra;\nextension (1)=fbi;\nhpifolder=units;\nextension=fbi;\n", {"rev31.gp3  ::  a.fbi"}},
+        {"hpifolder=units;\n", {}},  // no ending: nothing is harvested
+    };
+    for (const Case& c : cases) {
+        GameFolder::Write("t.cfg", c.cfg);
+        Harness h;
+        h.Load("t.cfg");
+        ASSERT_EQ(h.Data().ColumnCount(), 2) << c.cfg;
+        std::vector<std::string> got;
+        for (int r = 0; r < h.Data().RowCount(); ++r) got.emplace_back(h.Data().Cell(r, 0));
+        EXPECT_EQ(got, c.locations) << c.cfg;
+    }
+}
+
+TEST(LoadRun, ColumnCapAndBlocksReadAsTopLevelLines) {
+    GameFolder game;
+    HpiWriter w;
+    w.AddFile("units\\a.fbi", "[A]\n{\nk=v;\n}\n");
+    ASSERT_TRUE(w.WriteTo("../rev31.gp3"));
+    std::string cfg = "hpifolder=units;\n";
+    for (int i = 0; i < 130; ++i) {
+        cfg += "[string]\n{\nname=C" + std::to_string(i) + ";\ntag=k;\n";
+        if (i == 129) cfg += "extension=fbi;\n";  // only read because the block is not taken
+        cfg += "}\n";
+    }
+    GameFolder::Write("t.cfg", cfg);
+    Harness h;
+    h.Load("t.cfg");
+    ASSERT_EQ(h.Data().ColumnCount(), 130);
+    EXPECT_EQ(h.Data().Column(127).heading, "C127");
+    EXPECT_EQ(h.Data().Column(128).heading, "Located In");
+    EXPECT_EQ(h.Data().Column(129).heading, "Line #");
+    ASSERT_EQ(h.Data().RowCount(), 1);
+    EXPECT_EQ(h.Data().Cell(0, 127), "v");
+    EXPECT_EQ(h.Data().Cell(0, 128), "rev31.gp3  ::  a.fbi");
+    ASSERT_EQ(h.table.ColumnKinds().size(), 130u);
+    EXPECT_EQ(h.table.ColumnKinds()[128], 0x01);
+    EXPECT_EQ(h.table.ColumnKinds()[129], 0x02);
+}
+
+TEST(LoadRun, NothingChangesWithoutAConfiguration) {
+    GameFolder game;
+    HpiWriter w;
+    w.AddFile("units\\a.fbi", Unit("A", "Alpha", "1"));
+    ASSERT_TRUE(w.WriteTo("../rev31.gp3"));
+    GameFolder::Write("t.cfg", kUnitsCfg);
+    Harness h;
+    h.Load("t.cfg");
+    ASSERT_EQ(h.Data().RowCount(), 1);
+    const std::string title = h.view.title;
+
+    h.Load("");  // cancelled
+    h.Load("gone.cfg");  // chosen, then deleted before the load read it
+    EXPECT_EQ(h.Data().RowCount(), 1);
+    EXPECT_EQ(h.Data().ColumnCount(), 4);
+    EXPECT_EQ(h.view.title, title);
+    EXPECT_EQ(h.chooser.calls, 3);
+}
+
+TEST(LoadRun, EmptiesTheScratchFolderAndSurvivesAnEmptyGame) {
+    GameFolder game;
+    GameFolder::Write("t.cfg", "extension=fbi;\n");
+    std::filesystem::create_directory("Lorvex temp");
+    GameFolder::Write("Lorvex temp/old.fbi", "[Old]\n{\n}\n");
+    std::filesystem::create_directory("Lorvex temp/sub");
+    Harness h;
+    h.Load("t.cfg");
+    EXPECT_FALSE(std::filesystem::exists("Lorvex temp/old.fbi"));
+    EXPECT_TRUE(std::filesystem::is_directory("Lorvex temp/sub"));
+    EXPECT_EQ(h.Data().RowCount(), 0);
+    EXPECT_EQ(h.Headings(), (std::vector<std::string>{"Located In", "Line #"}));
+    EXPECT_EQ(h.view.events.back(), "status");
+}
+
+// Entry names come from the archive: one that would leave the scratch folder is never written.
+TEST(LoadRun, EntryNamesCannotEscapeTheScratchFolder) {
+    GameFolder game;
+    GameFolder::Write("t.cfg", "hpifolder=units;\nextension=fbi;\n");
+    HpiWriter w;
+    w.AddFile("units\\ok.fbi", "[A]\n{\n}\n", PackMethod::Stored);
+    w.AddFile("units\\ab_x.fbi", "[B]\n{\n}\n", PackMethod::Stored);
+    w.AddFile("units\\cd_y.fbi", "[C]\n{\n}\n", PackMethod::Stored);
+    std::string bytes = w.Build(0);
+    for (auto [from, to] : {std::pair{"ab_x.fbi", "../x.fbi"}, std::pair{"cd_y.fbi", "..\\y.fbi"}}) {
+        const std::size_t at = bytes.find(from);
+        ASSERT_NE(at, std::string::npos);
+        bytes.replace(at, 8, to);
+    }
+    GameFolder::Write("../rev31.gp3", bytes);
+    Harness h;
+    h.Load("t.cfg");
+    EXPECT_EQ(h.Data().RowCount(), 1);
+    EXPECT_FALSE(std::filesystem::exists("x.fbi"));
+    EXPECT_FALSE(std::filesystem::exists("y.fbi"));
+    EXPECT_FALSE(std::filesystem::exists("Lorvex temp/..\\y.fbi"));
+}
+
+}  // namespace
+}  // namespace lorvex

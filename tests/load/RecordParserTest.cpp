@@ -1,0 +1,214 @@
+#include "load/RecordParser.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "config/ColumnParser.h"
+#include "tests/tdf/TestFiles.h"
+
+namespace lorvex {
+namespace {
+
+// Columns from a configuration text, then the two fixed columns, as a load sets them up.
+struct Fixture {
+    std::unique_ptr<LoadState> state = std::make_unique<LoadState>();
+    TableData table;
+    test::CapturedMessages messages;
+    test::TempFolder folder;
+    TdfReader reader;
+    int files = 0;
+
+    explicit Fixture(std::string_view configText, int showUnusedTags = 0) {
+        TdfReader config;
+        EXPECT_TRUE(config.Open(folder.Write("c.cfg", configText)));
+        std::uint8_t kinds[LoadState::kMaxListColumns] = {};
+        int n = 0;
+        for (TdfResult r; (r = config.NextEntry()) != TdfResult::End;)
+            if (r == TdfResult::BlockOpen && ParseColumnBlock(*state, config, table, messages, kinds[n], n)) ++n;
+        table.InsertColumn(n, "Located In", Align::Left, 0);
+        table.InsertColumn(n + 1, "Line #", Align::Right, 0);
+        state->locationColumn = n;
+        state->columnCount = state->firstExtraColumn = n + 2;
+        state->showUnusedTags = showUnusedTags;
+    }
+    void Parse(std::string_view records, std::string_view archive = "..\\base.hpi", int pair = 0) {
+        const std::string path = folder.Write("r" + std::to_string(files++) + ".fbi", records);
+        ParseRecordFile(*state, reader, table, "x1", path, archive, pair);
+    }
+    std::string Cell(int row, int column) const { return std::string(table.Cell(row, column)); }
+    std::string Location(int row) const { return Cell(row, state->locationColumn); }
+    std::string Line(int row) const { return Cell(row, state->locationColumn + 1); }
+};
+
+TEST(RecordParser, OneRowPerTopLevelBlock) {
+    Fixture f("[string]\n{\ntag=name;\n}\n");
+    f.Parse("// two records\n[A]\n{\nname=First;\n}\n\n[B]\r\n{\r\nname=Second;\r\n}\r\n");
+    // A header with its brace on its own line starts no record; lines outside records are skipped.
+    f.Parse("k=1;\n}\n[A] {\nname=Skipped;\n}\n{\n[C]\n{\nname=Third;\n}\n");
+    f.Parse("name=x;\n[H] {\n");
+    ParseRecordFile(*f.state, f.reader, f.table, "gone", f.folder.PathOf("missing.fbi"), "..\\base.hpi", 0);
+    ASSERT_EQ(f.table.RowCount(), 3);
+    const char* expected[][3] = {{"First", "base.hpi  ::  x1", "2"}, {"Second", "base.hpi  ::  x1", "7"}, {"Third", "base.hpi  ::  x1", "7"}};
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(f.Cell(row, 0), expected[row][0]);
+        EXPECT_EQ(f.Location(row), expected[row][1]);
+        EXPECT_EQ(f.Line(row), expected[row][2]);
+    }
+}
+
+TEST(RecordParser, LocatedInText) {
+    const std::tuple<bool, const char*, int, const char*, const char*> cases[] = {
+        {false, "units", 0, "..\\base.hpi", "base.hpi  ::  x1"}, {true, "f", 0, "..\\base.hpi", "base.hpi  ::  f\\x1"},
+        {true, "g", 5, "..\\rev31.gp3", "rev31.gp3  ::  g\\x1"}, {true, "", 3, "..\\a.ufo", "a.ufo  ::  \\x1"},
+        {false, "", 0, "plain.hpi", "plain.hpi  ::  x1"},  // no "..\" to drop: kept whole
+    };
+    for (const auto& [indexed, folder, pair, archive, expected] : cases) {
+        Fixture f("");
+        f.state->indexedKeys = indexed;
+        f.state->hpiFolders[pair] = folder;
+        f.Parse("[R]\n{\n}\n", archive, pair);
+        EXPECT_EQ(f.Location(0), expected);
+    }
+}
+
+TEST(RecordParser, CellTextsByColumnType) {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        // column block body, lines of the record, cell text
+        {"[numeric]\n{\ntag=v;\ndecimals=2;\n}", "v=7.50;", "7.5"},
+        {"[numeric]\n{\ntag=v;\ndecimals=2;\n}", "v=7;", "7"},
+        {"[numeric]\n{\ntag=v;\ndecimals=2;\n}", "v=abc;", "0"},
+        {"[numeric]\n{\ntag=v;\ndecimals=2;\n}", "v=-0.0001;", "-0"},
+        {"[numeric]\n{\ntag=v;\ndecimals=0;\n}", "v=100;", "100"},
+        {"[numeric]\n{\ntag=v;\n}", "v=12.5;", "12.5"},
+        {"[numeric]\n{\ntag=v;\n}", "V=3;\nv=4;", "4"},
+        {"[numeric]\n{\ntag=v;\ndecimals=60;\n}", "v=0.33333333;", "0.3333333432674407958984375"},
+        {"[numeric]\n{\ntag=v;\n}", "v=3e38;", "300000000549775575777803994281145270272"},
+        {"[string]\n{\ntag=v;\n}", "v=Big Gun ; note;", "Big Gun "},
+        {"[boolean]\n{\ntag=v;\n}", "v=1;", "X"},
+        {"[boolean]\n{\ntag=v;\n}", "v=2;", "X"},
+        {"[boolean]\n{\ntag=v;\n}", "v=0;", ""},
+        {"[boolean]\n{\ntag=v;\n}", "v=0.5;", ""},
+        {"[boolean]\n{\ntag=v;\n}", "v=yes;", ""},
+        {"[symbolic]\n{\ntag=v;\nsymbol(0)=Ground;\nsymbol(1)=Air;\n}", "v=0.6;", "Air"},
+        {"[symbolic]\n{\ntag=v;\nsymbol(0)=Ground;\nsymbol(1)=Air;\n}", "v=2;", "2"},
+        {"[symbolic]\n{\ntag=v;\nsymbol(0)=Ground;\nsymbol(1)=Air;\n}", "v=-0.7;", "Ground"},
+        {"[symbolic]\n{\ntag=v;\nsymbol(0)=Ground;\nsymbol(1)=Air;\n}", "v=-1.6;", "-1"},
+        {"[symbolic]\n{\ntag=v;\n}", "v=1e20;", "2147483647"},
+        {"[multibool]\n{\ntagfor(A)=a;\ntagfor(B)=b;\ntagfor(C)=c;\n}", "a=1;\nb=0;\nc=5;", "A,  C"},
+        {"[multibool]\n{\ntagfor(A)=a;\ntagfor(B)=b;\n}", "a=1;\na=0;", "A"},
+        {"[multibool]\n{\ntagfor(A)=a;\ntagfor(B)=b;\n}", "A=2;\nB=1;", "A,  B"},
+        {"[multibool]\n{\ntagfor(A)=a;\n}", "x=1;", ""},
+        {"[math]\n{\nequation=a b /;\ndecimals=2;\n}", "a=1;\nb=3;", "0.33"},
+        {"[math]\n{\nequation=a b /;\n}", "a=1;\nb=0;", ""},
+        {"[math]\n{\nequation=a b / c +;\n}", "a=1;\nb=0;\nc=1;", ""},  // reading stops at the division
+        {"[math]\n{\nequation=a+b;\n}", "a=1;\nb=2;", "Bad Equation"},
+        {"[math]\n{\nequation=a b + *;\n}", "a=1;\nb=2;", "Bad Equation"},
+        {"[math]\n{\nequation=a b;\n}", "a=1;\nb=2;", ""},
+        {"[math]\n{\nequation=a(10) b +;\n}", "b=5;", "15"},
+        {"[math]\n{\nequation=a a *;\n}", "a=3;", "9"},
+        {"[math]\n{\nequation=a b c * +;\n}", "a=1;\nb=2;\nc=3;", "7"},
+        {"[math]\n{\nequation=a b - c -;\n}", "a=10;\nb=2;\nc=3;", "5"},
+        {"[math]\n{\nequation=(100) cost /;\n}", "cost=8;", "12.5"},
+        {"[math]\n{\nequation=Cost(1) n +;\n}", "COST=5;\nn=1;", "6"},
+        {"[math]\n{\nequation=Cost(1) n +;\n}", "cost=5;\nn=1;", "2"},  // a capital in the name matches only itself
+    };
+    for (const auto& [column, record, cell] : cases) {
+        // The column under test at position 1, behind a string column that keeps column 0's "...".
+        Fixture f(std::string("[string]\n{\ntag=none;\n}\n") + column + "\n");
+        f.Parse(std::string("[R]\n{\n") + record + "\n}\n");
+        ASSERT_EQ(f.table.RowCount(), 1);
+        EXPECT_EQ(f.Cell(0, 1), cell) << column << " / " << record;
+        EXPECT_EQ(f.Cell(0, 0), "...");
+    }
+}
+
+TEST(RecordParser, CombinedColumnsAndPerRecordValues) {
+    // A division by zero leaves column 0's "..."; values start over with each record.
+    Fixture f("[math]\n{\nequation=a b /;\n}\n[multibool]\n{\ntagfor(A)=a;\n}\n[math]\n{\nequation=a(7) b(1) *;\n}\n"
+              "[headertext]\n{\n}\n[numeric]\n{\ntag=cost;\n}\n[string]\n{\ntag=COST;\n}\n");
+    f.Parse("[R]\n{\na=1;\n[sub]\n{\nCost=1.50;\n}\nb=0;\n}\n[S]\n{\n}\n[Big Gun ]\n{\na=2;\n");  // cut off inside a record
+    ASSERT_EQ(f.table.RowCount(), 3);
+    const char* expected[][6] = {
+        {"...", "A", "0", "R", "1.5", "1.50"},  // the nested key is matched too, by both columns
+        {"...", "", "7", "S", "", ""},
+        {"...", "A", "2", "Big Gun ", "", ""},
+    };
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 6; ++column) EXPECT_EQ(f.Cell(row, column), expected[row][column]) << row << column;
+    EXPECT_EQ(f.Line(2), "13");
+    // A MultiBool column at position 0 always replaces the "...".
+    Fixture g("[multibool]\n{\ntagfor(A)=a;\n}\n");
+    g.Parse("[R]\n{\nb=1;\n}\n");
+    EXPECT_EQ(g.Cell(0, 0), "");
+}
+
+TEST(RecordParser, UnclaimedKeysGetColumnsByDepth) {
+    const char* records = "[A]\n{\nItemName=Gun;\nname=a;\n[sub]\n{\nDeep=1;\n}\nAfter=2;\n}\n[B]\n{\nITEMNAME=Tank;\n}\n";
+    const std::pair<int, std::vector<std::string>> cases[] = {
+        {0, {}}, {1, {"ItemName", "After"}}, {2, {"ItemName", "Deep", "After"}}};
+    for (const auto& [show, headings] : cases) {
+        Fixture f("[string]\n{\ntag=name;\n}\n", show);
+        f.Parse(records);
+        ASSERT_EQ(f.table.ColumnCount(), 3 + static_cast<int>(headings.size())) << show;
+        EXPECT_EQ(f.state->columnCount, f.table.ColumnCount());
+        for (std::size_t i = 0; i < headings.size(); ++i) {
+            EXPECT_EQ(f.table.Column(3 + static_cast<int>(i)).heading, headings[i]);
+            EXPECT_EQ(f.table.Column(3 + static_cast<int>(i)).align, Align::Center);
+        }
+        if (show == 0) continue;
+        EXPECT_STREQ(f.state->columns[3].tag, "itemname");
+        EXPECT_EQ(f.Cell(0, 3), "Gun");
+        EXPECT_EQ(f.Cell(1, 3), "Tank");
+    }
+}
+
+TEST(RecordParser, UnclaimedColumnsStopAt128AndLongKeysAreCut) {
+    Fixture f("[string]\n{\ntag=name;\n}\n", 1);
+    std::string record = "[R]\n{\n";
+    for (int i = 0; i < 200; ++i) record += "key" + std::to_string(i) + "=" + std::to_string(i) + ";\n";
+    f.Parse(record + "}\n");
+    EXPECT_EQ(f.state->columnCount, 128);
+    EXPECT_EQ(f.table.ColumnCount(), 128);
+    EXPECT_EQ(f.table.Column(127).heading, "key124");
+    EXPECT_EQ(f.Cell(0, 127), "124");
+
+    Fixture g("", 1);
+    const std::string longKey(300, 'K');
+    g.Parse("[R]\n{\n" + longKey + "=1;\n}\n[S]\n{\n" + longKey + "=2;\n}\n");
+    ASSERT_EQ(g.table.ColumnCount(), 3);  // the second record finds the cut tag again
+    EXPECT_EQ(g.table.Column(2).heading, longKey);
+    EXPECT_EQ(g.state->columns[2].tag, std::string(127, 'k'));
+    EXPECT_EQ(g.Cell(1, 2), "2");
+}
+
+TEST(RecordParser, ManyRecordsKeepFileOrder) {
+    Fixture f("[string]\n{\ntag=name;\n}\n");
+    std::string text;
+    for (int i = 0; i < 1500; ++i) text += "[R]\n{\nname=R" + std::to_string(i) + ";\n}\n";
+    f.Parse(text);
+    f.Parse("[R]\n{\nname=Last;\n}\n");
+    ASSERT_EQ(f.table.RowCount(), 1501);
+    for (int i = 0; i < 1500; ++i) {
+        ASSERT_EQ(f.Cell(i, 0), "R" + std::to_string(i));
+        ASSERT_EQ(f.Line(i), std::to_string(4 * i + 1));
+    }
+    EXPECT_EQ(f.Cell(1500, 0), "Last");
+}
+
+TEST(RecordParser, TrimAndFormatNumbers) {
+    const std::pair<const char*, const char*> trims[] = {{"12.5000", "12.5"}, {"3.0000", "3"}, {"100", "100"},
+                                                         {"0.0", "0"},        {"10.10", "10.1"}, {"", ""}};
+    for (const auto& [in, out] : trims) {
+        std::string s = in;
+        TrimNumber(s);
+        EXPECT_EQ(s, out);
+    }
+    EXPECT_EQ(FormatNumber("%.2f", 7.5), "7.50");
+    EXPECT_EQ(FormatNumber("%.0f", 2.5), "2");  // ties to even, as printf
+    EXPECT_EQ(FormatNumber("%.200f", 1.0), "1." + std::string(60, '0'));
+    EXPECT_EQ(FormatNumber("%.4f", -1e308).size(), 1u + 309u + 5u);  // never cut
+}
+
+}  // namespace
+}  // namespace lorvex

@@ -1,0 +1,51 @@
+#pragma once
+// A throw-away game folder for tests: archives in the folder itself, the
+// program's current folder one level down, entered for the test's lifetime.
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace lorvex::testing {
+
+class GameFolder {
+public:
+    GameFolder() {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        root_ = std::filesystem::temp_directory_path() /
+                ("lorvex-game-" + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" + info->name());
+        std::filesystem::remove_all(root_);
+        std::filesystem::create_directories(root_ / "cur");
+        old_ = std::filesystem::current_path();
+        std::filesystem::current_path(root_ / "cur");
+    }
+    ~GameFolder() {
+        std::filesystem::current_path(old_);
+        std::error_code ec;
+        std::filesystem::remove_all(root_, ec);
+    }
+    GameFolder(const GameFolder&) = delete;
+    GameFolder& operator=(const GameFolder&) = delete;
+
+    const std::filesystem::path& Root() const { return root_; }
+    std::filesystem::path Current() const { return root_ / "cur"; }
+
+    // Writes a file relative to the current folder ("t.cfg", "../x.hpi").
+    static void Write(const std::filesystem::path& relative, std::string_view bytes) {
+        std::ofstream out(relative, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    static std::string Read(const std::filesystem::path& relative) {
+        std::ifstream in(relative, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+private:
+    std::filesystem::path root_;
+    std::filesystem::path old_;
+};
+
+}  // namespace lorvex::testing

@@ -1,0 +1,138 @@
+#include "tdf/TdfReader.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+
+#include "tests/tdf/TestFiles.h"
+
+namespace lorvex {
+namespace {
+
+using R = TdfResult;
+
+// Every entry of a file as "<class><line>[:name | :key=value]", joined by "|":
+// E End, K KeyValue, O BlockOpen, C BlockClose, H HeaderOnly, X Other.
+std::string ReadAll(TdfReader& reader) {
+    std::string out;
+    for (;;) {
+        const R r = reader.NextEntry();
+        out += "EKOCHX"[static_cast<int>(r)] + std::to_string(reader.EntryLine());
+        if (r == R::KeyValue) out += std::string(":") + reader.Key() + "=" + reader.ValueText();
+        if (r == R::BlockOpen || r == R::HeaderOnly) out += std::string(":") + reader.BlockName();
+        if (r == R::End) return out;
+        out += "|";
+    }
+}
+
+TEST(TdfReader, ClassifiesEntriesWithTheirLines) {
+    const std::pair<std::string, const char*> cases[] = {
+        {"   key =  value ; trailing\n", "K1:key=value |E1"},
+        {"key=\nkey=   \nkey=;\n=value\n  =v\n", "X1|X2|K3:key=|X4|X5|E5"},
+        {"[RECORD]\n{\n", "O1:RECORD|E2"},
+        {"[RECORD] {\nItemName=X;\n", "H1:RECORD|K2:ItemName=X|E2"},
+        {"};\n\t}\n", "C1|C2|E2"},
+        {"// c\n\nkey=1;\n", "K3:key=1|E3"},
+        {"/* start\nstill\nend */ key=1;\nkey=2;\n", "K4:key=2|E4"},
+        {"/*\n/*\n*/\nkey=1;\n*/\nkey=2;\n", "K6:key=2|E6"},          // nested at line starts
+        {"/*\na /* b\n*/\nk=1;\n", "K4:k=1|E4"},                       // not nested later in a line
+        {"  /* a */ x=1;\nx /* y\n*/\nkey=a // b;\n", "X2|X3|K4:key=a // b|E4"},
+        {"/*\nkey=1;\n", "E2"},
+        {"[RECORD\n{\n[]\n{\n", "X1|X2|O3:|E4"},
+        {"[ Big Gun ] junk\n\n// c\n{ junk\n", "O1: Big Gun |E4"},
+        {"[A]\n", "H1:A|E1"},
+        {"[A]\nk=v;\n[B]\n[C]\n/*\n*/\n{\n", "H1:A|K2:k=v|H3:B|O4:C|E7"},
+        {"{\na=b=c;\nkey with blanks \t= v;\n", "X1|K2:a=b=c|K3:key with blanks=v|E3"},
+        {"[R]\r\n{\r\nk=v;\r\n}\r\nlast=1", "O1:R|K3:k=v|C4|K5:last=1|E5"},
+        {std::string("ke\0y=1;\nk2=2;\nk=v\0;x\n", 21), "X1|K2:k2=2|K3:k=v|E3"},  // NUL ends the text
+        {"", "E0"},
+    };
+    test::TempFolder folder;
+    TdfReader reader;
+    for (const auto& [input, expected] : cases) {
+        ASSERT_TRUE(reader.Open(folder.Write("f.tdf", input)));
+        EXPECT_EQ(ReadAll(reader), expected) << input;
+    }
+}
+
+TEST(TdfReader, SplitsLongLinesAndCutsLongNames) {
+    test::TempFolder folder;
+    TdfReader reader;
+    const std::pair<std::string, std::string> cases[] = {
+        // 2,000 characters: 1,022 and 978, two lines counted.
+        {"k=" + std::string(1998, 'v') + "\nnext=1;\n", "K1:k=" + std::string(1020, 'v') + "|X2|K3:next=1|E3"},
+        {std::string(1022, 'x') + "tail=5;\n", "X1|K2:tail=5|E2"},
+        {std::string(1022, 'x') + "\r\nk=1;\n", "X1|K2:k=1|E2"},  // the line end right behind the limit goes along
+        {"[" + std::string(400, 'n') + "]\n{\n", "O1:" + std::string(255, 'n') + "|E2"},
+    };
+    for (const auto& [input, expected] : cases) {
+        ASSERT_TRUE(reader.Open(folder.Write("f.tdf", input)));
+        EXPECT_EQ(ReadAll(reader), expected);
+    }
+    // 100 KB without a line end: 101 reads, then the entry.
+    ASSERT_TRUE(reader.Open(folder.Write("d.tdf", std::string(100 * 1024, 'y') + "\nk=2;\n")));
+    int others = 0;
+    while (reader.NextEntry() == R::Other) ++others;
+    EXPECT_EQ(others, 101);
+    EXPECT_EQ(reader.EntryLine(), 102);
+    EXPECT_EQ(reader.ValueInt(), 2);
+}
+
+TEST(TdfReader, ValuesAndArguments) {
+    struct Case {
+        const char* line;
+        float asFloat;
+        std::int32_t asInt;
+        const char* word;  // tried with KeyWithArgument
+        bool matches;
+        const char* argument;
+        std::int32_t argumentInt;
+    };
+    const Case cases[] = {
+        {"TagFor(Can Fly)=12.5;", 12.5f, 12, "tagfor", true, "Can Fly", 0},
+        {"tagfor (x)= abc;", 0, 0, "tagfor", false, "", 0},
+        {"hpifolder( 3)=-3.7e2 x", -370, -3, "hpifolder", true, " 3", 3},
+        {"symbol(abc)=+7", 7, 7, "symbol", true, "abc", 0},
+        {"symbol(-2=1,5", 1, 1, "symbol", true, "-2", -2},
+        {"symbol(4)junk=99999999999", 99999999999.0f, INT32_MAX, "symbol", true, "4", 4},
+        {"symbo=-99999999999", -99999999999.0f, INT32_MIN, "symbol", false, "", 0},
+        {"symbolic(1)=.5", 0.5f, 0, "symbol", false, "", 0},
+        {"symbol(1)=x12", 0, 0, "Symbol", false, "", 0},  // a capital in the word matches only itself
+    };
+    test::TempFolder folder;
+    TdfReader reader;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        ASSERT_TRUE(reader.Open(folder.Write("k.tdf", c.line)));
+        ASSERT_EQ(reader.NextEntry(), R::KeyValue);
+        EXPECT_FLOAT_EQ(reader.ValueFloat(), c.asFloat);
+        EXPECT_EQ(reader.ValueInt(), c.asInt);
+        EXPECT_EQ(reader.KeyWithArgument(c.word), c.matches);
+        EXPECT_STREQ(reader.Argument(), c.argument);
+        EXPECT_EQ(reader.ArgumentInt(), c.argumentInt);
+    }
+}
+
+TEST(TdfReader, OpenFailsWithoutCreatingAndReopenStartsOver) {
+    test::TempFolder folder;
+    TdfReader reader;
+    const std::string missing = folder.PathOf("missing.cfg");
+    EXPECT_FALSE(reader.Open(missing));
+    EXPECT_FALSE(std::filesystem::exists(missing));
+    EXPECT_EQ(reader.NextEntry(), R::End);
+    EXPECT_FALSE(reader.Open(folder.PathOf("")));  // a folder is no file
+    // Left inside a comment, or with a line pushed back: a new Open forgets both.
+    const std::string b = folder.Write("b.tdf", "k=1;\n");
+    for (const char* first : {"/*\nx=1;\n", "[H]\nold=1;\n"}) {
+        ASSERT_TRUE(reader.Open(folder.Write("a.tdf", first)));
+        reader.NextEntry();
+        ASSERT_TRUE(reader.Open(b));
+        EXPECT_EQ(ReadAll(reader), "K1:k=1|E1");
+    }
+    reader.Close();
+    EXPECT_EQ(reader.NextEntry(), R::End);
+}
+
+}  // namespace
+}  // namespace lorvex
