@@ -5,34 +5,19 @@
 namespace lorvex {
 namespace {
 
-std::uint64_t Mix(std::uint64_t x) {
-    x ^= x >> 32;
-    x *= 0xd6e8feb86659fd93ull;
-    x ^= x >> 32;
-    return x;
-}
-
-// Eight bytes at a time: cell texts are short, and a load hashes millions of them.
-std::uint32_t HashText(std::string_view text) {
-    std::uint64_t h = 0x9e3779b97f4a7c15ull ^ text.size();
-    const char* p = text.data();
-    std::size_t n = text.size();
-    while (n >= 8) {
-        std::uint64_t w;
-        std::memcpy(&w, p, 8);
-        h = Mix(h ^ w) * 0x9e3779b97f4a7c15ull;
-        p += 8;
-        n -= 8;
-    }
-    if (n > 0) {
-        std::uint64_t w = 0;
-        std::memcpy(&w, p, n);
-        h = Mix(h ^ w) * 0x9e3779b97f4a7c15ull;
-    }
-    return static_cast<std::uint32_t>(Mix(h));
-}
-
 constexpr std::size_t kMinChunk = 1 << 16;
+
+// Every one-byte text has a fixed id (1 + the byte): flags, digits and "X" are
+// the commonest cells and are shared without any lookup.
+const char kSingleBytes[256] = {
+#define LORVEX_B(n) static_cast<char>(n), static_cast<char>(n + 1), static_cast<char>(n + 2), static_cast<char>(n + 3)
+#define LORVEX_B16(n) LORVEX_B(n), LORVEX_B(n + 4), LORVEX_B(n + 8), LORVEX_B(n + 12)
+    LORVEX_B16(0),   LORVEX_B16(16),  LORVEX_B16(32),  LORVEX_B16(48),  LORVEX_B16(64),  LORVEX_B16(80),
+    LORVEX_B16(96),  LORVEX_B16(112), LORVEX_B16(128), LORVEX_B16(144), LORVEX_B16(160), LORVEX_B16(176),
+    LORVEX_B16(192), LORVEX_B16(208), LORVEX_B16(224), LORVEX_B16(240),
+#undef LORVEX_B16
+#undef LORVEX_B
+};
 
 }  // namespace
 
@@ -40,14 +25,14 @@ StringPool::StringPool() { Clear(); }
 
 void StringPool::Clear() {
     entries_.clear();
+    entries_.shrink_to_fit();
     chunks_.clear();
     chunkUsed_ = chunkSize_ = 0;
-    slots_.assign(kSlots, Slot{0, 0});
     entries_.push_back({"", 0});
+    for (int b = 0; b < 256; ++b) entries_.push_back({kSingleBytes + b, 1});
 }
 
 const char* StringPool::Store(std::string_view text) {
-    if (text.empty()) return "";
     if (chunkUsed_ + text.size() > chunkSize_) {
         chunkSize_ = text.size() > kMinChunk ? text.size() : kMinChunk;
         chunks_.push_back(std::make_unique<char[]>(chunkSize_));
@@ -61,26 +46,20 @@ const char* StringPool::Store(std::string_view text) {
 
 StringPool::Id StringPool::Intern(std::string_view text) {
     if (text.empty()) return kEmpty;
-    const std::uint32_t h = HashText(text);
-    // A small table that stays in the processor's cache remembers the latest
-    // text of each hash slot: the many repeated texts of a table ("0", "X", a
-    // side's name) are stored once, while a load of millions of distinct
-    // numbers never waits on a giant hash table.
-    Slot& slot = slots_[h & (kSlots - 1)];
-    if (slot.id != 0 && slot.hash == h) {
-        const Entry& e = entries_[slot.id];
-        if (e.size == text.size() && std::memcmp(e.data, text.data(), text.size()) == 0) return slot.id;
-    }
+    if (text.size() == 1) return 1 + static_cast<unsigned char>(text[0]);
+    // Longer texts are appended as they come: looking each one up in a table
+    // of millions missed the processor's cache on every cell of a load.
     // Ids are 32 bits; refuse to wrap rather than alias an old text.
     if (entries_.size() >= 0xffffffffu) return kEmpty;
     const Id id = static_cast<Id>(entries_.size());
     entries_.push_back({Store(text), static_cast<std::uint32_t>(text.size())});
-    slot = Slot{h, id};
     return id;
 }
 
 std::size_t StringPool::MemoryUsed() const {
-    return chunks_.size() * kMinChunk + entries_.capacity() * sizeof(Entry) + slots_.capacity() * sizeof(Slot);
+    std::size_t chunkBytes = 0;
+    for (std::size_t i = 0; i < chunks_.size(); ++i) chunkBytes += kMinChunk;
+    return chunkBytes + entries_.capacity() * sizeof(Entry);
 }
 
 }  // namespace lorvex

@@ -1,8 +1,7 @@
 #pragma once
-// Holds cell texts: a cell is a 32-bit id, so a table of 100,000 rows makes
-// no allocation per cell. Id 0 is exactly the empty text; equal ids always
-// mean equal texts, and a text repeated often is mostly stored once, but two
-// ids may still hold the same text.
+// Holds cell texts: a cell is a 32-bit id into one shared store, so a table of
+// 100,000 rows makes no allocation per cell. Id 0 is exactly the empty text,
+// and equal ids always mean equal texts; two ids may hold the same text.
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -28,15 +27,9 @@ private:
         const char* data;
         std::uint32_t size;
     };
-    struct Slot {
-        std::uint32_t hash;
-        Id id;  // 0 marks a free slot (id 0, the empty text, is never stored there)
-    };
     const char* Store(std::string_view text);
 
     std::vector<Entry> entries_;
-    static constexpr std::size_t kSlots = 1 << 16;
-    std::vector<Slot> slots_;  // the latest text of each hash value, for reuse
     std::vector<std::unique_ptr<char[]>> chunks_;
     std::size_t chunkUsed_ = 0;
     std::size_t chunkSize_ = 0;

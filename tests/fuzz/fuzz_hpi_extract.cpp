@@ -17,11 +17,7 @@ namespace fs = std::filesystem;
 
 const fs::path& PrivateFolder()
 {
-    static const fs::path folder = [] {
-        fs::path p = fs::temp_directory_path() / ("fuzz_hpi_extract_" + std::to_string(::getpid()));
-        fs::create_directories(p);
-        return p;
-    }();
+    static const fs::path folder = fs::temp_directory_path() / ("fuzz_hpi_extract_" + std::to_string(::getpid()));
     return folder;
 }
 
@@ -54,6 +50,8 @@ void ExtractAll(const lorvex::hpi::HpiArchive& archive, const std::string& folde
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    std::error_code error;
+    fs::create_directory(PrivateFolder(), error);
     const fs::path path = PrivateFolder() / "input.hpi";
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr)
@@ -62,5 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fclose(f);
     if (auto archive = lorvex::hpi::HpiArchive::Open(path))
         ExtractAll(*archive, "", 0);
+    // libFuzzer ends without running exit handlers: leave nothing behind after each input.
+    fs::remove(path, error);
+    fs::remove(PrivateFolder(), error);
     return 0;
 }

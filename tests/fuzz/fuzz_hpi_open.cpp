@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "hpi/HpiArchive.h"
 
@@ -47,5 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fclose(f);
     if (auto archive = lorvex::hpi::HpiArchive::Open(path))
         Walk(*archive, "", 0);
+    // libFuzzer ends without running exit handlers: leave nothing behind after each input.
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
     return 0;
 }

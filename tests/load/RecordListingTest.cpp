@@ -62,7 +62,7 @@ TEST(RecordListing, ShowsOneRecordFromItsHeaderToItsOutermostBrace) {
         {"a brace after text does not count", sameLine, 1, "[S] {\r\nk=1;\r\n  [I]\r\n  {\r\n  }\r\n"},
         {"last line without a line break", noFinalBreak, 1, "[L]\r\n{\r\nk=v;\r\n}\r\n"},
         {"a block that never closes runs to the end", neverCloses, 1, "[U]\r\n{\r\nk=1;\r\n"},
-        {"a close before any open does not end it", strayClose, 1, "[V]\r\n}\r\n{\r\n"},
+        {"a close before any open lowers the depth", strayClose, 1, "[V]\r\n}\r\n{\r\n"},
         {"line past the end", three, 13, ""},
         {"line 0", three, 0, ""},
         {"negative line", three, -4, ""},
@@ -89,7 +89,8 @@ TEST(RecordListing, ReadsLongLinesIn1022CharacterPieces) {
                              "[C]\n{\n" + std::string(1022, ' ') + "}x\nmore\n}\n";  // lines 10-14
     GameFolder::Write("r.fbi", file);
 
-    EXPECT_EQ(ReadRecordListing("r.fbi", 1).text, exact + "\r\n");
+    EXPECT_EQ(ReadRecordListing("r.fbi", 1).text.substr(0, 2048),
+              exact + "\r\n" + std::string(1022, 'L') + "\r\n");
     // Starting inside no block, the listing runs on until a block closes.
     EXPECT_EQ(ReadRecordListing("r.fbi", 3).text.substr(0, 985), std::string(978, 'L') + "\r\n[B]\r\n");
     EXPECT_EQ(ReadRecordListing("r.fbi", 4).text,
