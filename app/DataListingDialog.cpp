@@ -1,5 +1,6 @@
 #include "app/DataListingDialog.h"
 
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextCursor>
@@ -52,6 +53,14 @@ void DataListingDialog::Fill() {
 void DataListingDialog::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     if (loaded) listingEdit->setGeometry(rect());
+}
+
+void DataListingDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void DataListingDialog::done(int result) {

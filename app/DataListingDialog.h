@@ -24,6 +24,8 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Enter ends the window as Esc does (it has no button to take it).
+    void keyPressEvent(QKeyEvent* event) override;
     // Esc, Enter and the close box all end here: the window goes away for good.
     void done(int result) override;
 

@@ -257,12 +257,18 @@ TEST_F(MainWindow, DoubleClickOpensTheRecordListing) {
     // The main window stays usable; each listing goes by itself.
     Click(Rows(), RowPoint(0));
     EXPECT_EQ(Status(), "4 total table entries,   1 hilighted entries");
-    QPointer<DataListingDialog> a(first), b(second);
+    DataListingDialog* third = window->OpenRecordListing(RowOf("delta"));
+    ASSERT_NE(third, nullptr);
+    QPointer<DataListingDialog> a(first), b(second), c(third);
     QTest::keyClick(first->listingEdit, Qt::Key_Escape);
+    QTest::keyClick(third->listingEdit, Qt::Key_Return);
+    EXPECT_TRUE(second->isVisible());
     second->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(a.isNull());
     EXPECT_TRUE(b.isNull());
+    EXPECT_TRUE(c.isNull());
+    EXPECT_TRUE(window->isVisible());
 
     // A file gone from the scratch folder: "Data Listing" and an empty box.
     std::filesystem::remove("Lorvex temp/b.fbi");
