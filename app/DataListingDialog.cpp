@@ -25,6 +25,9 @@ DataListingDialog::DataListingDialog(QWidget* owner)
     listingEdit->setReadOnly(true);
     listingEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
     listingEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Record files indent with tabs; an edit box of the game's tools stops
+    // them every 32 dialog units, eight average characters.
+    listingEdit->setTabStopDistance(du.X(32));
     listingEdit->setGeometry(rect());
 }
 

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "hpi/HpiBytes.h"
+#include "hpi/HpiPath.h"
 
 namespace lorvex::hpi {
 
@@ -13,30 +14,6 @@ namespace {
 constexpr std::uint64_t kEntrySize = 9;
 constexpr std::uint64_t kNodeSize = 8;
 constexpr std::uint64_t kRecordSize = 9;
-
-bool IsSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
-
-// Calls visit(component) for each non-empty component of path; stops early
-// (returning false) when visit does.
-template <typename Visit>
-bool ForEachComponent(std::string_view path, Visit visit)
-{
-    std::size_t i = 0;
-    while (i < path.size()) {
-        while (i < path.size() && IsSeparator(path[i]))
-            ++i;
-        std::size_t j = i;
-        while (j < path.size() && !IsSeparator(path[j]))
-            ++j;
-        if (j > i && !visit(path.substr(i, j - i)))
-            return false;
-        i = j;
-    }
-    return true;
-}
 
 // Names are reported to callers that append them to a folder path of their own
 // ("Lorvex temp\" + name), and looked up by path later. A name that is empty,
@@ -47,7 +24,7 @@ bool IsPlainName(std::string_view name)
     if (name.empty() || name == "." || name == "..")
         return false;
     for (char c : name)
-        if (IsSeparator(c) || c == ':')
+        if (IsPathSeparator(c) || c == ':')
             return false;
     return true;
 }
@@ -154,7 +131,7 @@ int Directory::FindFolder(std::string_view path) const
     if (folders_.empty())
         return -1;
     std::uint32_t current = 0;
-    const bool found = ForEachComponent(path, [&](std::string_view component) {
+    const bool found = ForEachPathComponent(path, [&](std::string_view component) {
         for (std::uint32_t child : folders_[current].folders) {
             if (NamesEqual(folders_[child].name, component)) {
                 current = child;
@@ -169,7 +146,7 @@ int Directory::FindFolder(std::string_view path) const
 const DirFile* Directory::FindFile(std::string_view path) const
 {
     std::size_t cut = path.size();
-    while (cut > 0 && !IsSeparator(path[cut - 1]))
+    while (cut > 0 && !IsPathSeparator(path[cut - 1]))
         --cut;
     const std::string_view name = path.substr(cut);
     if (name.empty())

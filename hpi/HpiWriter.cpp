@@ -9,30 +9,19 @@
 #include "hpi/HpiCipher.h"
 #include "hpi/HpiDirectory.h"
 #include "hpi/HpiHeader.h"
+#include "hpi/HpiPath.h"
 
 namespace lorvex::hpi {
 
 namespace {
 
-bool IsSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
-
 std::vector<std::string_view> SplitPath(std::string_view path)
 {
     std::vector<std::string_view> parts;
-    std::size_t i = 0;
-    while (i < path.size()) {
-        while (i < path.size() && IsSeparator(path[i]))
-            ++i;
-        std::size_t j = i;
-        while (j < path.size() && !IsSeparator(path[j]))
-            ++j;
-        if (j > i)
-            parts.push_back(path.substr(i, j - i));
-        i = j;
-    }
+    ForEachPathComponent(path, [&parts](std::string_view part) {
+        parts.push_back(part);
+        return true;
+    });
     return parts;
 }
 

@@ -11,10 +11,6 @@ namespace lorvex {
 Loader::Loader(TableListCtrl& table, LoadView& view, ConfigChooser& chooser, platform::MessageSink& messages)
     : table_(table), view_(view), chooser_(chooser), messages_(messages) {}
 
-namespace {
-
-// Reads the configuration's global keys and column blocks. Returns the number
-// of configured columns.
 int ReadConfiguration(LoadState& state, TdfReader& reader, TableData& table, platform::MessageSink& messages,
                       std::uint8_t* kinds) {
     int configured = 0;
@@ -40,10 +36,16 @@ int ReadConfiguration(LoadState& state, TdfReader& reader, TableData& table, pla
             if (ParseColumnBlock(state, reader, table, messages, kinds[configured], configured)) ++configured;
         }
     }
+    reader.Close();
+
+    table.InsertColumn(configured, "Located In", Align::Left, 0);
+    table.InsertColumn(configured + 1, "Line #", Align::Right, 0);
+    kinds[configured] = 0x01;
+    kinds[configured + 1] = 0x02;
+    state.columnCount = state.firstExtraColumn = configured + 2;
+    state.locationColumn = configured;
     return configured;
 }
-
-}  // namespace
 
 void Loader::LoadRun() {
     char chosen[ConfigChooser::kBufferSize] = {};
@@ -70,15 +72,7 @@ void Loader::LoadRun() {
     state_.showUnusedTags = 0;
     std::memset(kinds_, 0x81, sizeof kinds_);
 
-    const int n = ReadConfiguration(state_, config, table, messages_, kinds_);
-    config.Close();
-
-    table.InsertColumn(n, "Located In", Align::Left, 0);
-    table.InsertColumn(n + 1, "Line #", Align::Right, 0);
-    kinds_[n] = 0x01;
-    kinds_[n + 1] = 0x02;
-    state_.columnCount = state_.firstExtraColumn = n + 2;
-    state_.locationColumn = n;
+    ReadConfiguration(state_, config, table, messages_, kinds_);
 
     platform::CreateFolder(kScratchFolder);
     platform::EmptyFolder(kScratchFolder);

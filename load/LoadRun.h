@@ -40,6 +40,13 @@ public:
 inline constexpr const char* kScratchFolder = "Lorvex temp";
 inline constexpr const char* kScratchPrefix = "Lorvex temp\\";
 
+// Reads an opened configuration to its end: the global keys into state (which
+// the caller has reset), each column block into a column of table with its kind
+// in kinds (room for LoadState::kMaxListColumns), then "Located In" and "Line #".
+// Closes the reader and returns the number of configured columns.
+int ReadConfiguration(LoadState& state, TdfReader& reader, TableData& table, platform::MessageSink& messages,
+                      std::uint8_t* kinds);
+
 class Loader {
 public:
     Loader(TableListCtrl& table, LoadView& view, ConfigChooser& chooser, platform::MessageSink& messages);

@@ -104,4 +104,20 @@ private:
     bool pendingColumns_ = false;
 };
 
+// Holds the data's change notifications during bulk work, so that a view
+// repaints once at the end, the way a list view's redraw is switched off.
+class NotifyHold {
+public:
+    explicit NotifyHold(TableData& data) : data_(data), was_(data.NotifyEnabled()) { data_.SetNotify(false); }
+    ~NotifyHold() {
+        if (was_) data_.SetNotify(true);
+    }
+    NotifyHold(const NotifyHold&) = delete;
+    NotifyHold& operator=(const NotifyHold&) = delete;
+
+private:
+    TableData& data_;
+    bool was_;
+};
+
 }  // namespace lorvex

@@ -7,21 +7,6 @@
 namespace lorvex {
 namespace {
 
-// Holds the data's change notifications during bulk work so that the view
-// repaints once at the end, the way the list view's redraw is switched off.
-class NotifyHold {
-public:
-    explicit NotifyHold(TableData& data) : data_(data), was_(data.NotifyEnabled()) { data_.SetNotify(false); }
-    ~NotifyHold() {
-        if (was_) data_.SetNotify(true);
-    }
-    NotifyHold(const NotifyHold&) = delete;
-    NotifyHold& operator=(const NotifyHold&) = delete;
-
-private:
-    TableData& data_;
-    bool was_;
-};
 
 // Without a kind (before the first load, or after SetColumnKinds refused a
 // list) a column sorts as plain text with case folded and no empty-cell rule.

@@ -23,4 +23,12 @@ QString DecodeCellText(std::string_view bytes) {
     return text;
 }
 
+Qt::Alignment QtAlignment(Align align) {
+    switch (align) {
+    case Align::Right: return Qt::AlignRight;
+    case Align::Center: return Qt::AlignHCenter;
+    default: return Qt::AlignLeft;
+    }
+}
+
 }  // namespace lorvex

@@ -2,7 +2,10 @@
 // The table's texts are bytes as the game files hold them (a Windows code
 // page); this shows them one character per byte.
 #include <QString>
+#include <Qt>
 #include <string_view>
+
+#include "table/TableData.h"
 
 namespace lorvex {
 
@@ -10,5 +13,7 @@ namespace lorvex {
 QString DecodeCellText(std::string_view bytes);
 // The character one byte stands for.
 QChar DecodeCellByte(unsigned char byte);
+// A column's alignment as Qt draws it.
+Qt::Alignment QtAlignment(Align align);
 
 }  // namespace lorvex

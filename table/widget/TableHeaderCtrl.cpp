@@ -10,17 +10,6 @@
 #include "table/widget/CellText.h"
 
 namespace lorvex {
-namespace {
-
-Qt::Alignment ToQt(Align align) {
-    switch (align) {
-    case Align::Right: return Qt::AlignRight;
-    case Align::Center: return Qt::AlignHCenter;
-    default: return Qt::AlignLeft;
-    }
-}
-
-}  // namespace
 
 TableHeaderCtrl::TableHeaderCtrl(TableListCtrl& control, QWidget* parent) : QWidget(parent), control_(control) {
     setMouseTracking(true);  // the divider cursor, and a move without the button ends a drag
@@ -117,7 +106,7 @@ void TableHeaderCtrl::paintEvent(QPaintEvent* event) {
         const TableColumn& column = table.Column(c);
         const QString text = fontMetrics().elidedText(DecodeCellText(column.heading), Qt::ElideRight, textRect.width());
         p.setPen(palette().color(QPalette::ButtonText));
-        p.drawText(textRect, ToQt(column.align) | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        p.drawText(textRect, QtAlignment(column.align) | Qt::AlignVCenter | Qt::TextSingleLine, text);
     }
 
     const HeaderDragTracker& tracker = control_.Header();

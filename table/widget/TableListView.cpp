@@ -13,14 +13,6 @@
 namespace lorvex {
 namespace {
 
-Qt::Alignment ToQt(Align align) {
-    switch (align) {
-    case Align::Right: return Qt::AlignRight;
-    case Align::Center: return Qt::AlignHCenter;
-    default: return Qt::AlignLeft;
-    }
-}
-
 // A horizontal span [left, right) in viewport pixels.
 struct Span {
     int left = 0, right = 0;
@@ -28,20 +20,6 @@ struct Span {
 
 QRect ToRect(Span s, int top, int height) { return {s.left, top, std::max(0, s.right - s.left), height}; }
 
-// Holds the table's notifications for a burst of selection changes: one repaint.
-class NotifyHold {
-public:
-    explicit NotifyHold(TableData& table) : data_(table), was_(table.NotifyEnabled()) { data_.SetNotify(false); }
-    ~NotifyHold() {
-        if (was_) data_.SetNotify(true);
-    }
-    NotifyHold(const NotifyHold&) = delete;
-    NotifyHold& operator=(const NotifyHold&) = delete;
-
-private:
-    TableData& data_;
-    bool was_;
-};
 
 }  // namespace
 
@@ -248,7 +226,7 @@ void TableListView::DrawRow(QPainter& p, int row, const QRect& area) {
         const QRect r = ToRect({column.left + m, column.right - m}, top, height);
         if (r.width() <= 0) continue;  // a collapsed column shows no text
         p.setClipRect(r.intersected(boundsRect));
-        p.drawText(r, ToQt(table.Column(c).align) | Qt::AlignVCenter | Qt::TextSingleLine,
+        p.drawText(r, QtAlignment(table.Column(c).align) | Qt::AlignVCenter | Qt::TextSingleLine,
                    metrics.elidedText(DecodeCellText(cell), Qt::ElideRight, r.width()));
     }
     p.setClipping(false);

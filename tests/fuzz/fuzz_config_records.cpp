@@ -12,7 +12,7 @@
 
 #include <unistd.h>
 
-#include "config/ColumnParser.h"
+#include "load/LoadRun.h"
 #include "load/RecordParser.h"
 
 namespace {
@@ -28,42 +28,6 @@ bool WriteFile(const std::string& path, const std::uint8_t* data, std::size_t si
     if (!f) return false;
     const bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
     return std::fclose(f) == 0 && ok;
-}
-
-void ReadConfiguration(lorvex::LoadState& state, lorvex::TdfReader& reader, lorvex::TableData& table,
-                       lorvex::platform::MessageSink& messages, std::uint8_t* kinds) {
-    using lorvex::TdfNameEquals;
-    using lorvex::TdfResult;
-    int configured = 0;
-    for (TdfResult r; (r = reader.NextEntry()) != TdfResult::End;) {
-        if (r == TdfResult::KeyValue) {
-            const std::string_view key = reader.Key();
-            if (TdfNameEquals("hpifolder", key)) {
-                state.hpiFolders[0] = reader.ValueText();
-            } else if (TdfNameEquals("showunusedtags", key)) {
-                state.showUnusedTags = reader.ValueInt();
-            } else if (reader.KeyWithArgument("hpifolder")) {
-                state.indexedKeys = true;
-                const int n = reader.ArgumentInt();
-                if (n >= 0 && n < lorvex::LoadState::kPairs) state.hpiFolders[n] = reader.ValueText();
-            } else if (TdfNameEquals("extension", key)) {
-                state.extensions[0] = reader.ValueText();
-            } else if (reader.KeyWithArgument("extension")) {
-                state.indexedKeys = true;
-                const int n = reader.ArgumentInt();
-                if (n >= 0 && n < lorvex::LoadState::kPairs) state.extensions[n] = reader.ValueText();
-            }
-        } else if (r == TdfResult::BlockOpen && configured < lorvex::LoadState::kMaxColumns) {
-            if (lorvex::ParseColumnBlock(state, reader, table, messages, kinds[configured], configured)) ++configured;
-        }
-    }
-    reader.Close();
-    table.InsertColumn(configured, "Located In", lorvex::Align::Left, 0);
-    table.InsertColumn(configured + 1, "Line #", lorvex::Align::Right, 0);
-    kinds[configured] = 0x01;
-    kinds[configured + 1] = 0x02;
-    state.locationColumn = configured;
-    state.columnCount = state.firstExtraColumn = configured + 2;
 }
 
 }  // namespace
@@ -91,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memset(kinds, 0x81, sizeof kinds);
     lorvex::TdfReader config;
     if (!config.Open(configPath)) return 0;
-    ReadConfiguration(*state, config, table, messages, kinds);
+    lorvex::ReadConfiguration(*state, config, table, messages, kinds);
 
     static lorvex::TdfReader records;
     lorvex::ParseRecordFile(*state, records, table, "unit.fbi", recordPath, "..\\fuzz.hpi",

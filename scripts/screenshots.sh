@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Takes the pictures in docs/ the way a user sees the program: the real windows
+# under a virtual X display with a window manager, driven by synthetic input.
+# Usage: scripts/screenshots.sh [BUILD_DIR]   (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/deps.sh xvfb openbox xdotool imagemagick
+build=$(realpath "${1:-build}")
+docs=$PWD/docs
+mkdir -p "$docs"
+export DISPLAY=:91
+Xvfb $DISPLAY -screen 0 1280x900x24 > /dev/null 2>&1 &
+xvfb=$!
+sleep 1
+openbox > /dev/null 2>&1 &
+trap 'kill $xvfb 2> /dev/null || true' EXIT
+sleep 1
+
+wait_window() {  # name pattern -> window id
+  for _ in $(seq 50); do
+    id=$(xdotool search --name "$1" 2> /dev/null | tail -1 || true)
+    [ -n "$id" ] && { echo "$id"; return; }
+    sleep 0.2
+  done
+  echo "no window '$1'" >&2
+  exit 1
+}
+shot() { sleep 0.6; import -frame -window "$1" "$docs/$2"; echo "wrote docs/$2"; }
+
+start_on_units() {
+  (cd "$build/demo/game/Lorvex" && exec "$build/app/lorvex") > /dev/null 2>&1 &
+  app=$!
+  chooser=$(wait_window '^Configuration Files$')
+  xdotool windowactivate --sync "$chooser"
+  xdotool key Down Down Up  # the list starts with no selection; land on units.cfg
+  [ "${1:-}" = chooser ] && shot "$chooser" chooser.png
+  xdotool key Return
+  main=$(wait_window 'units.cfg')
+  xdotool windowmove "$main" 0 0 windowsize "$main" 1100 640
+  sleep 1
+}
+
+start_on_units chooser
+# Collapse the third column, sort by Speed (twice: descending), highlight three rows.
+xdotool mousemove 330 48 click 3 sleep 0.3
+xdotool mousemove 540 48 click 1 sleep 0.5 click 1 sleep 0.5
+xdotool mousemove 200 176 click 1 sleep 0.2
+xdotool keydown ctrl mousemove 200 248 click 1 mousemove 200 266 click 1 keyup ctrl
+xdotool mousemove 700 750
+shot "$main" main-window.png
+
+# A record's source text.
+xdotool mousemove 200 230 click --repeat 2 --delay 80 1
+listing=$(wait_window '^Data Segment from')
+xdotool windowmove "$listing" 420 120 windowsize "$listing" 380 480
+shot "$listing" data-listing.png
+xdotool windowactivate --sync "$listing" key Escape
+
+# The export dialog, with the HTML preset filled in.
+xdotool windowactivate --sync "$main"
+xdotool mousemove 225 8 click 1
+export_dialog=$(wait_window '^Export Table$')
+shot "$export_dialog" export-dialog.png
+kill $app 2> /dev/null || true
