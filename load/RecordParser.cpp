@@ -18,10 +18,23 @@ constexpr const char* kBadEquation = "Bad Equation";
 struct Matcher {
     const char* name;
     std::uint32_t length;
+    std::uint32_t hash;  // of the name with A-Z folded: every key it matches has the same
     std::int32_t column;
     std::int32_t entry;  // MultiBool and Math: index into names; otherwise -1
     ColumnType type;
 };
+
+// A key matches a name only when both read the same with A-Z folded, so a
+// hash of the folded text narrows the names to try without changing the rule.
+std::uint32_t FoldedHash(const char* text, std::size_t length) {
+    std::uint32_t h = 2166136261u;
+    for (std::size_t i = 0; i < length; ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    }
+    return h;
+}
 
 // Reads "%.<n>f" and gives n, clamped to what a cell may show; -1 for any other text.
 int FormatPrecision(const char* format) {
@@ -113,15 +126,16 @@ public:
                 break;  // a header text column claims no key
             }
         }
-        std::stable_sort(matchers_.begin(), matchers_.end(),
-                         [](const Matcher& a, const Matcher& b) { return a.length < b.length; });
-        // byLength_[n] .. byLength_[n + 1] are the matchers of names n characters long.
+        std::stable_sort(matchers_.begin(), matchers_.end(), [](const Matcher& a, const Matcher& b) {
+            return (a.hash & (kBuckets - 1)) < (b.hash & (kBuckets - 1));
+        });
+        // bucket_[b] .. bucket_[b + 1] are the matchers whose folded hash falls in bucket b.
         std::size_t m = 0;
-        for (std::size_t n = 0; n <= ColumnDef::kNameSize; ++n) {
-            byLength_[n] = static_cast<std::uint32_t>(m);
-            while (m < matchers_.size() && matchers_[m].length == n) ++m;
+        for (std::size_t b = 0; b < kBuckets; ++b) {
+            bucket_[b] = static_cast<std::uint32_t>(m);
+            while (m < matchers_.size() && (matchers_[m].hash & (kBuckets - 1)) == b) ++m;
         }
-        byLength_[ColumnDef::kNameSize + 1] = static_cast<std::uint32_t>(m);
+        bucket_[kBuckets] = static_cast<std::uint32_t>(m);
         RefreshExtraLengths();
     }
 
@@ -154,8 +168,11 @@ public:
         bool claimed = false;
         if (length < ColumnDef::kNameSize) {
             const std::string_view keyView(key, length);
-            for (std::uint32_t m = byLength_[length]; m < byLength_[length + 1]; ++m) {
+            const std::uint32_t hash = FoldedHash(key, length);
+            const std::size_t b = hash & (kBuckets - 1);
+            for (std::uint32_t m = bucket_[b]; m < bucket_[b + 1]; ++m) {
                 const Matcher& match = matchers_[m];
+                if (match.hash != hash || match.length != length) continue;
                 if (!TdfNameEquals(std::string_view(match.name, match.length), keyView)) continue;
                 claimed = true;
                 Claim(match);
@@ -187,7 +204,8 @@ private:
     void AddMatcher(const char* name, int column, int entry, ColumnType type) {
         const std::size_t length = strnlen(name, ColumnDef::kNameSize);
         if (length >= ColumnDef::kNameSize) return;  // not terminated: matches nothing
-        matchers_.push_back(Matcher{name, static_cast<std::uint32_t>(length), column, entry, type});
+        matchers_.push_back(
+            Matcher{name, static_cast<std::uint32_t>(length), FoldedHash(name, length), column, entry, type});
     }
 
     void RefreshExtraLengths() {
@@ -300,7 +318,9 @@ private:
     int row_ = -1;
     int precision_[LoadState::kMaxColumns] = {};
     std::vector<Matcher> matchers_;
-    std::uint32_t byLength_[ColumnDef::kNameSize + 2] = {};
+    // More buckets than any configuration has names (128 columns of at most 16).
+    static constexpr std::size_t kBuckets = 4096;
+    std::uint32_t bucket_[kBuckets + 1] = {};
     std::vector<int> finishing_;  // MultiBool and Math columns, in order
     std::vector<std::uint32_t> extraLengths_;
     std::string text_;  // reused for every formatted cell
