@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "hpi/HpiWriter.h"
 #include "load/LoadRun.h"
+#include "tests/support/GameData.h"
 #include "tests/support/GameFolder.h"
+#include "tests/support/TableFill.h"
+#include "tests/tdf/TestFiles.h"
 
 namespace lorvex {
 namespace {
@@ -14,17 +16,11 @@ namespace {
 using hpi::HpiWriter;
 using hpi::PackMethod;
 using testing::GameFolder;
-
-class FixedChooser : public ConfigChooser {
-public:
-    std::string name;
-    int calls = 0;
-    int RunChooser(char* buffer) override {
-        ++calls;
-        std::snprintf(buffer, kBufferSize, "%s", name.c_str());
-        return name.empty() ? 2 : 1;
-    }
-};
+using testing::ColumnText;
+using testing::kUnitsCfg;
+using testing::RowText;
+using testing::Unit;
+using testing::WriteArchive;
 
 class RecordingView : public LoadView {
 public:
@@ -40,17 +36,11 @@ public:
     void UpdateStatusLine() override { events.push_back("status"); }
 };
 
-class Messages : public platform::MessageSink {
-public:
-    std::vector<std::string> texts;
-    void ShowMessage(std::string_view t) override { texts.emplace_back(t); }
-};
-
 struct Harness {
     TableListCtrl table;
     RecordingView view;
-    FixedChooser chooser;
-    Messages messages;
+    testing::ScriptedChooser chooser;
+    test::CapturedMessages messages;
     Loader loader{table, view, chooser, messages};
 
     void Load(const std::string& cfg) {
@@ -58,26 +48,12 @@ struct Harness {
         loader.LoadRun();
     }
     TableData& Data() { return table.Data(); }
-    std::vector<std::string> Headings() {
-        std::vector<std::string> h;
-        for (int c = 0; c < Data().ColumnCount(); ++c) h.push_back(Data().Column(c).heading);
+    std::string Headings() {
+        std::string h;
+        for (int c = 0; c < Data().ColumnCount(); ++c) h += (c ? "," : "") + Data().Column(c).heading;
         return h;
     }
-    std::vector<std::string> Row(int r) {
-        std::vector<std::string> cells;
-        for (int c = 0; c < Data().ColumnCount(); ++c) cells.emplace_back(Data().Cell(r, c));
-        return cells;
-    }
 };
-
-const char* kUnitsCfg =
-    "hpifolder=units;\nextension=.fbi;\n"
-    "[string]\n{\nname=Name;\ntag=name;\n}\n"
-    "[numeric]\n{\nname=Cost;\ntag=cost;\ndecimals=2;\n}\n";
-
-std::string Unit(const std::string& block, const std::string& name, const std::string& cost) {
-    return "[" + block + "]\r\n\t{\r\n\tName=" + name + ";\r\n\tCost=" + cost + ";\r\n\t}\r\n";
-}
 
 // The whole road of a record: archives packed every way, the visiting order,
 // the first archive holding a name winning, and a damaged archive skipped
@@ -120,16 +96,12 @@ TEST(LoadRun, LoadsEveryArchiveOfTheGameFolderInOrder) {
     Harness h;
     h.Load("t.cfg");
     EXPECT_EQ(h.view.title, "Lorvex - t.cfg   - by Quorrin");
-    EXPECT_EQ(h.Headings(), (std::vector<std::string>{"Name", "Cost", "Located In", "Line #"}));
+    EXPECT_EQ(h.Headings(), "Name,Cost,Located In,Line #");
     ASSERT_EQ(h.Data().RowCount(), 5);
-    const std::vector<std::vector<std::string>> expected = {
-        {"Alpha", "10.5", "rev31.gp3  ::  ARMA.fbi", "2"},
-        {"Beta", "7", "b.ccx  ::  b.fbi", "1"},
-        {"Beta Two", "0", "b.ccx  ::  b.fbi", "6"},
-        {"Gamma", "3.14", "c.UFO  ::  C.FBI", "1"},
-        {"Foxtrot", "2", "z.hpi  ::  f.fbi", "1"},
-    };
-    for (int r = 0; r < 5; ++r) EXPECT_EQ(h.Row(r), expected[r]) << "row " << r;
+    const char* expected[] = {"Alpha,10.5,rev31.gp3  ::  ARMA.fbi,2", "Beta,7,b.ccx  ::  b.fbi,1",
+                              "Beta Two,0,b.ccx  ::  b.fbi,6", "Gamma,3.14,c.UFO  ::  C.FBI,1",
+                              "Foxtrot,2,z.hpi  ::  f.fbi,1"};
+    for (int r = 0; r < 5; ++r) EXPECT_EQ(RowText(h.Data(), r), expected[r]) << "row " << r;
     EXPECT_EQ(h.view.archiveLabels,
               (std::vector<std::string>{"Parsing ..\\rev31.gp3 ::", "Parsing ..\\b.ccx ::", "Parsing ..\\c.UFO ::",
                                         "Parsing ..\\e.hpi ::", "Parsing ..\\garbage.hpi ::", "Parsing ..\\z.hpi ::"}));
@@ -147,40 +119,31 @@ TEST(LoadRun, LoadsEveryArchiveOfTheGameFolderInOrder) {
 
 TEST(LoadRun, GlobalKeysAndTheirIndexedForms) {
     GameFolder game;
-    HpiWriter w;
-    w.AddFile("units\\a.fbi", Unit("A", "Alpha", "1"));
-    w.AddFile("extra\\b.fbi", Unit("B", "Beta", "2"));
-    ASSERT_TRUE(w.WriteTo("../rev31.gp3"));
+    ASSERT_TRUE(WriteArchive("../rev31.gp3",
+                             {{"units\\a.fbi", Unit("A", "Alpha", "1")}, {"extra\\b.fbi", Unit("B", "Beta", "2")}}));
 
-    struct Case {
-        const char* cfg;
-        std::vector<std::string> locations;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         // An index out of range stores nothing but still writes folders into the locations.
-        {"HPIFOLDER=units;\nextension=fbi;\nhpifolder(40)=extra;\n", {"rev31.gp3  ::  units\\a.fbi"}},
-        {"hpifolder=units;\nextension=fbi;\n", {"rev31.gp3  ::  a.fbi"}},
+        {"HPIFOLDER=units;\nextension=fbi;\nhpifolder(40)=extra;\n", "rev31.gp3  ::  units\\a.fbi"},
+        {"hpifolder=units;\nextension=fbi;\n", "rev31.gp3  ::  a.fbi"},
         {"hpifolder(1)=extra;\nextension(1)=fbi;\nhpifolder(x)=units;\nextension=fbi;\n",
-         {"rev31.gp3  ::  units\\a.fbi", "rev31.gp3  ::  extra\\b.fbi"}},
+         "rev31.gp3  ::  units\\a.fbi,rev31.gp3  ::  extra\\b.fbi"},
         // A blank before the parenthesis makes no indexed key.
-        {"hpifolder (1)=extra;\nextension (1)=fbi;\nhpifolder=units;\nextension=fbi;\n", {"rev31.gp3  ::  a.fbi"}},
-        {"hpifolder=units;\n", {}},  // no ending: nothing is harvested
+        {"hpifolder (1)=extra;\nextension (1)=fbi;\nhpifolder=units;\nextension=fbi;\n", "rev31.gp3  ::  a.fbi"},
+        {"hpifolder=units;\n", ""},  // no ending: nothing is harvested
     };
-    for (const Case& c : cases) {
-        GameFolder::Write("t.cfg", c.cfg);
+    for (const auto& [cfg, locations] : cases) {
+        GameFolder::Write("t.cfg", cfg);
         Harness h;
         h.Load("t.cfg");
-        ASSERT_EQ(h.Data().ColumnCount(), 2) << c.cfg;
-        std::vector<std::string> got;
-        for (int r = 0; r < h.Data().RowCount(); ++r) got.emplace_back(h.Data().Cell(r, 0));
-        EXPECT_EQ(got, c.locations) << c.cfg;
+        ASSERT_EQ(h.Data().ColumnCount(), 2) << cfg;
+        EXPECT_EQ(ColumnText(h.Data(), 0), locations) << cfg;
     }
 }
 
 TEST(LoadRun, ColumnCapAndBlocksReadAsTopLevelLines) {
     GameFolder game;
-    HpiWriter w;
-    w.AddFile("units\\a.fbi", "[A]\n{\nk=v;\n}\n");
-    ASSERT_TRUE(w.WriteTo("../rev31.gp3"));
+    ASSERT_TRUE(WriteArchive("../rev31.gp3", {{"units\\a.fbi", "[A]\n{\nk=v;\n}\n"}}));
     std::string cfg = "hpifolder=units;\n";
     for (int i = 0; i < 130; ++i) {
         cfg += "[string]\n{\nname=C" + std::to_string(i) + ";\ntag=k;\n";
@@ -204,9 +167,7 @@ TEST(LoadRun, ColumnCapAndBlocksReadAsTopLevelLines) {
 
 TEST(LoadRun, NothingChangesWithoutAConfiguration) {
     GameFolder game;
-    HpiWriter w;
-    w.AddFile("units\\a.fbi", Unit("A", "Alpha", "1"));
-    ASSERT_TRUE(w.WriteTo("../rev31.gp3"));
+    ASSERT_TRUE(WriteArchive("../rev31.gp3", {{"units\\a.fbi", Unit("A", "Alpha", "1")}}));
     GameFolder::Write("t.cfg", kUnitsCfg);
     Harness h;
     h.Load("t.cfg");
@@ -232,7 +193,7 @@ TEST(LoadRun, EmptiesTheScratchFolderAndSurvivesAnEmptyGame) {
     EXPECT_FALSE(std::filesystem::exists("Lorvex temp/old.fbi"));
     EXPECT_TRUE(std::filesystem::is_directory("Lorvex temp/sub"));
     EXPECT_EQ(h.Data().RowCount(), 0);
-    EXPECT_EQ(h.Headings(), (std::vector<std::string>{"Located In", "Line #"}));
+    EXPECT_EQ(h.Headings(), "Located In,Line #");
     EXPECT_EQ(h.view.events.back(), "status");
 }
 

@@ -8,6 +8,9 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 namespace lorvex::testing {
 
@@ -47,5 +50,20 @@ private:
     std::filesystem::path root_;
     std::filesystem::path old_;
 };
+
+// Runs act while no file may grow past `bytes` (a disk that fills up) and gives what it returns.
+template <class Act>
+auto WithFileSizeLimit(rlim_t bytes, Act act) {
+    struct rlimit saved {};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    struct rlimit small = saved;
+    small.rlim_cur = bytes;
+    auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    auto result = act();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    return result;
+}
 
 }  // namespace lorvex::testing

@@ -3,10 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "tests/support/TableFill.h"
 
 namespace lorvex {
 namespace {
+
+using testing::ColumnText;
+using testing::HighlightedRows;
+using testing::Rows;
+using testing::RowText;
+using Kinds = std::vector<std::uint8_t>;
+using Moves = std::vector<std::pair<int, int>>;
 
 // Every character `perChar` pixels wide, a space `space` wide.
 class FixedMeasure : public TextMeasure {
@@ -20,228 +30,149 @@ private:
     int perChar_, space_;
 };
 
-using Rows = std::vector<std::vector<std::string>>;
-
-void Fill(TableListCtrl& table, const std::vector<std::string>& headings, const Rows& rows, int width = 50) {
-    TableData& data = table.Data();
-    data.DeleteAllRows();
-    while (data.ColumnCount() > 0) data.DeleteColumn(0);
-    for (const std::string& h : headings) data.InsertColumn(data.ColumnCount(), h, Align::Left, width);
-    for (const auto& row : rows) {
-        const int r = data.AppendRow(row[0]);
-        for (std::size_t c = 1; c < row.size(); ++c) data.SetCell(r, static_cast<int>(c), row[c]);
-    }
+void Fill(TableListCtrl& table, const std::vector<std::string>& headings, const Rows& rows, const Kinds& kinds = {},
+          int width = 50) {
+    testing::FillTable(table.Data(), headings, rows, width);
+    table.SetColumnKinds(kinds.data(), static_cast<std::uint32_t>(kinds.size()));
     table.EnableClickSort(true);
 }
 
-std::vector<std::string> ColumnTexts(const TableListCtrl& table, int column) {
-    std::vector<std::string> texts;
-    for (int r = 0; r < table.Data().RowCount(); ++r) texts.emplace_back(table.Data().Cell(r, column));
-    return texts;
-}
-
-std::vector<int> Highlighted(const TableListCtrl& table) {
-    std::vector<int> rows;
-    for (int r = table.Data().NextRow(-1, true); r >= 0; r = table.Data().NextRow(r, true)) rows.push_back(r);
+// One column of values.
+Rows Single(const std::vector<std::string>& values) {
+    Rows rows;
+    for (const std::string& v : values) rows.push_back({v});
     return rows;
 }
 
-using Texts = std::vector<std::string>;
+std::string Widths(const TableData& data) {
+    std::string s;
+    for (int c = 0; c < data.ColumnCount(); ++c) s += (c ? "," : "") + std::to_string(data.ColumnWidth(c));
+    return s;
+}
 
 TEST(TableListCtrl, SettingsAndKindCheck) {
     TableListCtrl table;
-    EXPECT_EQ(table.SetRowHighlightMode(1), 0);
-    EXPECT_EQ(table.SetRowHighlightMode(3), 1);  // above 2: nothing changes
-    EXPECT_EQ(table.SetRowHighlightMode(2), 1);
-    EXPECT_FALSE(table.EnableColumnDrag(true));
-    EXPECT_TRUE(table.EnableColumnDrag(true) && table.Header().DragEnabled());
-    EXPECT_FALSE(table.EnableClickSort(true));
-    EXPECT_TRUE(table.EnableClickSort(false));
     Fill(table, {"a", std::string(200, 'h')}, {});
-    EXPECT_EQ(table.GetColumnCount(), 2);
     EXPECT_EQ(table.GetColumnHeading(1), std::string(127, 'h'));
     EXPECT_EQ(table.GetColumnHeading(2) + table.GetColumnHeading(-1), "");
-
-    struct {
-        std::vector<std::uint8_t> kinds;
-        bool ok;
-    } cases[] = {{{0x05, 0x81, 0x41, 0x01, 0x45, 0x02}, true}, {{0x00, 0x03, 0x04, 0x06, 0xE6, 0x20, 0xC0}, true},
-                 {{0x01, 0x07}, false}, {{0x1F}, false}, {{0x81, 0x81, 0x27, 0x81}, false}, {{}, true}};
-    for (const auto& c : cases) {
+    const std::pair<Kinds, bool> cases[] = {
+        {{0x05, 0x81, 0x41, 0x01, 0x45, 0x02}, true}, {{0x00, 0x03, 0x04, 0x06, 0xE6, 0x20, 0xC0}, true},
+        {{0x01, 0x07}, false}, {{0x1F}, false}, {{0x81, 0x81, 0x27, 0x81}, false}, {{}, true}};
+    for (const auto& [kinds, ok] : cases) {
         const std::uint8_t old[] = {0x01, 0x02};
         table.SetColumnKinds(old, 2);
-        EXPECT_EQ(table.SetColumnKinds(c.kinds.data(), static_cast<std::uint32_t>(c.kinds.size())), c.ok);
-        EXPECT_EQ(table.ColumnKinds(), c.ok ? c.kinds : std::vector<std::uint8_t>{});  // none kept on refusal
+        EXPECT_EQ(table.SetColumnKinds(kinds.data(), static_cast<std::uint32_t>(kinds.size())), ok);
+        EXPECT_EQ(table.ColumnKinds(), ok ? kinds : Kinds{});  // none kept on refusal
     }
     EXPECT_FALSE(table.SetColumnKinds(nullptr, 3));
 }
 
 TEST(TableListCtrl, ClickDirectionAndRememberedColumn) {
     TableListCtrl table;
-    Fill(table, {"name", "n"}, {{"b", "2"}, {"a", "10"}, {"c", "9"}});
-    const std::uint8_t kinds[] = {0x81, 0x02};
-    table.SetColumnKinds(kinds, 2);
-
-    struct Step {
-        int column, button;
-        bool ascending;
-        Texts names;
-    } steps[] = {
-        {0, 0, true, {"a", "b", "c"}},   {0, 0, false, {"c", "b", "a"}}, {0, 0, true, {"a", "b", "c"}},
-        {1, 0, true, {"b", "c", "a"}},   {1, 1, true, {"b", "c", "a"}},  {1, 2, true, {"b", "c", "a"}},
-        {1, 0, false, {"a", "c", "b"}},  {0, 0, true, {"a", "b", "c"}},
-    };
-    for (const Step& s : steps) {
-        table.HeadingClick(s.column, s.button, false);
-        EXPECT_EQ(table.SortColumn(), s.column);
-        EXPECT_EQ(table.SortAscending(), s.ascending);
-        EXPECT_EQ(ColumnTexts(table, 0), s.names);
+    Fill(table, {"name", "n"}, {{"b", "2"}, {"a", "10"}, {"c", "9"}}, {0x81, 0x02});
+    const std::tuple<int, int, bool, const char*> steps[] = {  // column, mouse button, ascending after, names
+        {0, 0, true, "a,b,c"}, {0, 0, false, "c,b,a"}, {0, 0, true, "a,b,c"}, {1, 0, true, "b,c,a"},
+        {1, 1, true, "b,c,a"}, {1, 2, true, "b,c,a"},  {1, 0, false, "a,c,b"}, {0, 0, true, "a,b,c"}};
+    for (const auto& [column, button, ascending, names] : steps) {
+        table.HeadingClick(column, button, false);
+        EXPECT_TRUE(table.SortColumn() == column && table.SortAscending() == ascending) << names;
+        EXPECT_EQ(ColumnText(table.Data(), 0), names);
     }
-
-    // A new load keeps the remembered column and direction: the click reverses.
-    Fill(table, {"name", "n"}, {{"x", "1"}, {"y", "2"}});
-    table.SetColumnKinds(kinds, 2);
+    // A new load keeps the remembered column and direction: the click reverses. So does a move: the position
+    // counts, not the column.
+    Fill(table, {"name", "n"}, {{"x", "1"}, {"y", "2"}}, {0x81, 0x02});
     table.HeadingClick(0, 0, false);
-    EXPECT_FALSE(table.SortAscending());
-    EXPECT_EQ(ColumnTexts(table, 0), (Texts{"y", "x"}));
-    // So does a move: the position counts, not the column.
+    EXPECT_EQ(ColumnText(table.Data(), 0), "y,x");
     table.MoveColumn(1, 0);
     table.HeadingClick(0, 0, false);
-    EXPECT_TRUE(table.SortAscending());
-    EXPECT_EQ(ColumnTexts(table, 0), (Texts{"1", "2"}));
-
-    // Click sorting off, a missing column, no rows, one row.
+    EXPECT_EQ(ColumnText(table.Data(), 0), "1,2");
+    // Click sorting off, or a missing column: nothing.
     table.EnableClickSort(false);
     table.HeadingClick(1, 0, false);
-    EXPECT_EQ(table.SortColumn(), 0);
     table.EnableClickSort(true);
     table.HeadingClick(5, 0, false);
-    EXPECT_EQ(table.SortColumn(), 0);
-    Fill(table, {"a"}, {{"only"}});
-    table.Data().SetSelected(0, true);
-    table.HeadingClick(0, 0, true);
-    EXPECT_FALSE(table.SortAscending());
-    EXPECT_EQ(Highlighted(table), (std::vector<int>{0}));
-    Fill(table, {"a"}, {});
-    table.HeadingClick(0, 0, true);
-    EXPECT_TRUE(table.SortAscending());
+    EXPECT_TRUE(table.SortColumn() == 0 && table.SortAscending());
 }
 
 TEST(TableListCtrl, SortKindsAndEmptyCells) {
-    struct {
-        std::uint8_t kind;
-        Texts values;
-        Texts ascending;
-        Texts descending;
-    } cases[] = {
-        {0x81, {"b", "", "A", "", "c"}, {"A", "b", "c", "", ""}, {"c", "b", "A", "", ""}},
-        {0x41, {"X", "", "", "X"}, {"X", "X", "", ""}, {"", "", "X", "X"}},
-        {0x45, {"2.5", "", "-1", "10"}, {"-1", "2.5", "10", ""}, {"", "10", "2.5", "-1"}},
-        {0x05, {"1", "", "0", "-1", "abc"}, {"-1", "", "0", "abc", "1"}, {"1", "", "0", "abc", "-1"}},
-        {0x02, {"10", "9", "100", "x"}, {"x", "9", "10", "100"}, {"100", "10", "9", "x"}},
-        {0x01, {"aab", "a_b", "ABC", "abc"}, {"a_b", "aab", "ABC", "abc"}, {"ABC", "abc", "aab", "a_b"}},
-        {0x00, {"b", "B", "a"}, {"B", "a", "b"}, {"b", "a", "B"}},
-        {0x04, {"b", "a", "c"}, {"b", "a", "c"}, {"b", "a", "c"}},
-        {0x06, {"8/3/2024", "2024-03-07", "1/1/2000"}, {"1/1/2000", "2024-03-07", "8/3/2024"},
-         {"8/3/2024", "2024-03-07", "1/1/2000"}},
+    const std::tuple<Kinds, std::vector<std::string>, const char*, const char*> cases[] = {  // kinds, values, asc, desc
+        {{0x81}, {"b", "", "A", "", "c"}, "A,b,c,,", "c,b,A,,"},
+        {{0x45}, {"2.5", "", "-1", "10"}, "-1,2.5,10,", ",10,2.5,-1"},
+        {{0x05}, {"1", "", "0", "-1", "abc"}, "-1,,0,abc,1", "1,,0,abc,-1"},
+        {{}, {"b", "10", "", "B", "2"}, ",10,2,b,B", "b,B,2,10,"},  // no kinds: folded text
+        {{0x81, 0x09}, {"b", "10", "", "2"}, ",10,2,b", "b,2,10,"},  // a refused list: the same
     };
-    for (const auto& c : cases) {
+    for (const auto& [kinds, values, ascending, descending] : cases) {
         TableListCtrl table;
-        Rows rows;
-        for (std::size_t i = 0; i < c.values.size(); ++i) rows.push_back({std::to_string(i), c.values[i]});
-        Fill(table, {"id", "v"}, rows);
-        const std::uint8_t kinds[] = {0x02, c.kind};
-        table.SetColumnKinds(kinds, 2);
-        table.HeadingClick(1, 0, false);
-        EXPECT_EQ(ColumnTexts(table, 1), c.ascending) << "kind " << int(c.kind);
-        table.HeadingClick(1, 0, false);
-        EXPECT_EQ(ColumnTexts(table, 1), c.descending) << "kind " << int(c.kind);
+        Fill(table, {"v"}, Single(values), kinds);
+        table.HeadingClick(0, 0, false);
+        EXPECT_EQ(ColumnText(table.Data(), 0), ascending);
+        table.HeadingClick(0, 0, false);
+        EXPECT_EQ(ColumnText(table.Data(), 0), descending);
     }
+    // A column past the kinds: folded text as well.
+    TableListCtrl table;
+    Fill(table, {"a", "b"}, {{"x", "2"}, {"y", "10"}}, {0x02});
+    table.HeadingClick(1, 0, false);
+    EXPECT_EQ(ColumnText(table.Data(), 1), "10,2");
 }
 
 TEST(TableListCtrl, SortMovesWholeRowsStably) {
     TableListCtrl table;
     Rows rows;
-    for (int i = 0; i < 40; ++i) rows.push_back({"r" + std::to_string(i), std::to_string(i % 4), "cell" + std::to_string(i)});
-    Fill(table, {"id", "key", "other"}, rows);
-    const std::uint8_t kinds[] = {0x81, 0x05, 0x81};
-    table.SetColumnKinds(kinds, 3);
+    for (int i = 0; i < 40; ++i) rows.push_back({std::to_string(i), std::to_string(i % 4), "cell" + std::to_string(i)});
+    Fill(table, {"id", "key", "other"}, rows, {0x81, 0x05, 0x81});
     TableData& data = table.Data();
     data.SetSelected(5, true);
     data.SetSelected(6, true);
     data.SetFocusedRow(6);
     table.HeadingClick(1, 0, false);
     for (int r = 0; r < 40; ++r) {
-        const int id = std::stoi(std::string(data.Cell(r, 0).substr(1)));
+        const int id = std::stoi(std::string(data.Cell(r, 0)));
         EXPECT_EQ(data.Cell(r, 2), "cell" + std::to_string(id));
         EXPECT_EQ(data.IsSelected(r), id == 5 || id == 6);
         if (r > 0 && data.Cell(r, 1) == data.Cell(r - 1, 1)) {  // equal keys keep their old order
-            EXPECT_LT(std::stoi(std::string(data.Cell(r - 1, 0).substr(1))), id);
+            EXPECT_LT(std::stoi(std::string(data.Cell(r - 1, 0))), id);
         }
     }
-    EXPECT_EQ(data.Cell(data.FocusedRow(), 0), "r6");
-    EXPECT_EQ(data.SelectedCount(), 2);
-}
-
-TEST(TableListCtrl, WithoutKindsSortsAsFoldedText) {
-    TableListCtrl table;
-    Fill(table, {"a", "b"}, {{"b", "1"}, {"A", "2"}, {"", "3"}, {"c", "4"}});
-    table.HeadingClick(0, 0, false);  // no kinds at all
-    EXPECT_EQ(ColumnTexts(table, 0), (Texts{"", "A", "b", "c"}));
-    const std::uint8_t bad[] = {0x81, 0x09};
-    EXPECT_FALSE(table.SetColumnKinds(bad, 2));
-    table.HeadingClick(0, 0, false);  // after a refused list
-    EXPECT_EQ(ColumnTexts(table, 0), (Texts{"c", "b", "A", ""}));
-    const std::uint8_t one[] = {0x02};
-    table.SetColumnKinds(one, 1);
-    table.HeadingClick(1, 0, false);  // a column past the kinds
-    EXPECT_EQ(ColumnTexts(table, 1), (Texts{"1", "2", "3", "4"}));
+    EXPECT_EQ(data.Cell(data.FocusedRow(), 0), "6");
 }
 
 TEST(TableListCtrl, CtrlClickHighlightsDuplicates) {
-    struct {
-        Texts values;
-        std::uint8_t kind;
-        Texts sorted;
-        std::vector<int> highlighted;
-    } cases[] = {
-        {{"b", "x", "B", "a"}, 0x81, {"a", "b", "B", "x"}, {1, 2}},
-        {{"q", "a", "A", "z"}, 0x81, {"a", "A", "q", "z"}, {0, 1}},  // the first row too
-        {{"", "m", "", "k"}, 0x81, {"k", "m", "", ""}, {2, 3}},      // empty cells count as equal
-        {{"a", "b", "c"}, 0x81, {"a", "b", "c"}, {}},
-        {{"2", "2.0", "1"}, 0x05, {"1", "2", "2.0"}, {}},            // comparison 1 whatever the kind
-        {{"7", "7", "7"}, 0x02, {"7", "7", "7"}, {0, 1, 2}},
+    const std::tuple<std::vector<std::string>, std::uint8_t, const char*, const char*> cases[] = {
+        {{"b", "x", "B", "a"}, 0x81, "a,b,B,x", "1,2"}, {{"q", "a", "A", "z"}, 0x81, "a,A,q,z", "0,1"},  // the first row too
+        {{"", "m", "", "k"}, 0x81, "k,m,,", "2,3"},      // empty cells count as equal
+        {{"a", "b", "c"}, 0x81, "a,b,c", ""},          {{"7", "7", "7"}, 0x02, "7,7,7", "0,1,2"},
+        {{"2", "2.0", "1"}, 0x05, "1,2,2.0", ""},        // comparison 1 whatever the kind
+        {{"only"}, 0x81, "only", "0"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [values, kind, sorted, highlighted] : cases) {
         TableListCtrl table;
-        Rows rows;
-        for (const std::string& v : c.values) rows.push_back({v});
-        Fill(table, {"v"}, rows);
-        const std::uint8_t kinds[] = {c.kind};
-        table.SetColumnKinds(kinds, 1);
+        Fill(table, {"v"}, Single(values), {kind});
         for (int r = 0; r < table.Data().RowCount(); ++r) table.Data().SetSelected(r, r % 2 == 0);
         table.HeadingClick(0, 0, true);
-        EXPECT_EQ(ColumnTexts(table, 0), c.sorted);
-        EXPECT_EQ(Highlighted(table), c.highlighted);
-        EXPECT_EQ(table.Data().SelectedCount(), static_cast<int>(c.highlighted.size()));
+        EXPECT_EQ(ColumnText(table.Data(), 0), sorted);
+        EXPECT_EQ(HighlightedRows(table.Data()), highlighted);
     }
 }
 
 // Columns H0..H4 with distinct kinds, widths 10+i and cells "r<row>c<col>"; the expected result of a move comes
 // from taking the column out and putting it in at its final index.
 TEST(TableListCtrl, MoveColumnEveryGap) {
-    const int n = 5, rowCount = 3;
-    const std::uint8_t kinds[n] = {0x00, 0x81, 0x42, 0x03, 0xC4};
+    const int n = 5;
+    const Kinds kinds = {0x00, 0x81, 0x42, 0x03, 0xC4};
+    std::vector<std::string> headings;
+    Rows rows(3);
+    for (int c = 0; c < n; ++c) {
+        headings.push_back("H" + std::to_string(c));
+        for (int r = 0; r < 3; ++r) rows[r].push_back("r" + std::to_string(r) + "c" + std::to_string(c));
+    }
     for (int from = 0; from < n; ++from) {
         for (int to = 0; to <= n; ++to) {
             TableListCtrl table;
             TableData& data = table.Data();
-            for (int c = 0; c < n; ++c) data.InsertColumn(c, "H" + std::to_string(c), Align::Left, 10 + c);
-            for (int r = 0; r < rowCount; ++r) {
-                data.AppendRow("r" + std::to_string(r) + "c0");
-                for (int c = 1; c < n; ++c) data.SetCell(r, c, "r" + std::to_string(r) + "c" + std::to_string(c));
-            }
-            table.SetColumnKinds(kinds, n);
+            Fill(table, headings, rows, kinds);
+            for (int c = 0; c < n; ++c) data.SetColumnWidth(c, 10 + c);
             std::vector<int> expected{0, 1, 2, 3, 4};
             if (to != from && to != from + 1) {
                 expected.erase(expected.begin() + from);
@@ -251,107 +182,125 @@ TEST(TableListCtrl, MoveColumnEveryGap) {
             ASSERT_EQ(data.ColumnCount(), n);
             for (int c = 0; c < n; ++c) {
                 const int old = expected[c];
-                EXPECT_EQ(table.GetColumnHeading(c), "H" + std::to_string(old)) << from << "->" << to;
+                EXPECT_EQ(table.GetColumnHeading(c), headings[old]) << from << "->" << to;
                 EXPECT_EQ(data.ColumnWidth(c), 10 + old);
                 EXPECT_EQ(table.ColumnKinds()[c], kinds[old]);
-                for (int r = 0; r < rowCount; ++r)
-                    EXPECT_EQ(data.Cell(r, c), "r" + std::to_string(r) + "c" + std::to_string(old)) << from << "->" << to;
+                for (int r = 0; r < 3; ++r) EXPECT_EQ(data.Cell(r, c), rows[r][old]) << from << "->" << to;
             }
         }
     }
-}
-
-TEST(TableListCtrl, MoveColumnLimits) {
+    // Kinds that do not reach a moved column stay; a moved heading is cut to 158, an unmoved one not at all.
     TableListCtrl table;
-    Fill(table, {std::string(200, 'a'), "b", "c", "d"}, {{"1", "2", "3", "4"}});
-    const std::uint8_t kinds[] = {0x01, 0x02, 0x05};
-    table.SetColumnKinds(kinds, 3);
-    auto cells = [&] {
-        std::string s;
-        for (int c = 0; c < 4; ++c) s += table.Data().Cell(0, c);
-        return s;
-    };
-    table.MoveColumn(3, 0);  // the kinds do not reach index 3: they stay
-    EXPECT_EQ(table.ColumnKinds(), (std::vector<std::uint8_t>{0x01, 0x02, 0x05}));
-    EXPECT_EQ(table.Data().Column(1).heading, std::string(200, 'a'));  // not moved, not cut
-    table.MoveColumn(1, 4);  // the long heading moves: cut to 158
+    Fill(table, {std::string(200, 'a'), "b", "c", "d"}, {{"1", "2", "3", "4"}}, {0x01, 0x02, 0x05});
+    table.MoveColumn(3, 0);
+    EXPECT_EQ(table.ColumnKinds(), (Kinds{0x01, 0x02, 0x05}));
+    EXPECT_EQ(table.Data().Column(1).heading, std::string(200, 'a'));
+    table.MoveColumn(1, 4);
     EXPECT_EQ(table.Data().Column(3).heading, std::string(158, 'a'));
-    EXPECT_EQ(cells(), "4231");
-    table.MoveColumn(0, 2);  // covered: the kinds move
-    EXPECT_EQ(table.ColumnKinds(), (std::vector<std::uint8_t>{0x02, 0x01, 0x05}));
     for (auto [from, to] : {std::pair{-1, 0}, {4, 0}, {0, 5}, {2, -1}}) table.MoveColumn(from, to);
-    EXPECT_EQ(cells(), "2431");
+    EXPECT_EQ(RowText(table.Data(), 0), "4,2,3,1");
 }
 
-TEST(TableListCtrl, CollapseExpandAndFit) {
-    FixedMeasure measure(7, 3);  // margin: 2 * 2 * 3 on top of the text
+TEST(TableListCtrl, CollapseExpandAndAutoSize) {
+    FixedMeasure measure(7, 3);  // margin: 2 * 2 * 3 on top of the text, and 5 to spare
     TableListCtrl table;
     table.SetTextMeasure(&measure);
-    Fill(table, {"Name", "x", "LongHeading", "e"}, {{"abcdefghij", "", "ab", ""}, {"a", "", "abc", ""}}, 16);
+    Fill(table, {"Name", "x", "LongHeading", "e"}, {{"abcdefghij", "", "ab", ""}, {"a", "", "abc", ""}}, {}, 16);
+    TableData& data = table.Data();
+    data.SetColumnWidth(2, 15);
+    for (int column : {0, 0, 2, 9, 0}) table.CollapseOrExpand(column);  // 9: no such column
+    EXPECT_EQ(Widths(data), "10,16,94,16");  // the widest cell wins, then the heading
     table.CollapseOrExpand(0);
-    EXPECT_EQ(table.Data().ColumnWidth(0), 10);
-    table.CollapseOrExpand(0);
-    EXPECT_EQ(table.Data().ColumnWidth(0), 70 + 12 + 5);  // widest cell wins
-    table.CollapseOrExpand(0);
-    EXPECT_EQ(table.Data().ColumnWidth(0), 10);
-    table.Data().SetColumnWidth(2, 15);
-    table.CollapseOrExpand(2);
-    EXPECT_EQ(table.Data().ColumnWidth(2), 11 * 7 + 12 + 5);  // the heading wins
-    table.CollapseOrExpand(9);  // no such column: nothing
-
-    // A fit of at most 15 gives 15 and stays there: it never collapses.
+    EXPECT_EQ(data.ColumnWidth(0), 70 + 17);
+    // A fit of at most 15 gives 15 and stays there: it never collapses. Without a measure every text is 0 wide.
     FixedMeasure narrow(2, 1);
     table.SetTextMeasure(&narrow);
-    table.Data().SetColumnWidth(3, 16);
-    table.CollapseOrExpand(3);
-    EXPECT_EQ(table.Data().ColumnWidth(3), 10);
-    for (int i = 0; i < 3; ++i) {
+    for (const char* widths : {"87,16,94,10", "87,16,94,15", "87,16,94,15"}) {
         table.CollapseOrExpand(3);
-        EXPECT_EQ(table.Data().ColumnWidth(3), 15);
+        EXPECT_EQ(Widths(data), widths);
     }
-    // Without a measure every text counts 0 wide.
     table.SetTextMeasure(nullptr);
-    table.Data().SetColumnWidth(0, 3);
+    data.SetColumnWidth(0, 3);
     table.CollapseOrExpand(0);
-    EXPECT_EQ(table.Data().ColumnWidth(0), 15);
-}
+    EXPECT_EQ(data.ColumnWidth(0), 15);
 
-TEST(TableListCtrl, AutoSizeLimits) {
-    FixedMeasure measure(5, 2);  // margin 8
-    TableListCtrl table;
-    table.SetTextMeasure(&measure);
+    // AutoSizeColumns fits the columns narrower than the limit: fitted width + 5, at least 15.
+    FixedMeasure wide(5, 2);  // margin 8
+    table.SetTextMeasure(&wide);
     Fill(table, {"aa", "bbbb", "c", "dddddd"}, {{"xxxxxxxx", "y", "zz", ""}});
-    table.Data().SetColumnWidth(0, 0);
-    table.Data().SetColumnWidth(1, 1);
-    table.Data().SetColumnWidth(2, 0);
-    table.Data().SetColumnWidth(3, 200);
-    table.AutoSizeColumns(-1, 1);  // fits exactly the columns of width 0
-    EXPECT_EQ(table.Data().ColumnWidth(0), 40 + 8 + 5);
-    EXPECT_EQ(table.Data().ColumnWidth(1), 1);
-    EXPECT_EQ(table.Data().ColumnWidth(2), 10 + 8 + 5);
-    EXPECT_EQ(table.Data().ColumnWidth(3), 200);
-    table.AutoSizeColumns(1, 9999);
-    EXPECT_EQ(table.Data().ColumnWidth(1), 20 + 8 + 5);
-    table.AutoSizeColumns(3, 200);  // not narrower than the limit
-    EXPECT_EQ(table.Data().ColumnWidth(3), 200);
+    const int start[] = {0, 1, 0, 200};
+    for (int c = 0; c < 4; ++c) data.SetColumnWidth(c, start[c]);
+    const std::pair<int, int> calls[] = {{-1, 1}, {1, 9999}, {3, 200}, {4, 9999}};
+    const char* widths[] = {"53,1,23,200", "53,33,23,200", "53,33,23,200", "53,33,23,200"};
+    for (int i = 0; i < 4; ++i) {
+        table.AutoSizeColumns(calls[i].first, calls[i].second);
+        EXPECT_EQ(Widths(data), widths[i]) << i;
+    }
     table.AutoSizeColumns(3, 201);
-    EXPECT_EQ(table.Data().ColumnWidth(3), 30 + 8 + 5);
-    table.AutoSizeColumns(4, 9999);  // past the last column: nothing
-    EXPECT_EQ(table.Data().ColumnCount(), 4);
+    EXPECT_EQ(data.ColumnWidth(3), 30 + 13);
 }
 
-TEST(TableListCtrl, HeaderReleaseMovesColumn) {
-    TableListCtrl table;
-    Fill(table, {"a", "b", "c"}, {{"1", "2", "3"}}, 40);
-    table.EnableColumnDrag(true);
-    HeaderDragTracker& header = table.Header();
-    header.Press(true, 0);
-    header.Move(50, true, {40, 40, 40}, 20);
-    header.Move(125, true, {40, 40, 40}, 20);
-    EXPECT_TRUE(header.Release().moved);
-    EXPECT_EQ(table.GetColumnHeading(2), "a");
-    EXPECT_EQ(table.Data().Cell(0, 2), "1");
-    EXPECT_EQ(table.Data().Cell(0, 0), "2");
+TEST(HeaderDragTracker, GapAndMarker) {
+    const std::vector<int> widths{50, 30, 0, 20};
+    const int cases[][3] = {{-5, 0, 0},  {0, 0, 0},  {49, 0, 0},  {50, 1, 50},   {79, 1, 50},
+                            {80, 3, 80}, {99, 3, 80}, {100, 4, 100}, {500, 4, 100}};  // x, gap, marker x
+    for (const auto& c : cases) {
+        int markerX = -1;
+        EXPECT_EQ(HeaderDragTracker::GapAt(c[0], widths, &markerX), c[1]) << c[0];
+        EXPECT_EQ(markerX, c[2]) << c[0];
+    }
+    int markerX = -1;
+    EXPECT_EQ(HeaderDragTracker::GapAt(10, {}, &markerX) + markerX, 0);
+    EXPECT_EQ(HeaderDragTracker::MarkerRectAt(100, 20), (MarkerRect{94, 9, 106, 21}));
+    EXPECT_EQ(HeaderDragTracker::MarkerRectAt(100, 23), (MarkerRect{94, 11, 106, 24}));
+    EXPECT_EQ(HeaderDragTracker::MarkerRectAt(0, 3), (MarkerRect{-1, 1, 1, 4}));
+    const MarkerTriangle t = HeaderDragTracker::TriangleAt(100, 23);
+    EXPECT_EQ(t.tip, (MarkerPoint{100, 23}));
+    EXPECT_EQ(t.left, (MarkerPoint{95, 11}));
+    EXPECT_EQ(t.right, (MarkerPoint{105, 11}));
+}
+
+// The widget tests drive a whole drag; here what they cannot reach.
+TEST(HeaderDragTracker, DragStates) {
+    const std::vector<int> widths{40, 40, 40, 40};
+    HeaderDragTracker t;
+    Moves moves;
+    t.SetMoveHandler([&](int from, int to) { moves.emplace_back(from, to); });
+    t.Press(true, 1);  // switched off: everything passes on
+    EXPECT_TRUE(!t.Pressed() && t.Move(130, true, widths, 20).passOn && !t.Release().dragEnded);
+    t.EnableDrag(true);
+    t.Press(true, 2);
+    t.Move(85, true, widths, 20);
+    auto m = t.Move(-20, true, {500, 500}, 20);  // the widths at the start hold
+    EXPECT_EQ(m.newMarker, HeaderDragTracker::MarkerRectAt(0, 20));
+    EXPECT_FALSE(t.Move(-30, true, {}, 20).markerMoved);  // the same gap
+    // A move without the button ends the drag without a move; a press on a divider after an armed press starts none.
+    EXPECT_TRUE(t.Move(100, false, widths, 20).dragEnded);
+    EXPECT_FALSE(t.Dragging() || t.Pressed() || t.Release().moved);
+    t.Press(true, 0);
+    t.Release();
+    t.Press(false, -1);
+    EXPECT_TRUE(t.Move(100, true, widths, 20).passOn);
+    EXPECT_FALSE(t.Dragging() || t.Release().moved);
+    EXPECT_TRUE(moves.empty());
+}
+
+TEST(HeaderDragTracker, ReleaseGapRule) {
+    // Drag column 1 and release over x: gaps 1 and 2 (either side of the column) move nothing.
+    const int cases[][3] = {{-3, true, 0}, {20, true, 0}, {45, false, 1}, {100, false, 2}, {125, true, 3}, {999, true, 4}};
+    for (const auto& c : cases) {
+        HeaderDragTracker t;
+        Moves moves;
+        t.SetMoveHandler([&](int from, int to) { moves.emplace_back(from, to); });
+        t.EnableDrag(true);
+        t.Press(true, 1);
+        t.Move(60, true, {40, 40, 40, 40}, 20);
+        t.Move(c[0], true, {40, 40, 40, 40}, 20);
+        const auto r = t.Release();
+        EXPECT_TRUE(r.dragEnded);
+        EXPECT_EQ(r.moved, c[1] != 0) << c[0];
+        EXPECT_EQ(moves, (c[1] ? Moves{{1, c[2]}} : Moves{})) << c[0];
+    }
 }
 
 }  // namespace

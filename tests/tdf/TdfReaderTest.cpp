@@ -38,10 +38,8 @@ TEST(TdfReader, ClassifiesEntriesWithTheirLines) {
         {"/*\n/*\n*/\nkey=1;\n*/\nkey=2;\n", "K6:key=2|E6"},          // nested at line starts
         {"/*\na /* b\n*/\nk=1;\n", "K4:k=1|E4"},                       // not nested later in a line
         {"  /* a */ x=1;\nx /* y\n*/\nkey=a // b;\n", "X2|X3|K4:key=a // b|E4"},
-        {"/*\nkey=1;\n", "E2"},
         {"[RECORD\n{\n[]\n{\n", "X1|X2|O3:|E4"},
         {"[ Big Gun ] junk\n\n// c\n{ junk\n", "O1: Big Gun |E4"},
-        {"[A]\n", "H1:A|E1"},
         {"[A]\nk=v;\n[B]\n[C]\n/*\n*/\n{\n", "H1:A|K2:k=v|H3:B|O4:C|E7"},
         {"{\na=b=c;\nkey with blanks \t= v;\n", "X1|K2:a=b=c|K3:key with blanks=v|E3"},
         {"[R]\r\n{\r\nk=v;\r\n}\r\nlast=1", "O1:R|K3:k=v|C4|K5:last=1|E5"},
@@ -57,43 +55,30 @@ TEST(TdfReader, ClassifiesEntriesWithTheirLines) {
 }
 
 TEST(TdfReader, SplitsLongLinesAndCutsLongNames) {
-    test::TempFolder folder;
-    TdfReader reader;
+    std::string pieces;  // 100 KB without a line end: 101 pieces, then the entry
+    for (int i = 1; i <= 101; ++i) pieces += "X" + std::to_string(i) + "|";
     const std::pair<std::string, std::string> cases[] = {
         // 2,000 characters: 1,022 and 978, two lines counted.
         {"k=" + std::string(1998, 'v') + "\nnext=1;\n", "K1:k=" + std::string(1020, 'v') + "|X2|K3:next=1|E3"},
         {std::string(1022, 'x') + "tail=5;\n", "X1|K2:tail=5|E2"},
         {std::string(1022, 'x') + "\r\nk=1;\n", "X1|K2:k=1|E2"},  // the line end right behind the limit goes along
         {"[" + std::string(400, 'n') + "]\n{\n", "O1:" + std::string(255, 'n') + "|E2"},
+        {std::string(100 * 1024, 'y') + "\nk=2;\n", pieces + "K102:k=2|E102"},
     };
+    test::TempFolder folder;
+    TdfReader reader;
     for (const auto& [input, expected] : cases) {
         ASSERT_TRUE(reader.Open(folder.Write("f.tdf", input)));
         EXPECT_EQ(ReadAll(reader), expected);
     }
-    // 100 KB without a line end: 101 reads, then the entry.
-    ASSERT_TRUE(reader.Open(folder.Write("d.tdf", std::string(100 * 1024, 'y') + "\nk=2;\n")));
-    int others = 0;
-    while (reader.NextEntry() == R::Other) ++others;
-    EXPECT_EQ(others, 101);
-    EXPECT_EQ(reader.EntryLine(), 102);
-    EXPECT_EQ(reader.ValueInt(), 2);
 }
 
 TEST(TdfReader, ValuesAndArguments) {
-    struct Case {
-        const char* line;
-        float asFloat;
-        std::int32_t asInt;
-        const char* word;  // tried with KeyWithArgument
-        bool matches;
-        const char* argument;
-        std::int32_t argumentInt;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, float, std::int32_t, const char*, bool, const char*, std::int32_t> cases[] = {
+        // line, ValueFloat, ValueInt, word tried with KeyWithArgument, matched, Argument, ArgumentInt
         {"TagFor(Can Fly)=12.5;", 12.5f, 12, "tagfor", true, "Can Fly", 0},
         {"tagfor (x)= abc;", 0, 0, "tagfor", false, "", 0},
         {"hpifolder( 3)=-3.7e2 x", -370, -3, "hpifolder", true, " 3", 3},
-        {"symbol(abc)=+7", 7, 7, "symbol", true, "abc", 0},
         {"symbol(-2=1,5", 1, 1, "symbol", true, "-2", -2},
         {"symbol(4)junk=99999999999", 99999999999.0f, INT32_MAX, "symbol", true, "4", 4},
         {"symbo=-99999999999", -99999999999.0f, INT32_MIN, "symbol", false, "", 0},
@@ -102,36 +87,48 @@ TEST(TdfReader, ValuesAndArguments) {
     };
     test::TempFolder folder;
     TdfReader reader;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.line);
-        ASSERT_TRUE(reader.Open(folder.Write("k.tdf", c.line)));
+    for (const auto& [line, asFloat, asInt, word, matches, argument, argumentInt] : cases) {
+        SCOPED_TRACE(line);
+        ASSERT_TRUE(reader.Open(folder.Write("k.tdf", line)));
         ASSERT_EQ(reader.NextEntry(), R::KeyValue);
-        EXPECT_FLOAT_EQ(reader.ValueFloat(), c.asFloat);
-        EXPECT_EQ(reader.ValueInt(), c.asInt);
-        EXPECT_EQ(reader.KeyWithArgument(c.word), c.matches);
-        EXPECT_STREQ(reader.Argument(), c.argument);
-        EXPECT_EQ(reader.ArgumentInt(), c.argumentInt);
+        EXPECT_FLOAT_EQ(reader.ValueFloat(), asFloat);
+        EXPECT_EQ(reader.ValueInt(), asInt);
+        EXPECT_EQ(reader.KeyWithArgument(word), matches);
+        EXPECT_STREQ(reader.Argument(), argument);
+        EXPECT_EQ(reader.ArgumentInt(), argumentInt);
     }
 }
 
 TEST(TdfReader, OpenFailsWithoutCreatingAndReopenStartsOver) {
     test::TempFolder folder;
     TdfReader reader;
-    const std::string missing = folder.PathOf("missing.cfg");
-    EXPECT_FALSE(reader.Open(missing));
-    EXPECT_FALSE(std::filesystem::exists(missing));
+    EXPECT_FALSE(reader.Open(folder.PathOf("missing.cfg")));
+    EXPECT_FALSE(std::filesystem::exists(folder.PathOf("missing.cfg")));
     EXPECT_EQ(reader.NextEntry(), R::End);
     EXPECT_FALSE(reader.Open(folder.PathOf("")));  // a folder is no file
     // Left inside a comment, or with a line pushed back: a new Open forgets both.
-    const std::string b = folder.Write("b.tdf", "k=1;\n");
     for (const char* first : {"/*\nx=1;\n", "[H]\nold=1;\n"}) {
         ASSERT_TRUE(reader.Open(folder.Write("a.tdf", first)));
         reader.NextEntry();
-        ASSERT_TRUE(reader.Open(b));
+        ASSERT_TRUE(reader.Open(folder.Write("b.tdf", "k=1;\n")));
         EXPECT_EQ(ReadAll(reader), "K1:k=1|E1");
     }
     reader.Close();
     EXPECT_EQ(reader.NextEntry(), R::End);
+}
+
+TEST(TdfName, FoldsOnlyTheTextsCapitals) {
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"numeric", "NUMERIC", true}, {"Name", "name", false}, {"Name", "Name", true}, {"name", "names", false},
+        {"names", "name", false},     {"", "", true},          {"[", "{", false},  // no letters: never folded
+    };
+    for (const auto& [pattern, text, equal] : cases) EXPECT_EQ(TdfNameEquals(pattern, text), equal) << pattern << text;
+    char text[] = "ItemName_ZA[\xC4]";
+    LowercaseAscii(text);
+    EXPECT_STREQ(text, "itemname_za[\xC4]");
+    std::string s = "ABC xyz @[";
+    LowercaseAscii(s);
+    EXPECT_EQ(s, "abc xyz @[");
 }
 
 }  // namespace

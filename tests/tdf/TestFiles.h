@@ -1,8 +1,10 @@
 #pragma once
-// A private folder per test, and files written into it byte for byte.
+// A private folder per test, files written into it and read back byte for byte,
+// and the messages a load shows.
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -29,10 +31,16 @@ public:
         return PathOf(name);
     }
     std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
 private:
     std::filesystem::path path_;
 };
+
+inline std::string ReadBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 struct CapturedMessages : platform::MessageSink {
     void ShowMessage(std::string_view text) override { texts.emplace_back(text); }
