@@ -57,12 +57,6 @@ int TextFileReader::PeekSecondByte() {
     return data_[pos_ + 1];
 }
 
-int TextFileReader::NextByte() {
-    const int c = PeekByte();
-    if (c >= 0) ++pos_;
-    return c;
-}
-
 bool TextFileReader::ReadLine(char* buffer, std::size_t capacity, std::size_t* length) {
     std::size_t n = 0;
     buffer[0] = '\0';

@@ -29,7 +29,6 @@ public:
     bool ReadLine(char* buffer, std::size_t capacity, std::size_t* length = nullptr);
 
 private:
-    int NextByte();
     int PeekByte();
     int PeekSecondByte();
 

@@ -27,7 +27,7 @@ void StringPool::Clear() {
     entries_.clear();
     entries_.shrink_to_fit();
     chunks_.clear();
-    chunkUsed_ = chunkSize_ = 0;
+    chunkUsed_ = chunkSize_ = chunkBytes_ = 0;
     entries_.push_back({"", 0});
     for (int b = 0; b < 256; ++b) entries_.push_back({kSingleBytes + b, 1});
 }
@@ -36,6 +36,7 @@ const char* StringPool::Store(std::string_view text) {
     if (chunkUsed_ + text.size() > chunkSize_) {
         chunkSize_ = text.size() > kMinChunk ? text.size() : kMinChunk;
         chunks_.push_back(std::make_unique<char[]>(chunkSize_));
+        chunkBytes_ += chunkSize_;
         chunkUsed_ = 0;
     }
     char* dst = chunks_.back().get() + chunkUsed_;
@@ -57,9 +58,7 @@ StringPool::Id StringPool::Intern(std::string_view text) {
 }
 
 std::size_t StringPool::MemoryUsed() const {
-    std::size_t chunkBytes = 0;
-    for (std::size_t i = 0; i < chunks_.size(); ++i) chunkBytes += kMinChunk;
-    return chunkBytes + entries_.capacity() * sizeof(Entry);
+    return chunkBytes_ + entries_.capacity() * sizeof(Entry);
 }
 
 }  // namespace lorvex

@@ -33,6 +33,7 @@ private:
     std::vector<std::unique_ptr<char[]>> chunks_;
     std::size_t chunkUsed_ = 0;
     std::size_t chunkSize_ = 0;
+    std::size_t chunkBytes_ = 0;
 };
 
 }  // namespace lorvex
