@@ -1,5 +1,6 @@
 #include "table/StringPool.h"
 
+#include <array>
 #include <cstring>
 
 namespace lorvex {
@@ -9,15 +10,14 @@ constexpr std::size_t kMinChunk = 1 << 16;
 
 // Every one-byte text has a fixed id (1 + the byte): flags, digits and "X" are
 // the commonest cells and are shared without any lookup.
-const char kSingleBytes[256] = {
-#define LORVEX_B(n) static_cast<char>(n), static_cast<char>(n + 1), static_cast<char>(n + 2), static_cast<char>(n + 3)
-#define LORVEX_B16(n) LORVEX_B(n), LORVEX_B(n + 4), LORVEX_B(n + 8), LORVEX_B(n + 12)
-    LORVEX_B16(0),   LORVEX_B16(16),  LORVEX_B16(32),  LORVEX_B16(48),  LORVEX_B16(64),  LORVEX_B16(80),
-    LORVEX_B16(96),  LORVEX_B16(112), LORVEX_B16(128), LORVEX_B16(144), LORVEX_B16(160), LORVEX_B16(176),
-    LORVEX_B16(192), LORVEX_B16(208), LORVEX_B16(224), LORVEX_B16(240),
-#undef LORVEX_B16
-#undef LORVEX_B
-};
+const char* SingleBytes() {
+    static const auto bytes = [] {
+        std::array<char, 256> all{};
+        for (int b = 0; b < 256; ++b) all[b] = static_cast<char>(b);
+        return all;
+    }();
+    return bytes.data();
+}
 
 }  // namespace
 
@@ -29,7 +29,7 @@ void StringPool::Clear() {
     chunks_.clear();
     chunkUsed_ = chunkSize_ = chunkBytes_ = 0;
     entries_.push_back({"", 0});
-    for (int b = 0; b < 256; ++b) entries_.push_back({kSingleBytes + b, 1});
+    for (int b = 0; b < 256; ++b) entries_.push_back({SingleBytes() + b, 1});
 }
 
 const char* StringPool::Store(std::string_view text) {
