@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -193,7 +194,13 @@ void MainDialog::ExportTable() {
     ExportSettings settings;
     ExportDialog dialog(this);
     if (!dialog.RunExportDialog(settings)) return;
-    if (!WriteExport(table, settings)) ShowMessage("Unable to Create File");
+    std::string written;
+    if (!WriteExport(table, settings, &written)) return ShowMessage("Unable to Create File");
+    // Says where the file went until the status line is next refreshed.
+    const QString path = QFile::decodeName(written.c_str());
+    statusText->setText(statusText->fontMetrics().elidedText(QStringLiteral("Exported to ") + path, Qt::ElideMiddle,
+                                                             statusText->width()));
+    statusText->setToolTip(path);
 }
 
 void MainDialog::RemoveHighlighted() {

@@ -1,6 +1,10 @@
 #include "export/ExportDialog.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,7 +48,10 @@ ExportDialog::ExportDialog(QWidget* parent)
     du.Place(MakeLabel(this, "Save table as..."), 7, 23, 60, 8);
     fileNameEdit = new QLineEdit(this);
     fileNameEdit->setObjectName(QStringLiteral("fileNameEdit"));
-    du.Place(fileNameEdit, 70, 21, 262, 12);
+    du.Place(fileNameEdit, 70, 21, 208, 12);
+    browseButton = new QPushButton(QStringLiteral("Browse..."), this);
+    browseButton->setAutoDefault(false);
+    du.Place(browseButton, 282, 20, 50, 14);
 
     includeCollapsedBox = MakeCheck(this, "includeCollapsedBox", "Include collapsed columns");
     du.Place(includeCollapsedBox, 7, 40, 150, 10);
@@ -74,6 +81,21 @@ ExportDialog::ExportDialog(QWidget* parent)
     htmlButton = new QPushButton(QStringLiteral("As HTML Table"), this);
     htmlButton->setAutoDefault(false);
     du.Place(htmlButton, 7, 151, 70, 14);
+    struct FormatChoice {
+        QPushButton*& button;
+        const char* text;
+        ExportFormat format;
+        int x, width;
+    } choices[] = {{csvButton, "CSV", ExportFormat::Csv, 81, 30},
+                   {markdownButton, "Markdown", ExportFormat::Markdown, 115, 40},
+                   {escapedHtmlButton, "HTML (escaped)", ExportFormat::Html, 159, 58}};
+    for (FormatChoice& choice : choices) {
+        choice.button = new QPushButton(QString::fromLatin1(choice.text), this);
+        choice.button->setCheckable(true);
+        choice.button->setAutoDefault(false);
+        du.Place(choice.button, choice.x, 151, choice.width, 14);
+        connect(choice.button, &QPushButton::clicked, this, [this, f = choice.format] { OnFormatButton(f); });
+    }
     okButton = new QPushButton(QStringLiteral("OK"), this);
     okButton->setDefault(true);
     du.Place(okButton, 228, 151, 50, 14);
@@ -82,6 +104,7 @@ ExportDialog::ExportDialog(QWidget* parent)
     du.Place(cancelButton, 282, 151, 50, 14);
 
     connect(htmlButton, &QPushButton::clicked, this, [this] { OnAsHtmlTable(); });
+    connect(browseButton, &QPushButton::clicked, this, [this] { OnBrowse(); });
     connect(okButton, &QPushButton::clicked, this, [this] { OnOK(); });
     connect(cancelButton, &QPushButton::clicked, this, [this] { reject(); });
 
@@ -97,6 +120,7 @@ bool ExportDialog::RunExportDialog(ExportSettings& settings) {
 }
 
 void ExportDialog::OnAsHtmlTable() {
+    SetFormat(ExportFormat::Delimited);  // the preset is delimited text
     customHeaderBox->setChecked(true);
     customDelimitersBox->setChecked(true);
     columnDelimiterEdit->setPlainText(BytesToBoxText(kHtmlColumn));
@@ -119,8 +143,13 @@ std::string ExportDialog::SettingText(const QString& boxText, std::size_t limit)
 void ExportDialog::OnOK() {
     if (settings_) {
         ExportSettings& s = *settings_;
-        s.fileName = BoxTextToBytes(fileNameEdit->text());
-        if (s.fileName.size() > kMaxFileName) s.fileName.resize(kMaxFileName);
+        if (!browsedPath_.isEmpty() && fileNameEdit->text() == browsedPath_) {
+            s.fileName = QFile::encodeName(browsedPath_).toStdString();
+        } else {
+            s.fileName = BoxTextToBytes(fileNameEdit->text());
+            if (s.fileName.size() > kMaxFileName) s.fileName.resize(kMaxFileName);
+        }
+        s.format = format_;
         if (customDelimitersBox->isChecked()) {
             s.rowDelimiter = SettingText(rowDelimiterEdit->toPlainText(), kMaxText);
             s.columnDelimiter = SettingText(columnDelimiterEdit->toPlainText(), kMaxText);
@@ -139,6 +168,51 @@ void ExportDialog::OnOK() {
         s.includeCollapsed = includeCollapsedBox->isChecked();
     }
     accept();
+}
+
+void ExportDialog::OnFormatButton(ExportFormat format) {
+    SetFormat(format == format_ ? ExportFormat::Delimited : format);
+}
+
+void ExportDialog::SetFormat(ExportFormat format) {
+    if (format == format_) return;
+    const auto ending = [](const QString& name) {
+        const std::string bytes = name.toStdString();
+        const std::string bare = WithEnding(bytes, "");
+        return QString::fromStdString(bytes.substr(bare.size()));
+    };
+    const QString name = fileNameEdit->text();
+    if (format_ == ExportFormat::Delimited) delimitedEnding_ = ending(name);
+    const std::string_view wanted = FormatEnding(format);
+    const QString newEnding = format == ExportFormat::Delimited
+                                  ? delimitedEnding_
+                                  : QString::fromLatin1(wanted.data(), static_cast<qsizetype>(wanted.size()));
+    SetFileName(QString::fromStdString(WithEnding(name.toStdString(), newEnding.toStdString())));
+    format_ = format;
+
+    csvButton->setChecked(format == ExportFormat::Csv);
+    markdownButton->setChecked(format == ExportFormat::Markdown);
+    escapedHtmlButton->setChecked(format == ExportFormat::Html);
+    // The formats bring their own separators: the delimiter texts do not apply.
+    const bool delimited = format == ExportFormat::Delimited;
+    for (QWidget* w : std::initializer_list<QWidget*>{customDelimitersBox, customHeaderBox, columnDelimiterEdit,
+                                                     rowDelimiterEdit, headerEdit, trailerEdit})
+        w->setEnabled(delimited);
+}
+
+void ExportDialog::SetFileName(const QString& name) {
+    // A browsed path stays whole while only its ending changes.
+    if (!browsedPath_.isEmpty() && fileNameEdit->text() == browsedPath_) browsedPath_ = name;
+    fileNameEdit->setText(name);
+}
+
+void ExportDialog::OnBrowse() {
+    const QString start = QFileInfo(QDir::current(), fileNameEdit->text()).absoluteFilePath();
+    const QString chosen = chooseSavePath ? chooseSavePath(start)
+                                          : QFileDialog::getSaveFileName(this, QStringLiteral("Save table as..."), start);
+    if (chosen.isEmpty()) return;
+    browsedPath_ = chosen;
+    fileNameEdit->setText(chosen);
 }
 
 bool ExportDialog::eventFilter(QObject* watched, QEvent* event) {

@@ -2,6 +2,7 @@
 // "Export Table": asks for the export's file name, delimiters, header and
 // trailer and which columns and rows to write. Lives for one export only.
 #include <QDialog>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,16 @@ public:
     void OnAsHtmlTable();
     // Fills the settings from the controls, then closes with OK.
     void OnOK();
+    // "CSV", "Markdown" or "HTML (escaped)": that format, with its ending on the
+    // file name; pressed again, back to the delimited text and its ending.
+    void OnFormatButton(ExportFormat format);
+    // "Browse...": picks the file in the save dialog; the chosen path is kept whole.
+    void OnBrowse();
+    ExportFormat Format() const { return format_; }
+
+    // Stands in for the save dialog (given the path to start from, returns the
+    // chosen path or an empty text), so that tests need no user at the keyboard.
+    std::function<QString(const QString&)> chooseSavePath;
 
     // The preset texts, as the boxes hold them (CR LF line breaks).
     static constexpr std::string_view kHtmlColumn = " </TD><TD> ";
@@ -52,6 +63,10 @@ public:
     QPlainTextEdit* headerEdit = nullptr;
     QPlainTextEdit* trailerEdit = nullptr;
     QPushButton* htmlButton = nullptr;
+    QPushButton* csvButton = nullptr;
+    QPushButton* markdownButton = nullptr;
+    QPushButton* escapedHtmlButton = nullptr;
+    QPushButton* browseButton = nullptr;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
 
@@ -61,7 +76,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void SetFormat(ExportFormat format);
+    void SetFileName(const QString& name);
+
     ExportSettings* settings_ = nullptr;
+    ExportFormat format_ = ExportFormat::Delimited;
+    QString delimitedEnding_;  // the file name's ending before a format replaced it
+    QString browsedPath_;      // the path the save dialog gave, while the box still holds it
 };
 
 }  // namespace lorvex

@@ -1,5 +1,6 @@
 #include "export/ExportWriter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -10,25 +11,60 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
-#include "platform/TextFile.h"
 
 namespace fs = std::filesystem;
 
 namespace lorvex {
 
-void ForEachExportPiece(const TableListCtrl& table, const ExportSettings& settings,
-                        const std::function<void(std::string_view)>& sink) {
+std::vector<int> ExportedColumns(const TableListCtrl& table, const ExportSettings& settings) {
     const TableData& data = table.Data();
     const int columns = table.GetColumnCount();
-
-    if (!settings.header.empty()) sink(settings.header);
-
+    std::vector<int> included;
+    if (!settings.columns.empty()) {
+        for (int c : settings.columns)
+            if (c >= 0 && c < columns) included.push_back(c);
+        return included;
+    }
     // Decided once per column, for every column the table has, so that the
     // heading line and every row leave out the same columns.
-    std::vector<int> included;
     included.reserve(static_cast<std::size_t>(columns));
     for (int c = 0; c < columns; ++c)
         if (settings.includeCollapsed || data.ColumnWidth(c) > TableListCtrl::kCollapsedLimit) included.push_back(c);
+    return included;
+}
+
+int FindColumnByHeading(const TableListCtrl& table, std::string_view text) {
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (int c = 0; c < table.GetColumnCount(); ++c) {
+        const std::string heading = table.GetColumnHeading(c);
+        if (heading.size() == text.size() &&
+            std::equal(heading.begin(), heading.end(), text.begin(), [&](char a, char b) { return fold(a) == fold(b); }))
+            return c;
+    }
+    return -1;
+}
+
+void ForEachExportPiece(const TableListCtrl& table, const ExportSettings& settings,
+                        const std::function<void(std::string_view)>& sink) {
+    const TableData& data = table.Data();
+    const std::vector<int> included = ExportedColumns(table, settings);
+
+    if (settings.format != ExportFormat::Delimited) {
+        std::vector<std::string> headings;
+        for (int c : included) headings.push_back(table.GetColumnHeading(c));
+        std::vector<int> rows;
+        for (int row = data.NextRow(-1, settings.onlyHighlighted); row >= 0;
+             row = data.NextRow(row, settings.onlyHighlighted))
+            rows.push_back(row);
+        TableSlice slice;
+        slice.headings.assign(headings.begin(), headings.end());
+        slice.rowCount = rows.size();
+        slice.cell = [&](std::size_t r, std::size_t c) { return data.Cell(rows[r], included[c]); };
+        WriteFormatted(settings.format, slice, sink);
+        return;
+    }
+
+    if (!settings.header.empty()) sink(settings.header);
 
     std::string piece;
     for (std::size_t i = 0; i < included.size(); ++i) {
@@ -48,6 +84,24 @@ void ForEachExportPiece(const TableListCtrl& table, const ExportSettings& settin
     }
 
     if (!settings.trailer.empty()) sink(settings.trailer);
+}
+
+bool WriteExportTo(const TableListCtrl& table, const ExportSettings& settings, std::FILE* out) {
+    const bool text = settings.format == ExportFormat::Delimited;
+    bool ok = true;
+    ForEachExportPiece(table, settings, [&](std::string_view piece) {
+        if (!ok) return;
+        std::size_t start = 0;
+        while (ok && start < piece.size()) {
+            const std::size_t nl = text ? piece.find('\n', start) : std::string_view::npos;
+            const std::size_t end = nl == std::string_view::npos ? piece.size() : nl;
+            ok = std::fwrite(piece.data() + start, 1, end - start, out) == end - start;
+            if (nl == std::string_view::npos) break;
+            ok = ok && std::fwrite("\r\n", 1, 2, out) == 2;
+            start = nl + 1;
+        }
+    });
+    return std::fflush(out) == 0 && ok && !std::ferror(out);
 }
 
 namespace {
@@ -73,7 +127,7 @@ fs::path ResolveTarget(const fs::path& target) {
 
 }  // namespace
 
-bool WriteExport(const TableListCtrl& table, const ExportSettings& settings) {
+bool WriteExport(const TableListCtrl& table, const ExportSettings& settings, std::string* writtenPath) {
     if (settings.fileName.empty()) return false;
     const fs::path target = ResolveTarget(platform::DiskPath(settings.fileName));
     if (!target.has_filename()) return false;
@@ -85,16 +139,18 @@ bool WriteExport(const TableListCtrl& table, const ExportSettings& settings) {
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) return false;
     const std::string temp = pattern;
-    const bool modeOk = ::fchmod(fd, NewFileMode(target)) == 0;
-    ::close(fd);
-
-    platform::TextFileWriter writer;
-    bool ok = modeOk && writer.Create(temp);
-    if (ok) ForEachExportPiece(table, settings, [&](std::string_view piece) { writer.Write(piece); });
-    ok = writer.Close() && ok;
+    std::FILE* out = ::fchmod(fd, NewFileMode(target)) == 0 ? ::fdopen(fd, "wb") : nullptr;
+    bool ok = out != nullptr;
+    if (out == nullptr) ::close(fd);
+    if (ok) ok = WriteExportTo(table, settings, out);
+    if (out != nullptr) ok = std::fclose(out) == 0 && ok;
     if (ok) ok = std::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    if (writtenPath) *writtenPath = fs::absolute(target, ec).lexically_normal().string();
+    return true;
 }
 
 }  // namespace lorvex

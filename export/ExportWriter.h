@@ -1,10 +1,13 @@
 #pragma once
 // Writes the table as delimited text: header, the headings of the included
 // columns, one row delimiter and the cells per exported row, then the trailer.
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "export/TableFormats.h"
 #include "table/TableListCtrl.h"
 
 namespace lorvex {
@@ -17,17 +20,35 @@ struct ExportSettings {
     std::string trailer;
     bool includeCollapsed = false;
     bool onlyHighlighted = false;
+    // The delimited text above, or one of the formats that quote and escape
+    // (they ignore the delimiters, header and trailer).
+    ExportFormat format = ExportFormat::Delimited;
+    // When not empty, exactly these columns in this order, collapsed or not.
+    std::vector<int> columns;
 };
+
+// The columns an export writes, in order: the chosen list, or every column
+// that is not collapsed (all of them when collapsed ones are included).
+std::vector<int> ExportedColumns(const TableListCtrl& table, const ExportSettings& settings);
+
+// The column whose heading equals text without regard to the case of A-Z; -1 when none does.
+int FindColumnByHeading(const TableListCtrl& table, std::string_view text);
 
 // Hands the export's pieces to sink in file order: header, headings, each
 // exported row (its row delimiter first), trailer. Line feeds are left as they
-// are; the file writer stores each as CR LF.
+// are; the file writer stores each as CR LF. For the other formats the pieces
+// are the file's exact bytes.
 void ForEachExportPiece(const TableListCtrl& table, const ExportSettings& settings,
                         const std::function<void(std::string_view)>& sink);
 
+// Writes the whole export to an open stream: delimited text with each LF
+// stored as CR LF, the other formats byte for byte. False when a write failed.
+bool WriteExportTo(const TableListCtrl& table, const ExportSettings& settings, std::FILE* out);
+
 // Writes the export into a temporary file beside the target and renames it into
 // place only when everything was written, so a failed export never replaces a
-// good file. False when the file could not be created or written.
-bool WriteExport(const TableListCtrl& table, const ExportSettings& settings);
+// good file. False when the file could not be created or written. On success
+// writtenPath (when given) receives the full path of the file written.
+bool WriteExport(const TableListCtrl& table, const ExportSettings& settings, std::string* writtenPath = nullptr);
 
 }  // namespace lorvex

@@ -243,6 +243,33 @@ std::optional<std::uint32_t> HpiArchive::EntrySize(std::string_view entryPath) c
     return entry->size;
 }
 
+std::optional<HpiArchive::EntryInfo> HpiArchive::Info(std::string_view entryPath) const
+{
+    if (!impl_)
+        return std::nullopt;
+    const DirFile* entry = impl_->directory.FindFile(entryPath);
+    if (entry == nullptr)
+        return std::nullopt;
+    EntryInfo info;
+    info.size = entry->size;
+    info.compression = entry->compression;
+    if (entry->compression == kFileStored) {
+        info.packedSize = entry->size;
+        info.packedSizeKnown = entry->contentsOffset <= impl_->fileSize &&
+                               entry->size <= impl_->fileSize - entry->contentsOffset;
+        return info;
+    }
+    const std::uint64_t count = ChunkCount(entry->size);
+    std::vector<std::uint8_t> table(static_cast<std::size_t>(count * 4));
+    if (count * 4 > impl_->fileSize || !impl_->ReadAt(entry->contentsOffset, table.data(), table.size()))
+        return info;
+    info.packedSize = count * 4;
+    for (std::size_t i = 0; i < count; ++i)
+        info.packedSize += LoadU32(table.data() + 4 * i);
+    info.packedSizeKnown = info.packedSize <= impl_->fileSize - entry->contentsOffset;
+    return info;
+}
+
 bool HpiArchive::ExtractFile(std::string_view entryPath, const std::filesystem::path& destination) const
 {
     if (!impl_)

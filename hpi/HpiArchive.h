@@ -42,6 +42,16 @@ public:
     // The unpacked size the archive states for an entry; empty when there is no such entry.
     std::optional<std::uint32_t> EntrySize(std::string_view entryPath) const;
 
+    // What "lorvex-hpi list -l" shows of an entry: its sizes and how it is packed.
+    struct EntryInfo {
+        std::uint32_t size = 0;         // once unpacked
+        std::uint64_t packedSize = 0;   // as stored, chunk-length table included
+        bool packedSizeKnown = false;   // false when the chunk table lies outside the file
+        std::uint8_t compression = 0;   // 0 stored, 1 LZ77, 2 zlib (any other value is damage)
+    };
+    // Empty when there is no such entry.
+    std::optional<EntryInfo> Info(std::string_view entryPath) const;
+
     // Releases the archive; the destructor does the same.
     void Close();
 

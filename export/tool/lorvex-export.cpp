@@ -1,14 +1,17 @@
 // Runs one load without a display and writes the table as tab-delimited text,
 // for scripts and for checking a configuration from a shell.
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "export/ExportWriter.h"
 #include "load/LoadRun.h"
 #include "platform/FileSystem.h"
+#include "platform/TextFile.h"
 
 namespace {
 
@@ -47,72 +50,193 @@ public:
     void ShowMessage(std::string_view text) override { std::cerr << text << '\n'; }
 };
 
+constexpr int kOk = 0;
+constexpr int kFailed = 1;  // the load or the write failed
+constexpr int kUsage = 2;   // the arguments are wrong
+
+constexpr const char* kUsageText =
+    "usage: lorvex-export [OPTIONS] CONFIG.cfg [OUTPUT]\n"
+    "  Loads the game's archives from the parent of the current folder with the\n"
+    "  named configuration and writes the table to OUTPUT, or to standard output.\n"
+    "\n"
+    "  -C FOLDER               the current folder to work in\n"
+    "  -v                      name each archive and record file on standard error\n"
+    "  --format FORMAT         tsv (the default: tab-delimited, CR LF line ends),\n"
+    "                          csv, markdown or html\n"
+    "  --columns LIST          only these columns, in this order: headings separated\n"
+    "                          by commas, any case (\"Name,Metal,Line #\")\n"
+    "  --sort HEADING[:desc]   sort as a click on the heading does (:desc as two clicks)\n"
+    "  -o FILE                 write FILE, replacing it only once it is written whole\n"
+    "  --help, --version\n"
+    "\n"
+    "  Exit status: 0 written, 1 a load or write error, 2 bad arguments.\n";
+
 int Usage() {
-    std::cerr << "usage: lorvex-export [-C CURRENT_FOLDER] [-v] CONFIG.cfg [OUTPUT]\n"
-                 "  Loads the game's archives from the parent of the current folder with the\n"
-                 "  named configuration and writes the table as tab-delimited text (CR LF line\n"
-                 "  ends) to OUTPUT, or to standard output.\n";
-    return 2;
+    std::cout << kUsageText;
+    return std::cout.flush() ? kOk : kFailed;
+}
+
+int BadArguments(const std::string& why) {
+    std::cerr << "lorvex-export: " << why << "\n(lorvex-export --help shows the options)\n";
+    return kUsage;
+}
+
+std::string Trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
+std::string AvailableHeadings(const lorvex::TableListCtrl& table) {
+    std::string list;
+    for (int c = 0; c < table.GetColumnCount(); ++c) list += (c ? ", " : "") + table.GetColumnHeading(c);
+    return list;
+}
+
+struct Options {
+    std::string folder, config, output, columns, sort;
+    std::optional<lorvex::ExportFormat> format;
+    bool verbose = false;
+};
+
+// Every option takes its value as the next argument or after "=".
+int ParseArguments(int argc, char** argv, Options& o, bool& done) {
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i], value;
+        bool hasValue = false;
+        if (arg.rfind("--", 0) == 0 && arg.find('=') != std::string::npos) {
+            value = arg.substr(arg.find('=') + 1);
+            arg.resize(arg.find('='));
+            hasValue = true;
+        }
+        const auto take = [&](std::string& into) {
+            if (!hasValue) {
+                if (i + 1 >= argc) return false;
+                value = argv[++i];
+            }
+            into = value;
+            return true;
+        };
+        std::string formatName, output;
+        if (arg == "--help" || arg == "-h") {
+            done = true;
+            return Usage();
+        } else if (arg == "--version") {
+            done = true;
+            std::cout << "lorvex-export " << LORVEX_VERSION << '\n';
+            return kOk;
+        } else if (arg == "-v") {
+            o.verbose = true;
+        } else if (arg == "-C" || arg == "-o" || arg == "--format" || arg == "--columns" || arg == "--sort") {
+            std::string& into = arg == "-C" ? o.folder : arg == "-o" ? output : arg == "--columns" ? o.columns
+                                : arg == "--sort" ? o.sort : formatName;
+            if (!take(into)) return BadArguments(arg + " needs a value");
+            if (arg == "--format") {
+                o.format = lorvex::FormatFromName(formatName);
+                if (!o.format) return BadArguments("unknown format \"" + formatName + "\" (tsv, csv, markdown or html)");
+            }
+            if (arg == "-o") {
+                if (output.empty()) return BadArguments("-o needs a file name");
+                if (!o.output.empty()) return BadArguments("one output only: " + output);
+                o.output = output;
+            }
+        } else if (!arg.empty() && arg[0] == '-') {
+            return BadArguments("unknown option " + arg);
+        } else if (o.config.empty()) {
+            o.config = arg;
+        } else if (o.output.empty()) {
+            o.output = arg;
+        } else {
+            return BadArguments("one output only: " + arg);
+        }
+    }
+    if (o.config.empty()) return BadArguments("no configuration named");
+    return kOk;
+}
+
+// Turns --columns and --sort into the table's column numbers; false (with a
+// message) when a heading is not in the table.
+bool ChooseColumns(lorvex::TableListCtrl& table, const Options& o, lorvex::ExportSettings& settings) {
+    const auto unknown = [&](const std::string& heading) {
+        std::cerr << "lorvex-export: no column \"" << heading << "\"; the table has: " << AvailableHeadings(table)
+                  << '\n';
+        return false;
+    };
+    if (!o.columns.empty()) {
+        std::size_t start = 0;
+        while (start <= o.columns.size()) {
+            std::size_t comma = o.columns.find(',', start);
+            if (comma == std::string::npos) comma = o.columns.size();
+            const std::string heading = Trimmed(std::string_view(o.columns).substr(start, comma - start));
+            const int column = lorvex::FindColumnByHeading(table, heading);
+            if (column < 0) return unknown(heading);
+            settings.columns.push_back(column);
+            start = comma + 1;
+        }
+    }
+    if (!o.sort.empty()) {
+        std::string heading = o.sort;
+        int clicks = 1;
+        const std::size_t colon = heading.rfind(':');
+        if (colon != std::string::npos && (heading.substr(colon) == ":desc" || heading.substr(colon) == ":asc")) {
+            clicks = heading.substr(colon) == ":desc" ? 2 : 1;
+            heading.resize(colon);
+        }
+        const int column = lorvex::FindColumnByHeading(table, Trimmed(heading));
+        if (column < 0) return unknown(Trimmed(heading));
+        table.EnableClickSort(true);
+        for (int k = 0; k < clicks; ++k) table.HeadingClick(column, 0, false);
+    }
+    return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string folder, config, output;
-    bool verbose = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "-C" && i + 1 < argc) folder = argv[++i];
-        else if (arg == "-v") verbose = true;
-        else if (arg == "-h" || arg == "--help") return Usage();
-        else if (!arg.empty() && arg[0] == '-') return Usage();
-        else if (config.empty()) config = arg;
-        else if (output.empty()) output = arg;
-        else return Usage();
-    }
-    if (config.empty()) return Usage();
-    if (!folder.empty()) {
+    // A file that reaches the size limit fails its write (and is not put in
+    // place) instead of ending the program with a temporary file left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
+    Options o;
+    bool done = false;
+    if (const int status = ParseArguments(argc, argv, o, done); status != kOk || done) return status;
+    if (!o.folder.empty()) {
         std::error_code ec;
-        std::filesystem::current_path(folder, ec);
+        std::filesystem::current_path(o.folder, ec);
         if (ec) {
-            std::cerr << "lorvex-export: cannot enter " << folder << ": " << ec.message() << '\n';
-            return 1;
+            std::cerr << "lorvex-export: cannot enter " << o.folder << ": " << ec.message() << '\n';
+            return kFailed;
         }
     }
-    if (!lorvex::platform::Exists(config)) {
-        std::cerr << "lorvex-export: no configuration " << config << " in the current folder\n";
-        return 1;
+    lorvex::platform::TextFileReader probe;
+    if (!lorvex::platform::Exists(o.config) || !probe.Open(o.config)) {
+        std::cerr << "lorvex-export: no readable configuration " << o.config << " in the current folder\n";
+        return kFailed;
     }
+    probe.Close();
 
     lorvex::TableListCtrl table;
-    QuietView view(verbose);
-    NamedChooser chooser(config);
+    QuietView view(o.verbose);
+    NamedChooser chooser(o.config);
     StderrMessages messages;
     lorvex::Loader loader(table, view, chooser, messages);
     loader.LoadRun();
 
     lorvex::ExportSettings settings;
     settings.includeCollapsed = true;  // nothing is collapsed in a fresh load; width 0 columns still count
-    if (!output.empty()) {
-        settings.fileName = output;
+    if (o.format) settings.format = *o.format;
+    if (!ChooseColumns(table, o, settings)) return kUsage;
+    if (!o.output.empty()) {
+        settings.fileName = o.output;
         if (!lorvex::WriteExport(table, settings)) {
-            std::cerr << "Unable to Create File\n";
-            return 1;
+            std::cerr << "lorvex-export: Unable to Create File " << o.output
+                      << " (a missing folder, no permission or a full disk); nothing was changed\n";
+            return kFailed;
         }
-        return 0;
+        return kOk;
     }
-    bool ok = true;
-    lorvex::ForEachExportPiece(table, settings, [&ok](std::string_view piece) {
-        std::size_t start = 0;
-        while (start <= piece.size()) {
-            const std::size_t nl = piece.find('\n', start);
-            const std::size_t end = nl == std::string_view::npos ? piece.size() : nl;
-            ok = ok && std::fwrite(piece.data() + start, 1, end - start, stdout) == end - start;
-            if (nl == std::string_view::npos) break;
-            ok = ok && std::fwrite("\r\n", 1, 2, stdout) == 2;
-            start = nl + 1;
-        }
-    });
-    ok = std::fflush(stdout) == 0 && ok;
-    return ok ? 0 : 1;
+    if (!lorvex::WriteExportTo(table, settings, stdout)) {
+        std::cerr << "lorvex-export: writing to standard output failed\n";
+        return kFailed;
+    }
+    return kOk;
 }

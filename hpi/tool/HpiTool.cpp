@@ -14,6 +14,7 @@
 
 #include "hpi/HpiArchive.h"
 #include "hpi/HpiWriter.h"
+#include "hpi/tool/ArchiveTree.h"
 
 namespace {
 
@@ -26,12 +27,30 @@ constexpr int kOk = 0;
 constexpr int kFailure = 1;
 constexpr int kUsage = 2;
 
+constexpr const char* kUsageText =
+    "usage: lorvex-hpi list [-l] ARCHIVE [FOLDER]\n"
+    "       lorvex-hpi extract ARCHIVE DEST_FOLDER [FOLDER_IN_ARCHIVE]\n"
+    "       lorvex-hpi extract ARCHIVE ENTRY DEST\n"
+    "       lorvex-hpi pack ARCHIVE SRC_FOLDER [--method stored|lz77|zlib] [--seed N] [--scramble]\n"
+    "       lorvex-hpi seeds FOLDER\n"
+    "       lorvex-hpi --help | --version\n"
+    "\n"
+    "  list     names every file (with FOLDER: the files directly in it); -l adds the\n"
+    "           unpacked size, the packed size and the method before each name\n"
+    "  extract  unpacks the whole archive, or one folder of it, into DEST_FOLDER keeping\n"
+    "           the tree; names that would land outside DEST_FOLDER are reported and\n"
+    "           skipped. When the third argument names a file in the archive, that one\n"
+    "           file is written to DEST instead.\n"
+    "  pack     packs every file and empty folder below SRC_FOLDER (the same folder\n"
+    "           always gives the same bytes)\n"
+    "  seeds    writes small sample archives, e.g. as a fuzzing corpus\n"
+    "\n"
+    "  Exit status: 0 done, 1 an archive or file could not be read or written\n"
+    "  (or an entry was skipped), 2 bad arguments.\n";
+
 int Usage()
 {
-    std::cerr << "usage: lorvex-hpi list ARCHIVE [FOLDER]\n"
-                 "       lorvex-hpi extract ARCHIVE ENTRY DEST\n"
-                 "       lorvex-hpi pack ARCHIVE SRC_FOLDER [--method stored|lz77|zlib] [--seed N] [--scramble]\n"
-                 "       lorvex-hpi seeds FOLDER   (writes small sample archives, e.g. as a fuzzing corpus)\n";
+    std::cerr << kUsageText;
     return kUsage;
 }
 
@@ -43,46 +62,93 @@ std::unique_ptr<HpiArchive> OpenOrComplain(const std::string& path)
     return archive;
 }
 
-void ListTree(const HpiArchive& archive, const std::string& folder)
+const char* MethodName(std::uint8_t compression)
 {
-    char name[4096];
-    const std::string prefix = folder.empty() ? std::string() : folder + "\\";
-    for (std::size_t c = archive.Dir(0, folder, name, sizeof name); c != 0; c = archive.Dir(c, folder, name, sizeof name))
-        std::cout << prefix << name << '\n';
-    for (std::size_t c = archive.DirFolders(0, folder, name, sizeof name); c != 0;
-         c = archive.DirFolders(c, folder, name, sizeof name))
-        ListTree(archive, prefix + name);
+    switch (compression) {
+    case 0:
+        return "stored";
+    case 1:
+        return "lz77";
+    case 2:
+        return "zlib";
+    }
+    return "unknown";
 }
 
-int List(const std::vector<std::string>& args)
+// With -l: unpacked size, packed size ("?" when the archive cannot say) and method before the name.
+void ListLine(const HpiArchive& archive, const std::string& path, const std::string& shown, bool details)
 {
+    if (details) {
+        const auto info = archive.Info(path);
+        char line[64];
+        if (info && info->packedSizeKnown)
+            std::snprintf(line, sizeof line, "%10lu %10llu %-7s ", static_cast<unsigned long>(info->size),
+                          static_cast<unsigned long long>(info->packedSize), MethodName(info->compression));
+        else
+            std::snprintf(line, sizeof line, "%10lu %10s %-7s ", static_cast<unsigned long>(info ? info->size : 0),
+                          "?", MethodName(info ? info->compression : 255));
+        std::cout << line;
+    }
+    std::cout << shown << '\n';
+}
+
+int List(std::vector<std::string> args)
+{
+    const auto flag = std::find(args.begin(), args.end(), "-l");
+    const bool details = flag != args.end();
+    if (details)
+        args.erase(flag);
     if (args.size() < 1 || args.size() > 2)
         return Usage();
     auto archive = OpenOrComplain(args[0]);
     if (!archive)
         return kFailure;
     if (args.size() == 1) {
-        ListTree(*archive, "");
+        for (const auto& entry : lorvex::hpi::WalkTree(*archive, ""))
+            if (!entry.folder)
+                ListLine(*archive, entry.path, entry.path, details);
     } else {
         char name[4096];
         for (std::size_t c = archive->Dir(0, args[1], name, sizeof name); c != 0;
              c = archive->Dir(c, args[1], name, sizeof name))
-            std::cout << name << '\n';
+            ListLine(*archive, args[1] + "\\" + name, name, details);
     }
     return std::cout.flush() ? kOk : kFailure;
 }
 
+int ExtractTree(const HpiArchive& archive, const std::vector<std::string>& args)
+{
+    const auto folder = lorvex::hpi::FindArchiveFolder(archive, args.size() > 2 ? args[2] : "");
+    if (!folder) {
+        std::cerr << "lorvex-hpi: no folder " << args[2] << " in " << args[0] << '\n';
+        return kFailure;
+    }
+    const fs::path destination = args[1];
+    std::error_code error;
+    fs::create_directories(destination, error);
+    if (!fs::is_directory(destination, error)) {
+        std::cerr << "lorvex-hpi: cannot create folder " << args[1] << '\n';
+        return kFailure;
+    }
+    const auto counts = lorvex::hpi::ExtractTree(archive, *folder, destination, std::cerr);
+    if (counts.skipped != 0 || counts.failed != 0) {
+        std::cerr << "lorvex-hpi: " << counts.written << " files written, " << counts.skipped << " skipped, "
+                  << counts.failed << " failed\n";
+        return kFailure;
+    }
+    return kOk;
+}
+
 int Extract(const std::vector<std::string>& args)
 {
-    if (args.size() != 3)
+    if (args.size() != 2 && args.size() != 3)
         return Usage();
     auto archive = OpenOrComplain(args[0]);
     if (!archive)
         return kFailure;
-    if (!archive->EntrySize(args[1])) {
-        std::cerr << "lorvex-hpi: no entry " << args[1] << " in " << args[0] << '\n';
-        return kFailure;
-    }
+    // Three arguments whose second names a file: the one-entry form.
+    if (args.size() == 2 || !archive->EntrySize(args[1]))
+        return ExtractTree(*archive, args);
     if (!archive->ExtractFile(args[1], args[2])) {
         std::cerr << "lorvex-hpi: cannot extract " << args[1] << " to " << args[2]
                   << " (damaged entry or destination not writable)\n";
@@ -148,13 +214,16 @@ int Pack(const std::vector<std::string>& args)
         return kFailure;
     }
     // Sorted by archive path so that the same folder always gives the same bytes.
+    // Empty folders are kept too (an empty path marks one), so that packing an
+    // extracted archive gives back the same entries.
     std::vector<std::pair<std::string, fs::path>> files;
     for (fs::recursive_directory_iterator it(source, error), end; !error && it != end; it.increment(error)) {
-        if (!it->is_regular_file(error))
+        const bool emptyFolder = it->is_directory(error) && fs::is_empty(it->path(), error);
+        if (!emptyFolder && !it->is_regular_file(error))
             continue;
         std::string inside = fs::relative(it->path(), source, error).generic_string();
         std::replace(inside.begin(), inside.end(), '/', '\\');
-        files.emplace_back(std::move(inside), it->path());
+        files.emplace_back(std::move(inside), emptyFolder ? fs::path() : it->path());
     }
     if (error) {
         std::cerr << "lorvex-hpi: cannot read folder " << args[1] << ": " << error.message() << '\n';
@@ -164,6 +233,10 @@ int Pack(const std::vector<std::string>& args)
 
     HpiWriter writer;
     for (const auto& [inside, path] : files) {
+        if (path.empty()) {
+            writer.AddFolder(inside);
+            continue;
+        }
         std::string contents;
         if (!ReadWholeFile(path, contents)) {
             std::cerr << "lorvex-hpi: cannot read " << path.string() << '\n';
@@ -226,6 +299,14 @@ int main(int argc, char** argv)
     if (argc < 2)
         return Usage();
     const std::string command = argv[1];
+    if (command == "--help" || command == "-h") {
+        std::cout << kUsageText;
+        return std::cout.flush() ? kOk : kFailure;
+    }
+    if (command == "--version") {
+        std::cout << "lorvex-hpi " << LORVEX_VERSION << '\n';
+        return kOk;
+    }
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "list")
         return List(args);

@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -59,6 +60,46 @@ TEST(ExportDialogTest, OkFillsTheSettingsWithinTheLimits) {
     EXPECT_EQ(s.fileName, "junk");
 }
 
+TEST(ExportDialogTest, FormatButtonsAndBrowse) {
+    App();
+    const std::string longPath = "/tmp/" + std::string(70, 'p') + "/units.dat";
+    using Click = QPushButton* ExportDialog::*;
+    const struct {
+        const char* what;
+        std::vector<Click> clicks;  // after an optional browse to longPath
+        bool browse;
+        std::string fileName;
+        ExportFormat format;
+    } cases[] = {
+        {"CSV", {&ExportDialog::csvButton}, false, "DavuveRadev.csv", ExportFormat::Csv},
+        {"HTML (escaped)", {&ExportDialog::escapedHtmlButton}, false, "DavuveRadev.html", ExportFormat::Html},
+        {"pressed twice", {&ExportDialog::markdownButton, &ExportDialog::markdownButton}, false, "DavuveRadev.dat",
+         ExportFormat::Delimited},
+        {"back to the preset's ending", {&ExportDialog::htmlButton, &ExportDialog::csvButton, &ExportDialog::csvButton},
+         false, "DavuveRadev.html", ExportFormat::Delimited},
+        {"the preset ends a format", {&ExportDialog::markdownButton, &ExportDialog::htmlButton}, false,
+         "DavuveRadev.html", ExportFormat::Delimited},
+        {"a browsed path is kept whole", {&ExportDialog::markdownButton}, true,
+         longPath.substr(0, longPath.size() - 4) + ".md", ExportFormat::Markdown},
+    };
+    for (const auto& c : cases) {
+        auto [ok, s] = RunDialog([&](ExportDialog* d) {
+            d->chooseSavePath = [&](const QString& start) {
+                EXPECT_EQ(start.toStdString(), (std::filesystem::current_path() / "DavuveRadev.dat").string());
+                return QString::fromStdString(longPath);
+            };
+            if (c.browse) d->browseButton->click();
+            for (Click click : c.clicks) (d->*click)->click();
+            EXPECT_EQ(d->csvButton->isChecked(), c.format == ExportFormat::Csv) << c.what;
+            EXPECT_EQ(d->headerEdit->isEnabled(), c.format == ExportFormat::Delimited) << c.what;
+            d->okButton->click();
+        });
+        ASSERT_TRUE(ok);
+        EXPECT_EQ(s.fileName, c.fileName) << c.what;
+        EXPECT_EQ(s.format, c.format) << c.what;
+    }
+}
+
 // Exports of the loaded table through the menu.
 class ExportThroughWindow : public WindowTest {
 protected:
@@ -74,6 +115,8 @@ protected:
         window->exportAction->trigger();
     }
 };
+
+const std::string kLong(70, 'd');
 
 const char* kTab =
     "Name\tCost\tLocated In\tLine #\r\n"
@@ -100,7 +143,7 @@ TEST_F(ExportThroughWindow, WritesTheExactBytesInEveryMode) {
         };
     };
     auto none = [](TableListCtrl&) {};
-    const std::tuple<const char*, std::function<void(TableListCtrl&)>, std::function<void(ExportDialog*)>, const char*,
+    const std::tuple<const char*, std::function<void(TableListCtrl&)>, std::function<void(ExportDialog*)>, std::string,
                      std::string>
         cases[] = {
             {"tab default", none, steps(nullptr, nullptr), "DavuveRadev.dat", kTab},
@@ -140,6 +183,25 @@ TEST_F(ExportThroughWindow, WritesTheExactBytesInEveryMode) {
              "beta\tbase.hpi  ::  a.fbi\t6\r\ngamma\tbase.hpi  ::  b.fbi\t1"},
             {"collapsed column included", [](TableListCtrl& t) { t.CollapseOrExpand(1); },
              steps("wide.txt", [](ExportDialog* d) { d->includeCollapsedBox->setChecked(true); }), "wide.txt", kTab},
+            {"CSV of the highlighted rows without the collapsed column",
+             [](TableListCtrl& t) { t.Data().SetSelected(2, true); t.CollapseOrExpand(1); },
+             steps(nullptr, [](ExportDialog* d) { d->onlyHighlightedBox->setChecked(true); d->csvButton->click(); }),
+             "DavuveRadev.csv", "Name,Located In,Line #\r\nbeta,base.hpi  ::  a.fbi,6\r\n"},
+            {"Markdown ignores the preset's texts", none,
+             steps(nullptr, [](ExportDialog* d) { d->htmlButton->click(); d->markdownButton->click(); }),
+             "DavuveRadev.md",
+             "| Name | Cost | Located In | Line # |\r\n| --- | --- | --- | --- |\r\n"
+             "| delta | 0.5 | more.ufo  ::  c.fbi | 2 |\r\n| alpha | 10 | base.hpi  ::  a.fbi | 1 |\r\n"
+             "| beta | 2.5 | base.hpi  ::  a.fbi | 6 |\r\n| gamma | 7 | base.hpi  ::  b.fbi | 1 |\r\n"},
+            {"a browsed path longer than 63 characters", [](TableListCtrl&) { std::filesystem::create_directory(kLong); },
+             steps(nullptr,
+                   [](ExportDialog* d) {
+                       d->chooseSavePath = [](const QString&) {
+                           return QDir::current().absoluteFilePath(QString::fromStdString(kLong + "/t.txt"));
+                       };
+                       d->browseButton->click();
+                   }),
+             kLong + "/t.txt", kTab},
             {"moved column, sorted by it", [](TableListCtrl& t) { t.MoveColumn(3, 0); t.HeadingClick(0, 0, false); },
              steps("moved.txt", nullptr), "moved.txt",
              "Line #\tName\tCost\tLocated In\r\n1\talpha\t10\tbase.hpi  ::  a.fbi\r\n1\tgamma\t7\tbase.hpi  ::  b.fbi\r\n"
@@ -152,6 +214,8 @@ TEST_F(ExportThroughWindow, WritesTheExactBytesInEveryMode) {
         prepare(window->Table());
         Export(user);
         EXPECT_EQ(GameFolder::Read(file), bytes);
+        EXPECT_EQ(window->statusText->toolTip().toStdString(), (std::filesystem::current_path() / file).string());
+        EXPECT_TRUE(window->statusText->text().startsWith("Exported to /"));
         std::filesystem::remove(file);
     }
     EXPECT_TRUE(messages.texts.empty());
