@@ -8,7 +8,7 @@ source scripts/deps.sh xvfb openbox xdotool imagemagick
 build=$(realpath "${1:-build}")
 docs=$PWD/docs
 mkdir -p "$docs"
-export DISPLAY=:91
+export DISPLAY=${SCREENSHOT_DISPLAY:-:91}  # a display of its own when several run at once
 Xvfb $DISPLAY -screen 0 1280x900x24 > /dev/null 2>&1 &
 xvfb=$!
 sleep 1
@@ -56,9 +56,12 @@ xdotool windowmove "$listing" 420 120 windowsize "$listing" 380 480
 shot "$listing" data-listing.png
 xdotool windowactivate --sync "$listing" key Escape
 
-# The export dialog, with the HTML preset filled in.
+# The export dialog, with "CSV" chosen: the file name takes its ending and the
+# delimiter texts, which CSV does not use, are greyed out.
 xdotool windowactivate --sync "$main"
 xdotool mousemove 225 8 click 1
 export_dialog=$(wait_window '^Export Table$')
+xdotool mousemove --window "$export_dialog" 167 276 click 1
+xdotool mousemove 1200 850
 shot "$export_dialog" export-dialog.png
 kill $app 2> /dev/null || true

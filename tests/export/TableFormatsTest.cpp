@@ -16,9 +16,9 @@ using testing::GameFolder;
 using testing::Rows;
 
 // Every text a format must keep inside its cell: comma, quote, pipe, TAB,
-// CR LF and a lone LF, <&>, a Windows-1252 byte that is no UTF-8, empty cells.
+// CR LF, a lone LF and a lone CR, <&>, a Windows-1252 byte that is no UTF-8, empty cells.
 const std::vector<std::string> kHeadings = {"Name", "Note \"n\""};
-const Rows kRows = {{"a,b", "say \"hi\""}, {"x|y", "t\tu"}, {"l1\r\nl2", "m\nn"}, {"<&>", ""}, {"caf\xE9", ""}};
+const Rows kRows = {{"a,b", "say \"hi\""}, {"x|y", "t\tu"}, {"l1\r\nl2", "m\nn"}, {"<&>", "r\rs"}, {"caf\xE9", ""}};
 
 std::string Formatted(ExportFormat format, const std::vector<std::string>& headings, const Rows& rows) {
     TableSlice slice;
@@ -36,7 +36,7 @@ const char* kHtmlBody =
     "<tr><td>a,b</td><td>say &quot;hi&quot;</td></tr>\r\n"
     "<tr><td>x|y</td><td>t\tu</td></tr>\r\n"
     "<tr><td>l1\r\nl2</td><td>m\nn</td></tr>\r\n"
-    "<tr><td>&lt;&amp;&gt;</td><td></td></tr>\r\n";
+    "<tr><td>&lt;&amp;&gt;</td><td>r\rs</td></tr>\r\n";
 
 TEST(TableFormats, WritesExactBytes) {
     const Rows utf8Rows(kRows.begin(), kRows.end() - 1);
@@ -46,11 +46,11 @@ TEST(TableFormats, WritesExactBytes) {
         std::string expected;
     } cases[] = {
         {ExportFormat::Csv, kRows,
-         "Name,\"Note \"\"n\"\"\"\r\n\"a,b\",\"say \"\"hi\"\"\"\r\nx|y,t\tu\r\n\"l1\r\nl2\",\"m\nn\"\r\n<&>,\r\n"
+         "Name,\"Note \"\"n\"\"\"\r\n\"a,b\",\"say \"\"hi\"\"\"\r\nx|y,t\tu\r\n\"l1\r\nl2\",\"m\nn\"\r\n<&>,\"r\rs\"\r\n"
          "caf\xE9,\r\n"},
         {ExportFormat::Markdown, kRows,
          "| Name | Note \"n\" |\r\n| --- | --- |\r\n| a,b | say \"hi\" |\r\n| x\\|y | t\tu |\r\n"
-         "| l1<br>l2 | m<br>n |\r\n| <&> |  |\r\n| caf\xE9 |  |\r\n"},
+         "| l1<br>l2 | m<br>n |\r\n| <&> | r<br>s |\r\n| caf\xE9 |  |\r\n"},
         {ExportFormat::Html, kRows,
          std::string("<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<meta charset=\"windows-1252") + kHtmlBody +
              "<tr><td>caf\xE9</td><td></td></tr>\r\n</table>\r\n</body>\r\n</html>\r\n"},

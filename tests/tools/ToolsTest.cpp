@@ -145,16 +145,21 @@ TEST_F(DemoGame, ExportErrors) {
     EXPECT_EQ(version.out, std::string("lorvex-export ") + LORVEX_VERSION + "\n");
 }
 
+// The blank-separated fields of a line.
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> fields;
+    for (const std::string& p : Split(line, " "))
+        if (!p.empty()) fields.push_back(p);
+    return fields;
+}
+
 // Sorted lines of "list -l" without the packed size: what must survive a round trip.
-std::string Entries(const std::string& listing, bool withMethod) {
+std::string Entries(const std::string& listing) {
     std::vector<std::string> lines;
     for (const std::string& line : Split(listing, "\n")) {
         if (line.empty()) continue;
-        const std::vector<std::string> parts = Split(line, " ");
-        std::vector<std::string> fields;
-        for (const std::string& p : parts)
-            if (!p.empty()) fields.push_back(p);
-        lines.push_back(fields.at(0) + " " + (withMethod ? fields.at(2) + " " : "") + fields.at(3));
+        const std::vector<std::string> fields = Fields(line);
+        lines.push_back(fields.at(0) + " " + fields.at(2) + " " + fields.at(3));
     }
     std::sort(lines.begin(), lines.end());
     std::string text;
@@ -187,7 +192,7 @@ TEST_F(DemoGame, ArchiveRoundTrip) {
         ASSERT_EQ(Hpi("extract " + a + " ../x").status, 0) << c.archive;
         ASSERT_EQ(Hpi(std::string("pack ../re.hpi ../x --method ") + c.method).status, 0);
         const Ran again = Hpi("list -l ../re.hpi");
-        EXPECT_EQ(Entries(again.out, true), Entries(listed.out, true)) << c.archive;
+        EXPECT_EQ(Entries(again.out), Entries(listed.out)) << c.archive;
         ASSERT_EQ(Hpi("extract ../re.hpi ../y").status, 0);
         EXPECT_EQ(Tree("../y"), Tree("../x")) << c.archive;
         fs::remove_all("../x");
@@ -195,12 +200,22 @@ TEST_F(DemoGame, ArchiveRoundTrip) {
     }
     // Stored entries: packed size equals the unpacked size.
     for (const std::string& line : Split(Hpi("list -l ../fanpack.ufo").out, "\n")) {
-        std::vector<std::string> fields;
-        for (const std::string& p : Split(line, " "))
-            if (!p.empty()) fields.push_back(p);
+        const std::vector<std::string> fields = Fields(line);
         if (!fields.empty()) {
             EXPECT_EQ(fields[0], fields[1]) << line;
         }
+    }
+
+    // A packed size is what the file holds beyond the header and the directory
+    // (8 for the root node, 9 for its entry, 2 for the name "a", 9 for the file record).
+    fs::create_directories("../one");
+    GameFolder::Write("../one/a", std::string(100000, 'x'));
+    for (const char* method : {"zlib", "lz77"}) {
+        ASSERT_EQ(Hpi(std::string("pack ../one.hpi ../one --method ") + method).status, 0);
+        const std::vector<std::string> fields = Fields(Hpi("list -l ../one.hpi").out);
+        ASSERT_EQ(fields.size(), 4u) << method;
+        EXPECT_EQ(fields[0] + " " + fields[2] + " " + fields[3], std::string("100000 ") + method + " a\n");
+        EXPECT_EQ(fields[1], std::to_string(fs::file_size("../one.hpi") - 48)) << method;
     }
 
     // Empty folders come back too; one folder of the archive, named in any case.
@@ -221,6 +236,8 @@ TEST_F(DemoGame, ArchiveToolErrors) {
     fs::create_directories("../outside");
     fs::create_directories("../dest");
     fs::create_directory_symlink(fs::absolute("../outside"), "../dest/units");
+    fs::create_directories("../clash");
+    GameFolder::Write("../clash/big", "a file where the archive has a folder");
     ASSERT_EQ(Hpi("seeds ../seeds").status, 0);
     const struct {
         const char* args;
@@ -228,6 +245,7 @@ TEST_F(DemoGame, ArchiveToolErrors) {
         const char* message;
     } cases[] = {
         {"extract ../seeds/zlib_plain.hpi ../dest", 1, "is a symbolic link"},
+        {"extract ../seeds/zlib_plain.hpi ../clash", 1, "skipped big\\long.tdf: ../clash/big is already there as a file"},
         {"extract ../broken.hpi ../b", 1, "cannot extract units\\cndphantom.fbi"},
         {"extract ../rev31.gp3 ../c nothing", 1, "no folder nothing"},
         {"extract ../missing.hpi ../c", 1, "cannot open archive"},
