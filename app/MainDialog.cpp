@@ -13,8 +13,8 @@
 
 #include "app/ConfigChooserDialog.h"
 #include "app/DataListingDialog.h"
-#include "app/DialogText.h"
-#include "app/DialogUnits.h"
+#include "ui/DialogText.h"
+#include "ui/DialogUnits.h"
 #include "export/ExportDialog.h"
 #include "export/ExportWriter.h"
 #include "load/RecordListing.h"
