@@ -126,6 +126,11 @@ void MainDialog::BuildMenu() {
     // The "Delete" beside the item is only text: the key works in the table.
     removeHighlightedAction = removeMenu->addAction(QStringLiteral("All Hilighted Items\tDelete"));
     removeUnhighlightedAction = removeMenu->addAction(QStringLiteral("All Unhilighted Items"));
+    // Everything added since the first release sits after the original items,
+    // so the original menu keeps its places: games, then views of the table.
+    menuBar->addAction(QStringLiteral("|"))->setEnabled(false);
+    gameMenu = menuBar->addMenu(QStringLiteral("&Game"));
+    viewMenu = menuBar->addMenu(QStringLiteral("&View"));
 
     auto* corner = new QMenuBar(menuBar);
     corner->setNativeMenuBar(false);

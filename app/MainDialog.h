@@ -66,6 +66,10 @@ public:
     QAction* removeUnhighlightedAction = nullptr;
     QAction* versionAction = nullptr;
     QMenu* removeMenu = nullptr;
+    // Menus of the commands added after the original ones; each feature adds its
+    // own actions from its own files.
+    QMenu* gameMenu = nullptr;
+    QMenu* viewMenu = nullptr;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
