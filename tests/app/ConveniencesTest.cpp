@@ -228,5 +228,32 @@ TEST_F(Conveniences, ListingsCascadeAndFitTheirText) {
     EXPECT_FALSE(DataListingDialog::FixedWidthFont());
 }
 
+TEST_F(Conveniences, TableDrawsFromADarkPalette) {
+    Open("units.cfg");
+    QPalette dark;
+    const struct {
+        QPalette::ColorRole role;
+        QRgb color;
+    } roles[] = {{QPalette::Window, 0x2b2b2b}, {QPalette::Base, 0x1e1e1e}, {QPalette::Button, 0x353535},
+                 {QPalette::Text, 0xe0e0e0}, {QPalette::WindowText, 0xe0e0e0}, {QPalette::ButtonText, 0xe0e0e0},
+                 {QPalette::Highlight, 0x2f65ca}, {QPalette::HighlightedText, 0xffffff}, {QPalette::Mid, 0x606060}};
+    for (const auto& r : roles) dark.setColor(r.role, QColor::fromRgb(r.color));
+    window->setPalette(dark);
+    window->View()->setFocus();
+    Click(Rows(), RowPoint(1));
+    Data().SetColumnWidth(2, 10);
+    Click(window->View()->Header(), window->View()->HeadingRect(1).center());
+    const QImage shot = window->grab().toImage();
+    auto at = [&](QWidget* w, QPoint p) { return shot.pixel(w->mapTo(window.get(), p)) & 0xffffff; };
+    const QRect lit = window->View()->RowBoundsRect(Data().FocusedRow());
+    const QRect plain = window->View()->RowBoundsRect(Data().FocusedRow() == 0 ? 1 : 0);
+    EXPECT_EQ(at(Rows(), QPoint(plain.right() - 2, plain.center().y())), 0x1e1e1eu);
+    EXPECT_EQ(at(Rows(), QPoint(lit.right() - 2, lit.center().y())), 0x2f65cau);
+    EXPECT_EQ(at(Rows(), QPoint(lit.right() + 40, lit.center().y())), 0x1e1e1eu) << "beyond the last column";
+    const QPoint arrow = window->View()->HeadingRect(1).center();
+    EXPECT_EQ(at(window->View()->Header(), QPoint(arrow.x(), 0)), 0xe0e0e0u);
+    if (qEnvironmentVariableIsSet("LORVEX_DOCS")) shot.save(qEnvironmentVariable("LORVEX_DOCS") + "/dark-palette.png");
+}
+
 }  // namespace
 }  // namespace lorvex
