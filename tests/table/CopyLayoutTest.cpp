@@ -34,14 +34,8 @@ TEST(CopyText, TakesHighlightedShownRowsAndOpenColumns) {
         data.SetFocusedRow(c.focus);
         const CopiedRows copied = CopyRows(data);
         EXPECT_EQ(copied.plain, c.plain);
-        EXPECT_EQ(copied.html.empty(), copied.rows == 0);
+        EXPECT_EQ(copied.html.empty(), copied.rows == 0);  // the exact HTML: the window test
     }
-    data.ShowAllRows();
-    data.SelectAll(false);
-    data.SetSelected(0, true);
-    EXPECT_EQ(CopyRows(data).html,
-              "<table>\n<tr><th>Name</th><th>Note</th></tr>\n"
-              "<tr><td>a&amp;b</td><td>&lt;i&gt;&quot;q&quot;</td></tr>\n</table>\n");
 }
 
 TEST(ColumnLayout, PutsOrderAndWidthsBackByHeading) {
