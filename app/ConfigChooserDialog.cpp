@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <cstring>
 
-#include "app/DialogText.h"
-#include "app/DialogUnits.h"
+#include "ui/DialogText.h"
+#include "ui/DialogUnits.h"
 #include "load/LoadRun.h"
 #include "platform/FileSystem.h"
 

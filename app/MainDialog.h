@@ -3,6 +3,7 @@
 // labels that show a load's progress. It owns the table and the load state,
 // routes the menu commands and the table's clicks, and keeps the status line.
 #include <QDialog>
+#include <string>
 #include <string_view>
 
 #include "app/QtMessageSink.h"
@@ -18,6 +19,7 @@ class QMenuBar;
 namespace lorvex {
 
 class DataListingDialog;
+class TableConveniences;
 class TableListView;
 
 class MainDialog : public QDialog, public LoadView, public ConfigChooser, public platform::MessageSink {
@@ -33,6 +35,12 @@ public:
     // Opens the data listing of row; the new window, or nullptr when the row
     // names no record.
     DataListingDialog* OpenRecordListing(int row);
+    // Loads the configuration loaded last again without asking (F5); asks
+    // when none has been loaded.
+    void Reload();
+    // The status line's text for the table as it is now.
+    std::string StatusLineText() const;
+    void LayoutTable();
 
     // LoadView.
     void SetWindowTitle(std::string_view title) override;
@@ -66,18 +74,24 @@ public:
     QAction* removeUnhighlightedAction = nullptr;
     QAction* versionAction = nullptr;
     QMenu* removeMenu = nullptr;
+    // Menus of the commands added after the original ones; each feature adds its
+    // own actions from its own files.
+    QMenu* gameMenu = nullptr;
+    QMenu* viewMenu = nullptr;
+    TableConveniences* conveniences = nullptr;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Every way the window ends comes here: the column layout is kept.
+    void done(int result) override;
     // Swallows the user's input to this window while a load runs.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildMenu();
     int ClientTop() const;
-    void LayoutTable();
 
     TableListCtrl table;
     QtMessageSink boxes;
@@ -88,6 +102,10 @@ private:
     bool initialized = false;
     bool firstPaint = true;
     bool loading = false;
+    std::string chosenConfig;   // what the chooser answered last
+    std::string loadedConfig;   // the configuration the table holds
+    std::string reloadName;     // answers the next chooser call instead of the user
+    bool loadReplaced = false;  // the load under way replaced the table
 };
 
 }  // namespace lorvex

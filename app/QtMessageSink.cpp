@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "app/DialogText.h"
+#include "ui/DialogText.h"
 
 namespace lorvex {
 

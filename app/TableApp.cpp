@@ -20,6 +20,7 @@ public:
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Lorvex"));
     QApplication::setApplicationName(QStringLiteral("Lorvex"));
     QApplication::setDesktopFileName(QStringLiteral("lorvex"));
     lorvex::TableApp tableApp;

@@ -11,8 +11,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "app/DialogText.h"
-#include "app/DialogUnits.h"
+#include "ui/DialogText.h"
+#include "ui/DialogUnits.h"
 
 namespace lorvex {
 namespace {

@@ -4,24 +4,48 @@
 
 namespace lorvex {
 
+template <typename Call>
+static void TellObservers(TableObserver* first, const std::vector<TableObserver*>& extra, Call call) {
+    if (first) call(first);
+    // An observer may remove itself while told (a closing chart): walk a copy.
+    const std::vector<TableObserver*> others = extra;
+    for (TableObserver* o : others) call(o);
+}
+
 void TableData::RowsChanged() {
-    if (!observer_) return;
-    if (notify_) observer_->TableRowsChanged();
-    else pendingRows_ = true;
+    if (!observer_ && extraObservers_.empty()) return;
+    if (!notify_) {
+        pendingRows_ = true;
+        return;
+    }
+    TellObservers(observer_, extraObservers_, [](TableObserver* o) { o->TableRowsChanged(); });
 }
 
 void TableData::ColumnsChanged() {
-    if (!observer_) return;
-    if (notify_) observer_->TableColumnsChanged();
-    else pendingColumns_ = true;
+    if (!observer_ && extraObservers_.empty()) return;
+    if (!notify_) {
+        pendingColumns_ = true;
+        return;
+    }
+    TellObservers(observer_, extraObservers_, [](TableObserver* o) { o->TableColumnsChanged(); });
 }
 
 void TableData::SetNotify(bool on) {
     notify_ = on;
-    if (!on || !observer_) return;
-    if (pendingColumns_) observer_->TableColumnsChanged();
-    if (pendingRows_) observer_->TableRowsChanged();
+    if (!on) return;
+    const bool columns = pendingColumns_, rows = pendingRows_;
     pendingRows_ = pendingColumns_ = false;
+    if (columns) TellObservers(observer_, extraObservers_, [](TableObserver* o) { o->TableColumnsChanged(); });
+    if (rows) TellObservers(observer_, extraObservers_, [](TableObserver* o) { o->TableRowsChanged(); });
+}
+
+void TableData::AddObserver(TableObserver* observer) {
+    if (observer && std::find(extraObservers_.begin(), extraObservers_.end(), observer) == extraObservers_.end())
+        extraObservers_.push_back(observer);
+}
+
+void TableData::RemoveObserver(TableObserver* observer) {
+    extraObservers_.erase(std::remove(extraObservers_.begin(), extraObservers_.end(), observer), extraObservers_.end());
 }
 
 int TableData::InsertColumn(int index, std::string_view heading, Align align, int width) {
@@ -107,6 +131,7 @@ int TableData::InsertRow(int position, std::string_view firstCell) {
 bool TableData::DeleteRow(int row) {
     if (row < 0 || row >= RowCount()) return false;
     if (rows_[row].selected) --selectedCount_;
+    if (rows_[row].hidden) --hiddenCount_;
     rows_.erase(rows_.begin() + row);
     if (focusedRow_ == row) focusedRow_ = -1;
     else if (focusedRow_ > row) --focusedRow_;
@@ -119,6 +144,7 @@ void TableData::DeleteAllRows() {
     rows_.shrink_to_fit();
     pool_.Clear();  // no row refers to a text any more
     selectedCount_ = 0;
+    hiddenCount_ = 0;
     focusedRow_ = -1;
     RowsChanged();
 }
@@ -164,10 +190,26 @@ void TableData::SelectAll(bool selected) {
     RowsChanged();
 }
 
-int TableData::NextRow(int after, bool selectedOnly) const {
+int TableData::NextRow(int after, bool selectedOnly, bool shownOnly) const {
     for (int r = after < -1 ? 0 : after + 1; r < RowCount(); ++r)
-        if (!selectedOnly || rows_[r].selected) return r;
+        if ((!selectedOnly || rows_[r].selected) && (!shownOnly || !rows_[r].hidden)) return r;
     return -1;
+}
+
+bool TableData::IsHidden(int row) const { return row >= 0 && row < RowCount() && rows_[row].hidden; }
+
+void TableData::SetHidden(int row, bool hidden) {
+    if (row < 0 || row >= RowCount() || rows_[row].hidden == hidden) return;
+    rows_[row].hidden = hidden;
+    hiddenCount_ += hidden ? 1 : -1;
+    RowsChanged();
+}
+
+void TableData::ShowAllRows() {
+    if (hiddenCount_ == 0) return;
+    for (Row& r : rows_) r.hidden = false;
+    hiddenCount_ = 0;
+    RowsChanged();
 }
 
 void TableData::SetFocusedRow(int row) {

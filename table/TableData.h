@@ -64,8 +64,17 @@ public:
     void SelectAll(bool selected);
     int SelectedCount() const { return selectedCount_; }
     // The next row after `after` (-1 starts before the first), optionally only
-    // highlighted ones; -1 when there is none.
-    int NextRow(int after, bool selectedOnly) const;
+    // highlighted ones and only shown ones; -1 when there is none.
+    int NextRow(int after, bool selectedOnly, bool shownOnly = false) const;
+
+    // Rows a filter hides stay in the table with their cells and highlight;
+    // views, copies and exports that honour the filter skip them. Every row is
+    // shown until something hides it; a reload shows all rows again.
+    bool IsHidden(int row) const;
+    void SetHidden(int row, bool hidden);
+    void ShowAllRows();
+    int HiddenCount() const { return hiddenCount_; }
+    int ShownCount() const { return RowCount() - hiddenCount_; }
     int FocusedRow() const { return focusedRow_; }
     void SetFocusedRow(int row);
 
@@ -74,6 +83,10 @@ public:
     void PermuteRows(const std::vector<int>& order);
 
     void SetObserver(TableObserver* observer) { observer_ = observer; }
+    // Further windows that follow the table (charts, say) beside the view;
+    // they are told after it, in the order they were added.
+    void AddObserver(TableObserver* observer);
+    void RemoveObserver(TableObserver* observer);
     // Notifications can be held back during bulk work (a load); the view is
     // told once when they are switched back on.
     void SetNotify(bool on);
@@ -89,6 +102,7 @@ private:
     struct Row {
         std::vector<StringPool::Id> cells;
         bool selected = false;
+        bool hidden = false;
     };
     void RowsChanged();
     void ColumnsChanged();
@@ -97,8 +111,10 @@ private:
     std::vector<Row> rows_;
     StringPool pool_;
     int selectedCount_ = 0;
+    int hiddenCount_ = 0;
     int focusedRow_ = -1;
     TableObserver* observer_ = nullptr;
+    std::vector<TableObserver*> extraObservers_;
     bool notify_ = true;
     bool pendingRows_ = false;
     bool pendingColumns_ = false;

@@ -158,6 +158,58 @@ TEST(TableData, CellsFollowColumnsAndHighlightFollowsRows) {
     EXPECT_EQ(testing::ColumnText(t, 0), "front,r0a,r1a,back");
 }
 
+// Hidden rows keep their place, cells and highlight through sorts and deletions; the count follows them and
+// a cleared table shows everything again. Extra observers hear every change, held ones once at the end.
+TEST(TableData, HiddenRowsAndExtraObservers) {
+    struct Counter : TableObserver {
+        int rows = 0, columns = 0;
+        void TableRowsChanged() override { ++rows; }
+        void TableColumnsChanged() override { ++columns; }
+    } view, chart;
+    TableData t;
+    t.SetObserver(&view);
+    t.AddObserver(&chart);
+    t.AddObserver(&chart);
+    testing::FillTable(t, {"A"}, {{"a"}, {"b"}, {"c"}, {"d"}});
+    t.SetHidden(1, true);
+    t.SetHidden(3, true);
+    t.SetHidden(3, true);
+    t.SetSelected(1, true);
+    t.SetSelected(2, true);
+    EXPECT_EQ(t.HiddenCount(), 2);
+    EXPECT_EQ(t.ShownCount(), 2);
+    std::string walk;
+    for (int r = t.NextRow(-1, false, true); r >= 0; r = t.NextRow(r, false, true)) walk += t.Cell(r, 0);
+    for (int r = t.NextRow(-1, true, true); r >= 0; r = t.NextRow(r, true, true)) walk += t.Cell(r, 0);
+    EXPECT_EQ(walk, "acc");
+    t.PermuteRows({3, 2, 1, 0});
+    EXPECT_TRUE(t.IsHidden(0) && !t.IsHidden(1) && t.IsHidden(2) && !t.IsHidden(3) && !t.IsHidden(4));
+    ASSERT_TRUE(t.DeleteRow(0));
+    EXPECT_EQ(t.HiddenCount(), 1);
+    t.ShowAllRows();
+    EXPECT_EQ(t.ShownCount(), 3);
+    t.SetHidden(0, true);
+    t.DeleteAllRows();
+    EXPECT_EQ(t.HiddenCount(), 0);
+    EXPECT_EQ(chart.rows, view.rows);
+    EXPECT_EQ(chart.columns, view.columns);
+    t.RemoveObserver(&chart);
+    const int before = chart.rows;
+    {
+        NotifyHold hold(t);
+        t.AppendRow("x");
+        t.AppendRow("y");
+    }
+    EXPECT_EQ(chart.rows, before);
+    t.AddObserver(&chart);
+    {
+        NotifyHold hold(t);
+        t.AppendRow("z");
+        t.SetHidden(0, true);
+    }
+    EXPECT_EQ(chart.rows, before + 1);
+}
+
 TEST(StringPool, TextsStayWhereTheyWereWhileThePoolGrows) {
     StringPool pool;
     EXPECT_EQ(pool.Intern(""), StringPool::kEmpty);

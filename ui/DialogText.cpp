@@ -1,4 +1,4 @@
-#include "app/DialogText.h"
+#include "ui/DialogText.h"
 
 #include <QStringDecoder>
 
