@@ -53,8 +53,8 @@ void ForEachExportPiece(const TableListCtrl& table, const ExportSettings& settin
         std::vector<std::string> headings;
         for (int c : included) headings.push_back(table.GetColumnHeading(c));
         std::vector<int> rows;
-        for (int row = data.NextRow(-1, settings.onlyHighlighted); row >= 0;
-             row = data.NextRow(row, settings.onlyHighlighted))
+        for (int row = data.NextRow(-1, settings.onlyHighlighted, true); row >= 0;
+             row = data.NextRow(row, settings.onlyHighlighted, true))
             rows.push_back(row);
         TableSlice slice;
         slice.headings.assign(headings.begin(), headings.end());

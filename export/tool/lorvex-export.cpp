@@ -12,6 +12,7 @@
 #include "load/LoadRun.h"
 #include "platform/FileSystem.h"
 #include "platform/TextFile.h"
+#include "table/filter/RowFilter.h"
 
 namespace {
 
@@ -66,6 +67,8 @@ constexpr const char* kUsageText =
     "  --columns LIST          only these columns, in this order: headings separated\n"
     "                          by commas, any case (\"Name,Metal,Line #\")\n"
     "  --sort HEADING[:desc]   sort as a click on the heading does (:desc as two clicks)\n"
+    "  --filter EXPR           only the rows the filter holds for, in the filter line's\n"
+    "                          language (\"Metal > 100\", \"Side = CINDER flak\")\n"
     "  -o FILE                 write FILE, replacing it only once it is written whole\n"
     "  --help, --version\n"
     "\n"
@@ -94,7 +97,8 @@ std::string AvailableHeadings(const lorvex::TableListCtrl& table) {
 }
 
 struct Options {
-    std::string folder, config, output, columns, sort;
+    std::string folder, config, output, columns, sort, filter;
+    bool filtered = false;
     std::optional<lorvex::ExportFormat> format;
     bool verbose = false;
 };
@@ -127,6 +131,9 @@ int ParseArguments(int argc, char** argv, Options& o, bool& done) {
             return kOk;
         } else if (arg == "-v") {
             o.verbose = true;
+        } else if (arg == "--filter") {
+            if (!take(o.filter)) return BadArguments(arg + " needs a value");
+            o.filtered = true;
         } else if (arg == "-C" || arg == "-o" || arg == "--format" || arg == "--columns" || arg == "--sort") {
             std::string& into = arg == "-C" ? o.folder : arg == "-o" ? output : arg == "--columns" ? o.columns
                                 : arg == "--sort" ? o.sort : formatName;
@@ -154,9 +161,10 @@ int ParseArguments(int argc, char** argv, Options& o, bool& done) {
     return kOk;
 }
 
-// Turns --columns and --sort into the table's column numbers; false (with a
-// message) when a heading is not in the table.
-bool ChooseColumns(lorvex::TableListCtrl& table, const Options& o, lorvex::ExportSettings& settings) {
+// Turns --columns, --filter and --sort into the table's column numbers and
+// shown rows; false (with a message) when a heading is not in the table or the
+// filter cannot be read.
+bool ApplyOptions(lorvex::TableListCtrl& table, const Options& o, lorvex::ExportSettings& settings) {
     const auto unknown = [&](const std::string& heading) {
         std::cerr << "lorvex-export: no column \"" << heading << "\"; the table has: " << AvailableHeadings(table)
                   << '\n';
@@ -173,6 +181,16 @@ bool ChooseColumns(lorvex::TableListCtrl& table, const Options& o, lorvex::Expor
             settings.columns.push_back(column);
             start = comma + 1;
         }
+    }
+    if (o.filtered) {
+        // Plain words search every column: a script sees no collapsed ones.
+        const lorvex::FilterParse parse = lorvex::RowFilter::Parse(o.filter, table.Data(), {.searchCollapsed = true});
+        if (!parse.Ok()) {
+            std::cerr << "lorvex-export: bad filter: " << parse.error << "; the table has: " << AvailableHeadings(table)
+                      << '\n';
+            return false;
+        }
+        lorvex::ApplyFilter(table.Data(), parse.filter);
     }
     if (!o.sort.empty()) {
         std::string heading = o.sort;
@@ -224,7 +242,7 @@ int main(int argc, char** argv) {
     lorvex::ExportSettings settings;
     settings.includeCollapsed = true;  // nothing is collapsed in a fresh load; width 0 columns still count
     if (o.format) settings.format = *o.format;
-    if (!ChooseColumns(table, o, settings)) return kUsage;
+    if (!ApplyOptions(table, o, settings)) return kUsage;
     if (!o.output.empty()) {
         settings.fileName = o.output;
         if (!lorvex::WriteExport(table, settings)) {

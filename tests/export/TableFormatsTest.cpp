@@ -106,11 +106,13 @@ TEST(TableFormats, RecognisesUtf8) {
 }
 
 // Through the export writer: the chosen columns or the collapsed rule, only
-// highlighted rows, and the format's bytes stored as they are (no LF made CR LF).
+// shown and only highlighted rows, and the format's bytes stored as they are (no LF made CR LF).
 TEST(TableFormats, ExportWriterAppliesColumnsAndRows) {
     GameFolder folder;
     TableListCtrl table;
-    testing::FillTable(table.Data(), {"Name", "Hidden", "Note"}, {{"a", "h", "m\nn"}, {"b", "h", "x"}}, 80);
+    testing::FillTable(table.Data(), {"Name", "Hidden", "Note"}, {{"a", "h", "m\nn"}, {"f", "h", "y"}, {"b", "h", "x"}},
+                       80);
+    table.Data().SetHidden(1, true);  // left out by a filter
     table.Data().SetColumnWidth(1, 15);
     table.Data().SetSelected(0, true);
     const struct {

@@ -93,6 +93,16 @@ TEST_F(DemoGame, ExportOptions) {
         EXPECT_EQ(out.substr(0, c.expected.size()), c.expected) << c.args;
     }
 
+    // A filter in the filter line's language keeps the rows it holds for, in their order.
+    std::vector<std::vector<std::string>> heavy = {headings};
+    for (std::size_t r = 1; r < table.size(); ++r)
+        if (std::stod(table[r][column("Metal")]) > 1000 && table[r][column("Side")] == "CINDER")
+            heavy.push_back(table[r]);
+    ASSERT_GT(heavy.size(), 2u);
+    EXPECT_EQ(Export("--filter 'metal > 1000 side=cinder' --columns 'Name,Line #' units.cfg").out,
+              "Name\tLine #\r\n" + pick(heavy, "\t"));
+    EXPECT_EQ(Export("--filter= units.cfg").out, tsv.out);
+
     // Sorting as heading clicks do: by name up, then down.
     std::vector<std::vector<std::string>> sorted(table.begin() + 1, table.end());
     std::stable_sort(sorted.begin(), sorted.end(), [&](const auto& a, const auto& b) {
@@ -116,6 +126,8 @@ TEST_F(DemoGame, ExportErrors) {
         {"--columns Name,Nope units.cfg", 2, "no column \"Nope\"; the table has: ID, Name, Role"},
         {"--sort Nope units.cfg", 2, "no column \"Nope\""},
         {"--bogus units.cfg", 2, "unknown option --bogus"},
+        {"--filter 'Nope > 3' units.cfg", 2, "bad filter: No column is headed \"Nope\"; the table has: ID, Name"},
+        {"--filter", 2, "--filter needs a value"},
         {"", 2, "no configuration named"},
         {"units.cfg -o", 2, "-o needs a value"},
         {"units.cfg a.dat -o b.dat", 2, "one output only"},
