@@ -3,6 +3,7 @@
 // labels that show a load's progress. It owns the table and the load state,
 // routes the menu commands and the table's clicks, and keeps the status line.
 #include <QDialog>
+#include <string>
 #include <string_view>
 
 #include "app/QtMessageSink.h"
@@ -55,6 +56,7 @@ public:
     TableListView* View() const { return view; }
     const LoadState& State() const { return loader.State(); }
     bool Loading() const { return loading; }
+    void SetArchiveFolder(std::string folder) { loader.SetArchiveFolder(std::move(folder)); }
 
     QLabel* statusText = nullptr;
     QLabel* fileLabel = nullptr;
@@ -65,6 +67,7 @@ public:
     QAction* removeHighlightedAction = nullptr;
     QAction* removeUnhighlightedAction = nullptr;
     QAction* versionAction = nullptr;
+    QAction* openGameAction = nullptr;
     QMenu* removeMenu = nullptr;
 
 protected:
