@@ -20,7 +20,7 @@ public:
 
     // Runs the main window; false, so that no message loop of its own follows.
     bool InitInstance() {
-        QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Lorvex"),
+        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Lorvex"),
                            QStringLiteral("Lorvex"));
         MainDialog dialog;
         const auto tell = [&dialog](const QString& message) {

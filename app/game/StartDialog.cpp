@@ -31,6 +31,8 @@ StartDialog::StartDialog(const QStringList& recentGames, FolderPicker folderPick
         item->setData(Qt::UserRole, game);
         item->setToolTip(game);
     }
+    // Room for every entry the list can hold, and no more.
+    recentList->setFixedHeight(recentList->fontMetrics().height() * 8 + 2 * recentList->frameWidth() + 8);
     if (!recentGames.isEmpty()) {
         layout->addWidget(new QLabel(QStringLiteral("Recent games:"), this));
         layout->addWidget(recentList);
