@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -31,6 +32,33 @@ QString FromPath(const fs::path& path) { return QFile::decodeName(QByteArray::fr
 QString FromBytes(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
 
 Rect ToRect(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+
+// Each game's last configuration, as a readable list of game and name pairs.
+QMap<QString, QString> ReadLastConfigurations(QSettings& settings) {
+    QMap<QString, QString> last;
+    // A damaged file may claim any size; more than the recent games never get written.
+    const int size = std::min(settings.beginReadArray(kLastConfigurationKey), 4 * int(platform::kMaxRecentGames));
+    for (int i = 0; i < size; ++i) {
+        settings.setArrayIndex(i);
+        const QString game = settings.value(QStringLiteral("game")).toString();
+        const QString name = settings.value(QStringLiteral("configuration")).toString();
+        if (!game.isEmpty() && !name.isEmpty()) last.insert(game, name);
+    }
+    settings.endArray();
+    return last;
+}
+
+void WriteLastConfigurations(QSettings& settings, const QMap<QString, QString>& last) {
+    settings.remove(kLastConfigurationKey);
+    settings.beginWriteArray(kLastConfigurationKey, static_cast<int>(last.size()));
+    int i = 0;
+    for (auto it = last.begin(); it != last.end(); ++it) {
+        settings.setArrayIndex(i++);
+        settings.setValue(QStringLiteral("game"), it.key());
+        settings.setValue(QStringLiteral("configuration"), it.value());
+    }
+    settings.endArray();
+}
 
 }  // namespace
 
@@ -98,9 +126,9 @@ bool GameShell::OpenGame(const QString& folder) {
     for (const std::string& g : platform::AddRecentGame(recent, game)) updated += FromBytes(g);
     settings.setValue(kRecentKey, updated);
     // Only the recent games keep their last configuration, so the list cannot grow without end.
-    QVariantMap last = settings.value(kLastConfigurationKey).toMap();
-    for (auto it = last.begin(); it != last.end();) it = updated.contains(it.key()) ? std::next(it) : last.erase(it);
-    settings.setValue(kLastConfigurationKey, last);
+    QMap<QString, QString> last = ReadLastConfigurations(settings);
+    last.removeIf([&updated](const auto& entry) { return !updated.contains(entry.key()); });
+    WriteLastConfigurations(settings, last);
 
     if (!samples.isEmpty()) {
         const std::vector<std::string> copied = platform::CopySampleConfigurations(ToPath(samples), work);
@@ -157,9 +185,9 @@ int GameShell::RunChooser(char* buffer) {
 
 void GameShell::Remember(const QString& configuration) {
     if (currentGame.isEmpty()) return;
-    QVariantMap last = settings.value(kLastConfigurationKey).toMap();
+    QMap<QString, QString> last = ReadLastConfigurations(settings);
     last[currentGame] = configuration;
-    settings.setValue(kLastConfigurationKey, last);
+    WriteLastConfigurations(settings, last);
 }
 
 QStringList GameShell::RecentGames() const {
@@ -171,7 +199,7 @@ QStringList GameShell::RecentGames() const {
 }
 
 QString GameShell::LastConfiguration(const QString& game) const {
-    const QString name = settings.value(kLastConfigurationKey).toMap().value(game).toString();
+    const QString name = ReadLastConfigurations(settings).value(game);
     return platform::IsConfigurationName(QFile::encodeName(name).toStdString()) ? name : QString();
 }
 

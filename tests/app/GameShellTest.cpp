@@ -130,7 +130,9 @@ TEST_F(Shell, StartDialogFromAnEmptyFolderOpensARecentGame) {
     // Recent games as a damaged settings file may hold them: a gone one, a duplicate, a non-list.
     settings.setValue(QStringLiteral("recentGames"),
                       QStringList{Q(game.Root() / "gone"), Q(game.Root()), Q(game.Root()) + "/"});
-    settings.setValue(QStringLiteral("lastConfiguration"), QStringLiteral("not a map"));
+    settings.setValue(QStringLiteral("lastConfiguration/size"), 2147483647);
+    settings.setValue(QStringLiteral("lastConfiguration/1/game"), Q(game.Root()));
+    settings.setValue(QStringLiteral("lastConfiguration/1/configuration"), QStringLiteral("../../etc/passwd"));
     settings.setValue(QStringLiteral("window/geometry"), QStringLiteral("garbage"));
     Make();
     QStringList listed;
@@ -143,6 +145,7 @@ TEST_F(Shell, StartDialogFromAnEmptyFolderOpensARecentGame) {
     ASSERT_TRUE(shell->Start(QString()));
     EXPECT_EQ(listed, QStringList{Q(game.Root())});
     EXPECT_EQ(fs::current_path(), game.Root() / "Lorvex");
+    EXPECT_EQ(shell->LastConfiguration(Q(game.Root())), QString());  // no path is ever preselected
     shell->RestoreGeometry();  // the damaged geometry is passed over
     EXPECT_GT(window->width(), 0);
 }
