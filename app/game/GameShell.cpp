@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStyle>
 #include <algorithm>
 #include <cstdio>
 #include <utility>
@@ -203,9 +204,23 @@ QString GameShell::LastConfiguration(const QString& game) const {
     return platform::IsConfigurationName(QFile::encodeName(name).toStdString()) ? name : QString();
 }
 
+QRect GameShell::ClientArea(const QRect& available) const {
+    // The window manager's frame goes around the client area; before the
+    // window is first shown its size is not known, so the style's guess stands in.
+    const QRect outer = window.frameGeometry(), inner = window.geometry();
+    QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                   outer.bottom() - inner.bottom());
+    if (frame.isNull()) {
+        const int side = window.style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+        frame = QMargins(side, window.style()->pixelMetric(QStyle::PM_TitleBarHeight) + side, side, side);
+    }
+    return available.marginsRemoved(frame);
+}
+
 void GameShell::RestoreGeometry() {
     std::vector<Rect> screens;
-    for (const QScreen* screen : QGuiApplication::screens()) screens.push_back(ToRect(screen->availableGeometry()));
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.push_back(ToRect(ClientArea(screen->availableGeometry())));
     const QRect saved = settings.value(kGeometryKey).toRect();
     if (auto placed = RestoredPlacement(ToRect(saved), screens)) {
         window.setGeometry(placed->x, placed->y, placed->width, placed->height);
@@ -214,7 +229,7 @@ void GameShell::RestoreGeometry() {
     }
     const QScreen* primary = QGuiApplication::primaryScreen();
     if (!primary) return;
-    const Rect first = FirstPlacement(window.width(), window.height(), ToRect(primary->availableGeometry()));
+    const Rect first = FirstPlacement(window.width(), window.height(), ToRect(ClientArea(primary->availableGeometry())));
     window.setGeometry(first.x, first.y, first.width, first.height);
 }
 

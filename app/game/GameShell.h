@@ -5,6 +5,7 @@
 // empty work folder with the sample configurations, and keeps what is
 // remembered between runs (recent games, each game's last configuration, the
 // window's place). The rules live in platform/GameFolder and Placement.
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <filesystem>
@@ -63,6 +64,8 @@ public:
     // The window's place: restored where it fits a screen, or fitted on a first start.
     void RestoreGeometry();
     void SaveGeometry();
+    // What of a screen's available area the window's client area may take, its frame left around it.
+    QRect ClientArea(const QRect& available) const;
 
     QString CurrentGame() const { return currentGame; }
     QStringList RecentGames() const;
