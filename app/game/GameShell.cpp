@@ -64,12 +64,10 @@ void WriteLastConfigurations(QSettings& settings, const QMap<QString, QString>& 
 }  // namespace
 
 QString SampleConfigurationFolder() {
+    // Next to the program when installed anywhere (and in the build tree, laid out the same way).
     QStringList candidates{QCoreApplication::applicationDirPath() + QStringLiteral("/../share/lorvex/config")};
     for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
         candidates += data + QStringLiteral("/lorvex/config");
-#ifdef LORVEX_SOURCE_SAMPLES
-    candidates += QStringLiteral(LORVEX_SOURCE_SAMPLES);  // a program run from its build tree
-#endif
     for (const QString& folder : candidates)
         if (QDir(folder).exists()) return QDir(folder).canonicalPath();
     return {};
