@@ -63,6 +63,7 @@ public:
     TableListView* View() const { return view; }
     const LoadState& State() const { return loader.State(); }
     bool Loading() const { return loading; }
+    void SetArchiveFolder(std::string folder) { loader.SetArchiveFolder(std::move(folder)); }
 
     QLabel* statusText = nullptr;
     QLabel* fileLabel = nullptr;
@@ -73,6 +74,7 @@ public:
     QAction* removeHighlightedAction = nullptr;
     QAction* removeUnhighlightedAction = nullptr;
     QAction* versionAction = nullptr;
+    QAction* openGameAction = nullptr;
     QMenu* removeMenu = nullptr;
     // Menus of the commands added after the original ones; each feature adds its
     // own actions from its own files.

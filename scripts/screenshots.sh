@@ -8,7 +8,7 @@ source scripts/deps.sh xvfb openbox xdotool imagemagick
 build=$(realpath "${1:-build}")
 docs=$PWD/docs
 mkdir -p "$docs"
-export DISPLAY=${SCREENSHOT_DISPLAY:-:91}  # a display of its own when several run at once
+export DISPLAY=${LORVEX_DISPLAY:-:91}
 Xvfb $DISPLAY -screen 0 1280x900x24 > /dev/null 2>&1 &
 xvfb=$!
 sleep 1
@@ -65,3 +65,17 @@ xdotool mousemove --window "$export_dialog" 167 276 click 1
 xdotool mousemove 1200 850
 shot "$export_dialog" export-dialog.png
 kill $app 2> /dev/null || true
+
+# The start dialog, as a start from the desktop menu shows it: a folder of no
+# game, and the demo game among the recent games.
+home=$(mktemp -d)
+mkdir -p "$home/config/Lorvex" "$home/empty" "$home/Games"
+ln -s "$build/demo/game" "$home/Games/Demo game"
+printf '[General]\nrecentGames=%s\n' "$home/Games/Demo game" > "$home/config/Lorvex/Lorvex.conf"
+(cd "$home/empty" && XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data exec "$build/app/lorvex") \
+  > /dev/null 2>&1 &
+app=$!
+start=$(wait_window '^Lorvex$')
+shot "$start" start-dialog.png
+kill $app 2> /dev/null || true
+rm -rf "$home"
