@@ -1,20 +1,26 @@
 // Runs one load without a display and writes the table as tab-delimited text,
 // for scripts and for checking a configuration from a shell.
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "export/ExportWriter.h"
 #include "load/LoadRun.h"
 #include "platform/FileSystem.h"
+#include "platform/GameFolder.h"
 #include "platform/TextFile.h"
 #include "table/filter/RowFilter.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 class NamedChooser : public lorvex::ConfigChooser {
 public:
@@ -61,6 +67,10 @@ constexpr const char* kUsageText =
     "  named configuration and writes the table to OUTPUT, or to standard output.\n"
     "\n"
     "  -C FOLDER               the current folder to work in\n"
+    "  --game FOLDER           the game's folder, worked in as the window does when\n"
+    "                          given it: FOLDER/Lorvex (or a folder of the game's own\n"
+    "                          under ~/.local/share/Lorvex), with the sample\n"
+    "                          configurations when it holds none\n"
     "  -v                      name each archive and record file on standard error\n"
     "  --format FORMAT         tsv (the default: tab-delimited, CR LF line ends),\n"
     "                          csv, markdown or html\n"
@@ -97,7 +107,7 @@ std::string AvailableHeadings(const lorvex::TableListCtrl& table) {
 }
 
 struct Options {
-    std::string folder, config, output, columns, sort, filter;
+    std::string folder, game, config, output, columns, sort, filter;
     bool filtered = false;
     std::optional<lorvex::ExportFormat> format;
     bool verbose = false;
@@ -134,6 +144,8 @@ int ParseArguments(int argc, char** argv, Options& o, bool& done) {
         } else if (arg == "--filter") {
             if (!take(o.filter)) return BadArguments(arg + " needs a value");
             o.filtered = true;
+        } else if (arg == "--game") {
+            if (!take(o.game) || o.game.empty()) return BadArguments(arg + " needs a folder");
         } else if (arg == "-C" || arg == "-o" || arg == "--format" || arg == "--columns" || arg == "--sort") {
             std::string& into = arg == "-C" ? o.folder : arg == "-o" ? output : arg == "--columns" ? o.columns
                                 : arg == "--sort" ? o.sort : formatName;
@@ -158,6 +170,7 @@ int ParseArguments(int argc, char** argv, Options& o, bool& done) {
         }
     }
     if (o.config.empty()) return BadArguments("no configuration named");
+    if (!o.game.empty() && !o.folder.empty()) return BadArguments("--game and -C both name the folder to work in");
     return kOk;
 }
 
@@ -208,6 +221,55 @@ bool ApplyOptions(lorvex::TableListCtrl& table, const Options& o, lorvex::Export
     return true;
 }
 
+// Where the window keeps the work folders of games whose own folder cannot be written.
+fs::path DataLocation() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    const fs::path base = xdg && *xdg ? fs::path(xdg) : home && *home ? fs::path(home) / ".local/share" : fs::path();
+    return base.empty() ? base : base / "Lorvex" / "Lorvex";
+}
+
+// The sample configurations installed beside the program, or those of the data folders.
+fs::path SampleFolder() {
+    std::error_code ec;
+    std::vector<fs::path> candidates;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) candidates.push_back(exe.parent_path() / "../share/lorvex/config");
+    const char* dirs = std::getenv("XDG_DATA_DIRS");
+    std::string list = dirs && *dirs ? dirs : "/usr/local/share:/usr/share";
+    for (std::size_t start = 0; start <= list.size();) {
+        const std::size_t colon = std::min(list.find(':', start), list.size());
+        if (colon > start) candidates.push_back(fs::path(list.substr(start, colon - start)) / "lorvex/config");
+        start = colon + 1;
+    }
+    for (const fs::path& folder : candidates)
+        if (fs::is_directory(folder, ec)) return fs::canonical(folder, ec);
+    return {};
+}
+
+// --game: enters the game's work folder and gives the folder its archives lie
+// in, or empty (with a message) when the folder is no game or has no place to work.
+std::string EnterGame(const std::string& folder) {
+    const lorvex::platform::GameFolderCheck check = lorvex::platform::CheckGameFolder(folder);
+    if (check != lorvex::platform::GameFolderCheck::Ok) {
+        std::cerr << "lorvex-export: " << lorvex::platform::GameFolderMessage(check, folder) << '\n';
+        return {};
+    }
+    const std::string game = lorvex::platform::GameKey(folder);
+    const fs::path work = lorvex::platform::ChooseWorkFolder(game, DataLocation());
+    std::error_code ec;
+    if (!work.empty()) fs::current_path(work, ec);
+    if (work.empty() || ec) {
+        std::cerr << "lorvex-export: found no folder to work in for " << game << '\n';
+        return {};
+    }
+    if (const fs::path samples = SampleFolder(); !samples.empty()) {
+        for (const std::string& name : lorvex::platform::CopySampleConfigurations(samples, work))
+            std::cerr << "lorvex-export: copied the sample configuration " << name << " to " << work.string() << '\n';
+    }
+    return game;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -225,9 +287,13 @@ int main(int argc, char** argv) {
             return kFailed;
         }
     }
+    std::string game;
+    if (!o.game.empty() && (game = EnterGame(o.game)).empty()) return kFailed;
     lorvex::platform::TextFileReader probe;
     if (!lorvex::platform::Exists(o.config) || !probe.Open(o.config)) {
-        std::cerr << "lorvex-export: no readable configuration " << o.config << " in the current folder\n";
+        std::error_code ec;
+        std::cerr << "lorvex-export: no readable configuration " << o.config << " in " << fs::current_path(ec).string()
+                  << '\n';
         return kFailed;
     }
     probe.Close();
@@ -237,6 +303,7 @@ int main(int argc, char** argv) {
     NamedChooser chooser(o.config);
     StderrMessages messages;
     lorvex::Loader loader(table, view, chooser, messages);
+    if (!game.empty()) loader.SetArchiveFolder(game);
     loader.LoadRun();
 
     lorvex::ExportSettings settings;

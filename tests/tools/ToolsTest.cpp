@@ -77,6 +77,13 @@ TEST_F(DemoGame, ExportOptions) {
         EXPECT_EQ(run.out.empty() ? GameFolder::Read("../t.dat") : run.out, tsv.out) << args;
     }
 
+    // A game folder named as the window takes it: the work folder beside the
+    // archives gets the sample configurations.
+    const Ran game = Export("--game .. units.cfg");
+    EXPECT_EQ(game.out, tsv.out);
+    EXPECT_NE(game.err.find("copied the sample configuration units.cfg to " + (folder.Root() / "Lorvex").string()),
+              std::string::npos) << game.err;
+
     const struct {
         const char* args;
         std::string expected;  // the whole output, or its start for the whole-table formats
@@ -132,6 +139,9 @@ TEST_F(DemoGame, ExportErrors) {
         {"units.cfg -o", 2, "-o needs a value"},
         {"units.cfg a.dat -o b.dat", 2, "one output only"},
         {"missing.cfg", 1, "no readable configuration missing.cfg"},
+        {"--game ../nowhere units.cfg", 1, "The folder ../nowhere does not exist."},
+        {"--game . units.cfg", 1, ". is not a game folder"},
+        {"--game .. -C . units.cfg", 2, "--game and -C both name the folder to work in"},
         {"-C ../nowhere units.cfg", 1, "cannot enter ../nowhere"},
         {"units.cfg -o ../no/such/folder/x.csv", 1, "Unable to Create File ../no/such/folder/x.csv"},
         {"units.cfg -o ../old.csv/x.csv", 1, "Unable to Create File"},
