@@ -1,5 +1,6 @@
-// Runs one load without a display and writes the table as tab-delimited text,
-// for scripts and for checking a configuration from a shell.
+// Runs one load without a display and writes the table (tab-delimited text by
+// default, or CSV, Markdown or HTML; a chosen subset of columns, sorted and
+// filtered), for scripts and for checking a configuration from a shell.
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
