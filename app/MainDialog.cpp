@@ -13,6 +13,7 @@
 
 #include "app/ConfigChooserDialog.h"
 #include "app/DataListingDialog.h"
+#include "chart/widget/NumberCommands.h"
 #include "ui/DialogText.h"
 #include "ui/DialogUnits.h"
 #include "export/ExportDialog.h"
@@ -86,6 +87,7 @@ MainDialog::MainDialog(QWidget* parent)
     view = new TableListView(table, this);
     view->setObjectName(QStringLiteral("table"));
     BuildMenu();
+    numberCommands = new NumberCommands(viewMenu, table, view, statusText);
 
     // Dialog initialisation.
     table.EnableColumnDrag(true);

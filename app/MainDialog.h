@@ -18,6 +18,7 @@ class QMenuBar;
 namespace lorvex {
 
 class DataListingDialog;
+class NumberCommands;
 class TableListView;
 
 class MainDialog : public QDialog, public LoadView, public ConfigChooser, public platform::MessageSink {
@@ -70,6 +71,7 @@ public:
     // own actions from its own files.
     QMenu* gameMenu = nullptr;
     QMenu* viewMenu = nullptr;
+    NumberCommands* numberCommands = nullptr;  // the chart, shading and figures
 
 protected:
     void paintEvent(QPaintEvent* event) override;

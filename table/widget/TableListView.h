@@ -7,6 +7,7 @@
 #include <QAbstractScrollArea>
 
 #include "table/TableListCtrl.h"
+#include "table/widget/CellTint.h"
 #include "table/widget/QtTextMeasure.h"
 
 namespace lorvex {
@@ -37,6 +38,11 @@ public:
     void TableRowsChanged() override;
     void TableColumnsChanged() override;
 
+    // A cell background under the text where the highlight does not cover it;
+    // nullptr (the default) draws none. The tint must outlive its use here.
+    void SetCellTint(CellTint* tint);
+    CellTint* Tint() const { return tint_; }
+
 signals:
     void rowClicked();
     void rowDoubleClicked(int row);
@@ -56,6 +62,7 @@ protected:
 
 private:
     void DrawRow(QPainter& p, int row, const QRect& area);
+    void TintCell(QPainter& p, int row, int column, const QRect& cell, bool covered);
     void MarkPending(bool columns);
     void FlushPending();
     void UpdateGeometries();
@@ -73,6 +80,7 @@ private:
     bool pressInRows_ = false;
     bool pending_ = false;         // data changed since the scroll ranges were set
     bool columnsPending_ = false;  // ... and the columns among it
+    CellTint* tint_ = nullptr;
 };
 
 }  // namespace lorvex
