@@ -222,7 +222,6 @@ ChartWindow::ChartWindow(TableListCtrl& control, TableListView* view, QWidget* p
     layout->addWidget(note);
 
     FillLists();
-    if (yList->count() > 1) yList->setCurrentIndex(1);
     auto redraw = [this] { Refresh(); };
     connect(xList, &QComboBox::currentIndexChanged, this, redraw);
     connect(yList, &QComboBox::currentIndexChanged, this, redraw);
@@ -270,7 +269,9 @@ void ChartWindow::FillLists() {
         list->clear();
         list->addItems(names);
         const int at = names.indexOf(keep);
-        list->setCurrentIndex(at >= 0 ? at : (names.isEmpty() ? -1 : 0));
+        // New columns: x the first, y the second when there is one.
+        const int fresh = list == yList ? std::min<int>(1, names.size() - 1) : (names.isEmpty() ? -1 : 0);
+        list->setCurrentIndex(at >= 0 ? at : fresh);
     }
 }
 

@@ -57,6 +57,7 @@ private:
 };
 
 class ChartWindow : public QWidget, public TableObserver {
+    Q_OBJECT
 public:
     // A window of its own over view's table, owned by parent (the main window).
     ChartWindow(TableListCtrl& control, TableListView* view, QWidget* parent);
