@@ -191,12 +191,15 @@ TEST_F(ChartOverTable, ShadeTintsByValueAndTheHighlightWins) {
     EXPECT_GT(towardHighlight(cell(0, 1)), 0) << "the lowest is tinted too";
     EXPECT_EQ(cell(2, 2), pal.color(QPalette::Base)) << "an empty cell";
     EXPECT_EQ(cell(0, 3), pal.color(QPalette::Base)) << "a text column";
+    const QColor highest = cell(2, 1);
+    table.Data().DeleteRow(2);  // the 9 goes: the 5 is now the highest
+    EXPECT_EQ(cell(1, 1), highest);
     ASSERT_TRUE(view->hasFocus());
-    table.Data().SetSelected(2, true);
-    EXPECT_EQ(cell(2, 1), pal.color(QPalette::Highlight)) << "the highlight wins";
+    table.Data().SetSelected(1, true);
+    EXPECT_EQ(cell(1, 1), pal.color(QPalette::Highlight)) << "the highlight wins";
     commands->shadeAction->trigger();
     EXPECT_EQ(view->Tint(), nullptr);
-    EXPECT_EQ(cell(1, 1), pal.color(QPalette::Base));
+    EXPECT_EQ(cell(0, 1), pal.color(QPalette::Base));
 }
 
 TEST_F(ChartOverTable, FiguresFollowTheHighlightAndTheFocusedColumn) {
