@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 namespace lorvex {
 namespace {
@@ -28,6 +29,30 @@ bool ReadNumber(std::string_view text, double* value) {
     // from_chars would also take "inf", "nan" and hexadecimal forms: a number
     // here starts with a digit, or a point and a digit.
     if (text.empty()) return false;
+    // Most cells are short plain decimals ("162.8"): read them as a whole number
+    // over a power of ten, which is exact to the nearest double for up to 15
+    // digits (both are exact doubles, and one division rounds once).
+    static constexpr double kTens[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::int64_t whole = 0;
+    int digits = 0, places = -1;
+    std::size_t i = 0;
+    for (; i < text.size() && digits <= 15; ++i) {
+        const char c = text[i];
+        if (IsDigit(c)) {
+            whole = whole * 10 + (c - '0');
+            ++digits;
+            if (places >= 0) ++places;
+        } else if (c == '.' && places < 0) {
+            places = 0;
+        } else {
+            break;
+        }
+    }
+    if (i == text.size() && digits > 0 && digits <= 15) {
+        const double v = static_cast<double>(whole) / kTens[places < 0 ? 0 : places];
+        *value = negative ? -v : v;
+        return true;
+    }
     const bool digitFirst = IsDigit(text[0]) || (text[0] == '.' && text.size() > 1 && IsDigit(text[1]));
     if (!digitFirst) return false;
     double v = 0;

@@ -29,13 +29,16 @@ TEST(ChartNumbers, ReadsWholeTextsOnly) {
         {".5", true, 0.5},       {"7.", true, 7},        {"", false, 0},      {"  ", false, 0},
         {"abc", false, 0},       {"12abc", false, 0},    {"Bad Equation", false, 0},
         {"inf", false, 0},       {"nan", false, 0},      {"-", false, 0},     {"1e999", false, 0},
-        {"0x10", false, 0},      {"1,5", false, 0},      {"- 3", false, 0},
+        {"0x10", false, 0},      {"1,5", false, 0},      {"- 3", false, 0},      {"1.2.3", false, 0},
+        // Exactly the double the text names, short or long.
+        {"0.3", true, 0.3},      {"162.8", true, 162.8}, {"-0.001", true, -0.001},
+        {"1234567890.123456789", true, 1234567890.123456789}, {"12345678901234567", true, 12345678901234567.0},
     };
     for (const auto& c : cases) {
         double value = -99;
         EXPECT_EQ(ReadNumber(c.text, &value), c.number) << c.text;
         if (c.number) {
-            EXPECT_DOUBLE_EQ(value, c.value) << c.text;
+            EXPECT_EQ(value, c.value) << c.text;
         }
     }
 }
