@@ -65,6 +65,8 @@ void ConfigChooserDialog::OnSelectionChange() {
 int ConfigChooserDialog::RunChooser(char* buffer) {
     selectedName = buffer;
     buffer[0] = '\0';
+    for (int i = 0; !preselected.empty() && i < fileList->count(); ++i)
+        if (fileList->item(i)->data(Qt::UserRole).toByteArray().toStdString() == preselected) fileList->setCurrentRow(i);
     const int result = exec();
     if (result != QDialog::Accepted) buffer[0] = '\0';
     selectedName = nullptr;

@@ -1,6 +1,12 @@
 #include "app/DataListingDialog.h"
 
+#include <QFontDatabase>
 #include <QKeyEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextDocument>
+#include <algorithm>
+#include <cmath>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextCursor>
@@ -31,10 +37,64 @@ DataListingDialog::DataListingDialog(QWidget* owner)
     listingEdit->setGeometry(rect());
 }
 
+namespace {
+
+bool fixedWidthFont = false;
+// The listing opened last, for the offset of the next one.
+QPointer<DataListingDialog> lastOpened;
+constexpr int kCascadeStep = 28;
+
+}  // namespace
+
+void DataListingDialog::SetFixedWidthFont(bool on) { fixedWidthFont = on; }
+bool DataListingDialog::FixedWidthFont() { return fixedWidthFont; }
+
+void DataListingDialog::UpdateFont() {
+    listingEdit->setFont(fixedWidthFont ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : font());
+    const DialogUnits du;
+    listingEdit->setTabStopDistance(fixedWidthFont ? 8 * QFontMetricsF(listingEdit->font()).horizontalAdvance(QLatin1Char(' '))
+                                                   : du.X(32));
+}
+
+QSize DataListingDialog::SizeForText() const {
+    const QFontMetrics metrics(listingEdit->font());
+    const qreal tab = listingEdit->tabStopDistance();
+    int widest = 0, lines = 0;
+    for (const QString& line : listingEdit->toPlainText().split(QLatin1Char('\n'))) {
+        qreal x = 0;
+        for (QChar c : line) x = c == QLatin1Char('\t') ? (std::floor(x / tab) + 1) * tab : x + metrics.horizontalAdvance(c);
+        widest = std::max(widest, static_cast<int>(std::ceil(x)));
+        ++lines;
+    }
+    const int frame = 2 * listingEdit->frameWidth() + 2 * static_cast<int>(listingEdit->document()->documentMargin()) + 8;
+    const int scroll = listingEdit->verticalScrollBar()->sizeHint().width();
+    QSize wanted(widest + frame + scroll, lines * metrics.lineSpacing() + frame);
+    const DialogUnits du;
+    wanted = wanted.expandedTo(QSize(du.X(166), du.Y(215)));
+    if (const QScreen* s = screen()) wanted = wanted.boundedTo(s->availableGeometry().size() * 2 / 3);
+    return wanted;
+}
+
+void DataListingDialog::PlaceAfterPrevious() {
+    if (lastOpened && lastOpened != this && lastOpened->isVisible()) {
+        QPoint at = lastOpened->pos() + QPoint(kCascadeStep, kCascadeStep);
+        if (const QScreen* s = screen()) {
+            const QRect room = s->availableGeometry();
+            // Start again at the top left when the next step would leave the screen.
+            if (at.x() + width() > room.right() || at.y() + height() > room.bottom()) at = room.topLeft() + QPoint(kCascadeStep, kCascadeStep);
+        }
+        move(at);
+    }
+    lastOpened = this;
+}
+
 void DataListingDialog::ShowListing(std::string_view path, std::int32_t line) {
     sourcePath = std::string(path);
     lineNumber = line;
+    UpdateFont();
     Fill();
+    if (loaded) resize(SizeForText());
+    PlaceAfterPrevious();
     showNormal();
 }
 

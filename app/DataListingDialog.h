@@ -22,6 +22,14 @@ public:
     QPlainTextEdit* listingEdit = nullptr;
     bool Loaded() const { return loaded; }
 
+    // New listings (and open ones told through UpdateFont) show the text in the
+    // system's fixed-width font when on.
+    static void SetFixedWidthFont(bool on);
+    static bool FixedWidthFont();
+    void UpdateFont();
+    // The size that shows the whole text, up to two thirds of the screen.
+    QSize SizeForText() const;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     // Enter ends the window as Esc does (it has no button to take it).
@@ -31,6 +39,8 @@ protected:
 
 private:
     void Fill();
+    // Opens beside the listing opened last, not on top of it.
+    void PlaceAfterPrevious();
 
     bool loaded = false;
     std::int32_t lineNumber = 0;

@@ -9,10 +9,14 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QTimer>
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "app/ConfigChooserDialog.h"
 #include "app/DataListingDialog.h"
+#include "app/filter/FilterBar.h"
+#include "app/view/TableConveniences.h"
 #include "chart/widget/NumberCommands.h"
 #include "ui/DialogText.h"
 #include "ui/DialogUnits.h"
@@ -106,6 +110,7 @@ MainDialog::MainDialog(QWidget* parent)
     du.Place(archiveLabel, 34, 72, 98, 8, top);
     du.Place(fileLabel, 133, 72, 177, 8, top);
     resize(du.X(406), top + du.Y(286));
+    conveniences = new TableConveniences(*this);
     initialized = true;
     LayoutTable();
     view->setFocus();
@@ -120,14 +125,16 @@ MainDialog::~MainDialog() {
 void MainDialog::BuildMenu() {
     menuBar = new QMenuBar(this);
     menuBar->setNativeMenuBar(false);
-    selectConfigurationAction = menuBar->addAction(QStringLiteral("Select Configuration File"));
+    selectConfigurationAction = menuBar->addAction(QStringLiteral("&Select Configuration File"));
+    selectConfigurationAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     menuBar->addAction(QStringLiteral("|"))->setEnabled(false);
-    exportAction = menuBar->addAction(QStringLiteral("Export table"));
+    exportAction = menuBar->addAction(QStringLiteral("&Export table"));
+    exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     menuBar->addAction(QStringLiteral("|"))->setEnabled(false);
-    removeMenu = menuBar->addMenu(QStringLiteral("Remove From Table..."));
+    removeMenu = menuBar->addMenu(QStringLiteral("&Remove From Table..."));
     // The "Delete" beside the item is only text: the key works in the table.
-    removeHighlightedAction = removeMenu->addAction(QStringLiteral("All Hilighted Items\tDelete"));
-    removeUnhighlightedAction = removeMenu->addAction(QStringLiteral("All Unhilighted Items"));
+    removeHighlightedAction = removeMenu->addAction(QStringLiteral("All &Hilighted Items\tDelete"));
+    removeUnhighlightedAction = removeMenu->addAction(QStringLiteral("All &Unhilighted Items"));
     // Everything added since the first release sits after the original items,
     // so the original menu keeps its places: games, then views of the table.
     menuBar->addAction(QStringLiteral("|"))->setEnabled(false);
@@ -138,6 +145,9 @@ void MainDialog::BuildMenu() {
     corner->setNativeMenuBar(false);
     versionAction = corner->addAction(QStringLiteral("v1.2"));
     menuBar->setCornerWidget(corner, Qt::TopRightCorner);
+    // Commands added since: after the original items, wired by their own rooms.
+    openGameAction = menuBar->addAction(QStringLiteral("Open Game Folder..."));
+    openGameAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+O")));
 
     connect(selectConfigurationAction, &QAction::triggered, this, [this] { LoadRun(); });
     connect(exportAction, &QAction::triggered, this, [this] { ExportTable(); });
@@ -152,7 +162,8 @@ void MainDialog::LayoutTable() {
     const int top = ClientTop();
     menuBar->setGeometry(0, 0, width(), top);
     const int clientHeight = height() - top;
-    view->setGeometry(0, top + kTableTop, width(), std::max(0, clientHeight - kTableTop));
+    const int bar = conveniences ? conveniences->PlaceFilterBar(top + kTableTop, width()) : 0;
+    view->setGeometry(0, top + kTableTop + bar, width(), std::max(0, clientHeight - kTableTop - bar));
 }
 
 void MainDialog::resizeEvent(QResizeEvent* event) {
@@ -190,10 +201,28 @@ bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
 void MainDialog::LoadRun() {
     if (loading) return;
     loading = true;
+    conveniences->BeforeLoad();
+    loadReplaced = false;
     qApp->installEventFilter(this);
     loader.LoadRun();
     qApp->removeEventFilter(this);
     loading = false;
+    if (loadReplaced) {
+        loadedConfig = chosenConfig;
+        conveniences->AfterLoad(loadedConfig);
+        UpdateStatusLine();
+    }
+}
+
+void MainDialog::Reload() {
+    reloadName = loadedConfig;
+    LoadRun();
+    reloadName.clear();
+}
+
+void MainDialog::done(int result) {
+    conveniences->BeforeLoad();
+    QDialog::done(result);
 }
 
 void MainDialog::ExportTable() {
@@ -210,7 +239,7 @@ void MainDialog::RemoveHighlighted() {
     // From the bottom up: the same rows go as when searching from the top
     // after every deletion, without the search.
     for (int row = rows.RowCount() - 1; row >= 0; --row)
-        if (rows.IsSelected(row)) rows.DeleteRow(row);
+        if (rows.IsSelected(row) && !rows.IsHidden(row)) rows.DeleteRow(row);
     rows.SetNotify(true);
     view->show();
     UpdateStatusLine();
@@ -221,7 +250,7 @@ void MainDialog::RemoveUnhighlighted() {
     view->hide();
     rows.SetNotify(false);
     for (int row = rows.RowCount() - 1; row >= 0; --row)
-        if (!rows.IsSelected(row)) rows.DeleteRow(row);
+        if (!rows.IsSelected(row) && !rows.IsHidden(row)) rows.DeleteRow(row);
     rows.SetNotify(true);
     view->show();
     UpdateStatusLine();
@@ -235,7 +264,10 @@ DataListingDialog* MainDialog::OpenRecordListing(int row) {
     return listing;
 }
 
-void MainDialog::SetWindowTitle(std::string_view title) { setWindowTitle(BytesToBoxText(title)); }
+void MainDialog::SetWindowTitle(std::string_view title) {
+    loadReplaced = true;  // the loader names the window only once the configuration opened
+    setWindowTitle(BytesToBoxText(title));
+}
 
 void MainDialog::SetTableVisible(bool visible) {
     view->setVisible(visible);
@@ -259,18 +291,33 @@ void MainDialog::SetFileLabel(std::string_view text) {
     fileLabel->repaint();
 }
 
-void MainDialog::UpdateStatusLine() {
+std::string MainDialog::StatusLineText() const {
     const TableData& rows = table.Data();
-    const std::string text = std::to_string(rows.RowCount()) + " total table entries,   " +
-                             std::to_string(rows.SelectedCount()) + " hilighted entries";
+    std::string text = std::to_string(rows.RowCount()) + " total table entries,   " +
+                       std::to_string(rows.SelectedCount()) + " hilighted entries";
+    if (conveniences && conveniences->FilterActive()) text += ",   " + std::to_string(rows.ShownCount()) + " shown";
+    return text;
+}
+
+void MainDialog::UpdateStatusLine() {
+    const std::string text = StatusLineText();
     statusText->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
     statusText->repaint();
 }
 
 int MainDialog::RunChooser(char* buffer) {
-    if (chooser) return chooser->RunChooser(buffer);
-    ConfigChooserDialog dialog(this);
-    return dialog.RunChooser(buffer);
+    int result;
+    if (!reloadName.empty()) {
+        std::snprintf(buffer, ConfigChooser::kBufferSize, "%s", reloadName.c_str());
+        result = 1;
+    } else if (chooser) {
+        result = chooser->RunChooser(buffer);
+    } else {
+        ConfigChooserDialog dialog(this);
+        result = dialog.RunChooser(buffer);
+    }
+    chosenConfig.assign(buffer, strnlen(buffer, ConfigChooser::kBufferSize));
+    return result;
 }
 
 void MainDialog::ShowMessage(std::string_view text) { messages->ShowMessage(text); }

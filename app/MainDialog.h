@@ -3,6 +3,7 @@
 // labels that show a load's progress. It owns the table and the load state,
 // routes the menu commands and the table's clicks, and keeps the status line.
 #include <QDialog>
+#include <string>
 #include <string_view>
 
 #include "app/QtMessageSink.h"
@@ -18,6 +19,7 @@ class QMenuBar;
 namespace lorvex {
 
 class DataListingDialog;
+class TableConveniences;
 class NumberCommands;
 class TableListView;
 
@@ -34,6 +36,12 @@ public:
     // Opens the data listing of row; the new window, or nullptr when the row
     // names no record.
     DataListingDialog* OpenRecordListing(int row);
+    // Loads the configuration loaded last again without asking (F5); asks
+    // when none has been loaded.
+    void Reload();
+    // The status line's text for the table as it is now.
+    std::string StatusLineText() const;
+    void LayoutTable();
 
     // LoadView.
     void SetWindowTitle(std::string_view title) override;
@@ -56,6 +64,7 @@ public:
     TableListView* View() const { return view; }
     const LoadState& State() const { return loader.State(); }
     bool Loading() const { return loading; }
+    void SetArchiveFolder(std::string folder) { loader.SetArchiveFolder(std::move(folder)); }
 
     QLabel* statusText = nullptr;
     QLabel* fileLabel = nullptr;
@@ -66,24 +75,27 @@ public:
     QAction* removeHighlightedAction = nullptr;
     QAction* removeUnhighlightedAction = nullptr;
     QAction* versionAction = nullptr;
+    QAction* openGameAction = nullptr;
     QMenu* removeMenu = nullptr;
     // Menus of the commands added after the original ones; each feature adds its
     // own actions from its own files.
     QMenu* gameMenu = nullptr;
     QMenu* viewMenu = nullptr;
+    TableConveniences* conveniences = nullptr;
     NumberCommands* numberCommands = nullptr;  // the chart, shading and figures
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Every way the window ends comes here: the column layout is kept.
+    void done(int result) override;
     // Swallows the user's input to this window while a load runs.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildMenu();
     int ClientTop() const;
-    void LayoutTable();
 
     TableListCtrl table;
     QtMessageSink boxes;
@@ -94,6 +106,10 @@ private:
     bool initialized = false;
     bool firstPaint = true;
     bool loading = false;
+    std::string chosenConfig;   // what the chooser answered last
+    std::string loadedConfig;   // the configuration the table holds
+    std::string reloadName;     // answers the next chooser call instead of the user
+    bool loadReplaced = false;  // the load under way replaced the table
 };
 
 }  // namespace lorvex

@@ -37,8 +37,9 @@ void ForEachExportPiece(const TableListCtrl& table, const ExportSettings& settin
     }
     if (!piece.empty()) sink(piece);
 
-    for (int row = data.NextRow(-1, settings.onlyHighlighted); row >= 0;
-         row = data.NextRow(row, settings.onlyHighlighted)) {
+    // Rows a filter hides are not exported.
+    for (int row = data.NextRow(-1, settings.onlyHighlighted, true); row >= 0;
+         row = data.NextRow(row, settings.onlyHighlighted, true)) {
         piece = settings.rowDelimiter;
         for (std::size_t i = 0; i < included.size(); ++i) {
             if (i) piece += settings.columnDelimiter;

@@ -35,7 +35,7 @@ bool SafeFileName(const char* name, std::size_t length) {
 
 void Loader::ScanArchive(std::string_view archivePath) {
     const std::string archiveText(archivePath);
-    auto archive = hpi::HpiArchive::Open(platform::DiskPath(archiveText));
+    auto archive = hpi::HpiArchive::Open(ArchiveDiskPath(archiveText));
     view_.SetArchiveLabel("Parsing " + archiveText + " ::");
     if (!archive) return;
 

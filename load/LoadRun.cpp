@@ -47,6 +47,12 @@ int ReadConfiguration(LoadState& state, TdfReader& reader, TableData& table, pla
     return configured;
 }
 
+std::filesystem::path Loader::ArchiveDiskPath(std::string_view archivePath) const {
+    if (archivePath.substr(0, 3) == "..\\")
+        return platform::DiskPath(archiveFolder_ + "\\" + std::string(archivePath.substr(3)));
+    return platform::DiskPath(archivePath);
+}
+
 void Loader::LoadRun() {
     char chosen[ConfigChooser::kBufferSize] = {};
     chooser_.RunChooser(chosen);
@@ -83,9 +89,9 @@ void Loader::LoadRun() {
         extracted_.insert(std::move(name));
     }
 
-    if (platform::Exists("..\\rev31.gp3")) ScanArchive("..\\rev31.gp3");
+    if (platform::Exists(ArchiveDiskPath("..\\rev31.gp3").string())) ScanArchive("..\\rev31.gp3");
     for (const char* pattern : {"*.ccx", "*.ufo", "*.hpi"})
-        for (const std::string& name : platform::ListFiles("..", pattern)) ScanArchive("..\\" + name);
+        for (const std::string& name : platform::ListFiles(archiveFolder_, pattern)) ScanArchive("..\\" + name);
 
     table_.SetColumnKinds(kinds_, static_cast<std::uint32_t>(state_.columnCount));
     view_.SetProgressVisible(false);

@@ -54,6 +54,12 @@ public:
     void LoadRun();
     void ScanArchive(std::string_view archivePath);
 
+    // The folder the archives are read from, ".." (the parent of the current
+    // folder) unless set. Archive path texts keep their "..\" form for the
+    // "Located In" cells; it stands for this folder when the file is opened.
+    void SetArchiveFolder(std::string folder) { archiveFolder_ = std::move(folder); }
+    const std::string& ArchiveFolder() const { return archiveFolder_; }
+
     LoadState& State() { return state_; }
     const LoadState& State() const { return state_; }
 
@@ -69,6 +75,9 @@ private:
     // case: the existence test of a harvested name without a folder scan each time.
     std::unordered_set<std::string> extracted_;
     std::filesystem::path scratchDisk_;
+    std::string archiveFolder_ = "..";
+
+    std::filesystem::path ArchiveDiskPath(std::string_view archivePath) const;
 };
 
 }  // namespace lorvex

@@ -2,7 +2,8 @@
 # Sourced by ./run and ./test; does nothing on a machine that has them all.
 lorvex_packages=(cmake make g++ pkg-config zlib1g-dev qt6-base-dev qt6-svg-dev libgl-dev
                  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-                 libdeflate-dev)
+                 libdeflate-dev
+                 dpkg-dev file desktop-file-utils appstream)  # the package and its checks
 lorvex_missing=()
 for p in "${lorvex_packages[@]}" "$@"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || lorvex_missing+=("$p")

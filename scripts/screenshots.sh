@@ -83,3 +83,17 @@ xdotool keydown ctrl mousemove 520 122 click 1 mousemove 520 158 click 1 mousemo
 xdotool mousemove 700 750
 shot "$main" shaded-numbers.png
 kill $app 2> /dev/null || true
+
+# The start dialog, as a start from the desktop menu shows it: a folder of no
+# game, and the demo game among the recent games.
+home=$(mktemp -d)
+mkdir -p "$home/config/Lorvex" "$home/empty" "$home/Games"
+ln -s "$build/demo/game" "$home/Games/Demo game"
+printf '[General]\nrecentGames=%s\n' "$home/Games/Demo game" > "$home/config/Lorvex/Lorvex.conf"
+(cd "$home/empty" && XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data exec "$build/app/lorvex") \
+  > /dev/null 2>&1 &
+app=$!
+start=$(wait_window '^Lorvex$')
+shot "$start" start-dialog.png
+kill $app 2> /dev/null || true
+rm -rf "$home"

@@ -67,17 +67,17 @@ void TableListCtrl::HeadingClick(int column, int button, bool ctrlDown) {
 
     if (!ctrlDown) return;
     // Duplicates by comparison 1 whatever the column's kind: every row whose
-    // text equals a neighbour's is highlighted, and no other row.
+    // text equals a neighbour's is highlighted, and no other row. While a
+    // filter hides rows, the neighbours are the shown rows.
     data_.SelectAll(false);
     const StringPool& pool = data_.Pool();
-    StringPool::Id previous = data_.CellId(0, column);
-    for (int r = 1; r < rows; ++r) {
-        const StringPool::Id current = data_.CellId(r, column);
+    int before = data_.NextRow(-1, false, true);
+    for (int r = data_.NextRow(before, false, true); before >= 0 && r >= 0; before = r, r = data_.NextRow(r, false, true)) {
+        const StringPool::Id current = data_.CellId(r, column), previous = data_.CellId(before, column);
         if (current == previous || CompareFolded(pool.Text(current), pool.Text(previous)) == 0) {
-            data_.SetSelected(r - 1, true);
+            data_.SetSelected(before, true);
             data_.SetSelected(r, true);
         }
-        previous = current;
     }
 }
 

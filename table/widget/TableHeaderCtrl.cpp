@@ -1,6 +1,9 @@
 #include "table/widget/TableHeaderCtrl.h"
 
+#include <QApplication>
 #include <QFontMetrics>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
@@ -99,9 +102,16 @@ void TableHeaderCtrl::paintEvent(QPaintEvent* event) {
         option.state |= QStyle::State_Raised | QStyle::State_Horizontal;
         option.position = QStyleOptionHeader::Middle;
         style()->drawControl(QStyle::CE_HeaderSection, &option, &p, this);
+        if (width <= TableListCtrl::kCollapsedLimit) {
+            DrawCollapsedMarker(p, section);
+            continue;
+        }
         // The heading inside the same margin as the cells below it, so that a
         // fitted column shows its whole heading.
         const QRect textRect = section.adjusted(m, 0, -m, 0);
+        // The arrow sits above the heading, in the header's top margin, so
+        // that it never cuts a fitted heading.
+        if (c == control_.SortColumn()) DrawSortArrow(p, section, control_.SortAscending());
         if (textRect.width() <= 0) continue;
         const TableColumn& column = table.Column(c);
         const QString text = fontMetrics().elidedText(DecodeCellText(column.heading), Qt::ElideRight, textRect.width());
@@ -113,8 +123,8 @@ void TableHeaderCtrl::paintEvent(QPaintEvent* event) {
     if (markerVisible_ && tracker.Dragging()) {
         const MarkerTriangle t = HeaderDragTracker::TriangleAt(tracker.MarkerX() - offset_, height());
         p.setRenderHint(QPainter::Antialiasing, false);
-        p.setPen(QPen(Qt::black, 1));
-        p.setBrush(Qt::white);
+        p.setPen(QPen(palette().color(QPalette::WindowText), 1));
+        p.setBrush(palette().color(QPalette::Base));
         p.drawPolygon(QPolygon({QPoint(t.tip.x, t.tip.y), QPoint(t.left.x, t.left.y), QPoint(t.right.x, t.right.y)}));
     }
 }
@@ -124,6 +134,8 @@ void TableHeaderCtrl::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     pressColumn_ = -1;
     dragSeen_ = false;
+    pressPos_ = event->position().toPoint();
+    pastDragDistance_ = false;
     const int divider = DividerAt(x);
     if (divider >= 0) {
         resizeColumn_ = divider;
@@ -143,6 +155,11 @@ void TableHeaderCtrl::mouseMoveEvent(QMouseEvent* event) {
     if (resizeColumn_ >= 0 && leftDown) {
         control_.Data().SetColumnWidth(resizeColumn_, std::max(0, resizeStartWidth_ + x - resizeStartX_));
         return;
+    }
+    // A shaky click is still a click: the drag waits for the platform's distance.
+    if (leftDown && control_.Header().Pressed() && !control_.Header().Dragging() && !pastDragDistance_) {
+        if ((event->position().toPoint() - pressPos_).manhattanLength() < QApplication::startDragDistance()) return;
+        pastDragDistance_ = true;
     }
     const HeaderDragTracker::MoveResult r = control_.Header().Move(x + offset_, leftDown, Widths(), height());
     if (r.dragStarted) dragSeen_ = true;
@@ -181,6 +198,58 @@ void TableHeaderCtrl::mouseReleaseEvent(QMouseEvent* event) {
 void TableHeaderCtrl::leaveEvent(QEvent* event) {
     if (resizeColumn_ < 0) unsetCursor();
     QWidget::leaveEvent(event);
+}
+
+void TableHeaderCtrl::DrawSortArrow(QPainter& p, const QRect& section, bool ascending) const {
+    const int h = std::max(3, (height() - fontMetrics().height()) / 2);
+    const int w = std::min(2 * h, section.width() - 2);
+    const int left = section.center().x() - w / 2, top = 0;
+    const QPolygon arrow = ascending ? QPolygon({QPoint(left, top + h), QPoint(left + w, top + h), QPoint(left + w / 2, top)})
+                                     : QPolygon({QPoint(left, top), QPoint(left + w, top), QPoint(left + w / 2, top + h)});
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(palette().color(QPalette::ButtonText));
+    p.setBrush(palette().color(QPalette::ButtonText));
+    p.drawPolygon(arrow);
+    p.restore();
+}
+
+// Two dotted rules down the stub, so that a collapsed column is found again.
+void TableHeaderCtrl::DrawCollapsedMarker(QPainter& p, const QRect& section) const {
+    const QRect inner = section.adjusted(2, 3, -2, -3);
+    if (inner.width() <= 0 || inner.height() <= 0) return;
+    p.save();
+    p.fillRect(inner, palette().color(QPalette::Mid));
+    p.setPen(QPen(palette().color(QPalette::ButtonText), 1, Qt::DotLine));
+    const int x = inner.center().x();
+    p.drawLine(x - 1, inner.top() + 1, x - 1, inner.bottom() - 1);
+    p.drawLine(x + 1, inner.top() + 1, x + 1, inner.bottom() - 1);
+    p.restore();
+}
+
+QString TableHeaderCtrl::HeadingTip(int column) const {
+    const TableData& table = control_.Data();
+    if (column < 0 || column >= table.ColumnCount()) return {};
+    const QString heading = DecodeCellText(table.Column(column).heading);
+    const int width = table.ColumnWidth(column);
+    if (width <= TableListCtrl::kCollapsedLimit) return heading;
+    const int room = width - 2 * CellMargin();
+    return fontMetrics().horizontalAdvance(heading) > room ? heading : QString();
+}
+
+bool TableHeaderCtrl::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QString tip = HeadingTip(HeadingAt(help->pos().x()));
+        if (tip.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), tip, this);
+        }
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 }  // namespace lorvex

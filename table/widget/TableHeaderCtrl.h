@@ -2,7 +2,10 @@
 // The headings above the table's rows. A left click on a heading sorts, a
 // press on a heading and a move drags the column to another gap (a triangle
 // marks the gap), a right click collapses or expands the column, and a press
-// on a divider resizes the column left of it.
+// on a divider resizes the column left of it. A press and release that moves
+// less than the platform's drag distance is still a click. The sorted heading
+// carries an arrow for the direction; a collapsed heading a marker; a heading
+// that is cut or collapsed shows its whole text as a tip.
 #include <QWidget>
 
 #include "table/TableListCtrl.h"
@@ -25,6 +28,8 @@ public:
     int HeadingAt(int x) const;
     int CellMargin() const;  // twice a space's width, as the rows use it
     QSize sizeHint() const override;
+    // The heading's full text when it is collapsed or does not fit, else empty.
+    QString HeadingTip(int column) const;
 
     static constexpr int kDividerGrip = 4;
 
@@ -34,11 +39,14 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     std::vector<int> Widths() const;
     void UpdateMarker(const MarkerRect& oldRect, const MarkerRect& newRect);
     QRect ToWidget(const MarkerRect& r) const;
+    void DrawSortArrow(QPainter& p, const QRect& section, bool ascending) const;
+    void DrawCollapsedMarker(QPainter& p, const QRect& section) const;
 
     TableListCtrl& control_;
     int offset_ = 0;
@@ -48,6 +56,8 @@ private:
     int resizeStartX_ = 0;
     int resizeStartWidth_ = 0;
     bool markerVisible_ = false;
+    QPoint pressPos_;          // where the left press went down
+    bool pastDragDistance_ = false;
 };
 
 }  // namespace lorvex

@@ -1,6 +1,9 @@
 #include "table/widget/TableListView.h"
 
+#include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -54,14 +57,55 @@ int TableListView::TotalColumnWidth() const {
     return total;
 }
 
+void TableListView::SyncLines() const {
+    if (!linesDirty_) return;
+    linesDirty_ = false;
+    lines_.clear();
+    const TableData& table = control_.Data();
+    if (table.HiddenCount() == 0) return;
+    lines_.reserve(static_cast<std::size_t>(table.ShownCount()));
+    for (int r = table.NextRow(-1, false, true); r >= 0; r = table.NextRow(r, false, true)) lines_.push_back(r);
+}
+
+int TableListView::ShownRowCount() const {
+    SyncLines();
+    return control_.Data().HiddenCount() == 0 ? control_.Data().RowCount() : static_cast<int>(lines_.size());
+}
+
+int TableListView::RowAtLine(int line) const {
+    if (line < 0 || line >= ShownRowCount()) return -1;
+    return control_.Data().HiddenCount() == 0 ? line : lines_[static_cast<std::size_t>(line)];
+}
+
+int TableListView::LineOfRow(int row) const {
+    const TableData& table = control_.Data();
+    if (row < 0 || row >= table.RowCount() || table.IsHidden(row)) return -1;
+    if (table.HiddenCount() == 0) return row;
+    SyncLines();
+    const auto it = std::lower_bound(lines_.begin(), lines_.end(), row);
+    return it != lines_.end() && *it == row ? static_cast<int>(it - lines_.begin()) : -1;
+}
+
 int TableListView::RowAt(int viewportY) const {
     if (viewportY < 0) return -1;
-    const int row = FirstVisibleRow() + viewportY / RowHeight();
-    return row < control_.Data().RowCount() ? row : -1;
+    return RowAtLine(FirstVisibleRow() + viewportY / RowHeight());
+}
+
+int TableListView::ColumnAt(int viewportX) const {
+    const TableData& table = control_.Data();
+    int left = -horizontalScrollBar()->value();
+    for (int c = 0; c < table.ColumnCount(); ++c) {
+        const int right = left + table.ColumnWidth(c);
+        if (viewportX >= left && viewportX < right) return c;
+        left = right;
+    }
+    return -1;
 }
 
 QRect TableListView::RowBoundsRect(int row) const {
-    const int top = (row - FirstVisibleRow()) * RowHeight();
+    const int line = LineOfRow(row);
+    if (line < 0) return {};
+    const int top = (line - FirstVisibleRow()) * RowHeight();
     return {-horizontalScrollBar()->value(), top, TotalColumnWidth(), RowHeight()};
 }
 
@@ -76,6 +120,7 @@ QRect TableListView::HeadingRect(int column) const { return header_->HeadingRect
 
 void TableListView::EnsureRowVisible(int row) {
     FlushPending();
+    row = LineOfRow(row);
     if (row < 0) return;
     QScrollBar* bar = verticalScrollBar();
     if (row < bar->value()) bar->setValue(row);
@@ -91,7 +136,7 @@ void TableListView::UpdateGeometries() {
 }
 
 void TableListView::UpdateScrollBars() {
-    const int rows = control_.Data().RowCount();
+    const int rows = ShownRowCount();
     const int page = VisibleRowCount();
     verticalScrollBar()->setPageStep(page);
     verticalScrollBar()->setRange(0, std::max(0, rows - page));
@@ -105,7 +150,10 @@ void TableListView::UpdateScrollBars() {
 // Data changes come one cell at a time (a load writes a million cells), so
 // they only mark the view; the scroll ranges follow once, before the next
 // event that looks at them or the next paint.
-void TableListView::TableRowsChanged() { MarkPending(false); }
+void TableListView::TableRowsChanged() {
+    linesDirty_ = true;
+    MarkPending(false);
+}
 void TableListView::TableColumnsChanged() { MarkPending(true); }
 
 void TableListView::MarkPending(bool columns) {
@@ -119,11 +167,11 @@ void TableListView::MarkPending(bool columns) {
 void TableListView::FlushPending() {
     if (!pending_) return;
     pending_ = false;
-    const int rows = control_.Data().RowCount();
+    const int rows = ShownRowCount();
     if (columnsPending_ || rows != knownRowCount_) UpdateScrollBars();
     if (columnsPending_) header_->update();
     columnsPending_ = false;
-    if (anchorRow_ >= rows) anchorRow_ = -1;
+    if (anchorRow_ >= control_.Data().RowCount()) anchorRow_ = -1;
 }
 
 void TableListView::resizeEvent(QResizeEvent* event) {
@@ -161,17 +209,17 @@ void TableListView::paintEvent(QPaintEvent* event) {
     const QRect area = event->rect();
     const int rowHeight = RowHeight();
     const int first = FirstVisibleRow() + std::max(0, area.top()) / rowHeight;
-    const int last = std::min(control_.Data().RowCount() - 1, FirstVisibleRow() + area.bottom() / rowHeight);
-    for (int row = first; row <= last; ++row) DrawRow(p, row, area);
+    const int last = std::min(ShownRowCount() - 1, FirstVisibleRow() + area.bottom() / rowHeight);
+    for (int line = first; line <= last; ++line) DrawRow(p, RowAtLine(line), line, area);
 }
 
-void TableListView::DrawRow(QPainter& p, int row, const QRect& area) {
+void TableListView::DrawRow(QPainter& p, int row, int line, const QRect& area) {
     const TableData& table = control_.Data();
     const QFontMetrics metrics = fontMetrics();
     const QPalette& pal = palette();
     const bool focused = hasFocus();
     const bool highlighted = table.IsSelected(row) && focused;
-    const int top = (row - FirstVisibleRow()) * RowHeight();
+    const int top = (line - FirstVisibleRow()) * RowHeight();
     const int height = RowHeight();
     const int x0 = -horizontalScrollBar()->value();
 
@@ -268,8 +316,12 @@ void TableListView::SelectRange(int from, int to, bool keepOthers) {
     TableData& table = control_.Data();
     NotifyHold hold(table);
     if (!keepOthers) table.SelectAll(false);
+    // Hidden rows between the two stay as they are.
+    from = LineOfRow(from);
+    to = LineOfRow(to);
+    if (from < 0 || to < 0) return;
     if (from > to) std::swap(from, to);
-    for (int r = std::max(0, from); r <= to && r < table.RowCount(); ++r) table.SetSelected(r, true);
+    for (int line = from; line <= to; ++line) table.SetSelected(RowAtLine(line), true);
 }
 
 void TableListView::mousePressEvent(QMouseEvent* event) {
@@ -319,10 +371,11 @@ void TableListView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (row >= 0) emit rowDoubleClicked(row);
 }
 
-void TableListView::MoveFocusTo(int row, Qt::KeyboardModifiers modifiers) {
+// line: the line of the view to go to, clamped to the shown rows.
+void TableListView::MoveFocusTo(int line, Qt::KeyboardModifiers modifiers) {
     TableData& table = control_.Data();
-    if (table.RowCount() == 0) return;
-    row = std::clamp(row, 0, table.RowCount() - 1);
+    if (ShownRowCount() == 0) return;
+    const int row = RowAtLine(std::clamp(line, 0, ShownRowCount() - 1));
     NotifyHold hold(table);
     if (modifiers & Qt::ShiftModifier) {
         if (anchorRow_ < 0) anchorRow_ = table.FocusedRow() >= 0 ? table.FocusedRow() : row;
@@ -339,10 +392,11 @@ void TableListView::keyPressEvent(QKeyEvent* event) {
     FlushPending();
     TableData& table = control_.Data();
     const Qt::KeyboardModifiers mods = event->modifiers();
-    const int focus = table.FocusedRow();
+    const int focusRow = table.FocusedRow();
+    const int focus = LineOfRow(focusRow);  // the keys walk the shown rows
     const int page = std::max(1, VisibleRowCount() - 1);
     if (event->matches(QKeySequence::SelectAll)) {
-        table.SelectAll(true);
+        HighlightShownRows();
         return;
     }
     switch (event->key()) {
@@ -352,16 +406,78 @@ void TableListView::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_PageUp: MoveFocusTo(focus < 0 ? 0 : focus - page, mods); return;
     case Qt::Key_PageDown: MoveFocusTo(focus < 0 ? 0 : focus + page, mods); return;
     case Qt::Key_Home: MoveFocusTo(0, mods); return;
-    case Qt::Key_End: MoveFocusTo(table.RowCount() - 1, mods); return;
+    case Qt::Key_End: MoveFocusTo(ShownRowCount() - 1, mods); return;
     case Qt::Key_Space:
         if (focus >= 0) {
-            if (mods & Qt::ControlModifier) table.SetSelected(focus, !table.IsSelected(focus));
-            else table.SetSelected(focus, true);
-            anchorRow_ = focus;
+            if (mods & Qt::ControlModifier) table.SetSelected(focusRow, !table.IsSelected(focusRow));
+            else table.SetSelected(focusRow, true);
+            anchorRow_ = focusRow;
         }
         return;
     default: QAbstractScrollArea::keyPressEvent(event);
     }
+}
+
+void TableListView::HighlightShownRows() {
+    TableData& table = control_.Data();
+    if (table.HiddenCount() == 0) {
+        table.SelectAll(true);
+        return;
+    }
+    NotifyHold hold(table);
+    for (int r = table.NextRow(-1, false, true); r >= 0; r = table.NextRow(r, false, true)) table.SetSelected(r, true);
+}
+
+void TableListView::contextMenuEvent(QContextMenuEvent* event) {
+    FlushPending();
+    TableData& table = control_.Data();
+    int row = table.FocusedRow();
+    QPoint global = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        row = RowAt(event->pos().y());
+    } else if (row >= 0 && LineOfRow(row) >= 0) {
+        global = viewport()->mapToGlobal(RowBoundsRect(row).bottomLeft());
+    } else {
+        row = -1;
+    }
+    if (row >= 0) {
+        NotifyHold hold(table);
+        if (!table.IsSelected(row)) SelectOnly(row);
+        table.SetFocusedRow(row);
+        anchorRow_ = row;
+    }
+    emit rowMenuRequested(row, global);
+}
+
+QString TableListView::CellTip(int row, int column) const {
+    const TableData& table = control_.Data();
+    const std::string_view cell = table.Cell(row, column);
+    if (cell.empty() || table.ColumnWidth(column) <= TableListCtrl::kCollapsedLimit) {
+        // A collapsed column shows nothing: its text is worth a tip too.
+        return cell.empty() ? QString() : DecodeCellText(cell);
+    }
+    const int m = CellMargin();
+    // Column 0 draws inside m/2 and m, the others inside m on both sides.
+    const int room = table.ColumnWidth(column) - (column == 0 ? m + m / 2 : 2 * m);
+    const QString text = DecodeCellText(cell);
+    return fontMetrics().horizontalAdvance(text) > room ? text : QString();
+}
+
+bool TableListView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const int row = RowAt(help->pos().y());
+        const int column = ColumnAt(help->pos().x());
+        const QString text = row >= 0 && column >= 0 ? CellTip(row, column) : QString();
+        if (text.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), text, viewport());
+        }
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
 }
 
 }  // namespace lorvex

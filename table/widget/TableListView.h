@@ -5,6 +5,7 @@
 // shows the highlight and the focus rectangle only while it has the keyboard
 // focus, and selects rows with the mouse and the keyboard like a list view.
 #include <QAbstractScrollArea>
+#include <vector>
 
 #include "table/TableListCtrl.h"
 #include "table/widget/CellTint.h"
@@ -25,6 +26,8 @@ public:
     TableListCtrl& Control() const { return control_; }
     TableHeaderCtrl* Header() const { return header_; }
 
+    // Rows are addressed by their index in the data; rows a filter hides take
+    // no line, and a hidden row has no rectangle.
     int RowHeight() const;
     int CellMargin() const;  // twice the width of a space
     int RowAt(int viewportY) const;
@@ -34,6 +37,17 @@ public:
     void EnsureRowVisible(int row);
     int FirstVisibleRow() const;
     int TotalColumnWidth() const;
+    // Lines in the view: the shown rows.
+    int ShownRowCount() const;
+    // The row at a line of the view (-1 past the end), and a row's line (-1 when hidden).
+    int RowAtLine(int line) const;
+    int LineOfRow(int row) const;
+    // The column under a viewport x, or -1.
+    int ColumnAt(int viewportX) const;
+    // The full text of a cell that is cut or in a collapsed column, else empty.
+    QString CellTip(int row, int column) const;
+    // Highlights every shown row (Ctrl+A); with none hidden, every row.
+    void HighlightShownRows();
 
     void TableRowsChanged() override;
     void TableColumnsChanged() override;
@@ -47,6 +61,9 @@ signals:
     void rowClicked();
     void rowDoubleClicked(int row);
     void deleteKeyPressed();
+    // A right click or the menu key on a row (-1 for none); the row is focused
+    // and, unless it was highlighted already, the only highlighted row.
+    void rowMenuRequested(int row, const QPoint& globalPos);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -59,10 +76,14 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
-    void DrawRow(QPainter& p, int row, const QRect& area);
+    void DrawRow(QPainter& p, int row, int line, const QRect& area);
+    void SyncLines() const;
     void TintCell(QPainter& p, int row, int column, const QRect& cell, bool covered);
+
     void MarkPending(bool columns);
     void FlushPending();
     void UpdateGeometries();
@@ -80,6 +101,9 @@ private:
     bool pressInRows_ = false;
     bool pending_ = false;         // data changed since the scroll ranges were set
     bool columnsPending_ = false;  // ... and the columns among it
+    // The shown rows in order, kept only while some row is hidden.
+    mutable std::vector<int> lines_;
+    mutable bool linesDirty_ = true;
     CellTint* tint_ = nullptr;
 };
 

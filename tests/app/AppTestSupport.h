@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -60,6 +61,9 @@ protected:
     WindowTest() {
         App();
         BuildGame();
+        // Settings kept between runs go to the test's own folder, fresh each time.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(game.Root().string()));
+        QSettings().clear();
     }
     ~WindowTest() override {
         window.reset();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QContextMenuEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -81,7 +82,7 @@ TEST_F(TableWidget, DragMovesColumn) {
     EXPECT_EQ(Column(2), "d,b,a,B,c,e");
     EXPECT_EQ(table.SortColumn(), -1);  // a drag is no click
     // A drag released beside itself moves nothing; a divider drag resizes the column left of it.
-    testing::Drag(Header(), HeadingCenter(0), HeadingCenter(0) + QPoint(3, 0));
+    testing::Drag(Header(), HeadingCenter(0), HeadingCenter(0) + QPoint(QApplication::startDragDistance() + 1, 0));
     testing::Drag(Header(), Divider(0), Divider(0) + QPoint(25, 0));
     EXPECT_EQ(table.GetColumnHeading(0), "num");
     EXPECT_EQ(table.Data().ColumnWidth(0), 105);
@@ -145,6 +146,106 @@ TEST_F(TableWidget, KeyboardSelection) {
     }
     QTest::keyClick(view.get(), Qt::Key_Delete);
     EXPECT_EQ(deleted.count(), 1);
+}
+
+TEST_F(TableWidget, AShakyClickStillSortsAndTheArrowShowsTheDirection) {
+    const int slack = QApplication::startDragDistance();
+    // Whether the header's top row is lit at a heading's middle, and 3 pixels left of it.
+    auto arrowTop = [&](int c) {
+        const QImage image = Header()->grab().toImage();
+        const QPoint m = view->HeadingRect(c).center();
+        const QRgb arrow = Header()->palette().color(QPalette::ButtonText).rgb();
+        return std::pair(image.pixel(m.x(), 0) == arrow, image.pixel(m.x() - 3, 0) == arrow);
+    };
+    EXPECT_EQ(arrowTop(1), std::pair(false, false));
+    const struct {
+        QPoint moved;
+        bool ascending, dragged;
+    } cases[] = {
+        {QPoint(slack - 1, 0), true, false},
+        {QPoint(0, slack - 1), false, false},
+        {QPoint(slack, 0), false, true},  // the platform's distance makes it a drag
+        {QPoint(0, 0), true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.moved.x() * 100 + c.moved.y());
+        Mouse(Header(), QEvent::MouseButtonPress, HeadingCenter(1), Qt::LeftButton, Qt::LeftButton);
+        Mouse(Header(), QEvent::MouseMove, HeadingCenter(1) + c.moved, Qt::NoButton, Qt::LeftButton);
+        EXPECT_EQ(table.Header().Dragging(), c.dragged);
+        Mouse(Header(), QEvent::MouseButtonRelease, HeadingCenter(1) + c.moved, Qt::LeftButton, Qt::NoButton);
+        EXPECT_EQ(table.SortColumn(), 1);
+        EXPECT_EQ(table.SortAscending(), c.ascending);
+        // Up (only the tip at the top) when ascending, down (the base at the top) when descending.
+        EXPECT_EQ(arrowTop(1), std::pair(true, !c.ascending));
+        EXPECT_EQ(arrowTop(0), std::pair(false, false));
+    }
+}
+
+TEST_F(TableWidget, TipsShowCutAndCollapsedTexts) {
+    auto* header = static_cast<TableHeaderCtrl*>(Header());
+    table.Data().SetCell(1, 2, std::string(60, 'w'));
+    table.Data().SetColumnWidth(1, 10);
+    table.Data().SetColumnHeading(0, std::string(40, 'h'));
+    const struct {
+        int row, column;
+        QString cell, heading;
+    } cases[] = {
+        {0, 0, "", QString(40, 'h')},             // a cut heading over a short cell
+        {1, 2, QString(60, 'w'), ""},             // a cut cell under a short heading
+        {2, 1, "9", "num"},                       // a collapsed column: both
+        {2, 2, "", ""},                           // everything fits
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row * 10 + c.column);
+        EXPECT_EQ(view->CellTip(c.row, c.column), c.cell);
+        EXPECT_EQ(header->HeadingTip(c.column), c.heading);
+    }
+    // The collapsed heading wears a marker: its middle is not the header's face.
+    const QImage image = Header()->grab().toImage();
+    const QPoint middle = view->HeadingRect(1).center();
+    EXPECT_EQ(image.pixel(middle.x() - 2, middle.y()), Header()->palette().color(QPalette::Mid).rgb());
+}
+
+TEST_F(TableWidget, HiddenRowsTakeNoLine) {
+    TableData& data = table.Data();
+    for (int r : {1, 3}) data.SetHidden(r, true);  // shown: d, a, c, e
+    EXPECT_EQ(view->ShownRowCount(), 4);
+    EXPECT_TRUE(view->RowBoundsRect(1).isNull());
+    EXPECT_EQ(view->RowAt(view->RowBoundsRect(2).center().y()), 2);
+    EXPECT_EQ(view->RowBoundsRect(2).top(), view->RowHeight());
+    Click(Rows(), RowPoint(0));
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        const char* selected;
+        int focus;
+    } keys[] = {
+        {Qt::Key_Down, Qt::NoModifier, "2", 2},
+        {Qt::Key_Down, Qt::ShiftModifier, "2,4", 4},
+        {Qt::Key_End, Qt::ShiftModifier, "2,4,5", 5},
+        {Qt::Key_A, Qt::ControlModifier, "0,2,4,5", 5},  // every shown row, no hidden one
+    };
+    for (const auto& k : keys) {
+        QTest::keyClick(view.get(), k.key, k.mods);
+        EXPECT_EQ(Selected(), k.selected) << k.key;
+        EXPECT_EQ(data.FocusedRow(), k.focus) << k.key;
+    }
+    // Ctrl+click duplicates among shown rows: "x" at d and a stand apart in
+    // the table but side by side among the shown rows once sorted.
+    data.SetCell(3, 2, "x");  // hidden B
+    Click(Header(), HeadingCenter(2), Qt::ControlModifier);
+    std::string shownDuplicates;
+    for (int r = data.NextRow(-1, true); r >= 0; r = data.NextRow(r, true))
+        shownDuplicates += std::string(data.IsHidden(r) ? "-" : "") + std::string(data.Cell(r, 0));
+    EXPECT_EQ(shownDuplicates, "da") << "the hidden x is no duplicate";
+    // The right-click menu: it lights the row under the pointer alone.
+    QSignalSpy menu(view.get(), &TableListView::rowMenuRequested);
+    const int e = [&] { for (int r = 0; r < data.RowCount(); ++r) if (data.Cell(r, 0) == "e") return r; return -1; }();
+    QContextMenuEvent press(QContextMenuEvent::Mouse, RowPoint(e), Rows()->mapToGlobal(RowPoint(e)));
+    QApplication::sendEvent(Rows(), &press);
+    ASSERT_EQ(menu.count(), 1);
+    EXPECT_EQ(menu.at(0).at(0).toInt(), e);
+    EXPECT_EQ(Selected(), std::to_string(e));
 }
 
 TEST(CellText, Windows1252) {

@@ -1,0 +1,89 @@
+#pragma once
+// Opening a game: from the command line, the start dialog, the menu command
+// "Open Game Folder..." or a recent entry. It makes the game's work folder
+// the current folder, points the load run at the game's archives, fills an
+// empty work folder with the sample configurations, and keeps what is
+// remembered between runs (recent games, each game's last configuration, the
+// window's place). The rules live in platform/GameFolder and Placement.
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <filesystem>
+#include <functional>
+
+#include "app/game/StartDialog.h"
+#include "load/LoadRun.h"
+
+class QSettings;
+
+namespace lorvex {
+class MainDialog;
+}
+
+namespace lorvex::game {
+
+// The sample configurations that come with the program, or empty when none are found.
+QString SampleConfigurationFolder();
+
+// Tells the user something, with an OK button.
+using Tell = std::function<void(const QString& message)>;
+
+class GameShell : public ConfigChooser {
+public:
+    // dataLocation holds the work folders of games whose own folder cannot be written.
+    GameShell(MainDialog& window, QSettings& settings, Tell tell, QString dataLocation, QString samples);
+
+    // Stand-ins for what a test cannot answer: the folder dialog, the write
+    // test of a game folder, the configuration chooser (nullptr: the real one).
+    void SetFolderPicker(FolderPicker picker) { pickFolder = std::move(picker); }
+    void SetWritableProbe(std::function<bool(const std::filesystem::path&)> probe) { writable = std::move(probe); }
+    void SetChooser(ConfigChooser* replacement) { chooser = replacement; }
+
+    // The first load takes this configuration instead of asking.
+    void SetFirstConfiguration(const QString& name) { firstConfiguration = name; }
+
+    // Before the window shows. Opens gameFolder when given; with none, goes on
+    // as always when the current folder has something to work with; otherwise,
+    // or when gameFolder cannot be opened, asks with the start dialog. False
+    // when the user closed the start dialog: the program ends.
+    bool Start(const QString& gameFolder);
+
+    // Opens a game folder; a message and false when it is none or has no place to work in.
+    bool OpenGame(const QString& folder);
+
+    // The menu command: a folder dialog, then the new game's first load.
+    void OpenGameFolderCommand();
+
+    // The start dialog until the user opens a game (true) or closes it (false).
+    bool RunStartDialog();
+
+    // ConfigChooser: the first configuration when one was given, otherwise
+    // the chooser with the game's last configuration selected.
+    int RunChooser(char* buffer) override;
+
+    // The window's place: restored where it fits a screen, or fitted on a first start.
+    void RestoreGeometry();
+    void SaveGeometry();
+    // What of a screen's available area the window's client area may take, its frame left around it.
+    QRect ClientArea(const QRect& available) const;
+
+    QString CurrentGame() const { return currentGame; }
+    QStringList RecentGames() const;
+    QString LastConfiguration(const QString& game) const;
+
+private:
+    void Remember(const QString& configuration);
+
+    MainDialog& window;
+    QSettings& settings;
+    Tell tell;
+    QString dataLocation;
+    QString samples;
+    FolderPicker pickFolder = PickGameFolder;
+    std::function<bool(const std::filesystem::path&)> writable;
+    ConfigChooser* chooser = nullptr;
+    QString firstConfiguration;
+    QString currentGame;  // empty until a game is opened through this shell
+};
+
+}  // namespace lorvex::game

@@ -1,0 +1,107 @@
+#include "app/view/TableConveniences.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QScreen>
+#include <QSettings>
+
+#include "app/DataListingDialog.h"
+#include "app/MainDialog.h"
+#include "app/filter/FilterBar.h"
+#include "table/CopyText.h"
+#include "table/widget/CellText.h"
+#include "table/widget/TableListView.h"
+
+namespace lorvex {
+namespace {
+
+constexpr const char* kFixedFontKey = "listing/fixedWidthFont";
+
+}  // namespace
+
+TableConveniences::TableConveniences(MainDialog& window)
+    : QObject(&window), window_(window), layout_(window.Table()) {
+    filter_ = new FilterBar(window.Table().Data(), &window);
+    QMenu* view = window.viewMenu;
+    filterAction = view->addAction(QStringLiteral("&Filter Rows..."));
+    filterAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    copyAction = view->addAction(QStringLiteral("&Copy"));
+    copyAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    view->addSeparator();
+    reloadAction = view->addAction(QStringLiteral("&Reload Configuration"));
+    reloadAction->setShortcut(QKeySequence(Qt::Key_F5));
+    resetLayoutAction = view->addAction(QStringLiteral("Reset Column &Layout"));
+    view->addSeparator();
+    fixedFontAction = view->addAction(QStringLiteral("Fi&xed-Width Font in Listings"));
+    fixedFontAction->setCheckable(true);
+    fixedFontAction->setChecked(QSettings().value(QLatin1String(kFixedFontKey), false).toBool());
+    DataListingDialog::SetFixedWidthFont(fixedFontAction->isChecked());
+
+    connect(filterAction, &QAction::triggered, filter_, &FilterBar::Open);
+    connect(copyAction, &QAction::triggered, this, [this] { Copy(); });
+    connect(reloadAction, &QAction::triggered, this, [this] { window_.Reload(); });
+    connect(resetLayoutAction, &QAction::triggered, this, [this] { layout_.Reset(); });
+    connect(fixedFontAction, &QAction::toggled, this, [this](bool on) {
+        QSettings().setValue(QLatin1String(kFixedFontKey), on);
+        DataListingDialog::SetFixedWidthFont(on);
+        for (DataListingDialog* open : window_.findChildren<DataListingDialog*>()) open->UpdateFont();
+    });
+    connect(filter_, &FilterBar::heightChanged, this, [this] { window_.LayoutTable(); });
+    connect(filter_, &FilterBar::filterChanged, this, [this] { TableRowsChanged(); });
+    connect(window.View(), &TableListView::rowMenuRequested, this,
+            [this](int row, const QPoint& at) { ShowRowMenu(row, at); });
+
+    window.Table().Data().AddObserver(this);
+    // The dialog-unit size may not fit a small screen or a large scale factor.
+    if (QScreen* screen = window.screen()) window.resize(window.size().boundedTo(screen->availableGeometry().size()));
+}
+
+TableConveniences::~TableConveniences() { window_.Table().Data().RemoveObserver(this); }
+
+bool TableConveniences::FilterActive() const { return filter_->Active() && !filter_->isHidden(); }
+
+int TableConveniences::PlaceFilterBar(int y, int width) { return filter_->Place(0, y, width); }
+
+void TableConveniences::Copy() {
+    const CopiedRows copied = CopyRows(window_.Table().Data());
+    if (copied.rows == 0) return;
+    auto* mime = new QMimeData;
+    mime->setText(DecodeCellText(copied.plain));
+    mime->setHtml(DecodeCellText(copied.html));
+    QApplication::clipboard()->setMimeData(mime);
+}
+
+void TableConveniences::BeforeLoad() { layout_.Save(); }
+
+void TableConveniences::AfterLoad(const std::string& configName) {
+    layout_.Loaded(configName);
+    if (!filter_->isHidden()) filter_->Apply();  // a load shows every row again
+}
+
+// The highlighted count follows every change of the highlight, not only clicks.
+void TableConveniences::TableRowsChanged() {
+    if (window_.statusText->text().isEmpty() || window_.Loading()) return;
+    const QString text = QString::fromStdString(window_.StatusLineText());
+    if (window_.statusText->text() != text) window_.statusText->setText(text);
+}
+
+void TableConveniences::ShowRowMenu(int row, const QPoint& globalPos) {
+    delete rowMenu;
+    rowMenu = new QMenu(&window_);
+    rowMenu->setObjectName(QStringLiteral("rowMenu"));
+    rowMenu->setAttribute(Qt::WA_DeleteOnClose, false);
+    QAction* copy = rowMenu->addAction(QStringLiteral("Copy"));
+    QAction* source = rowMenu->addAction(QStringLiteral("Show Record Source"));
+    QAction* remove = rowMenu->addAction(QStringLiteral("Remove Highlighted"));
+    source->setEnabled(row >= 0);
+    connect(copy, &QAction::triggered, this, [this] { Copy(); });
+    connect(source, &QAction::triggered, this, [this, row] { window_.OpenRecordListing(row); });
+    connect(remove, &QAction::triggered, this, [this] { window_.RemoveHighlighted(); });
+    rowMenu->popup(globalPos);
+}
+
+}  // namespace lorvex

@@ -1,0 +1,57 @@
+#pragma once
+// The table conveniences of the main window, wired in one place: the View
+// menu (filter, copy, reload, column layout, listing font), the filter line,
+// the row menu, the status line that follows every change of the highlight,
+// and the column layout kept between runs.
+#include <QObject>
+#include <QPoint>
+#include <string>
+
+#include "app/layout/LayoutKeeper.h"
+#include "table/TableData.h"
+
+class QAction;
+class QMenu;
+
+namespace lorvex {
+
+class FilterBar;
+class MainDialog;
+
+class TableConveniences : public QObject, public TableObserver {
+    Q_OBJECT
+public:
+    explicit TableConveniences(MainDialog& window);
+    ~TableConveniences() override;
+
+    FilterBar* Filter() const { return filter_; }
+    bool FilterActive() const;
+    LayoutKeeper& Layout() { return layout_; }
+
+    // Puts the highlighted shown rows (or the focused row) on the clipboard.
+    void Copy();
+    // Before a load may replace the table, and after one did.
+    void BeforeLoad();
+    void AfterLoad(const std::string& configName);
+    // Lays the filter line out at y; the height it takes.
+    int PlaceFilterBar(int y, int width);
+
+    void TableRowsChanged() override;
+    void TableColumnsChanged() override {}
+
+    QAction* filterAction = nullptr;
+    QAction* copyAction = nullptr;
+    QAction* reloadAction = nullptr;
+    QAction* resetLayoutAction = nullptr;
+    QAction* fixedFontAction = nullptr;
+    QMenu* rowMenu = nullptr;  // the last row menu shown
+
+private:
+    void ShowRowMenu(int row, const QPoint& globalPos);
+
+    MainDialog& window_;
+    FilterBar* filter_ = nullptr;
+    LayoutKeeper layout_;
+};
+
+}  // namespace lorvex

@@ -1,0 +1,259 @@
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
+
+#include "app/DataListingDialog.h"
+#include "app/filter/FilterBar.h"
+#include "app/view/TableConveniences.h"
+#include "export/ExportWriter.h"
+#include "table/widget/TableHeaderCtrl.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace lorvex {
+namespace {
+
+using namespace apptest;
+
+// units.cfg: Name, Cost, Located In, Line #; rows delta 0.5, alpha 10, beta 2.5, gamma 7.
+class Conveniences : public WindowTest {
+protected:
+    FilterBar* Bar() { return window->conveniences->Filter(); }
+    QLineEdit* Line() { return Bar()->line; }
+    std::string Error() { return Bar()->errorLabel->isHidden() ? "" : Bar()->errorLabel->text().toStdString(); }
+    std::string ShownNames() {
+        std::string s;
+        for (int r = Data().NextRow(-1, false, true); r >= 0; r = Data().NextRow(r, false, true))
+            s += (s.empty() ? "" : ",") + std::string(Data().Cell(r, 0));
+        return s;
+    }
+    void Filter(const char* text) {
+        QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+        Line()->setText(QString::fromLatin1(text));
+    }
+    std::string Headings() {
+        std::string s;
+        for (int c = 0; c < Data().ColumnCount(); ++c)
+            s += (c ? "," : "") + Data().Column(c).heading + ":" + std::to_string(Data().ColumnWidth(c));
+        return s;
+    }
+};
+
+TEST_F(Conveniences, FilterLineHidesRowsAndTellsErrors) {
+    Open("units.cfg");
+    EXPECT_TRUE(Bar()->isHidden());
+    const struct {
+        const char* filter;
+        const char* shown;
+        const char* error;
+        const char* status;
+    } cases[] = {
+        {"cost > 2.5", "alpha,gamma", "", "4 total table entries,   0 hilighted entries,   2 shown"},
+        {"COST <= 2.5", "delta,beta", "", "4 total table entries,   0 hilighted entries,   2 shown"},
+        {"Cost = 10.0", "alpha", "", "4 total table entries,   0 hilighted entries,   1 shown"},
+        {"Cost != 10", "delta,beta,gamma", "", "4 total table entries,   0 hilighted entries,   3 shown"},
+        {"Cost >= 7 Name ~ AM", "gamma", "", "4 total table entries,   0 hilighted entries,   1 shown"},
+        {"name < c", "alpha,beta", "", "4 total table entries,   0 hilighted entries,   2 shown"},
+        {"\"Located In\" ~ ufo", "delta", "", "4 total table entries,   0 hilighted entries,   1 shown"},
+        {"a.FBI", "alpha,beta", "", "4 total table entries,   0 hilighted entries,   2 shown"},
+        {"Speed > 3", "delta,alpha,beta,gamma", "No column is headed \"Speed\"", "4 total table entries,   0 hilighted entries"},
+        {"", "delta,alpha,beta,gamma", "", "4 total table entries,   0 hilighted entries"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.filter);
+        Filter(c.filter);
+        EXPECT_TRUE(Line()->hasFocus());
+        EXPECT_EQ(ShownNames(), c.shown);
+        EXPECT_EQ(Error(), c.error);
+        EXPECT_EQ(Status(), c.status);
+        EXPECT_EQ(Data().RowCount(), 4);
+    }
+    // The table sits below the line while it is open.
+    EXPECT_GE(window->View()->y(), Bar()->geometry().bottom());
+    // Escape in the line clears and closes it; the window stays.
+    Filter("beta");
+    QTest::keyClick(Line(), Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(Bar()->isHidden());
+    EXPECT_TRUE(Line()->text().isEmpty());
+    EXPECT_EQ(Data().HiddenCount(), 0);
+    EXPECT_EQ(Status(), "4 total table entries,   0 hilighted entries");
+    EXPECT_EQ(window->View()->y(), Bar()->y());
+    QTest::keyClick(window.get(), Qt::Key_Escape);  // elsewhere it ends the program
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(Conveniences, FilteredTableSortsRemovesAndExportsShownRows) {
+    Open("units.cfg");
+    Filter("Cost < 8");  // hides alpha
+    // Sorting sorts all rows; alpha stays hidden wherever it lands.
+    Click(window->View()->Header(), window->View()->HeadingRect(1).center());
+    EXPECT_EQ(Column(0), "delta,beta,gamma,alpha");
+    EXPECT_TRUE(Data().IsHidden(3));
+    // Ctrl+A lights only shown rows, Copy and export take only those.
+    window->View()->setFocus();
+    QTest::keyClick(window->View(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Status(), "4 total table entries,   3 hilighted entries,   3 shown");
+    std::string exported;
+    ForEachExportPiece(window->Table(), ExportSettings{}, [&](std::string_view p) { exported += p; });
+    EXPECT_EQ(exported, "Name\tCost\tLocated In\tLine #\ndelta\t0.5\tmore.ufo  ::  c.fbi\t2"
+                        "\nbeta\t2.5\tbase.hpi  ::  a.fbi\t6\ngamma\t7\tbase.hpi  ::  b.fbi\t1");
+    Data().SetSelected(3, true);  // a hidden highlighted row is not removed
+    Data().SetSelected(1, false);
+    window->removeUnhighlightedAction->trigger();
+    EXPECT_EQ(Column(0), "delta,gamma,alpha");
+    window->removeHighlightedAction->trigger();
+    EXPECT_EQ(Column(0), "alpha");
+    EXPECT_EQ(Status(), "1 total table entries,   1 hilighted entries,   0 shown");
+    // A reload brings every row back and filters them again.
+    window->Reload();
+    EXPECT_EQ(ShownNames(), "delta,beta,gamma");
+}
+
+TEST_F(Conveniences, CopyPutsTextAndHtmlOnTheClipboard) {
+    Open("units.cfg");
+    Data().SetColumnWidth(2, 10);  // collapsed "Located In" stays out
+    window->Table().MoveColumn(3, 0);
+    window->View()->setFocus();
+    Click(Rows(), RowPoint(2));
+    Click(Rows(), RowPoint(0), Qt::ControlModifier);
+    QTest::keyClick(window.get(), Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    ASSERT_NE(mime, nullptr);
+    EXPECT_EQ(mime->text().toStdString(), "Line #\tName\tCost\n2\tdelta\t0.5\n6\tbeta\t2.5\n");
+    EXPECT_EQ(mime->html().toStdString(),
+              "<table>\n<tr><th>Line #</th><th>Name</th><th>Cost</th></tr>\n"
+              "<tr><td>2</td><td>delta</td><td>0.5</td></tr>\n<tr><td>6</td><td>beta</td><td>2.5</td></tr>\n</table>\n");
+}
+
+TEST_F(Conveniences, RowMenuCopiesShowsSourceAndRemoves) {
+    Open("units.cfg");
+    window->View()->setFocus();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, RowPoint(2), Rows()->mapToGlobal(RowPoint(2)));
+    QApplication::sendEvent(Rows(), &event);
+    QMenu* menu = window->conveniences->rowMenu;
+    ASSERT_NE(menu, nullptr);
+    std::vector<std::string> texts;
+    for (QAction* a : menu->actions()) texts.push_back(a->text().toStdString());
+    EXPECT_EQ(texts, (std::vector<std::string>{"Copy", "Show Record Source", "Remove Highlighted"}));
+    EXPECT_EQ(Status(), "4 total table entries,   1 hilighted entries");
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
+              "Name\tCost\tLocated In\tLine #\nbeta\t2.5\tbase.hpi  ::  a.fbi\t6\n");
+    menu->actions()[1]->trigger();
+    auto listings = window->findChildren<DataListingDialog*>();
+    ASSERT_EQ(listings.size(), 1);
+    EXPECT_EQ(listings[0]->windowTitle().toStdString(), "Data Segment from a.fbi");
+    menu->actions()[2]->trigger();
+    EXPECT_EQ(Column(0), "delta,alpha,gamma");
+}
+
+TEST_F(Conveniences, ColumnLayoutIsKeptPerConfigurationAndReset) {
+    Open("units.cfg");
+    const std::string original = Headings();
+    window->Table().MoveColumn(3, 0);  // "Line #" first
+    window->Table().CollapseOrExpand(1);  // Name collapsed
+    Data().SetColumnWidth(2, 99);
+    const std::string arranged = "Line #:" + std::to_string(Data().ColumnWidth(0)) + ",Name:10,Cost:99," +
+                                 "Located In:" + std::to_string(Data().ColumnWidth(3));
+    EXPECT_EQ(Headings(), arranged);
+    // Another configuration replaces it, then the first comes back: restored.
+    chooser.name = "a.cfg";
+    window->selectConfigurationAction->trigger();
+    EXPECT_NE(Headings(), arranged);
+    chooser.name = "units.cfg";
+    window->selectConfigurationAction->trigger();
+    EXPECT_EQ(Headings(), arranged);
+    EXPECT_EQ(Column(0), "2,1,6,1") << "cells travel with their columns";
+    // Kept across a close and a new window.
+    window->close();
+    chooser.calls = 0;
+    Open("units.cfg");
+    EXPECT_EQ(Headings(), arranged);
+    window->conveniences->resetLayoutAction->trigger();
+    EXPECT_EQ(Headings(), original);
+    EXPECT_EQ(Column(0), "delta,alpha,beta,gamma");
+    window->close();
+    chooser.calls = 0;
+    Open("units.cfg");
+    EXPECT_EQ(Headings(), original) << "the reset is kept too";
+}
+
+TEST_F(Conveniences, KeysReloadExportAndSelect) {
+    Open("units.cfg");
+    Data().DeleteRow(0);
+    QTest::keyClick(window.get(), Qt::Key_F5);
+    EXPECT_EQ(Data().RowCount(), 4) << "F5 reloads";
+    EXPECT_EQ(chooser.calls, 1) << "without asking";
+    chooser.name = "";
+    QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(chooser.calls, 2) << "Ctrl+O asks for a configuration";
+    const struct {
+        QAction* action;
+        const char* text;
+        QKeySequence keys;
+    } actions[] = {
+        {window->selectConfigurationAction, "&Select Configuration File", QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {window->exportAction, "&Export table", QKeySequence(Qt::CTRL | Qt::Key_E)},
+        {window->conveniences->filterAction, "&Filter Rows...", QKeySequence(Qt::CTRL | Qt::Key_F)},
+        {window->conveniences->copyAction, "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C)},
+        {window->conveniences->reloadAction, "&Reload Configuration", QKeySequence(Qt::Key_F5)},
+    };
+    for (const auto& a : actions) {
+        EXPECT_EQ(a.action->text().toStdString(), a.text);
+        EXPECT_EQ(a.action->shortcut(), a.keys);
+    }
+}
+
+TEST_F(Conveniences, ListingsCascadeAndFitTheirText) {
+    Open("units.cfg");
+    DataListingDialog* first = window->OpenRecordListing(0);
+    DataListingDialog* second = window->OpenRecordListing(1);
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(second->pos() - first->pos(), QPoint(28, 28));
+    const QSize screen = window->screen()->availableGeometry().size();
+    for (DataListingDialog* d : {first, second}) {
+        EXPECT_LE(d->width(), screen.width() * 2 / 3);
+        EXPECT_LE(d->height(), screen.height() * 2 / 3);
+        EXPECT_EQ(d->listingEdit->verticalScrollBar()->maximum(), 0) << "the whole record shows";
+    }
+    window->conveniences->fixedFontAction->trigger();
+    EXPECT_TRUE(QFontInfo(first->listingEdit->font()).fixedPitch());
+    window->conveniences->fixedFontAction->trigger();
+    EXPECT_FALSE(DataListingDialog::FixedWidthFont());
+}
+
+TEST_F(Conveniences, TableDrawsFromADarkPalette) {
+    Open("units.cfg");
+    QPalette dark;
+    const struct {
+        QPalette::ColorRole role;
+        QRgb color;
+    } roles[] = {{QPalette::Window, 0x2b2b2b}, {QPalette::Base, 0x1e1e1e}, {QPalette::Button, 0x353535},
+                 {QPalette::Text, 0xe0e0e0}, {QPalette::WindowText, 0xe0e0e0}, {QPalette::ButtonText, 0xe0e0e0},
+                 {QPalette::Highlight, 0x2f65ca}, {QPalette::HighlightedText, 0xffffff}, {QPalette::Mid, 0x606060}};
+    for (const auto& r : roles) dark.setColor(r.role, QColor::fromRgb(r.color));
+    window->setPalette(dark);
+    window->View()->setFocus();
+    Click(Rows(), RowPoint(1));
+    Data().SetColumnWidth(2, 10);
+    Click(window->View()->Header(), window->View()->HeadingRect(1).center());
+    const QImage shot = window->grab().toImage();
+    auto at = [&](QWidget* w, QPoint p) { return shot.pixel(w->mapTo(window.get(), p)) & 0xffffff; };
+    const QRect lit = window->View()->RowBoundsRect(Data().FocusedRow());
+    const QRect plain = window->View()->RowBoundsRect(Data().FocusedRow() == 0 ? 1 : 0);
+    EXPECT_EQ(at(Rows(), QPoint(plain.right() - 2, plain.center().y())), 0x1e1e1eu);
+    EXPECT_EQ(at(Rows(), QPoint(lit.right() - 2, lit.center().y())), 0x2f65cau);
+    EXPECT_EQ(at(Rows(), QPoint(lit.right() + 40, lit.center().y())), 0x1e1e1eu) << "beyond the last column";
+    const QPoint arrow = window->View()->HeadingRect(1).center();
+    EXPECT_EQ(at(window->View()->Header(), QPoint(arrow.x(), 0)), 0xe0e0e0u);
+    if (qEnvironmentVariableIsSet("LORVEX_DOCS")) shot.save(qEnvironmentVariable("LORVEX_DOCS") + "/dark-palette.png");
+}
+
+}  // namespace
+}  // namespace lorvex

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include "table/ColumnLayout.h"
+#include "table/CopyText.h"
+#include "tests/support/TableFill.h"
+
+namespace lorvex {
+namespace {
+
+using testing::FillTable;
+
+TEST(CopyText, TakesHighlightedShownRowsAndOpenColumns) {
+    TableData data;
+    FillTable(data, {"Name", "Hidden", "Note"}, {{"a&b", "x", "<i>\"q\""}, {"c", "y", "tab\there"}, {"d", "z", ""}});
+    data.SetColumnWidth(1, 10);  // collapsed
+    const struct {
+        const char* what;
+        std::vector<int> highlight, hide;
+        int focus;
+        const char* plain;
+    } cases[] = {
+        {"nothing", {}, {}, -1, ""},
+        {"the focused row when none is highlighted", {}, {}, 1, "Name\tNote\nc\ttab here\n"},
+        {"a hidden focused row is not copied", {}, {1}, 1, ""},
+        {"highlighted rows, top to bottom", {2, 0}, {}, 1, "Name\tNote\na&b\t<i>\"q\"\nd\t\n"},
+        {"hidden highlighted rows stay out", {0, 2}, {2}, -1, "Name\tNote\na&b\t<i>\"q\"\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        data.SelectAll(false);
+        data.ShowAllRows();
+        for (int r : c.highlight) data.SetSelected(r, true);
+        for (int r : c.hide) data.SetHidden(r, true);
+        data.SetFocusedRow(c.focus);
+        const CopiedRows copied = CopyRows(data);
+        EXPECT_EQ(copied.plain, c.plain);
+        EXPECT_EQ(copied.html.empty(), copied.rows == 0);  // the exact HTML: the window test
+    }
+}
+
+TEST(ColumnLayout, PutsOrderAndWidthsBackByHeading) {
+    TableListCtrl table;
+    TableData& data = table.Data();
+    FillTable(data, {"A", "B", "C", "D"}, {{"a", "b", "c", "d"}});
+    const std::uint8_t kinds[] = {1, 2, 5, 0x81};
+    table.SetColumnKinds(kinds, 4);
+    const ColumnLayout original = CaptureLayout(data);
+
+    table.MoveColumn(3, 0);  // D to the front
+    table.MoveColumn(1, 4);  // A to the end: D, B, C, A
+    data.SetColumnWidth(2, 10);
+    const ColumnLayout arranged = CaptureLayout(data);
+    EXPECT_EQ(testing::RowText(data, 0), "d,b,c,a");
+
+    ColumnLayout decoded;
+    ASSERT_TRUE(DecodeLayout(EncodeLayout(arranged), &decoded));
+    EXPECT_EQ(decoded, arranged);
+
+    ApplyLayout(table, original);  // back to the configuration's own
+    EXPECT_EQ(testing::RowText(data, 0), "a,b,c,d");
+    EXPECT_EQ(CaptureLayout(data), original);
+    EXPECT_EQ(table.ColumnKinds(), std::vector<std::uint8_t>({1, 2, 5, 0x81})) << "kinds travel with their columns";
+
+    ApplyLayout(table, decoded);
+    EXPECT_EQ(testing::RowText(data, 0), "d,b,c,a");
+    EXPECT_EQ(data.ColumnWidth(2), 10);
+
+    // A layout naming a column the table lacks, and missing one it has.
+    ApplyLayout(table, ColumnLayout{{{"Z", 70}, {"C", 33}, {"A", 44}}});
+    EXPECT_EQ(testing::RowText(data, 0), "c,a,d,b");
+    EXPECT_EQ(data.ColumnWidth(0), 33);
+    EXPECT_EQ(data.ColumnWidth(1), 44);
+}
+
+TEST(ColumnLayout, RefusesDamagedTextAndKeysByNameAndHeadings) {
+    ColumnLayout layout;
+    for (const char* bad : {"12", "x\tA\n", "\tA\n", "-1\tA\n", "5\tA\n7"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(DecodeLayout(bad, &layout));
+    }
+    TableData one, two;
+    FillTable(one, {"A", "B"}, {});
+    FillTable(two, {"B", "A"}, {});
+    EXPECT_EQ(LayoutKey("Units.CFG", one), LayoutKey("units.cfg", one));
+    EXPECT_NE(LayoutKey("units.cfg", one), LayoutKey("units.cfg", two));
+    EXPECT_NE(LayoutKey("units.cfg", one), LayoutKey("other.cfg", one));
+}
+
+}  // namespace
+}  // namespace lorvex
