@@ -18,6 +18,7 @@
 #include "app/DataListingDialog.h"
 #include "app/filter/FilterBar.h"
 #include "app/view/TableConveniences.h"
+#include "chart/widget/NumberCommands.h"
 #include "ui/DialogText.h"
 #include "ui/DialogUnits.h"
 #include "export/ExportDialog.h"
@@ -91,6 +92,7 @@ MainDialog::MainDialog(QWidget* parent)
     view = new TableListView(table, this);
     view->setObjectName(QStringLiteral("table"));
     BuildMenu();
+    numberCommands = new NumberCommands(viewMenu, table, view, statusText);
 
     // Dialog initialisation.
     table.EnableColumnDrag(true);

@@ -20,6 +20,7 @@ namespace lorvex {
 
 class DataListingDialog;
 class TableConveniences;
+class NumberCommands;
 class TableListView;
 
 class MainDialog : public QDialog, public LoadView, public ConfigChooser, public platform::MessageSink {
@@ -81,6 +82,7 @@ public:
     QMenu* gameMenu = nullptr;
     QMenu* viewMenu = nullptr;
     TableConveniences* conveniences = nullptr;
+    NumberCommands* numberCommands = nullptr;  // the chart, shading and figures
 
 protected:
     void paintEvent(QPaintEvent* event) override;

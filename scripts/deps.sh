@@ -1,6 +1,6 @@
 # Installs the Debian packages the build needs, when any is missing.
 # Sourced by ./run and ./test; does nothing on a machine that has them all.
-lorvex_packages=(cmake make g++ pkg-config zlib1g-dev qt6-base-dev libgl-dev
+lorvex_packages=(cmake make g++ pkg-config zlib1g-dev qt6-base-dev qt6-svg-dev libgl-dev
                  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
                  libdeflate-dev
                  dpkg-dev file desktop-file-utils appstream)  # the package and its checks

@@ -64,6 +64,27 @@ export_dialog=$(wait_window '^Export Table$')
 xdotool mousemove --window "$export_dialog" 167 276 click 1
 xdotool mousemove 1200 850
 shot "$export_dialog" export-dialog.png
+xdotool key Escape
+
+# The chart (Ctrl+G): Energy against Metal, the rows in a dragged rectangle highlighted.
+xdotool windowactivate --sync "$main" key ctrl+g
+chart=$(wait_window '^Chart')
+xdotool windowmove "$chart" 120 60 windowsize "$chart" 760 560
+sleep 0.8
+xdotool mousemove --window "$chart" 470 150 mousedown 1 mousemove --window "$chart" 560 220 sleep 0.2 \
+  mousemove --window "$chart" 640 290 sleep 0.2 mouseup 1
+xdotool mousemove 1200 800
+shot "$chart" chart.png
+xdotool windowactivate --sync "$chart" key ctrl+w 2> /dev/null || true
+xdotool windowclose "$chart" 2> /dev/null || true
+
+# Shaded numbers, and the figures of the highlighted rows in the Speed column.
+xdotool windowactivate --sync "$main"
+xdotool mousemove 522 8 click 1 sleep 0.4 key Down Down Return
+xdotool mousemove 520 86 click 1
+xdotool keydown ctrl mousemove 520 122 click 1 mousemove 520 158 click 1 mousemove 520 212 click 1 keyup ctrl
+xdotool mousemove 700 750
+shot "$main" shaded-numbers.png
 kill $app 2> /dev/null || true
 
 # The start dialog, as a start from the desktop menu shows it: a folder of no

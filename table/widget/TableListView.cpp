@@ -242,6 +242,7 @@ void TableListView::DrawRow(QPainter& p, int row, int line, const QRect& area) {
     QColor text = pal.color(QPalette::Text);
     p.fillRect(ToRect(light, top, height), highlighted ? pal.color(QPalette::Highlight) : pal.color(QPalette::Base));
     if (highlighted) text = pal.color(QPalette::HighlightedText);
+    TintCell(p, row, 0, ToRect({x0, x0 + table.ColumnWidth(0)}, top, height), highlighted);
 
     // The first cell: left-aligned whatever the column's format, inside the
     // label less m/2 on the left and m on the right, clipped to column 0.
@@ -269,6 +270,7 @@ void TableListView::DrawRow(QPainter& p, int row, int line, const QRect& area) {
             p.setClipRect(boundsRect);
             p.fillRect(ToRect(column, top, height), pal.color(QPalette::Base));
         }
+        TintCell(p, row, c, ToRect(column, top, height), highlighted && mode != 0);
         const std::string_view cell = table.Cell(row, c);
         if (cell.empty()) continue;
         const QRect r = ToRect({column.left + m, column.right - m}, top, height);
@@ -288,6 +290,19 @@ void TableListView::DrawRow(QPainter& p, int row, int line, const QRect& area) {
             p.drawRect(frame.adjusted(0, 0, -1, -1));
         }
     }
+}
+
+void TableListView::SetCellTint(CellTint* tint) {
+    tint_ = tint;
+    viewport()->update();
+}
+
+// A tint goes under the text of a cell the highlight leaves uncovered.
+void TableListView::TintCell(QPainter& p, int row, int column, const QRect& cell, bool covered) {
+    QColor colour;
+    if (!tint_ || covered || !tint_->TintFor(row, column, &colour)) return;
+    p.setClipping(false);
+    p.fillRect(cell, colour);
 }
 
 void TableListView::SelectOnly(int row) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "table/TableListCtrl.h"
+#include "table/widget/CellTint.h"
 #include "table/widget/QtTextMeasure.h"
 
 namespace lorvex {
@@ -51,6 +52,11 @@ public:
     void TableRowsChanged() override;
     void TableColumnsChanged() override;
 
+    // A cell background under the text where the highlight does not cover it;
+    // nullptr (the default) draws none. The tint must outlive its use here.
+    void SetCellTint(CellTint* tint);
+    CellTint* Tint() const { return tint_; }
+
 signals:
     void rowClicked();
     void rowDoubleClicked(int row);
@@ -76,6 +82,7 @@ protected:
 private:
     void DrawRow(QPainter& p, int row, int line, const QRect& area);
     void SyncLines() const;
+    void TintCell(QPainter& p, int row, int column, const QRect& cell, bool covered);
 
     void MarkPending(bool columns);
     void FlushPending();
@@ -97,6 +104,7 @@ private:
     // The shown rows in order, kept only while some row is hidden.
     mutable std::vector<int> lines_;
     mutable bool linesDirty_ = true;
+    CellTint* tint_ = nullptr;
 };
 
 }  // namespace lorvex

@@ -1,0 +1,43 @@
+#pragma once
+// What the chart shows of the table: the columns it offers, and one point per
+// shown row whose two cells are numbers. Free of any window toolkit.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lorvex {
+
+class TableData;
+
+// A Numeric or Math column: its kind's comparison reads floating point.
+bool IsNumberKind(std::uint8_t kind);
+
+// The columns a chart can take, in table order: every Numeric and Math column,
+// and every other column in which each shown cell that is not empty reads as a
+// number, at least one of them. kinds holds one byte per column (may be short).
+std::vector<int> ChartableColumns(const TableData& data, const std::vector<std::uint8_t>& kinds);
+
+struct ChartPoint {
+    double x = 0, y = 0;
+    int row = 0;
+    bool highlighted = false;
+};
+
+struct ChartPoints {
+    // The plain points in row order, then the highlighted ones in row order,
+    // so that drawing in this order puts the highlight on top.
+    std::vector<ChartPoint> points;
+    int firstHighlighted = 0;  // index of the first highlighted point
+    int withoutNumber = 0;     // shown rows whose x or y cell is empty or no number
+    int offLogAxis = 0;        // further rows with a value at or below 0 on a logarithmic axis
+    double xLo = 0, xHi = -1, yLo = 0, yHi = -1;  // the points' ranges (lo > hi when none)
+};
+
+// The points of the shown rows for columns xColumn and yColumn.
+ChartPoints CollectPoints(const TableData& data, int xColumn, int yColumn, bool logX, bool logY);
+
+// The line under the plot: "12 rows without a number", and the rows a
+// logarithmic axis leaves out; empty when every shown row is a point.
+std::string ChartNote(const ChartPoints& points);
+
+}  // namespace lorvex

@@ -1,0 +1,48 @@
+#pragma once
+// The chart's points placed in a plot rectangle (pixels, y downwards), and
+// the hit tests on them: the point under the pointer, the rows inside a
+// dragged rectangle. Free of any window toolkit.
+#include <vector>
+
+#include "chart/AxisScale.h"
+#include "chart/ChartData.h"
+
+namespace lorvex {
+
+struct PlotArea {
+    double left = 0, top = 0, width = 0, height = 0;
+};
+
+class ChartPlot {
+public:
+    // Scales fitted to the points' ranges; an empty set gets the empty axes.
+    static AxisScale FitX(const ChartPoints& points, bool logarithmic);
+    static AxisScale FitY(const ChartPoints& points, bool logarithmic);
+
+    // Places every point of `points` (which must outlive this plot's use) in area.
+    void Place(const ChartPoints& points, const AxisScale& x, const AxisScale& y, PlotArea area);
+
+    int Count() const { return static_cast<int>(px_.size()); }
+    float X(int i) const { return px_[i]; }
+    float Y(int i) const { return py_[i]; }
+    const PlotArea& Area() const { return area_; }
+    const AxisScale& XScale() const { return x_; }
+    const AxisScale& YScale() const { return y_; }
+    double PixelX(double value) const { return area_.left + x_.Fraction(value) * area_.width; }
+    double PixelY(double value) const { return area_.top + (1 - y_.Fraction(value)) * area_.height; }
+
+    // The point nearest (x, y) within radius pixels, or -1; of points at the
+    // same place, the one drawn last (a highlighted one before a plain one).
+    int PointAt(double x, double y, double radius) const;
+    // The rows of the points inside the rectangle of two corners, edges
+    // included, in row order.
+    std::vector<int> RowsIn(double x0, double y0, double x1, double y1) const;
+
+private:
+    const ChartPoints* points_ = nullptr;
+    AxisScale x_, y_;
+    PlotArea area_;
+    std::vector<float> px_, py_;
+};
+
+}  // namespace lorvex

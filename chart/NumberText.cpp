@@ -1,0 +1,88 @@
+#include "chart/NumberText.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+
+namespace lorvex {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+}  // namespace
+
+bool ReadNumber(std::string_view text, double* value) {
+    text = Trim(text);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    // from_chars would also take "inf", "nan" and hexadecimal forms: a number
+    // here starts with a digit, or a point and a digit.
+    if (text.empty()) return false;
+    // Most cells are short plain decimals ("162.8"): read them as a whole number
+    // over a power of ten, which is exact to the nearest double for up to 15
+    // digits (both are exact doubles, and one division rounds once).
+    static constexpr double kTens[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::int64_t whole = 0;
+    int digits = 0, places = -1;
+    std::size_t i = 0;
+    for (; i < text.size() && digits <= 15; ++i) {
+        const char c = text[i];
+        if (IsDigit(c)) {
+            whole = whole * 10 + (c - '0');
+            ++digits;
+            if (places >= 0) ++places;
+        } else if (c == '.' && places < 0) {
+            places = 0;
+        } else {
+            break;
+        }
+    }
+    if (i == text.size() && digits > 0 && digits <= 15) {
+        const double v = static_cast<double>(whole) / kTens[places < 0 ? 0 : places];
+        *value = negative ? -v : v;
+        return true;
+    }
+    const bool digitFirst = IsDigit(text[0]) || (text[0] == '.' && text.size() > 1 && IsDigit(text[1]));
+    if (!digitFirst) return false;
+    double v = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v, std::chars_format::general);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return false;
+    *value = negative ? -v : v;
+    return true;
+}
+
+int DecimalsOf(std::string_view text) {
+    text = Trim(text);
+    const std::size_t point = text.find('.');
+    if (point == std::string_view::npos) return 0;
+    int places = 0;
+    for (std::size_t i = point + 1; i < text.size() && IsDigit(text[i]); ++i) ++places;
+    return std::min(places, kMaxShownDecimals);
+}
+
+std::string FormatNumber(double value, int decimals) {
+    decimals = std::clamp(decimals, 0, kMaxShownDecimals);
+    char buffer[400];  // the widest double in fixed form, with its places
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (error != std::errc()) return {};
+    std::string text(buffer, end);
+    if (text.find('.') != std::string::npos) {
+        while (text.back() == '0') text.pop_back();
+        if (text.back() == '.') text.pop_back();
+    }
+    if (text == "-0") text = "0";
+    return text;
+}
+
+}  // namespace lorvex

@@ -1,0 +1,23 @@
+#pragma once
+// Cell texts as numbers for the chart, the shading and the figures. Stricter
+// than a sort's reading (where "12abc" is 12 and "abc" is 0): a text counts as
+// a number only when all of it is one, so words and "Bad Equation" stay out.
+#include <string>
+#include <string_view>
+
+namespace lorvex {
+
+// Blanks around it allowed, then an optional sign, digits with an optional
+// point and fraction, and an optional exponent; finite. Never reads the locale.
+bool ReadNumber(std::string_view text, double* value);
+
+// Places after the point in a number's text ("12.50" has 2), at most kMaxShownDecimals.
+int DecimalsOf(std::string_view text);
+
+// value with `decimals` places, trailing zeros and a bare point dropped,
+// "-0" shown as "0"; the same in every locale.
+std::string FormatNumber(double value, int decimals);
+
+inline constexpr int kMaxShownDecimals = 6;
+
+}  // namespace lorvex

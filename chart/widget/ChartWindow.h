@@ -1,0 +1,106 @@
+#pragma once
+// "Chart...": a scatter plot of two of the table's number columns, one point
+// per shown row. A thin window over chart/: it follows the table (removals,
+// loads, highlight), shows a row under the pointer, focuses a clicked row in
+// the table, highlights the rows inside a dragged rectangle, and saves itself
+// as PNG or SVG. Modeless; several may be open at once.
+#include <QWidget>
+#include <vector>
+
+#include "chart/ChartData.h"
+#include "chart/ChartPlot.h"
+#include "table/TableListCtrl.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace lorvex {
+
+class TableListView;
+class ChartWindow;
+
+// The plot itself, drawn with QPainter: 100,000 points are one drawPoints call
+// per colour, and the hit tests run on the placed points of chart/.
+class ChartCanvas : public QWidget {
+public:
+    explicit ChartCanvas(ChartWindow* chart);
+    const ChartPlot& Plot() const { return plot_; }
+    // Where point i (index into the window's points) lies on the canvas.
+    QPoint PointPosition(int i) const;
+    // Places the points again, for the canvas's size.
+    void Relayout();
+    // Draws the whole chart at the canvas's size, on screen or into a file.
+    void Render(QPainter& p);
+    int Hovered() const { return hovered_; }
+
+    static constexpr int kPickRadius = 6;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void Hover(const QPoint& at, const QPoint& global);
+
+    ChartWindow* chart_;
+    ChartPlot plot_;
+    int hovered_ = -1;
+    bool pressed_ = false;
+    bool dragging_ = false;
+    QPoint pressAt_, dragTo_;
+};
+
+class ChartWindow : public QWidget, public TableObserver {
+    Q_OBJECT
+public:
+    // A window of its own over view's table, owned by parent (the main window).
+    ChartWindow(TableListCtrl& control, TableListView* view, QWidget* parent);
+    ~ChartWindow() override;
+
+    QComboBox* xList = nullptr;
+    QComboBox* yList = nullptr;
+    QCheckBox* xLog = nullptr;
+    QCheckBox* yLog = nullptr;
+    QPushButton* saveButton = nullptr;
+    QLabel* note = nullptr;
+    ChartCanvas* canvas = nullptr;
+
+    // The table columns of the two lists' current entries (-1 for none).
+    int XColumn() const;
+    int YColumn() const;
+    const ChartPoints& Points() const { return points_; }
+    // Follows the table now instead of after the current event.
+    void Refresh();
+    // PNG, or SVG for a name ending in .svg; false when the file cannot be written.
+    bool SaveImage(const QString& path);
+
+    // What the canvas does to the table.
+    void FocusRow(int row);
+    void HighlightRows(const std::vector<int>& rows, bool keepOthers);
+    // The tooltip of point i: the row's first cell, then its x and y texts.
+    QString PointText(int i) const;
+    QString ColumnHeading(int column) const;
+    bool Attached() const { return control_ != nullptr; }
+
+    void TableRowsChanged() override { Schedule(); }
+    void TableColumnsChanged() override { Schedule(); }
+
+private:
+    void Schedule();
+    void FillLists();
+    void AskAndSave();
+
+    TableListCtrl* control_;  // nullptr once the view is gone
+    TableListView* view_;
+    std::vector<int> columns_;  // the lists' entries, as table columns
+    ChartPoints points_;
+    bool scheduled_ = false;
+};
+
+}  // namespace lorvex

@@ -1,0 +1,259 @@
+// The chart window, the shading and the figures over a real table view, on
+// the offscreen platform; and their place in the main window's menu.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "chart/widget/ChartWindow.h"
+#include "chart/widget/FiguresLabel.h"
+#include "chart/widget/NumberCommands.h"
+#include "table/widget/TableHeaderCtrl.h"
+#include "table/widget/TableListView.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/support/QtInput.h"
+#include "tests/support/TableFill.h"
+
+namespace lorvex {
+namespace {
+
+using testing::Click;
+using testing::Drag;
+using testing::FillTable;
+using testing::HighlightedRows;
+
+// 200 rows "u0".."u199": x = i, y = i * 37 mod 100; row 5 has no x.
+class ChartOverTable : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::App();
+        testing::Rows rows;
+        for (int i = 0; i < 200; ++i)
+            rows.push_back({"u" + std::to_string(i), i == 5 ? "" : std::to_string(i), std::to_string(i * 37 % 100),
+                            i % 2 ? "odd" : "even"});
+        FillTable(table.Data(), {"name", "x", "y", "kind"}, rows, 60);
+        const std::uint8_t kinds[] = {0x81, 0x05, 0x45, 0x81};
+        table.SetColumnKinds(kinds, 4);
+        table.SetRowHighlightMode(1);
+        host = std::make_unique<QWidget>();
+        status = new QLabel(QStringLiteral("200 total table entries"), host.get());
+        status->setGeometry(5, 0, 200, 16);
+        view = new TableListView(table, host.get());
+        view->setGeometry(0, 20, 400, 300);
+        host->resize(600, 330);
+        menu = std::make_unique<QMenu>();
+        commands = new NumberCommands(menu.get(), table, view, status);
+        host->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(host.get()));
+        chart = commands->OpenChart();
+        chart->resize(600, 450);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(chart));
+        Settle();
+    }
+    void TearDown() override { host.reset(); }
+
+    // Lets queued refreshes run.
+    static void Settle() {
+        for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    }
+    int PointOf(int row) const {
+        const auto& points = chart->Points().points;
+        for (std::size_t i = 0; i < points.size(); ++i)
+            if (points[i].row == row) return static_cast<int>(i);
+        return -1;
+    }
+    QPoint At(double x, double y) const {
+        const ChartPlot& plot = chart->canvas->Plot();
+        return {static_cast<int>(std::lround(plot.PixelX(x))), static_cast<int>(std::lround(plot.PixelY(y)))};
+    }
+    std::string Highlighted() const { return HighlightedRows(table.Data()); }
+
+    TableListCtrl table;
+    std::unique_ptr<QMenu> menu;
+    std::unique_ptr<QWidget> host;
+    QLabel* status = nullptr;
+    TableListView* view = nullptr;
+    NumberCommands* commands = nullptr;
+    ChartWindow* chart = nullptr;
+};
+
+TEST_F(ChartOverTable, OffersNumberColumnsAndCountsRowsWithoutANumber) {
+    ASSERT_EQ(chart->xList->count(), 2);
+    EXPECT_EQ(chart->xList->itemText(0).toStdString() + "," + chart->xList->itemText(1).toStdString(), "x,y");
+    EXPECT_EQ(chart->XColumn(), 1);
+    EXPECT_EQ(chart->YColumn(), 2);
+    EXPECT_EQ(chart->windowTitle().toStdString(), "Chart - y against x");
+    EXPECT_EQ(chart->Points().points.size(), 199u);
+    EXPECT_EQ(chart->note->text().toStdString(), "1 row without a number");
+    chart->xLog->setChecked(true);  // row 0 has x = 0
+    EXPECT_EQ(chart->note->text().toStdString(),
+              "1 row without a number,   1 row at or below zero, left off the logarithmic axis");
+    EXPECT_EQ(chart->Points().points.size(), 198u);
+    EXPECT_EQ(chart->PointText(PointOf(12)).toStdString(), "u12\nx: 12\ny: 44");
+}
+
+TEST_F(ChartOverTable, ClickFocusesTheRowAndScrollsItIntoView) {
+    for (int row : {150, 3, 199, 60}) {
+        Click(chart->canvas, chart->canvas->PointPosition(PointOf(row)));
+        EXPECT_EQ(table.Data().FocusedRow(), row);
+        EXPECT_TRUE(view->viewport()->rect().contains(view->RowBoundsRect(row).center())) << row;
+    }
+    Click(chart->canvas, At(100, 150));  // nothing there
+    EXPECT_EQ(table.Data().FocusedRow(), 60);
+    EXPECT_EQ(Highlighted(), "") << "a click focuses; it does not highlight";
+}
+
+TEST_F(ChartOverTable, DraggedRectangleHighlightsTheRowsInside) {
+    table.Data().SetSelected(100, true);
+    Drag(chart->canvas, At(9.5, -1), At(14.5, 101));  // x from 10 to 14, every y
+    EXPECT_EQ(Highlighted(), "10,11,12,13,14");
+    // Only the rows whose y lies inside too: of 0..9, y = 0, 37, 74, 11, 48, (no x), 22, 59, 96, 33.
+    testing::Mouse(chart->canvas, QEvent::MouseButtonPress, At(-0.5, 30), Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier);
+    testing::Mouse(chart->canvas, QEvent::MouseMove, At(9.5, 60), Qt::NoButton, Qt::LeftButton, Qt::ControlModifier);
+    testing::Mouse(chart->canvas, QEvent::MouseButtonRelease, At(9.5, 60), Qt::LeftButton, Qt::NoButton, Qt::ControlModifier);
+    EXPECT_EQ(Highlighted(), "1,4,7,9,10,11,12,13,14") << "Ctrl keeps the others";
+    Drag(chart->canvas, At(40, 101), At(60, 100.5));  // an empty rectangle
+    EXPECT_EQ(Highlighted(), "");
+}
+
+TEST_F(ChartOverTable, FollowsHighlightRemovalAndReload) {
+    TableData& data = table.Data();
+    data.SetSelected(7, true);
+    Settle();
+    ASSERT_EQ(PointOf(7), static_cast<int>(chart->Points().points.size()) - 1) << "highlighted drawn last";
+    EXPECT_TRUE(chart->Points().points.back().highlighted);
+    EXPECT_EQ(chart->Points().firstHighlighted, 198);
+
+    {
+        NotifyHold hold(data);
+        for (int r = 9; r >= 0; --r) data.DeleteRow(r);  // u0..u9, u5 among them
+    }
+    Settle();
+    EXPECT_EQ(chart->Points().points.size(), 190u);
+    EXPECT_EQ(chart->note->text().toStdString(), "");
+    EXPECT_EQ(chart->Points().firstHighlighted, 190);
+
+    {
+        NotifyHold hold(data);  // a new load: other columns, fewer rows
+        FillTable(data, {"Name", "Cost", "Text", "Range"}, {{"a", "1", "w", "5"}, {"b", "2", "v", "x"}, {"c", "", "u", "7"}});
+        const std::uint8_t kinds[] = {0x81, 0x45, 0x81, 0x05};
+        table.SetColumnKinds(kinds, 4);
+    }
+    Settle();
+    ASSERT_EQ(chart->xList->count(), 2);
+    EXPECT_EQ(chart->xList->itemText(1).toStdString(), "Range");
+    EXPECT_EQ(chart->Points().points.size(), 1u);
+    EXPECT_EQ(chart->note->text().toStdString(), "2 rows without a number");
+}
+
+TEST_F(ChartOverTable, SavesPngAndSvg) {
+    QTemporaryDir dir;
+    const struct {
+        const char* name;
+        const char* start;  // bytes the file holds near its start
+    } cases[] = {{"chart.png", "\x89PNG"}, {"chart.svg", "<svg"}, {"CHART.SVG", "<svg"}};
+    for (const auto& c : cases) {
+        const QString path = dir.filePath(QString::fromLatin1(c.name));
+        ASSERT_TRUE(chart->SaveImage(path)) << c.name;
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(file.read(400).contains(c.start)) << c.name;
+    }
+    EXPECT_FALSE(chart->SaveImage(dir.filePath(QStringLiteral("no/such/folder/chart.png"))));
+    EXPECT_FALSE(chart->SaveImage(dir.filePath(QStringLiteral("no/such/folder/chart.svg"))));
+}
+
+TEST_F(ChartOverTable, ShadeTintsByValueAndTheHighlightWins) {
+    table.Data().DeleteAllRows();
+    FillTable(table.Data(), {"name", "x", "y", "kind"}, {{"a", "1", "50", "w"}, {"b", "5", "50", "w"}, {"c", "9", "", "w"}}, 60);
+    chart->close();  // the table's window takes the keyboard: the highlight shows only there
+    host->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(host.get()));
+    view->setFocus();
+    commands->shadeAction->trigger();
+    ASSERT_TRUE(commands->shadeAction->isChecked());
+    const QPalette& pal = view->palette();
+    auto cell = [&](int row, int column) {
+        const QImage image = view->viewport()->grab().toImage();
+        const QRect r = view->RowBoundsRect(row);
+        return QColor(image.pixel(column * 60 + 3, r.top() + 2));
+    };
+    auto towardHighlight = [&](const QColor& c) { return std::abs(c.red() - pal.color(QPalette::Base).red()); };
+    EXPECT_LT(towardHighlight(cell(0, 1)), towardHighlight(cell(1, 1)));
+    EXPECT_LT(towardHighlight(cell(1, 1)), towardHighlight(cell(2, 1)));
+    EXPECT_GT(towardHighlight(cell(0, 1)), 0) << "the lowest is tinted too";
+    EXPECT_EQ(cell(2, 2), pal.color(QPalette::Base)) << "an empty cell";
+    EXPECT_EQ(cell(0, 3), pal.color(QPalette::Base)) << "a text column";
+    const QColor highest = cell(2, 1);
+    table.Data().DeleteRow(2);  // the 9 goes: the 5 is now the highest
+    EXPECT_EQ(cell(1, 1), highest);
+    ASSERT_TRUE(view->hasFocus());
+    table.Data().SetSelected(1, true);
+    EXPECT_EQ(cell(1, 1), pal.color(QPalette::Highlight)) << "the highlight wins";
+    commands->shadeAction->trigger();
+    EXPECT_EQ(view->Tint(), nullptr);
+    EXPECT_EQ(cell(0, 1), pal.color(QPalette::Base));
+}
+
+TEST_F(ChartOverTable, FiguresFollowTheHighlightAndTheFocusedColumn) {
+    const QString before = status->text();
+    FiguresLabel* figures = commands->figures;
+    TableData& data = table.Data();
+    for (int r : {1, 2, 3}) data.SetSelected(r, true);
+    Settle();
+    EXPECT_EQ(figures->Figures().toStdString(), "") << "no column focused yet";
+    Click(view->viewport(), QPoint(70, view->RowBoundsRect(0).center().y()));  // a cell of x
+    Settle();
+    EXPECT_EQ(figures->FocusedColumn(), 1);
+    EXPECT_EQ(figures->Figures().toStdString(), "") << "the click left one row highlighted";
+    for (int r : {2, 3, 4}) data.SetSelected(r, true);
+    Settle();
+    EXPECT_EQ(figures->Figures().toStdString(), "x: sum 9   mean 2.25   min 0   max 4");
+    data.SetSelected(5, true);
+    Settle();
+    EXPECT_EQ(figures->Figures().toStdString(), "x: sum 9   mean 2.25   min 0   max 4   (1 row without a number)");
+    Click(view->Header(), view->HeadingRect(2).center());  // a heading focuses its column too
+    Settle();
+    EXPECT_EQ(figures->Figures().toStdString(), "y: sum 218   mean 43.6   min 0   max 85");
+    Click(view->Header(), view->HeadingRect(3).center());
+    Settle();
+    EXPECT_EQ(figures->Figures().toStdString(), "");
+    EXPECT_EQ(status->text(), before) << "the status line is not touched";
+    EXPECT_GT(figures->x(), status->x());
+}
+
+// The main window: the two commands after the original items, and charts that close with it.
+class ChartInMainWindow : public apptest::WindowTest {};
+
+TEST_F(ChartInMainWindow, ViewMenuCommandsOpenChartsThatCloseWithTheWindow) {
+    Open("units.cfg");
+    // After whatever else the menu holds: found by their texts.
+    QList<QAction*> actions(2, nullptr);
+    for (QAction* a : window->viewMenu->actions()) {
+        if (a->text() == QStringLiteral("Chart...")) actions[0] = a;
+        if (a->text() == QStringLiteral("Shade Numbers")) actions[1] = a;
+    }
+    ASSERT_TRUE(actions[0] && actions[1]);
+    EXPECT_EQ(actions[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_G));
+    EXPECT_TRUE(actions[1]->isCheckable());
+    EXPECT_FALSE(actions[1]->isChecked());
+    actions[0]->trigger();
+    actions[0]->trigger();
+    const auto charts = window->findChildren<ChartWindow*>();
+    ASSERT_EQ(charts.size(), 2) << "several at once";
+    EXPECT_TRUE(charts[0]->isVisible() && charts[0]->isWindow());
+    EXPECT_EQ(charts[0]->Points().points.size(), 4u);
+    actions[1]->trigger();
+    window.reset();  // the view, the table and the open charts go in turn
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace
+}  // namespace lorvex
