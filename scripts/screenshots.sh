@@ -4,41 +4,10 @@
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/deps.sh xvfb openbox xdotool imagemagick
 build=$(realpath "${1:-build}")
 docs=$PWD/docs
-mkdir -p "$docs"
 export DISPLAY=${LORVEX_DISPLAY:-:91}
-Xvfb $DISPLAY -screen 0 1280x900x24 > /dev/null 2>&1 &
-xvfb=$!
-sleep 1
-openbox > /dev/null 2>&1 &
-trap 'kill $xvfb 2> /dev/null || true' EXIT
-sleep 1
-
-wait_window() {  # name pattern -> window id
-  for _ in $(seq 50); do
-    id=$(xdotool search --name "$1" 2> /dev/null | tail -1 || true)
-    [ -n "$id" ] && { echo "$id"; return; }
-    sleep 0.2
-  done
-  echo "no window '$1'" >&2
-  exit 1
-}
-shot() { sleep 0.6; import -frame -window "$1" "$docs/$2"; echo "wrote docs/$2"; }
-
-start_on_units() {
-  (cd "$build/demo/game/Lorvex" && exec "$build/app/lorvex") > /dev/null 2>&1 &
-  app=$!
-  chooser=$(wait_window '^Configuration Files$')
-  xdotool windowactivate --sync "$chooser"
-  xdotool key Down Down Up  # the list starts with no selection; land on units.cfg
-  [ "${1:-}" = chooser ] && shot "$chooser" chooser.png
-  xdotool key Return
-  main=$(wait_window 'units.cfg')
-  xdotool windowmove "$main" 0 0 windowsize "$main" 1100 640
-  sleep 1
-}
+source scripts/xsession.sh
 
 start_on_units chooser
 # Collapse the third column, sort by Speed (twice: descending), highlight three rows.
