@@ -83,9 +83,10 @@ void Loader::LoadRun() {
         extracted_.insert(std::move(name));
     }
 
-    if (platform::Exists("..\\rev31.gp3")) ScanArchive("..\\rev31.gp3");
+    const std::string prefix = archiveFolder_ + "\\";
+    if (platform::Exists(prefix + "rev31.gp3")) ScanArchive(prefix + "rev31.gp3");
     for (const char* pattern : {"*.ccx", "*.ufo", "*.hpi"})
-        for (const std::string& name : platform::ListFiles("..", pattern)) ScanArchive("..\\" + name);
+        for (const std::string& name : platform::ListFiles(archiveFolder_, pattern)) ScanArchive(prefix + name);
 
     table_.SetColumnKinds(kinds_, static_cast<std::uint32_t>(state_.columnCount));
     view_.SetProgressVisible(false);

@@ -54,6 +54,11 @@ public:
     void LoadRun();
     void ScanArchive(std::string_view archivePath);
 
+    // The folder the archives are read from, as a path text; ".." (the parent of
+    // the current folder) unless set. Archive paths are this text, "\\" and the name.
+    void SetArchiveFolder(std::string folder) { archiveFolder_ = std::move(folder); }
+    const std::string& ArchiveFolder() const { return archiveFolder_; }
+
     LoadState& State() { return state_; }
     const LoadState& State() const { return state_; }
 
@@ -69,6 +74,7 @@ private:
     // case: the existence test of a harvested name without a folder scan each time.
     std::unordered_set<std::string> extracted_;
     std::filesystem::path scratchDisk_;
+    std::string archiveFolder_ = "..";
 };
 
 }  // namespace lorvex

@@ -165,6 +165,19 @@ TEST(LoadRun, ColumnCapAndBlocksReadAsTopLevelLines) {
     EXPECT_EQ(h.table.ColumnKinds()[129], 0x02);
 }
 
+TEST(LoadRun, ReadsArchivesFromTheArchiveFolder) {
+    GameFolder game;
+    std::filesystem::create_directory("../mods");
+    ASSERT_TRUE(WriteArchive("../rev31.gp3", {{"units\\a.fbi", Unit("A", "Alpha", "1")}}));
+    ASSERT_TRUE(WriteArchive("../mods/m.hpi", {{"units\\m.fbi", Unit("M", "Mod", "2")}}));
+    GameFolder::Write("t.cfg", kUnitsCfg);
+    Harness h;
+    EXPECT_EQ(h.loader.ArchiveFolder(), "..");
+    h.loader.SetArchiveFolder("..\\MODS");
+    h.Load("t.cfg");
+    EXPECT_EQ(ColumnText(h.Data(), 2), "..\\MODS\\m.hpi  ::  m.fbi");
+}
+
 TEST(LoadRun, NothingChangesWithoutAConfiguration) {
     GameFolder game;
     ASSERT_TRUE(WriteArchive("../rev31.gp3", {{"units\\a.fbi", Unit("A", "Alpha", "1")}}));
