@@ -342,13 +342,11 @@ std::string FormatNumber(const char* format, double value) {
     return out;
 }
 
-void ParseRecordFile(LoadState& state, TdfReader& reader, TableData& table,
-                     std::string_view entryName, std::string_view scratchPath,
-                     std::string_view archivePath, int pairIndex) {
-    if (!reader.Open(scratchPath)) {
-        reader.Close();
-        return;
-    }
+namespace {
+
+// The rows of the file the reader has just opened.
+void ParseOpened(LoadState& state, TdfReader& reader, TableData& table, std::string_view entryName,
+                 std::string_view archivePath, int pairIndex) {
     // The same location for every record of the file. The archive path's
     // leading "..\" is dropped; a path without it is shown whole.
     std::string location;
@@ -381,6 +379,24 @@ void ParseRecordFile(LoadState& state, TdfReader& reader, TableData& table,
         writer.FinishRow();
     }
     reader.Close();
+}
+
+}  // namespace
+
+void ParseRecordFile(LoadState& state, TdfReader& reader, TableData& table,
+                     std::string_view entryName, std::string_view scratchPath,
+                     std::string_view archivePath, int pairIndex) {
+    if (!reader.Open(scratchPath)) {
+        reader.Close();
+        return;
+    }
+    ParseOpened(state, reader, table, entryName, archivePath, pairIndex);
+}
+
+void ParseRecordText(LoadState& state, TdfReader& reader, TableData& table, std::string_view entryName,
+                     std::string_view text, std::string_view archivePath, int pairIndex) {
+    reader.OpenMemory(text);
+    ParseOpened(state, reader, table, entryName, archivePath, pairIndex);
 }
 
 }  // namespace lorvex

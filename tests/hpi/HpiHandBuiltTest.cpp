@@ -190,6 +190,10 @@ bool Refused(const test::TempFolder& scratch, const std::string& bytes) {
     if (!archive) return true;
     const bool extracted = archive->ExtractFile("x", scratch / "out.bin");
     EXPECT_EQ(std::filesystem::exists(scratch / "out.bin"), extracted);
+    // Into memory: the same verdict, and the same bytes or none at all.
+    std::vector<std::uint8_t> bytes(3, 'x');
+    EXPECT_EQ(archive->ExtractToMemory("x", bytes), extracted);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), extracted ? ReadBytes(scratch / "out.bin") : "");
     std::filesystem::remove(scratch / "out.bin");
     return !extracted;
 }
