@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <string_view>
 
+#include "app/ProgressRepaint.h"
 #include "app/QtMessageSink.h"
 #include "load/LoadRun.h"
 #include "platform/MessageSink.h"
@@ -88,6 +89,7 @@ private:
     bool initialized = false;
     bool firstPaint = true;
     bool loading = false;
+    ProgressRepaint progress;
 };
 
 }  // namespace lorvex
