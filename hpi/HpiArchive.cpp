@@ -40,6 +40,7 @@ std::size_t ReportName(std::size_t continuation, const std::string& text, char* 
 
 struct HpiArchive::Impl {
     std::FILE* file = nullptr;
+    std::string bytes;  // an archive opened from memory: what `file` reads
     std::uint64_t fileSize = 0;
     std::uint64_t filePosition = kUnknownPosition;
     HpiCipher cipher{0};
@@ -216,8 +217,26 @@ std::unique_ptr<HpiArchive> HpiArchive::Open(const std::filesystem::path& diskPa
     if (impl->file == nullptr)
         return nullptr;
     impl->fileSize = fileSize;
-    impl->inflater = std::make_unique<Inflater>(backend);
+    return Finish(std::move(impl), backend);
+}
 
+std::unique_ptr<HpiArchive> HpiArchive::OpenBytes(std::string_view bytes, InflateBackend backend)
+{
+    if (bytes.size() < kHeaderSize)
+        return nullptr;
+    auto impl = std::make_unique<Impl>();
+    impl->bytes.assign(bytes.begin(), bytes.end());
+    impl->file = ::fmemopen(impl->bytes.data(), impl->bytes.size(), "rb");
+    if (impl->file == nullptr)
+        return nullptr;
+    impl->fileSize = impl->bytes.size();
+    return Finish(std::move(impl), backend);
+}
+
+std::unique_ptr<HpiArchive> HpiArchive::Finish(std::unique_ptr<Impl> impl, InflateBackend backend)
+{
+    impl->inflater = std::make_unique<Inflater>(backend);
+    const std::uint64_t fileSize = impl->fileSize;
     std::uint8_t headerBytes[kHeaderSize];
     HpiHeader header;
     if (!impl->ReadAt(0, headerBytes, kHeaderSize) || !ReadHeader(headerBytes, kHeaderSize, header))

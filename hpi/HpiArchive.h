@@ -22,6 +22,11 @@ public:
     static std::unique_ptr<HpiArchive> Open(const std::filesystem::path& diskPath,
                                             InflateBackend backend = DefaultInflateBackend());
 
+    // The same for an archive's bytes in memory (copied), read exactly as the
+    // file holding them would be.
+    static std::unique_ptr<HpiArchive> OpenBytes(std::string_view bytes,
+                                                 InflateBackend backend = DefaultInflateBackend());
+
     ~HpiArchive();
     HpiArchive(const HpiArchive&) = delete;
     HpiArchive& operator=(const HpiArchive&) = delete;
@@ -59,6 +64,7 @@ public:
 private:
     struct Impl;
     explicit HpiArchive(std::unique_ptr<Impl> impl);
+    static std::unique_ptr<HpiArchive> Finish(std::unique_ptr<Impl> impl, InflateBackend backend);
     std::unique_ptr<Impl> impl_;
 };
 
