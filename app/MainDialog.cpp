@@ -282,6 +282,9 @@ void MainDialog::SetTableVisible(bool visible) {
 }
 
 void MainDialog::SetProgressVisible(bool visible) {
+    // The labels are repainted at a bounded rate while the load runs (ProgressRepaint).
+    if (visible) progress.Start(archiveLabel, fileLabel);
+    else progress.Flush();  // the last texts are shown before the labels go
     archiveLabel->setVisible(visible);
     fileLabel->setVisible(visible);
     archiveLabel->repaint();
@@ -290,12 +293,12 @@ void MainDialog::SetProgressVisible(bool visible) {
 
 void MainDialog::SetArchiveLabel(std::string_view text) {
     archiveLabel->setText(BytesToBoxText(text));
-    archiveLabel->repaint();
+    progress.Changed();
 }
 
 void MainDialog::SetFileLabel(std::string_view text) {
     fileLabel->setText(BytesToBoxText(text));
-    fileLabel->repaint();
+    progress.Changed();
 }
 
 std::string MainDialog::StatusLineText() const {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/ProgressRepaint.h"
 #include "app/QtMessageSink.h"
 #include "load/LoadRun.h"
 #include "platform/MessageSink.h"
@@ -110,6 +111,7 @@ private:
     std::string loadedConfig;   // the configuration the table holds
     std::string reloadName;     // answers the next chooser call instead of the user
     bool loadReplaced = false;  // the load under way replaced the table
+    ProgressRepaint progress;
 };
 
 }  // namespace lorvex

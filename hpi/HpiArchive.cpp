@@ -40,6 +40,7 @@ std::size_t ReportName(std::size_t continuation, const std::string& text, char* 
 
 struct HpiArchive::Impl {
     std::FILE* file = nullptr;
+    std::string bytes;  // an archive opened from memory: what `file` reads
     std::uint64_t fileSize = 0;
     std::uint64_t filePosition = kUnknownPosition;
     HpiCipher cipher{0};
@@ -47,7 +48,7 @@ struct HpiArchive::Impl {
     // Reused by every extraction so that a load of many files allocates once.
     std::vector<std::uint8_t> in;
     std::vector<std::uint8_t> out;
-    Inflater inflater;
+    std::unique_ptr<Inflater> inflater;
 
     ~Impl()
     {
@@ -74,29 +75,74 @@ struct HpiArchive::Impl {
         return true;
     }
 
-    bool Flush(std::FILE* destination, std::size_t n)
-    {
-        return n == 0 || std::fwrite(out.data(), 1, n, destination) == n;
-    }
+    // Where an entry's bytes go: a file in blocks through `out`, or one buffer in memory.
+    class FileSink {
+    public:
+        FileSink(std::vector<std::uint8_t>& block, std::FILE* destination, std::uint64_t size)
+            : block_(block), destination_(destination), room_(static_cast<std::size_t>(std::min<std::uint64_t>(size, kBlock)))
+        {
+            if (block_.size() < room_)
+                block_.resize(room_);
+        }
+        std::uint8_t* Reserve(std::size_t n)
+        {
+            if (fill_ + n > room_) {
+                if (!Flush())
+                    return nullptr;
+            }
+            return block_.data() + fill_;
+        }
+        void Commit(std::size_t n) { fill_ += n; }
+        bool Flush()
+        {
+            const bool ok = fill_ == 0 || std::fwrite(block_.data(), 1, fill_, destination_) == fill_;
+            fill_ = 0;
+            return ok;
+        }
 
-    bool WriteStored(const DirFile& entry, std::FILE* destination)
+    private:
+        std::vector<std::uint8_t>& block_;
+        std::FILE* destination_;
+        std::size_t room_;
+        std::size_t fill_ = 0;
+    };
+
+    class MemorySink {
+    public:
+        explicit MemorySink(std::vector<std::uint8_t>& bytes) : bytes_(bytes) { bytes_.clear(); }
+        // Grows only as chunks decode, so a size the archive merely claims costs nothing.
+        std::uint8_t* Reserve(std::size_t n)
+        {
+            bytes_.resize(bytes_.size() + n);
+            return bytes_.data() + bytes_.size() - n;
+        }
+        void Commit(std::size_t) {}
+        bool Flush() { return true; }
+
+    private:
+        std::vector<std::uint8_t>& bytes_;
+    };
+
+    template <class Sink>
+    bool DecodeStored(const DirFile& entry, Sink& sink)
     {
         std::uint64_t position = entry.contentsOffset;
         if (position > fileSize || entry.size > fileSize - position)
             return false;
-        if (out.size() < std::min<std::size_t>(entry.size, kBlock))
-            out.resize(std::min<std::size_t>(entry.size, kBlock));
         for (std::uint64_t left = entry.size; left > 0;) {
             const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlock));
-            if (!ReadAt(position, out.data(), n) || !Flush(destination, n))
+            std::uint8_t* room = sink.Reserve(n);
+            if (room == nullptr || !ReadAt(position, room, n))
                 return false;
+            sink.Commit(n);
             position += n;
             left -= n;
         }
-        return true;
+        return sink.Flush();
     }
 
-    bool WritePacked(const DirFile& entry, std::FILE* destination)
+    template <class Sink>
+    bool DecodePacked(const DirFile& entry, Sink& sink)
     {
         const std::uint64_t count = ChunkCount(entry.size);
         const std::uint64_t tableAt = entry.contentsOffset;
@@ -121,10 +167,6 @@ struct HpiArchive::Impl {
         if (total > fileSize - position)
             return false;
 
-        const std::size_t outRoom = std::min<std::size_t>(entry.size, kBlock);
-        if (out.size() < outRoom)
-            out.resize(outRoom);
-        std::size_t outFill = 0;
         std::uint64_t remaining = entry.size;
         std::size_t i = 0;
         while (i < lengths.size()) {
@@ -140,20 +182,16 @@ struct HpiArchive::Impl {
             std::size_t offset = 0;
             for (; i < j; ++i) {
                 const auto expected = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, kChunkUnpacked));
-                if (outFill + expected > outRoom) {
-                    if (!Flush(destination, outFill))
-                        return false;
-                    outFill = 0;
-                }
-                if (!DecodeChunk(in.data() + offset, lengths[i], out.data() + outFill, expected, inflater))
+                std::uint8_t* room = sink.Reserve(expected);
+                if (room == nullptr || !DecodeChunk(in.data() + offset, lengths[i], room, expected, *inflater))
                     return false;
-                outFill += expected;
+                sink.Commit(expected);
                 remaining -= expected;
                 offset += lengths[i];
             }
             position += groupBytes;
         }
-        return Flush(destination, outFill);
+        return sink.Flush();
     }
 };
 
@@ -166,7 +204,7 @@ void HpiArchive::Close()
     impl_.reset();
 }
 
-std::unique_ptr<HpiArchive> HpiArchive::Open(const std::filesystem::path& diskPath)
+std::unique_ptr<HpiArchive> HpiArchive::Open(const std::filesystem::path& diskPath, InflateBackend backend)
 {
     std::error_code error;
     if (!std::filesystem::is_regular_file(diskPath, error))
@@ -179,7 +217,26 @@ std::unique_ptr<HpiArchive> HpiArchive::Open(const std::filesystem::path& diskPa
     if (impl->file == nullptr)
         return nullptr;
     impl->fileSize = fileSize;
+    return Finish(std::move(impl), backend);
+}
 
+std::unique_ptr<HpiArchive> HpiArchive::OpenBytes(std::string_view bytes, InflateBackend backend)
+{
+    if (bytes.size() < kHeaderSize)
+        return nullptr;
+    auto impl = std::make_unique<Impl>();
+    impl->bytes.assign(bytes.begin(), bytes.end());
+    impl->file = ::fmemopen(impl->bytes.data(), impl->bytes.size(), "rb");
+    if (impl->file == nullptr)
+        return nullptr;
+    impl->fileSize = impl->bytes.size();
+    return Finish(std::move(impl), backend);
+}
+
+std::unique_ptr<HpiArchive> HpiArchive::Finish(std::unique_ptr<Impl> impl, InflateBackend backend)
+{
+    impl->inflater = std::make_unique<Inflater>(backend);
+    const std::uint64_t fileSize = impl->fileSize;
     std::uint8_t headerBytes[kHeaderSize];
     HpiHeader header;
     if (!impl->ReadAt(0, headerBytes, kHeaderSize) || !ReadHeader(headerBytes, kHeaderSize, header))
@@ -280,12 +337,33 @@ bool HpiArchive::ExtractFile(std::string_view entryPath, const std::filesystem::
     std::FILE* out = std::fopen(destination.string().c_str(), "wb");
     if (out == nullptr)
         return false;
-    bool ok = entry->compression == kFileStored ? impl_->WriteStored(*entry, out) : impl_->WritePacked(*entry, out);
+    Impl::FileSink sink(impl_->out, out, entry->size);
+    bool ok = entry->compression == kFileStored ? impl_->DecodeStored(*entry, sink) : impl_->DecodePacked(*entry, sink);
     ok = (std::fclose(out) == 0) && ok;
     if (!ok) {
         std::error_code ignored;
         std::filesystem::remove(destination, ignored);
     }
+    return ok;
+}
+
+}  // namespace lorvex::hpi
+
+namespace lorvex::hpi {
+
+bool HpiArchive::ExtractToMemory(std::string_view entryPath, std::vector<std::uint8_t>& bytes) const
+{
+    bytes.clear();
+    if (!impl_)
+        return false;
+    const DirFile* entry = impl_->directory.FindFile(entryPath);
+    if (entry == nullptr || entry->compression > kFileZlib)
+        return false;
+    Impl::MemorySink sink(bytes);
+    const bool ok =
+        entry->compression == kFileStored ? impl_->DecodeStored(*entry, sink) : impl_->DecodePacked(*entry, sink);
+    if (!ok)
+        bytes.clear();
     return ok;
 }
 

@@ -8,6 +8,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "hpi/HpiInflate.h"
 
 namespace lorvex::hpi {
 
@@ -15,7 +18,14 @@ class HpiArchive {
 public:
     // Reads and checks the header and the whole directory once. Null when the
     // file is missing, unreadable, not such an archive, or damaged.
-    static std::unique_ptr<HpiArchive> Open(const std::filesystem::path& diskPath);
+    // Packed chunks are inflated with the given backend (zlib when the build lacks it).
+    static std::unique_ptr<HpiArchive> Open(const std::filesystem::path& diskPath,
+                                            InflateBackend backend = DefaultInflateBackend());
+
+    // The same for an archive's bytes in memory (copied), read exactly as the
+    // file holding them would be.
+    static std::unique_ptr<HpiArchive> OpenBytes(std::string_view bytes,
+                                                 InflateBackend backend = DefaultInflateBackend());
 
     ~HpiArchive();
     HpiArchive(const HpiArchive&) = delete;
@@ -34,6 +44,12 @@ public:
     // is checked; on any failure the partly written destination is removed and
     // false is returned. Never writes more than the entry's stated size.
     bool ExtractFile(std::string_view entryPath, const std::filesystem::path& destination) const;
+
+    // The entry's bytes into `bytes` (replacing what it held), with the same
+    // checks as ExtractFile; on any failure `bytes` is left empty and false is
+    // returned. The buffer grows only as chunks decode, so reusing it across
+    // entries allocates once for a whole load.
+    bool ExtractToMemory(std::string_view entryPath, std::vector<std::uint8_t>& bytes) const;
 
     // Lists the sub-folders of a folder the same way Dir lists its files (used by
     // the lorvex-hpi tool and the fuzz targets to walk the whole tree).
@@ -58,6 +74,7 @@ public:
 private:
     struct Impl;
     explicit HpiArchive(std::unique_ptr<Impl> impl);
+    static std::unique_ptr<HpiArchive> Finish(std::unique_ptr<Impl> impl, InflateBackend backend);
     std::unique_ptr<Impl> impl_;
 };
 

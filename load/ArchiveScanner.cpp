@@ -35,7 +35,7 @@ bool SafeFileName(const char* name, std::size_t length) {
 
 void Loader::ScanArchive(std::string_view archivePath) {
     const std::string archiveText(archivePath);
-    auto archive = hpi::HpiArchive::Open(ArchiveDiskPath(archiveText));
+    auto archive = hpi::HpiArchive::Open(ArchiveDiskPath(archiveText), inflateBackend_);
     view_.SetArchiveLabel("Parsing " + archiveText + " ::");
     if (!archive) return;
 
@@ -58,9 +58,15 @@ void Loader::ScanArchive(std::string_view archivePath) {
             LowercaseAscii(folded);
             if (extracted_.count(folded)) continue;
             view_.SetFileLabel(name);
-            if (!archive->ExtractFile(folder + "\\" + name, scratchDisk_ / name)) continue;
+            // Parsed from memory; the scratch copy is for the record listings.
+            if (!archive->ExtractToMemory(folder + "\\" + name, bytes_)) {
+                scratch_.Discard(name);  // a failed extraction leaves no file of that name
+                continue;
+            }
+            if (!scratch_.Store(name, bytes_.data(), bytes_.size())) continue;
             extracted_.insert(std::move(folded));
-            ParseRecordFile(state_, recordReader_, table_.Data(), name, scratchPath, archiveText, i);
+            const std::string_view text(reinterpret_cast<const char*>(bytes_.data()), bytes_.size());
+            ParseRecordText(state_, recordReader_, table_.Data(), name, text, archiveText, i);
         }
     }
     archive->Close();

@@ -80,18 +80,17 @@ void Loader::LoadRun() {
 
     ReadConfiguration(state_, config, table, messages_, kinds_);
 
-    platform::CreateFolder(kScratchFolder);
-    platform::EmptyFolder(kScratchFolder);
-    scratchDisk_ = platform::DiskPath(kScratchFolder);
+    // The scratch folder keeps the files of the previous load: unchanged ones
+    // stay untouched, and whatever this load does not produce goes at its end.
+    scratch_.Begin(kScratchFolder);
     extracted_.clear();
-    for (std::string name : platform::ListFiles(kScratchFolder, "*")) {
-        LowercaseAscii(name);
-        extracted_.insert(std::move(name));
-    }
 
     if (platform::Exists(ArchiveDiskPath("..\\rev31.gp3").string())) ScanArchive("..\\rev31.gp3");
     for (const char* pattern : {"*.ccx", "*.ufo", "*.hpi"})
         for (const std::string& name : platform::ListFiles(archiveFolder_, pattern)) ScanArchive("..\\" + name);
+    scratchUnchanged_ = scratch_.Unchanged();
+    scratchWritten_ = scratch_.Written();
+    scratch_.Finish();
 
     table_.SetColumnKinds(kinds_, static_cast<std::uint32_t>(state_.columnCount));
     view_.SetProgressVisible(false);

@@ -6,9 +6,12 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <vector>
 
 #include "config/LoadState.h"
+#include "hpi/HpiInflate.h"
 #include "platform/MessageSink.h"
+#include "platform/ScratchFolder.h"
 #include "table/TableListCtrl.h"
 #include "tdf/TdfReader.h"
 
@@ -60,6 +63,13 @@ public:
     void SetArchiveFolder(std::string folder) { archiveFolder_ = std::move(folder); }
     const std::string& ArchiveFolder() const { return archiveFolder_; }
 
+    // Which inflater unpacks the archives' zlib chunks (both must give the same table).
+    void SetInflateBackend(hpi::InflateBackend backend) { inflateBackend_ = backend; }
+
+    // What the last load did in the scratch folder: files left untouched and files written.
+    int ScratchUnchanged() const { return scratchUnchanged_; }
+    int ScratchWritten() const { return scratchWritten_; }
+
     LoadState& State() { return state_; }
     const LoadState& State() const { return state_; }
 
@@ -71,10 +81,15 @@ private:
     LoadState state_;
     TdfReader recordReader_;
     std::uint8_t kinds_[LoadState::kMaxListColumns] = {};
-    // Names already in the scratch folder during this load, folded to lower
-    // case: the existence test of a harvested name without a folder scan each time.
+    // Names extracted during this load, folded to lower case: the first
+    // archive (and pair) that supplies a name wins, whatever the scratch
+    // folder held before the load.
     std::unordered_set<std::string> extracted_;
-    std::filesystem::path scratchDisk_;
+    platform::ScratchFolder scratch_;
+    std::vector<std::uint8_t> bytes_;  // the entry being parsed, reused for every entry
+    hpi::InflateBackend inflateBackend_ = hpi::DefaultInflateBackend();
+    int scratchUnchanged_ = 0;
+    int scratchWritten_ = 0;
     std::string archiveFolder_ = "..";
 
     std::filesystem::path ArchiveDiskPath(std::string_view archivePath) const;

@@ -209,10 +209,25 @@ private:
     }
 
     void RefreshExtraLengths() {
-        extraLengths_.clear();
+        extras_.clear();
+        std::fill(std::begin(extraHead_), std::end(extraHead_), -1);
+        std::fill(std::begin(extraTail_), std::end(extraTail_), -1);
         const int end = std::min(state_.columnCount, LoadState::kMaxColumns);
-        for (int c = std::max(state_.firstExtraColumn, 0); c < end; ++c)
-            extraLengths_.push_back(static_cast<std::uint32_t>(strnlen(state_.columns[c].tag, ColumnDef::kNameSize)));
+        for (int c = std::max(state_.firstExtraColumn, 0); c < end; ++c) AddExtra(c);
+    }
+
+    // Columns for unclaimed keys, chained by the folded hash of their tag (stored
+    // folded, so a key's folded hash equals its column's), in column order.
+    void AddExtra(int column) {
+        const char* tag = state_.columns[column].tag;
+        const std::size_t length = strnlen(tag, ColumnDef::kNameSize);
+        const std::uint32_t hash = FoldedHash(tag, length);
+        const auto index = static_cast<std::int32_t>(extras_.size());
+        extras_.push_back(Extra{static_cast<std::uint32_t>(length), hash, column, -1});
+        const std::size_t b = hash & (kExtraBuckets - 1);
+        if (extraTail_[b] < 0) extraHead_[b] = index;
+        else extras_[static_cast<std::size_t>(extraTail_[b])].next = index;
+        extraTail_[b] = index;
     }
 
     void Claim(const Matcher& match) {
@@ -258,11 +273,12 @@ private:
         const std::size_t kept = std::min<std::size_t>(length, ColumnDef::kNameSize - 1);
         const std::string_view keyView(key, kept);
         const int first = std::max(state_.firstExtraColumn, 0);
-        for (std::size_t i = 0; i < extraLengths_.size(); ++i) {
-            if (extraLengths_[i] != kept) continue;
-            const int c = first + static_cast<int>(i);
-            if (!TdfNameEquals(std::string_view(state_.columns[c].tag, kept), keyView)) continue;
-            table_.SetCell(row_, c, reader_.ValueText());
+        const std::uint32_t hash = FoldedHash(key, kept);
+        for (std::int32_t i = extraHead_[hash & (kExtraBuckets - 1)]; i >= 0; i = extras_[static_cast<std::size_t>(i)].next) {
+            const Extra& extra = extras_[static_cast<std::size_t>(i)];
+            if (extra.length != kept || extra.hash != hash) continue;
+            if (!TdfNameEquals(std::string_view(state_.columns[extra.column].tag, kept), keyView)) continue;
+            table_.SetCell(row_, extra.column, reader_.ValueText());
             return;
         }
         if (state_.columnCount >= LoadState::kMaxColumns || state_.columnCount < first) return;
@@ -271,7 +287,7 @@ private:
         CopyName(state_.columns[c].tag, key);
         LowercaseAscii(state_.columns[c].tag);
         ++state_.columnCount;
-        extraLengths_.push_back(static_cast<std::uint32_t>(kept));
+        AddExtra(c);
         table_.SetCell(row_, c, reader_.ValueText());
     }
 
@@ -322,7 +338,16 @@ private:
     static constexpr std::size_t kBuckets = 4096;
     std::uint32_t bucket_[kBuckets + 1] = {};
     std::vector<int> finishing_;  // MultiBool and Math columns, in order
-    std::vector<std::uint32_t> extraLengths_;
+    struct Extra {
+        std::uint32_t length;
+        std::uint32_t hash;
+        std::int32_t column;
+        std::int32_t next;  // the next entry of the same bucket, -1 for none
+    };
+    static constexpr std::size_t kExtraBuckets = 256;
+    std::vector<Extra> extras_;
+    std::int32_t extraHead_[kExtraBuckets] = {};
+    std::int32_t extraTail_[kExtraBuckets] = {};
     std::string text_;  // reused for every formatted cell
 };
 
@@ -342,13 +367,11 @@ std::string FormatNumber(const char* format, double value) {
     return out;
 }
 
-void ParseRecordFile(LoadState& state, TdfReader& reader, TableData& table,
-                     std::string_view entryName, std::string_view scratchPath,
-                     std::string_view archivePath, int pairIndex) {
-    if (!reader.Open(scratchPath)) {
-        reader.Close();
-        return;
-    }
+namespace {
+
+// The rows of the file the reader has just opened.
+void ParseOpened(LoadState& state, TdfReader& reader, TableData& table, std::string_view entryName,
+                 std::string_view archivePath, int pairIndex) {
     // The same location for every record of the file. The archive path's
     // leading "..\" is dropped; a path without it is shown whole.
     std::string location;
@@ -381,6 +404,24 @@ void ParseRecordFile(LoadState& state, TdfReader& reader, TableData& table,
         writer.FinishRow();
     }
     reader.Close();
+}
+
+}  // namespace
+
+void ParseRecordFile(LoadState& state, TdfReader& reader, TableData& table,
+                     std::string_view entryName, std::string_view scratchPath,
+                     std::string_view archivePath, int pairIndex) {
+    if (!reader.Open(scratchPath)) {
+        reader.Close();
+        return;
+    }
+    ParseOpened(state, reader, table, entryName, archivePath, pairIndex);
+}
+
+void ParseRecordText(LoadState& state, TdfReader& reader, TableData& table, std::string_view entryName,
+                     std::string_view text, std::string_view archivePath, int pairIndex) {
+    reader.OpenMemory(text);
+    ParseOpened(state, reader, table, entryName, archivePath, pairIndex);
 }
 
 }  // namespace lorvex

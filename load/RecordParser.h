@@ -13,6 +13,11 @@ void ParseRecordFile(LoadState& state, TdfReader& reader, TableData& table,
                      std::string_view entryName, std::string_view scratchPath,
                      std::string_view archivePath, int pairIndex);
 
+// The same for a record file's text already in memory (its bytes exactly as
+// extracted), read line by line as the file holding them would be.
+void ParseRecordText(LoadState& state, TdfReader& reader, TableData& table, std::string_view entryName,
+                     std::string_view text, std::string_view archivePath, int pairIndex);
+
 // Removes trailing zeros after a decimal point, and the point when it is left last.
 void TrimNumber(std::string& text);
 // Formats value with a "%.<n>f" format, into a buffer large enough for any float.

@@ -1,5 +1,6 @@
 #include "platform/TextFile.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/FileSystem.h"
@@ -96,6 +97,36 @@ bool TextFileReader::ReadLine(char* buffer, std::size_t capacity, std::size_t* l
     buffer[n] = '\0';
     if (length) *length = n;
     return any;
+}
+
+bool TextMemoryReader::ReadLine(char* buffer, std::size_t capacity, std::size_t* length) {
+    buffer[0] = '\0';
+    if (length) *length = 0;
+    if (!open_ || capacity < 2 || pos_ >= end_) return false;
+    const std::size_t limit = capacity - 1;
+    const char* start = data_ + pos_;
+    const std::size_t avail = std::min(end_ - pos_, limit);
+    const void* nl = std::memchr(start, '\n', avail);
+    std::size_t n = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - start) : avail;
+    std::memcpy(buffer, start, n);
+    pos_ += n;
+    if (nl) {
+        ++pos_;  // the newline is consumed, not stored
+        if (n > 0 && buffer[n - 1] == '\r') --n;  // CR LF is one line end
+    } else if (n == limit && pos_ < end_) {
+        // Stopped at the limit: a line end right behind belongs to this line.
+        if (buffer[n - 1] == '\r' && data_[pos_] == '\n') {
+            ++pos_;
+            --n;
+        } else if (data_[pos_] == '\n') {
+            ++pos_;
+        } else if (data_[pos_] == '\r' && pos_ + 1 < end_ && data_[pos_ + 1] == '\n') {
+            pos_ += 2;
+        }
+    }
+    buffer[n] = '\0';
+    if (length) *length = n;
+    return true;
 }
 
 TextFileWriter::~TextFileWriter() { Close(); }

@@ -39,6 +39,31 @@ private:
     bool eof_ = false;
 };
 
+// Bytes already in memory, read in lines exactly as TextFileReader reads a file
+// holding them. The bytes are not copied: they must outlive the reads.
+class TextMemoryReader {
+public:
+    void Open(std::string_view bytes) {
+        data_ = bytes.data();
+        pos_ = 0;
+        end_ = bytes.size();
+        open_ = true;
+    }
+    void Close() {
+        data_ = nullptr;
+        pos_ = end_ = 0;
+        open_ = false;
+    }
+    bool IsOpen() const { return open_; }
+    bool ReadLine(char* buffer, std::size_t capacity, std::size_t* length = nullptr);
+
+private:
+    const char* data_ = nullptr;
+    std::size_t pos_ = 0;
+    std::size_t end_ = 0;
+    bool open_ = false;
+};
+
 class TextFileWriter {
 public:
     TextFileWriter() = default;

@@ -24,7 +24,7 @@ TdfReader::TdfReader()
 
 TdfReader::~TdfReader() { Close(); }
 
-bool TdfReader::Open(std::string_view pathText) {
+void TdfReader::Reset() {
     Close();
     commentDepth_ = 0;
     pushback_ = false;
@@ -32,14 +32,32 @@ bool TdfReader::Open(std::string_view pathText) {
     entryLine_ = 0;
     line_[0] = '\0';
     key_ = argument_ = value_ = line_.get() + kLineBufferSize - 1;
+}
+
+bool TdfReader::Open(std::string_view pathText) {
+    Reset();
+    fromMemory_ = false;
     open_ = stream_.Open(pathText);
     return open_;
 }
 
+void TdfReader::OpenMemory(std::string_view bytes) {
+    Reset();
+    fromMemory_ = true;
+    memory_.Open(bytes);
+    open_ = true;
+}
+
 void TdfReader::Close() {
     if (stream_.IsOpen()) stream_.Close();
+    memory_.Close();
     open_ = false;
     pushback_ = false;
+}
+
+bool TdfReader::ReadLine(char* line) {
+    // Capacity kMaxLineRead + 1: at most 1,022 characters per read.
+    return fromMemory_ ? memory_.ReadLine(line, kMaxLineRead + 1) : stream_.ReadLine(line, kMaxLineRead + 1);
 }
 
 char* TdfReader::NextSignificantLine() {
@@ -49,8 +67,7 @@ char* TdfReader::NextSignificantLine() {
         if (pushback_) {
             pushback_ = false;  // the line in the buffer is read once more, not counted again
         } else {
-            // Capacity kMaxLineRead + 1: at most 1,022 characters per read.
-            if (!stream_.ReadLine(line, kMaxLineRead + 1)) return nullptr;
+            if (!ReadLine(line)) return nullptr;
             if (lineCounter_ < INT32_MAX) ++lineCounter_;
         }
         // A NUL inside the line ends its text here: everything behind it is ignored.

@@ -39,6 +39,10 @@ public:
     TdfReader& operator=(const TdfReader&) = delete;
 
     bool Open(std::string_view pathText);  // a path text in the program's form
+    // Reads text already in memory, line by line exactly as Open would read a
+    // file holding the same bytes. The bytes are not copied: they must stay
+    // unchanged until Close or the next Open.
+    void OpenMemory(std::string_view bytes);
     void Close();
     TdfResult NextEntry();
 
@@ -64,7 +68,12 @@ private:
     bool pushback_ = false;
     std::int32_t lineCounter_ = 0;
     std::int32_t entryLine_ = 0;
+    bool ReadLine(char* line);
+    void Reset();
+
     platform::TextFileReader stream_;
+    platform::TextMemoryReader memory_;
+    bool fromMemory_ = false;
     bool open_ = false;
 };
 

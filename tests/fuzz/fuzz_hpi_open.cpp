@@ -1,24 +1,13 @@
-// Opens arbitrary bytes as an archive and walks every folder's listing.
-#include <unistd.h>
-
+// Opens arbitrary bytes as an archive, from memory, and walks every folder's listing.
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <system_error>
+#include <string_view>
 
 #include "hpi/HpiArchive.h"
 
 namespace {
-
-const std::filesystem::path& InputPath()
-{
-    static const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("fuzz_hpi_open_" + std::to_string(::getpid()) + ".hpi");
-    return path;
-}
 
 void Walk(const lorvex::hpi::HpiArchive& archive, const std::string& folder, int depth)
 {
@@ -40,16 +29,7 @@ void Walk(const lorvex::hpi::HpiArchive& archive, const std::string& folder, int
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const auto& path = InputPath();
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr)
-        return 0;
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
-    if (auto archive = lorvex::hpi::HpiArchive::Open(path))
+    if (auto archive = lorvex::hpi::HpiArchive::OpenBytes(std::string_view(reinterpret_cast<const char*>(data), size)))
         Walk(*archive, "", 0);
-    // libFuzzer ends without running exit handlers: leave nothing behind after each input.
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
     return 0;
 }

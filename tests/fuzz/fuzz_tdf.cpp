@@ -1,34 +1,16 @@
-// Feeds arbitrary bytes to the TDF reader as a file and calls every accessor on
-// every entry: nothing may read or write past the reader's buffers.
+// Feeds arbitrary bytes to the TDF reader's memory source and calls every
+// accessor on every entry: nothing may read or write past the reader's buffers
+// or the input. (The memory source reads lines exactly as the file source.)
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
-
-#include <unistd.h>
+#include <string_view>
 
 #include "tdf/TdfReader.h"
 
-namespace {
-
-const std::string& InputPath() {
-    static const std::string path = "/tmp/lorvex-fuzz-tdf-" + std::to_string(::getpid()) + ".tdf";
-    return path;
-}
-
-bool WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    const bool ok = std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && ok;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (!WriteFile(InputPath(), data, size)) return 0;
     static lorvex::TdfReader reader;  // long-lived, like the record reader
-    if (!reader.Open(InputPath())) return 0;
+    reader.OpenMemory(std::string_view(reinterpret_cast<const char*>(data), size));
     volatile std::size_t sink = 0;
     for (;;) {
         const lorvex::TdfResult r = reader.NextEntry();

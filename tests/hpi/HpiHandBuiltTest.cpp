@@ -187,9 +187,14 @@ OneFile MakeOneFile(const std::string& data, PackMethod method) {
 // True when the damaged bytes are refused: Open fails, or extracting "x" fails and leaves no file.
 bool Refused(const test::TempFolder& scratch, const std::string& bytes) {
     auto archive = HpiArchive::Open(scratch.Write("bad.hpi", bytes));
+    EXPECT_EQ(HpiArchive::OpenBytes(bytes) != nullptr, archive != nullptr);  // the same verdict from memory
     if (!archive) return true;
     const bool extracted = archive->ExtractFile("x", scratch / "out.bin");
     EXPECT_EQ(std::filesystem::exists(scratch / "out.bin"), extracted);
+    // Into memory: the same verdict, and the same bytes or none at all.
+    std::vector<std::uint8_t> memory(3, 'x');
+    EXPECT_EQ(archive->ExtractToMemory("x", memory), extracted);
+    EXPECT_EQ(std::string(memory.begin(), memory.end()), extracted ? ReadBytes(scratch / "out.bin") : "");
     std::filesystem::remove(scratch / "out.bin");
     return !extracted;
 }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <map>
+#include <sys/stat.h>
+#include <fcntl.h>
 #include <vector>
 
 #include "hpi/HpiWriter.h"
@@ -48,6 +51,14 @@ struct Harness {
         loader.LoadRun();
     }
     TableData& Data() { return table.Data(); }
+    // Everything the load put into the table: headings, kinds, widths and every cell.
+    std::string Everything() {
+        std::string all = Headings() + "\n";
+        for (std::uint8_t k : table.ColumnKinds()) all += std::to_string(k) + " ";
+        for (int c = 0; c < Data().ColumnCount(); ++c) all += std::to_string(Data().ColumnWidth(c)) + " ";
+        for (int r = 0; r < Data().RowCount(); ++r) all += "\n" + RowText(Data(), r);
+        return all;
+    }
     std::string Headings() {
         std::string h;
         for (int c = 0; c < Data().ColumnCount(); ++c) h += (c ? "," : "") + Data().Column(c).heading;
@@ -131,6 +142,7 @@ TEST(LoadRun, GlobalKeysAndTheirIndexedForms) {
         // A blank before the parenthesis makes no indexed key.
         {"hpifolder (1)=extra;\nextension (1)=fbi;\nhpifolder=units;\nextension=fbi;\n", "rev31.gp3  ::  a.fbi"},
         {"hpifolder=units;\n", ""},  // no ending: nothing is harvested
+        {"hpifolder(31)=extra;\nextension(31)=fbi;\n", "rev31.gp3  ::  extra\\b.fbi"},  // the last pair
     };
     for (const auto& [cfg, locations] : cases) {
         GameFolder::Write("t.cfg", cfg);
@@ -165,6 +177,20 @@ TEST(LoadRun, ColumnCapAndBlocksReadAsTopLevelLines) {
     EXPECT_EQ(h.table.ColumnKinds()[129], 0x02);
 }
 
+TEST(LoadRun, ReadsArchivesFromTheArchiveFolder) {
+    GameFolder game;
+    std::filesystem::create_directory("../mods");
+    ASSERT_TRUE(WriteArchive("../rev31.gp3", {{"units\\a.fbi", Unit("A", "Alpha", "1")}}));
+    ASSERT_TRUE(WriteArchive("../mods/m.hpi", {{"units\\m.fbi", Unit("M", "Mod", "2")}}));
+    GameFolder::Write("t.cfg", kUnitsCfg);
+    Harness h;
+    EXPECT_EQ(h.loader.ArchiveFolder(), "..");
+    h.loader.SetArchiveFolder("..\\MODS");
+    h.Load("t.cfg");
+    // "Located In" keeps its usual form; rev31.gp3 of ".." is not read.
+    EXPECT_EQ(ColumnText(h.Data(), 2), "m.hpi  ::  m.fbi");
+}
+
 TEST(LoadRun, NothingChangesWithoutAConfiguration) {
     GameFolder game;
     ASSERT_TRUE(WriteArchive("../rev31.gp3", {{"units\\a.fbi", Unit("A", "Alpha", "1")}}));
@@ -180,6 +206,85 @@ TEST(LoadRun, NothingChangesWithoutAConfiguration) {
     EXPECT_EQ(h.Data().ColumnCount(), 4);
     EXPECT_EQ(h.view.title, title);
     EXPECT_EQ(h.chooser.calls, 3);
+}
+
+// The scratch folder is kept between loads: a reload touches no file whose
+// bytes are already there, rewrites a changed entry in place, drops what the
+// load no longer produces, and fills the table exactly as a load into an empty folder.
+TEST(LoadRun, ReloadTouchesOnlyTheScratchFilesThatChanged) {
+    GameFolder game;
+    GameFolder::Write("t.cfg", kUnitsCfg);
+    auto writeGame = [](const std::string& aCost, bool withC) {
+        HpiWriter base;
+        base.AddFile("units\\a.fbi", Unit("A", "Alpha", aCost), PackMethod::Zlib);
+        base.AddFile("units\\b.fbi", Unit("B", "Beta", "2") + Unit("B2", "Beta Two", "3"), PackMethod::Zlib);
+        if (withC) base.AddFile("units\\c.fbi", Unit("C", "Gamma", "4"), PackMethod::Zlib, true);
+        ASSERT_TRUE(base.WriteTo("../rev31.gp3", 0x1234));
+        HpiWriter expansion;
+        expansion.AddFile("units\\D.fbi", Unit("D", "Delta", "5"), PackMethod::Lz77);
+        expansion.AddFile("units\\b.fbi", Unit("B9", "Shadowed", "9"), PackMethod::Stored);
+        ASSERT_TRUE(expansion.WriteTo("../x.ccx", 0));
+    };
+    struct Stamp {
+        ino_t inode;
+        long seconds, nanos;
+        bool operator==(const Stamp&) const = default;
+    };
+    auto stamps = [] {
+        std::map<std::string, Stamp> all;
+        for (const auto& e : std::filesystem::directory_iterator("Lorvex temp")) {
+            struct stat st {};
+            ::lstat(e.path().c_str(), &st);
+            all[e.path().filename().string()] = {st.st_ino, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+        }
+        return all;
+    };
+    auto ageAll = [] {  // dated far back: any write would show in the time
+        const timespec old[2] = {{946684800, 0}, {946684800, 0}};
+        for (const auto& e : std::filesystem::directory_iterator("Lorvex temp"))
+            ::utimensat(AT_FDCWD, e.path().c_str(), old, AT_SYMLINK_NOFOLLOW);
+    };
+
+    writeGame("1", true);
+    Harness h;
+    h.loader.SetInflateBackend(hpi::InflateBackend::Libdeflate);  // zlib where the build lacks it
+    h.Load("t.cfg");
+    const std::string first = h.Everything();
+    ASSERT_EQ(h.Data().RowCount(), 5);
+    EXPECT_EQ(h.loader.ScratchWritten(), 4);
+    ageAll();
+    const auto before = stamps();
+    ASSERT_EQ(before.size(), 4u);
+
+    // The same game again, with the other inflater: not one file touched, the same table.
+    h.loader.SetInflateBackend(hpi::InflateBackend::Zlib);
+    h.Load("t.cfg");
+    EXPECT_EQ(h.Everything(), first);
+    EXPECT_EQ(stamps(), before);
+    EXPECT_EQ(h.loader.ScratchUnchanged(), 4);
+    EXPECT_EQ(h.loader.ScratchWritten(), 0);
+
+    // One entry changed, one gone, and a file an earlier configuration left.
+    writeGame("7.25", false);
+    GameFolder::Write("Lorvex temp/old.tdf", "[Old]\n{\n}\n");
+    h.Load("t.cfg");
+    const auto after = stamps();
+    EXPECT_EQ(GameFolder::Read("Lorvex temp/a.fbi"), Unit("A", "Alpha", "7.25"));
+    EXPECT_EQ(after.at("a.fbi").inode, before.at("a.fbi").inode);
+    EXPECT_NE(after.at("a.fbi"), before.at("a.fbi"));
+    EXPECT_EQ(after.at("b.fbi"), before.at("b.fbi"));
+    EXPECT_EQ(after.at("D.fbi"), before.at("D.fbi"));
+    EXPECT_EQ(after.size(), 3u);  // c.fbi and old.tdf are gone
+    EXPECT_EQ(h.loader.ScratchWritten(), 1);
+    const std::string changed = h.Everything();
+    EXPECT_NE(changed.find("Alpha,7.25,rev31.gp3  ::  a.fbi,1"), std::string::npos);
+
+    // Nothing carried over: a new program loading into an empty folder fills the same table.
+    std::filesystem::remove_all("Lorvex temp");
+    Harness fresh;
+    fresh.Load("t.cfg");
+    EXPECT_EQ(fresh.Everything(), changed);
+    EXPECT_EQ(fresh.loader.ScratchWritten(), 3);
 }
 
 TEST(LoadRun, EmptiesTheScratchFolderAndSurvivesAnEmptyGame) {

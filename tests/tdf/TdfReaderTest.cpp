@@ -26,7 +26,39 @@ std::string ReadAll(TdfReader& reader) {
     }
 }
 
-TEST(TdfReader, ClassifiesEntriesWithTheirLines) {
+// Every reader case runs against both sources: a file on disk and the same
+// bytes in memory must give the same entries on the same lines.
+enum class Source { File, Memory };
+
+class TdfSources : public ::testing::TestWithParam<Source> {
+protected:
+    // Opens reader on bytes from the source under test.
+    bool OpenText(TdfReader& reader, const std::string& bytes) {
+        if (GetParam() == Source::File) return reader.Open(folder_.Write("f.tdf", bytes));
+        memory_ = bytes;  // kept unchanged while the reader reads it
+        reader.OpenMemory(memory_);
+        return true;
+    }
+
+    void TearDown() override {
+        // The memory source reads the text where it lies and never writes into it.
+        if (GetParam() == Source::Memory) {
+            EXPECT_EQ(memory_, last_);
+        }
+    }
+    void Remember(const std::string& bytes) { last_ = bytes; }
+
+    test::TempFolder folder_;
+    std::string memory_;
+    std::string last_;
+};
+
+INSTANTIATE_TEST_SUITE_P(BothSources, TdfSources, ::testing::Values(Source::File, Source::Memory),
+                         [](const ::testing::TestParamInfo<Source>& p) {
+                             return p.param == Source::File ? "File" : "Memory";
+                         });
+
+TEST_P(TdfSources, ClassifiesEntriesWithTheirLines) {
     const std::pair<std::string, const char*> cases[] = {
         {"   key =  value ; trailing\n", "K1:key=value |E1"},
         {"key=\nkey=   \nkey=;\n=value\n  =v\n", "X1|X2|K3:key=|X4|X5|E5"},
@@ -45,16 +77,17 @@ TEST(TdfReader, ClassifiesEntriesWithTheirLines) {
         {"[R]\r\n{\r\nk=v;\r\n}\r\nlast=1", "O1:R|K3:k=v|C4|K5:last=1|E5"},
         {std::string("ke\0y=1;\nk2=2;\nk=v\0;x\n", 21), "X1|K2:k2=2|K3:k=v|E3"},  // NUL ends the text
         {"", "E0"},
+        {"\n\r\n", "E2"},
     };
-    test::TempFolder folder;
     TdfReader reader;
     for (const auto& [input, expected] : cases) {
-        ASSERT_TRUE(reader.Open(folder.Write("f.tdf", input)));
+        Remember(input);
+        ASSERT_TRUE(OpenText(reader, input));
         EXPECT_EQ(ReadAll(reader), expected) << input;
     }
 }
 
-TEST(TdfReader, SplitsLongLinesAndCutsLongNames) {
+TEST_P(TdfSources, SplitsLongLinesAndCutsLongNames) {
     std::string pieces;  // 100 KB without a line end: 101 pieces, then the entry
     for (int i = 1; i <= 101; ++i) pieces += "X" + std::to_string(i) + "|";
     const std::pair<std::string, std::string> cases[] = {
@@ -64,16 +97,24 @@ TEST(TdfReader, SplitsLongLinesAndCutsLongNames) {
         {std::string(1022, 'x') + "\r\nk=1;\n", "X1|K2:k=1|E2"},  // the line end right behind the limit goes along
         {"[" + std::string(400, 'n') + "]\n{\n", "O1:" + std::string(255, 'n') + "|E2"},
         {std::string(100 * 1024, 'y') + "\nk=2;\n", pieces + "K102:k=2|E102"},
+        // The last character a read may store: the line end right behind still belongs to it.
+        {std::string(1021, 'x') + "\r\nk=1;\n", "X1|K2:k=1|E2"},
+        {std::string(1021, 'x') + "\rk=1;\n", "X1|K2:k=1|E2"},  // a lone CR is a character
+        {std::string(1022, 'x') + "\n\nk=1;\n", "X1|K3:k=1|E3"},
+        {std::string(1023, 'x') + "\nk=1;\n", "X1|X2|K3:k=1|E3"},
+        {std::string(1022, 'x') + "\r\r\nk=1;\n", "X1|K3:k=1|E3"},  // CR, then CR LF: an empty line of its own
+        {"k=" + std::string(1020, 'v'), "K1:k=" + std::string(1020, 'v') + "|E1"},  // the last line, no line end
+        {"k=" + std::string(1021, 'v'), "K1:k=" + std::string(1020, 'v') + "|X2|E2"},
     };
-    test::TempFolder folder;
     TdfReader reader;
     for (const auto& [input, expected] : cases) {
-        ASSERT_TRUE(reader.Open(folder.Write("f.tdf", input)));
-        EXPECT_EQ(ReadAll(reader), expected);
+        Remember(input);
+        ASSERT_TRUE(OpenText(reader, input));
+        EXPECT_EQ(ReadAll(reader), expected) << input.size();
     }
 }
 
-TEST(TdfReader, ValuesAndArguments) {
+TEST_P(TdfSources, ValuesAndArguments) {
     const std::tuple<const char*, float, std::int32_t, const char*, bool, const char*, std::int32_t> cases[] = {
         // line, ValueFloat, ValueInt, word tried with KeyWithArgument, matched, Argument, ArgumentInt
         {"TagFor(Can Fly)=12.5;", 12.5f, 12, "tagfor", true, "Can Fly", 0},
@@ -85,11 +126,11 @@ TEST(TdfReader, ValuesAndArguments) {
         {"symbolic(1)=.5", 0.5f, 0, "symbol", false, "", 0},
         {"symbol(1)=x12", 0, 0, "Symbol", false, "", 0},  // a capital in the word matches only itself
     };
-    test::TempFolder folder;
     TdfReader reader;
     for (const auto& [line, asFloat, asInt, word, matches, argument, argumentInt] : cases) {
         SCOPED_TRACE(line);
-        ASSERT_TRUE(reader.Open(folder.Write("k.tdf", line)));
+        Remember(line);
+        ASSERT_TRUE(OpenText(reader, line));
         ASSERT_EQ(reader.NextEntry(), R::KeyValue);
         EXPECT_FLOAT_EQ(reader.ValueFloat(), asFloat);
         EXPECT_EQ(reader.ValueInt(), asInt);
@@ -106,14 +147,30 @@ TEST(TdfReader, OpenFailsWithoutCreatingAndReopenStartsOver) {
     EXPECT_FALSE(std::filesystem::exists(folder.PathOf("missing.cfg")));
     EXPECT_EQ(reader.NextEntry(), R::End);
     EXPECT_FALSE(reader.Open(folder.PathOf("")));  // a folder is no file
-    // Left inside a comment, or with a line pushed back: a new Open forgets both.
+    // Left inside a comment, or with a line pushed back: a new Open of either
+    // source forgets both, and so does a switch from one source to the other.
+    const std::string second = "k=1;\n";
     for (const char* first : {"/*\nx=1;\n", "[H]\nold=1;\n"}) {
-        ASSERT_TRUE(reader.Open(folder.Write("a.tdf", first)));
-        reader.NextEntry();
-        ASSERT_TRUE(reader.Open(folder.Write("b.tdf", "k=1;\n")));
-        EXPECT_EQ(ReadAll(reader), "K1:k=1|E1");
+        for (int order = 0; order < 4; ++order) {
+            const std::string a = first;
+            if (order & 1) {
+                reader.OpenMemory(a);
+            } else {
+                ASSERT_TRUE(reader.Open(folder.Write("a.tdf", first)));
+            }
+            reader.NextEntry();
+            if (order & 2) {
+                reader.OpenMemory(second);
+            } else {
+                ASSERT_TRUE(reader.Open(folder.Write("b.tdf", second)));
+            }
+            EXPECT_EQ(ReadAll(reader), "K1:k=1|E1") << order;
+        }
     }
     reader.Close();
+    EXPECT_EQ(reader.NextEntry(), R::End);
+    reader.OpenMemory(second);
+    reader.Close();  // a closed memory source reads nothing more
     EXPECT_EQ(reader.NextEntry(), R::End);
 }
 

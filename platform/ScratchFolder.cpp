@@ -1,0 +1,145 @@
+#include "platform/ScratchFolder.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <system_error>
+
+#include "platform/FileSystem.h"
+
+namespace lorvex::platform {
+namespace {
+
+constexpr std::size_t kCompareBlock = std::size_t{1} << 20;
+
+bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pwrite(fd, bytes + done, size - done, static_cast<off_t>(done));
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// A regular file that has no other name: the only kind written in place.
+bool OwnRegularFile(const struct stat& st) { return S_ISREG(st.st_mode) && st.st_nlink == 1; }
+
+}  // namespace
+
+ScratchFolder::~ScratchFolder() { Close(); }
+
+void ScratchFolder::Close() {
+    if (folder_ >= 0) ::close(folder_);
+    folder_ = -1;
+}
+
+bool ScratchFolder::Begin(std::string_view folderText) {
+    Close();
+    stored_.clear();
+    unchanged_ = written_ = 0;
+    CreateFolder(folderText);
+    const std::filesystem::path path = DiskPath(folderText);
+    std::error_code ec;
+    folderIsLink_ = std::filesystem::is_symlink(path, ec);
+    folder_ = ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return folder_ >= 0;
+}
+
+bool ScratchFolder::Matches(int fd, const std::uint8_t* bytes, std::size_t size) {
+    if (compare_.size() < std::min(size, kCompareBlock)) compare_.resize(std::min(size, kCompareBlock));
+    std::size_t done = 0;
+    while (done < size) {
+        const std::size_t want = std::min(size - done, kCompareBlock);
+        const ssize_t n = ::pread(fd, compare_.data(), want, static_cast<off_t>(done));
+        if (n <= 0) return false;
+        if (std::memcmp(compare_.data(), bytes + done, static_cast<std::size_t>(n)) != 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool ScratchFolder::Store(std::string_view nameText, const std::uint8_t* bytes, std::size_t size) {
+    if (folder_ < 0 || nameText.empty() || nameText.find('/') != std::string_view::npos) return false;
+    const std::string name(nameText);
+    const char* n = name.c_str();
+    struct stat st {};
+    if (::fstatat(folder_, n, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (S_ISDIR(st.st_mode)) return false;  // a subfolder is never removed
+        if (OwnRegularFile(st)) {
+            const int fd = ::openat(folder_, n, O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+            struct stat opened {};
+            if (fd >= 0 && ::fstat(fd, &opened) == 0 && OwnRegularFile(opened) && opened.st_ino == st.st_ino) {
+                if (static_cast<std::uint64_t>(opened.st_size) == size && Matches(fd, bytes, size)) {
+                    ::close(fd);
+                    stored_.insert(name);
+                    ++unchanged_;
+                    return true;
+                }
+                bool ok = WriteAll(fd, bytes, size);
+                if (ok && static_cast<std::uint64_t>(opened.st_size) > size)
+                    ok = ::ftruncate(fd, static_cast<off_t>(size)) == 0;
+                ok = ::close(fd) == 0 && ok;
+                if (!ok) {
+                    ::unlinkat(folder_, n, 0);
+                    return false;
+                }
+                stored_.insert(name);
+                ++written_;
+                return true;
+            }
+            if (fd >= 0) ::close(fd);
+        }
+        // A link, a hard-linked file, a pipe: replaced, never written through.
+        if (::unlinkat(folder_, n, 0) != 0) return false;
+    }
+    const int fd = ::openat(folder_, n, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, bytes, size);
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) {
+        ::unlinkat(folder_, n, 0);
+        return false;
+    }
+    stored_.insert(name);
+    ++written_;
+    return true;
+}
+
+void ScratchFolder::Discard(std::string_view nameText) {
+    if (folder_ < 0 || nameText.empty() || nameText.find('/') != std::string_view::npos) return;
+    const std::string name(nameText);
+    struct stat st {};
+    if (::fstatat(folder_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(st.st_mode)) return;
+    ::unlinkat(folder_, name.c_str(), 0);
+    stored_.erase(name);
+}
+
+int ScratchFolder::Finish() {
+    if (folder_ < 0) return 0;
+    int failures = 0;
+    if (!folderIsLink_) {  // never empty a folder somewhere else
+        std::vector<std::string> stale;
+        if (DIR* dir = ::fdopendir(::dup(folder_))) {
+            ::rewinddir(dir);
+            while (const dirent* e = ::readdir(dir)) {
+                const char* n = e->d_name;
+                if (std::strcmp(n, ".") == 0 || std::strcmp(n, "..") == 0 || stored_.count(n)) continue;
+                struct stat st {};
+                if (::fstatat(folder_, n, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+                if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) stale.emplace_back(n);
+            }
+            ::closedir(dir);
+        }
+        for (const std::string& n : stale)
+            if (::unlinkat(folder_, n.c_str(), 0) != 0) ++failures;
+    }
+    Close();
+    return failures;
+}
+
+}  // namespace lorvex::platform
