@@ -118,7 +118,10 @@ MainDialog::MainDialog(QWidget* parent)
 }
 
 MainDialog::~MainDialog() {
-    // The view refers to table, a member that goes before the children do.
+    // The conveniences and the view follow table, a member that goes before
+    // the children do: they leave while it is still there.
+    delete conveniences;
+    conveniences = nullptr;
     delete view;
     view = nullptr;
 }
