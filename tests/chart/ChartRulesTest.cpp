@@ -20,11 +20,7 @@ namespace {
 using testing::FillTable;
 
 TEST(ChartNumbers, ReadsWholeTextsOnly) {
-    const struct {
-        const char* text;
-        bool number;
-        double value;
-    } cases[] = {
+    const struct { const char* text; bool number; double value; } cases[] = {
         {"12", true, 12},        {" -3.5 ", true, -3.5}, {"+4", true, 4},     {"1e3", true, 1000},
         {".5", true, 0.5},       {"7.", true, 7},        {"", false, 0},      {"  ", false, 0},
         {"abc", false, 0},       {"12abc", false, 0},    {"Bad Equation", false, 0},
@@ -44,12 +40,8 @@ TEST(ChartNumbers, ReadsWholeTextsOnly) {
 }
 
 TEST(ChartNumbers, FormatsAndCountsPlaces) {
-    const struct {
-        double value;
-        int decimals;
-        const char* text;
-    } cases[] = {{2.5, 2, "2.5"},     {3, 4, "3"},         {-0.0001, 2, "0"},   {1234.5678, 2, "1234.57"},
-                 {100, 0, "100"},     {0.1 + 0.2, 6, "0.3"}, {-1.25, 9, "-1.25"}};
+    const struct { double value; int decimals; const char* text; } cases[] = {{2.5, 2, "2.5"}, {3, 4, "3"},
+        {-0.0001, 2, "0"}, {1234.5678, 2, "1234.57"}, {100, 0, "100"}, {0.1 + 0.2, 6, "0.3"}, {-1.25, 9, "-1.25"}};
     for (const auto& c : cases) EXPECT_EQ(FormatNumber(c.value, c.decimals), c.text) << c.value;
     EXPECT_EQ(DecimalsOf("12.50"), 2);
     EXPECT_EQ(DecimalsOf("7"), 0);
@@ -63,11 +55,7 @@ std::string Ticks(const AxisScale& axis) {
 }
 
 TEST(ChartAxis, FitsRoundTicks) {
-    const struct {
-        double lo, hi;
-        bool log;
-        const char* ticks;
-    } cases[] = {
+    const struct { double lo, hi; bool log; const char* ticks; } cases[] = {
         {3, 97, false, "0 20 40 60 80 100"},
         {97, 3, false, "0 20 40 60 80 100"},  // either order
         {0.1, 0.35, false, "0.1 0.15 0.2 0.25 0.3 0.35"},
@@ -121,12 +109,7 @@ protected:
 };
 
 TEST_F(ChartRows, PointsAreTheShownRowsWithTwoNumbers) {
-    const struct {
-        bool logX, logY;
-        std::vector<int> highlighted;
-        const char* points;
-        const char* note;
-    } cases[] = {
+    const struct { bool logX, logY; std::vector<int> highlighted; const char* points; const char* note; } cases[] = {
         {false, false, {}, "a,d,e,f", "3 rows without a number"},
         {false, false, {3, 1, 7}, "a,e,f,d*", "3 rows without a number"},  // highlighted last; b and h are no points
         {true, false, {}, "a,f", "3 rows without a number,   2 rows at or below zero, left off the logarithmic axis"},
@@ -178,10 +161,8 @@ TEST(ChartHits, NearestPointAndRectangle) {
     ChartPlot plot;
     plot.Place(points, AxisScale::Fit(0, 100, false), AxisScale::Fit(0, 100, false), {10, 20, 200, 100});
     // (x, y) in pixels: x from 10 to 210, y from 120 (value 0) up to 20 (value 100).
-    const struct {
-        double x, y;
-        int row;  // -1: no point within the radius
-    } hits[] = {{10, 120, 0}, {14, 117, 0}, {110, 70, 3}, {113, 74, 3}, {210, 20, 2}, {60, 95, -1}, {10, 126, -1}};
+    const struct { double x, y; int row; } hits[] = {  // row -1: no point within the radius
+        {10, 120, 0}, {14, 117, 0}, {110, 70, 3}, {113, 74, 3}, {210, 20, 2}, {60, 95, -1}, {10, 126, -1}};
     for (const auto& h : hits) {
         const int i = plot.PointAt(h.x, h.y, 5);
         EXPECT_EQ(i < 0 ? -1 : points.points[i].row, h.row) << h.x << "," << h.y;
@@ -199,10 +180,7 @@ TEST(ChartShade, TintFollowsTheValueWithinItsColumn) {
     data.SetHidden(5, true);  // the hidden 500 does not stretch the range
     ShadeLevels levels;
     levels.Update(data, {0x81, 0x05, 0x45, 0x81});
-    const struct {
-        int row, column;
-        double level;
-    } cases[] = {{0, 1, 0},  {1, 1, 1},  {3, 1, 0.5}, {2, 1, -1}, {4, 1, -1}, {0, 2, 0},
+    const struct { int row, column; double level; } cases[] = {{0, 1, 0},  {1, 1, 1},  {3, 1, 0.5}, {2, 1, -1}, {4, 1, -1}, {0, 2, 0},
                  {3, 2, -1}, {0, 3, -1}, {0, 0, -1},  {0, 9, -1}};
     for (const auto& c : cases) EXPECT_DOUBLE_EQ(levels.Level(data, c.row, c.column), c.level) << c.row << "," << c.column;
 
@@ -230,11 +208,7 @@ TEST(ChartFigures, ExactTextsOfTheHighlightedRows) {
                {"d", "", "Tank", "6", "-1.25"},
                {"e", "0.5", "7", "7", "0.5"}});
     const std::vector<std::uint8_t> kinds = {0x81, 0x05, 0x81, 0x02, 0x45};
-    const struct {
-        std::vector<int> rows;
-        int column;
-        const char* text;
-    } cases[] = {
+    const struct { std::vector<int> rows; int column; const char* text; } cases[] = {
         {{0, 1, 2}, 1, "Speed: sum 16.5   mean 5.5   min 2.5   max 10"},
         {{0, 1, 2, 3}, 1, "Speed: sum 16.5   mean 5.5   min 2.5   max 10   (1 row without a number)"},
         {{3, 4}, 1, "Speed: sum 0.5   mean 0.5   min 0.5   max 0.5   (1 row without a number)"},

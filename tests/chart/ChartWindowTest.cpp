@@ -155,10 +155,8 @@ TEST_F(ChartOverTable, FollowsHighlightRemovalAndReload) {
 
 TEST_F(ChartOverTable, SavesPngAndSvg) {
     QTemporaryDir dir;
-    const struct {
-        const char* name;
-        const char* start;  // bytes the file holds near its start
-    } cases[] = {{"chart.png", "\x89PNG"}, {"chart.svg", "<svg"}, {"CHART.SVG", "<svg"}};
+    const struct { const char* name; const char* start; } cases[] = {  // start: bytes near the file's start
+        {"chart.png", "\x89PNG"}, {"chart.svg", "<svg"}, {"CHART.SVG", "<svg"}};
     for (const auto& c : cases) {
         const QString path = dir.filePath(QString::fromLatin1(c.name));
         ASSERT_TRUE(chart->SaveImage(path)) << c.name;

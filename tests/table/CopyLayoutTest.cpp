@@ -13,12 +13,7 @@ TEST(CopyText, TakesHighlightedShownRowsAndOpenColumns) {
     TableData data;
     FillTable(data, {"Name", "Hidden", "Note"}, {{"a&b", "x", "<i>\"q\""}, {"c", "y", "tab\there"}, {"d", "z", ""}});
     data.SetColumnWidth(1, 10);  // collapsed
-    const struct {
-        const char* what;
-        std::vector<int> highlight, hide;
-        int focus;
-        const char* plain;
-    } cases[] = {
+    const struct { const char* what; std::vector<int> highlight, hide; int focus; const char* plain; } cases[] = {
         {"nothing", {}, {}, -1, ""},
         {"the focused row when none is highlighted", {}, {}, 1, "Name\tNote\nc\ttab here\n"},
         {"a hidden focused row is not copied", {}, {1}, 1, ""},

@@ -13,13 +13,11 @@
 namespace lorvex {
 namespace {
 
+using testing::ColumnText;
+using testing::RowText;
+
 TEST(CompareRows, EveryComparisonAndEmptyRule) {
-    const struct {
-        std::uint8_t kind;
-        bool ascending;
-        const char *a, *b;
-        int expected;
-    } cases[] = {
+    const struct { std::uint8_t kind; bool ascending; const char *a, *b; int expected; } cases[] = {
         // 0: bytes, unsigned; a text that begins the other comes first
         {0x00, true, "abc", "abd", -1}, {0x00, true, "ab", "abc", -1}, {0x00, true, "B", "a", -1},
         {0x00, true, "\xe9", "z", 1}, {0x00, true, "abc", "abc", 0}, {0x00, false, "abc", "abd", 1},
@@ -29,6 +27,7 @@ TEST(CompareRows, EveryComparisonAndEmptyRule) {
         // 2: whole numbers
         {0x02, true, "9", "10", -1}, {0x02, true, "12abc", "12", 0}, {0x02, true, "abc", "0", 0},
         {0x02, true, " -5", "+3", -1}, {0x02, false, "9", "10", 1}, {0x02, true, "99999999999999999999", "1", 1},
+        {0x02, true, "-99999999999999999999", "-5", -1}, {0x02, true, "+-1", "-1", 1},
         // 3 and 6: dates; equal moments give +d; a text that is no date gives 0
         {0x03, true, "2024-03-07", "2024-03-08", -1}, {0x03, true, "8/3/2024", "2024-03-07", 1},
         {0x03, true, "2024-03-07", "7/3/2024", 1}, {0x03, false, "2024-03-07", "7/3/2024", -1},
@@ -39,7 +38,7 @@ TEST(CompareRows, EveryComparisonAndEmptyRule) {
         {0x05, true, "2", "2.0", 1}, {0x05, false, "2", "2.0", -1}, {0x05, true, "12abc", "12", 1},
         {0x05, true, "1e3", "999", 1}, {0x05, true, "-1", "", -1}, {0x05, true, "0.1", "0.2", -1},
         {0x05, true, "inf", "0.5", -1}, {0x05, true, "nan", "-.5e1", 1}, {0x05, true, "1e999", "3e38", 1},
-        {0x05, true, " \t-3x", "-2", -1}, {0x02, true, "-99999999999999999999", "-5", -1}, {0x02, true, "+-1", "-1", 1},
+        {0x05, true, " \t-3x", "-2", -1},
         // empty-last (bit 7) is not turned by the direction; bit 6 is then not examined
         {0x81, true, "", "a", 1}, {0x81, false, "", "a", 1}, {0x81, true, "a", "", -1},
         {0x81, false, "a", "", -1}, {0x81, false, "", "", 0}, {0xC1, false, "", "a", 1},
@@ -48,10 +47,9 @@ TEST(CompareRows, EveryComparisonAndEmptyRule) {
         {0x45, true, "", "", 0}, {0x45, false, "3", "2", -1}, {0x43, true, "", "garbage", 1},
         {0x84, true, "", "x", 1}, {0x21, true, "a", "b", -1},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         EXPECT_EQ(CompareRows({1, c.a}, {2, c.b}, MakeSortParam(c.ascending, c.kind)), c.expected)
             << "kind " << int(c.kind) << (c.ascending ? " asc " : " desc ") << '"' << c.a << "\" vs \"" << c.b << '"';
-    }
     // Any non-zero low byte means ascending.
     EXPECT_EQ(CompareRows({0, "a"}, {0, "b"}, 0x01ff), -1);
     EXPECT_EQ(CompareRows({0, "a"}, {0, "b"}, 0x0100), 1);
@@ -70,15 +68,14 @@ bool SameValue(int c, std::string_view a, std::string_view b) {
     }
 }
 
-// Sorts column 1 of rows drawn at random from texts, by every kind given in both directions, and checks that
-// the result is a permutation, that no neighbours stand in the wrong order, and that equal values keep their order.
+// Sorts 300 rows drawn at random from texts by every kind given, both ways: a permutation, no neighbours in the
+// wrong order, and equal values in their old order.
 void CheckSorts(const std::vector<const char*>& texts, unsigned seed, const std::vector<std::uint8_t>& kinds,
                 bool checkStable = true) {
     std::mt19937 random(seed);
     TableData data;
-    data.InsertColumn(0, "first", Align::Left, 50);
-    data.InsertColumn(1, "values", Align::Left, 50);
     const int rows = 300;
+    testing::FillTable(data, {"first", "values"}, {});
     std::vector<int> identity(rows);
     for (int r = 0; r < rows; ++r)
         data.SetCell(identity[r] = data.AppendRow(std::to_string(r)), 1, texts[random() % texts.size()]);
@@ -96,9 +93,7 @@ void CheckSorts(const std::vector<const char*>& texts, unsigned seed, const std:
                 for (int j = i + 1; j < rows; ++j) {
                     const std::string_view a = data.Cell(order[i], 1), b = data.Cell(order[j], 1);
                     if ((kind & 0xC0) != 0 && a.empty() != b.empty()) continue;
-                    if (SameValue(kind & 0x1f, a, b)) {
-                        ASSERT_LT(order[i], order[j]) << "kind " << int(kind);
-                    }
+                    if (SameValue(kind & 0x1f, a, b)) { ASSERT_LT(order[i], order[j]) << "kind " << int(kind); }
                 }
             }
         }
@@ -111,8 +106,7 @@ TEST(SortRowOrder, OrderedStableAndComplete) {
                7, {0x00, 0x01, 0x02, 0x04, 0x05, 0x41, 0x45, 0x81, 0xC5, 0x82, 0x84});
     // Dates keep their order among equal moments while every text is a date.
     CheckSorts({"", "2024-03-07", "7/3/2024", "1/1/1999 10:00", "1999-01-01T10:00:00", "31.12.1899",
-                "2024-03-07 00:00:01"},
-               11, {0x43, 0x46, 0x83, 0x86});
+                "2024-03-07 00:00:01"}, 11, {0x43, 0x46, 0x83, 0x86});
     // Texts that are no dates are equal to everything: any order serves that puts no neighbours wrong.
     CheckSorts({"", "2024-03-07", "x", "1/1/1999", "garbage", "8/3/2024"}, 13, {0x03, 0x06, 0x43, 0x86}, false);
 
@@ -127,27 +121,24 @@ TEST(SortRowOrder, OrderedStableAndComplete) {
     EXPECT_EQ(SortRowOrder(data, 0, 0x03, true).size(), 5002u);
 }
 
-// Cells are addressed by column position: inserting, deleting and moving a column carries every row's cell
-// along, whether or not the row has it stored; highlight and focus travel with their rows.
+// Cells go by column position: inserting, deleting and moving a column carries every row's cell along, stored
+// or not; highlight and focus travel with their rows.
 TEST(TableData, CellsFollowColumnsAndHighlightFollowsRows) {
     TableData t;
     testing::FillTable(t, {"A", "B", "C"}, {{"r0a", "r0b", "r0c"}, {"r1a", "r1b", "r1c"}, {"short"}});
     t.InsertColumn(1, "New", Align::Right, 0);
-    EXPECT_EQ(testing::RowText(t, 2), "short,,,");
+    EXPECT_EQ(RowText(t, 2), "short,,,");
     ASSERT_TRUE(t.MoveColumnTo(3, 0));
-    EXPECT_EQ(testing::RowText(t, 1), "r1c,r1a,,r1b");
-    EXPECT_EQ(testing::RowText(t, 2), ",short,,");
+    EXPECT_EQ(RowText(t, 1) + "|" + RowText(t, 2), "r1c,r1a,,r1b|,short,,");
     ASSERT_TRUE(t.MoveColumnTo(0, 3) && t.DeleteColumn(1));
-    EXPECT_EQ(testing::RowText(t, 1), "r1a,r1b,r1c");
+    EXPECT_EQ(RowText(t, 1), "r1a,r1b,r1c");
     EXPECT_FALSE(t.MoveColumnTo(0, 3) || t.DeleteColumn(3) || t.SetCell(0, 3, "x") || t.SetCell(9, 0, "x"));
     EXPECT_EQ(std::string(t.Cell(0, 7)) + std::string(t.Cell(-1, 0)), "");
 
-    t.SetSelected(0, true);
-    t.SetSelected(2, true);
-    t.SetSelected(2, true);
+    for (int r : {0, 2, 2}) t.SetSelected(r, true);
     t.SetFocusedRow(2);
     t.PermuteRows({2, 0, 1});
-    EXPECT_EQ(testing::ColumnText(t, 0), "short,r0a,r1a");
+    EXPECT_EQ(ColumnText(t, 0), "short,r0a,r1a");
     EXPECT_EQ(testing::HighlightedRows(t), "0,1");
     EXPECT_EQ(t.FocusedRow(), 0);
     ASSERT_TRUE(t.DeleteRow(0));
@@ -155,7 +146,7 @@ TEST(TableData, CellsFollowColumnsAndHighlightFollowsRows) {
     EXPECT_EQ(t.FocusedRow(), -1);
     EXPECT_EQ(t.InsertRow(99, "back"), 2);
     t.InsertRow(0, "front");
-    EXPECT_EQ(testing::ColumnText(t, 0), "front,r0a,r1a,back");
+    EXPECT_EQ(ColumnText(t, 0), "front,r0a,r1a,back");
 }
 
 // Hidden rows keep their place, cells and highlight through sorts and deletions; the count follows them and
@@ -171,9 +162,7 @@ TEST(TableData, HiddenRowsAndExtraObservers) {
     t.AddObserver(&chart);
     t.AddObserver(&chart);
     testing::FillTable(t, {"A"}, {{"a"}, {"b"}, {"c"}, {"d"}});
-    t.SetHidden(1, true);
-    t.SetHidden(3, true);
-    t.SetHidden(3, true);
+    for (int r : {1, 3, 3}) t.SetHidden(r, true);
     t.SetSelected(1, true);
     t.SetSelected(2, true);
     EXPECT_EQ(t.HiddenCount(), 2);
@@ -191,14 +180,12 @@ TEST(TableData, HiddenRowsAndExtraObservers) {
     t.SetHidden(0, true);
     t.DeleteAllRows();
     EXPECT_EQ(t.HiddenCount(), 0);
-    EXPECT_EQ(chart.rows, view.rows);
-    EXPECT_EQ(chart.columns, view.columns);
+    EXPECT_TRUE(chart.rows == view.rows && chart.columns == view.columns);
     t.RemoveObserver(&chart);
     const int before = chart.rows;
     {
         NotifyHold hold(t);
         t.AppendRow("x");
-        t.AppendRow("y");
     }
     EXPECT_EQ(chart.rows, before);
     t.AddObserver(&chart);
