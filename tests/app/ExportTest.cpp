@@ -134,7 +134,7 @@ TEST_F(ExportThroughWindow, WritesTheExactBytesInEveryMode) {
     const std::string html = "<HTML>\r\n   <BODY>\r\n      <TABLE border=\"1\">\r\n         <TR>\r\n            <TD> " +
                              Sub(Sub(kTab, "\t", " </TD><TD> "), "\r\n", row) +
                              " </TD>\r\n         </TR>\r\n      </TABLE>\r\n   </BODY>\r\n</HTML>\r\n";
-    const std::string deep = std::string(70, 'd') + "/t.txt";  // a browsed path longer than 63 characters
+    const std::string deep = std::string(70, 'd') + "/t.";  // a browsed path longer than 63 characters
     const std::tuple<std::function<void(TableListCtrl&)>, std::function<void(ExportDialog*)>, std::string, std::string>
         cases[] = {
             {{}, Steps(nullptr), "DavuveRadev.dat", kTab},
@@ -161,18 +161,19 @@ TEST_F(ExportThroughWindow, WritesTheExactBytesInEveryMode) {
              "| Name | Cost | Located In | Line # |\r\n| --- | --- | --- | --- |\r\n"
              "| delta | 0.5 | more.ufo  ::  c.fbi | 2 |\r\n| alpha | 10 | base.hpi  ::  a.fbi | 1 |\r\n"
              "| beta | 2.5 | base.hpi  ::  a.fbi | 6 |\r\n| gamma | 7 | base.hpi  ::  b.fbi | 1 |\r\n"},
-            {[&](TableListCtrl& t) {  // moved and sorted columns, only the highlighted row
+            {[&](TableListCtrl& t) {  // moved and sorted columns, only the highlighted row, as CSV
                  std::filesystem::create_directory(deep.substr(0, 70));
                  t.MoveColumn(3, 0);
                  t.HeadingClick(0, 0, false);
                  t.Data().SetSelected(3, true);
              },
              Steps(nullptr, [&](ExportDialog* d) {
-                 d->chooseSavePath = [&](const QString&) { return QDir::current().absoluteFilePath(deep.c_str()); };
+                 d->chooseSavePath = [&](auto&) { return QDir::current().absoluteFilePath((deep + "txt").c_str()); };
                  d->browseButton->click();
                  d->onlyHighlightedBox->setChecked(true);
+                 d->csvButton->click();
              }),
-             deep, "Line #\tName\tCost\tLocated In\r\n6\tbeta\t2.5\tbase.hpi  ::  a.fbi"},
+             deep + "csv", "Line #,Name,Cost,Located In\r\n6,beta,2.5,base.hpi  ::  a.fbi\r\n"},
         };
     for (const auto& [prepare, user, file, bytes] : cases) {
         SCOPED_TRACE(file);
