@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <type_traits>
 
 #include "app/MainDialog.h"
 #include "table/widget/TableListView.h"
@@ -23,24 +24,22 @@ namespace lorvex::apptest {
 using namespace lorvex::testing;
 using lorvex::test::CapturedMessages;
 
-// Calls act with the modal dialog as soon as one other than `except` is up
+// Calls act with the modal dialog of type D once one other than `except` is up
 // (polling from the event loop that the dialog's own exec runs).
-inline void WhenModal(std::function<void(QWidget*)> act, QWidget* except = nullptr) {
-    auto tries = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, except, tries, poll] {
+template <class D = QWidget>
+void WhenModal(std::type_identity_t<std::function<void(D*)>> act, QWidget* except = nullptr, int tries = 500) {
+    QTimer::singleShot(10, [=] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal != except && modal->isVisible()) {
-            act(modal);
-            *poll = nullptr;  // break the cycle
-        } else if (++*tries > 500) {
+        if (!modal || modal == except || !modal->isVisible()) {
+            if (tries > 0) return WhenModal<D>(act, except, tries - 1);
             ADD_FAILURE() << "no modal dialog came up";
-            *poll = nullptr;
+        } else if (auto* d = dynamic_cast<D*>(modal)) {
+            act(d);
         } else {
-            QTimer::singleShot(10, [poll] { if (*poll) (*poll)(); });
+            ADD_FAILURE() << "another dialog came up";
+            modal->close();
         }
-    };
-    QTimer::singleShot(0, [poll] { if (*poll) (*poll)(); });
+    });
 }
 
 // ../base.hpi: units\a.fbi (alpha, beta), units\b.fbi (gamma);
@@ -53,6 +52,10 @@ inline void BuildGame() {
     GameFolder::Write("B.cfg", "extension=.none;\n");
     GameFolder::Write("a.cfg", "hpifolder=units;\nextension=.fbi;\n");
     GameFolder::Write("notes.txt", "not a configuration");
+}
+
+inline std::string Lit(int total, int lit) {
+    return std::to_string(total) + " total table entries,   " + std::to_string(lit) + " hilighted entries";
 }
 
 // The main window over the game folder, loaded through the scripted chooser.
@@ -72,12 +75,17 @@ protected:
     // Shows the window; its first paint asks the chooser for cfg.
     void Open(const std::string& cfg) {
         chooser.name = cfg;
+        chooser.calls = 0;
         window = std::make_unique<MainDialog>();
         window->SetChooser(&chooser);
         window->SetMessageSink(&messages);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         ASSERT_TRUE(QTest::qWaitFor([&] { return chooser.calls == 1 && !window->Loading(); }, 5000));
+    }
+    void Load(const std::string& cfg) {
+        chooser.name = cfg;
+        window->selectConfigurationAction->trigger();
     }
     TableData& Data() { return window->Table().Data(); }
     std::string Column(int c) { return ColumnText(Data(), c); }

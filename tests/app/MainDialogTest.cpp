@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <cstring>
 
 #include "app/ConfigChooserDialog.h"
 #include "app/DataListingDialog.h"
@@ -15,36 +16,28 @@ namespace {
 
 using namespace apptest;
 
+// Rows as loaded: delta, alpha, beta, gamma.
 class MainWindow : public WindowTest {
 protected:
-    // The row whose "Name" cell is name, wherever that column stands now.
-    int RowOf(const std::string& name) {
-        int column = 0;
-        while (column < Data().ColumnCount() && Data().Column(column).heading != "Name") ++column;
-        for (int r = 0; r < Data().RowCount(); ++r)
-            if (Data().Cell(r, column) == name) return r;
-        return -1;
-    }
     std::string Title() { return window->windowTitle().toStdString(); }
 };
 
-// Counts the paints a widget gets.
 class PaintCounter : public QObject {
 public:
     int paints = 0;
-    bool eventFilter(QObject*, QEvent* event) override {
-        paints += event->type() == QEvent::Paint;
-        return false;
-    }
+    bool eventFilter(QObject*, QEvent* event) override { return paints += event->type() == QEvent::Paint, false; }
 };
+
+std::vector<std::string> Listed(QListWidget* list) {
+    std::vector<std::string> names;
+    for (int i = 0; i < list->count(); ++i) names.push_back(list->item(i)->text().toStdString());
+    return names;
+}
 
 TEST_F(MainWindow, FirstPaintLoadsThroughTheChooser) {
     std::vector<std::string> listed;
-    WhenModal([&](QWidget* modal) {
-        auto* dialog = dynamic_cast<ConfigChooserDialog*>(modal);
-        ASSERT_NE(dialog, nullptr);
-        for (int i = 0; i < dialog->fileList->count(); ++i)
-            listed.push_back(dialog->fileList->item(i)->text().toStdString());
+    WhenModal<ConfigChooserDialog>([&](auto* dialog) {
+        listed = Listed(dialog->fileList);
         dialog->fileList->setCurrentRow(2);
         dialog->okButton->click();
     });
@@ -57,16 +50,13 @@ TEST_F(MainWindow, FirstPaintLoadsThroughTheChooser) {
     EXPECT_EQ(listed, (std::vector<std::string>{"a.cfg", "B.cfg", "units.cfg"}));
     EXPECT_EQ(Title(), "Lorvex - units.cfg   - by Quorrin");
     // more.ufo before base.hpi; the files of an archive in its order.
-    EXPECT_EQ(Column(0), "delta,alpha,beta,gamma");
-    EXPECT_EQ(Column(1), "0.5,10,2.5,7");
+    EXPECT_EQ(Column(0) + "|" + Column(1) + "|" + Column(3), "delta,alpha,beta,gamma|0.5,10,2.5,7|2,1,6,1");
     EXPECT_EQ(Column(2), "more.ufo  ::  c.fbi,base.hpi  ::  a.fbi,base.hpi  ::  a.fbi,base.hpi  ::  b.fbi");
-    EXPECT_EQ(Column(3), "2,1,6,1");
-    EXPECT_EQ(Status(), "4 total table entries,   0 hilighted entries");
+    EXPECT_EQ(Status(), Lit(4, 0));
     EXPECT_TRUE(window->View()->isVisible());
     EXPECT_FALSE(window->archiveLabel->isVisible() || window->fileLabel->isVisible());
     EXPECT_GE(archivePaints.paints, 2) << "the progress labels are painted while the load holds the window";
-    // Later paints start no other load.
-    window->repaint();
+    window->repaint();  // later paints start no other load
     QTest::qWait(50);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
@@ -75,13 +65,10 @@ TEST_F(MainWindow, CancelLeavesAnEmptyTableAndTheMenuLoadsLater) {
     Open("");
     EXPECT_EQ(Data().ColumnCount(), 0);
     EXPECT_EQ(Status(), "");
-    chooser.name = "units.cfg";
-    window->selectConfigurationAction->trigger();
+    Load("units.cfg");
     EXPECT_EQ(Data().RowCount(), 4);
-    // A cancelled or failed later load leaves the table as it was.
-    for (const char* name : {"", "gone.cfg"}) {
-        chooser.name = name;
-        window->selectConfigurationAction->trigger();
+    for (const char* name : {"", "gone.cfg"}) {  // a cancelled or failed later load changes nothing
+        Load(name);
         EXPECT_EQ(Data().RowCount(), 4) << name;
         EXPECT_EQ(Title(), "Lorvex - units.cfg   - by Quorrin");
     }
@@ -91,7 +78,6 @@ TEST_F(MainWindow, CancelLeavesAnEmptyTableAndTheMenuLoadsLater) {
 TEST_F(MainWindow, InputDuringALoadIsIgnoredAndStatusFollowsClicks) {
     chooser.during = [&] {
         if (chooser.calls != 1) return;
-        // The user presses Escape, picks the menu again and presses Delete while the load runs.
         QTest::keyClick(window.get(), Qt::Key_Escape);
         window->selectConfigurationAction->trigger();
         QTest::keyClick(window->View(), Qt::Key_Delete);
@@ -103,17 +89,16 @@ TEST_F(MainWindow, InputDuringALoadIsIgnoredAndStatusFollowsClicks) {
 
     window->View()->setFocus();
     Click(Rows(), RowPoint(1));
-    EXPECT_EQ(Status(), "4 total table entries,   1 hilighted entries");
+    EXPECT_EQ(Status(), Lit(4, 1));
     Click(Rows(), RowPoint(3), Qt::ControlModifier);
-    EXPECT_EQ(Status(), "4 total table entries,   2 hilighted entries");
-    // Keys, Ctrl+A and duplicate highlighting change the line at once (the
-    // first release left it stale until the next click).
+    EXPECT_EQ(Status(), Lit(4, 2));
+    // Keys, Ctrl+A and duplicate highlighting change the line at once.
     QTest::keyClick(window->View(), Qt::Key_Down, Qt::ShiftModifier);
-    EXPECT_EQ(Status(), "4 total table entries,   1 hilighted entries");
+    EXPECT_EQ(Status(), Lit(4, 1));
     QTest::keyClick(window->View(), Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(Status(), "4 total table entries,   4 hilighted entries");
+    EXPECT_EQ(Status(), Lit(4, 4));
     Click(window->View()->Header(), window->View()->HeadingRect(3).center(), Qt::ControlModifier);
-    EXPECT_EQ(Status(), "4 total table entries,   2 hilighted entries");
+    EXPECT_EQ(Status(), Lit(4, 2));
     QTest::keyClick(window->View(), Qt::Key_Return);  // Enter does nothing
     EXPECT_TRUE(window->isVisible());
     QTest::keyClick(window.get(), Qt::Key_Escape);
@@ -121,66 +106,59 @@ TEST_F(MainWindow, InputDuringALoadIsIgnoredAndStatusFollowsClicks) {
 }
 
 TEST_F(MainWindow, RemovesTheRightRows) {
-    const std::tuple<const char*, std::vector<std::string>, std::function<void(MainDialog&)>, const char*, const char*>
-        cases[] = {
-            {"Delete key", {"alpha", "gamma"}, [](MainDialog& w) { QTest::keyClick(w.View(), Qt::Key_Delete); },
-             "delta,beta", "2 total table entries,   0 hilighted entries"},
-            {"all highlighted", {"delta", "beta"}, [](MainDialog& w) { w.removeHighlightedAction->trigger(); },
-             "alpha,gamma", "2 total table entries,   0 hilighted entries"},
-            {"all unhighlighted", {"delta", "beta"}, [](MainDialog& w) { w.removeUnhighlightedAction->trigger(); },
-             "delta,beta", "2 total table entries,   2 hilighted entries"},
-            {"unhighlighted, none highlighted", {}, [](MainDialog& w) { w.removeUnhighlightedAction->trigger(); }, "",
-             "0 total table entries,   0 hilighted entries"},
-            {"highlighted, none highlighted", {}, [](MainDialog& w) { w.removeHighlightedAction->trigger(); },
-             "delta,alpha,beta,gamma", "4 total table entries,   0 hilighted entries"},
-        };
+    QAction* MainDialog::*const lit = &MainDialog::removeHighlightedAction;
+    QAction* MainDialog::*const unlit = &MainDialog::removeUnhighlightedAction;
+    const struct {
+        std::vector<int> highlight;
+        QAction* MainDialog::*action;  // none: the Delete key
+        const char* left;
+        int total, lit;
+    } cases[] = {
+        {{1, 3}, nullptr, "delta,beta", 2, 0}, {{0, 2}, lit, "alpha,gamma", 2, 0}, {{0, 2}, unlit, "delta,beta", 2, 2},
+        {{}, unlit, "", 0, 0},                 {{}, lit, "delta,alpha,beta,gamma", 4, 0},
+    };
     Open("units.cfg");
-    for (const auto& [what, highlight, remove, left, status] : cases) {
-        SCOPED_TRACE(what);
-        window->selectConfigurationAction->trigger();
-        ASSERT_EQ(Data().RowCount(), 4);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.left);
+        Load("units.cfg");
         window->View()->setFocus();
-        for (const std::string& name : highlight) Data().SetSelected(RowOf(name), true);
+        for (int row : c.highlight) Data().SetSelected(row, true);
         window->statusText->setText(QStringLiteral("stale"));
-        remove(*window);
-        EXPECT_EQ(Column(0), left);
-        EXPECT_EQ(Status(), status);
+        if (c.action) (window.get()->*c.action)->trigger();
+        else QTest::keyClick(window->View(), Qt::Key_Delete);
+        EXPECT_EQ(Column(0), c.left);
+        EXPECT_EQ(Status(), Lit(c.total, c.lit));
         EXPECT_EQ(Data().ColumnCount(), 4) << "the columns stay";
     }
 }
 
 TEST_F(MainWindow, DoubleClickOpensTheRecordListing) {
     Open("units.cfg");
-    DoubleClick(Rows(), RowPoint(RowOf("beta")));
-    std::vector<DataListingDialog*> open;
-    for (QDialog* d : window->findChildren<QDialog*>())
-        if (auto* l = dynamic_cast<DataListingDialog*>(d)) open.push_back(l);
-    ASSERT_EQ(open.size(), 1u);
-    DataListingDialog* first = open[0];
-    EXPECT_TRUE(first->isVisible() && !first->isModal());
+    DoubleClick(Rows(), RowPoint(2));
+    const auto open = window->findChildren<DataListingDialog*>();
+    ASSERT_EQ(open.size(), 1);
+    QPointer<DataListingDialog> first(open[0]);
+    EXPECT_TRUE(first->isVisible() && !first->isModal() && first->listingEdit->isReadOnly());
     EXPECT_EQ(first->windowTitle().toStdString(), "Data Segment from a.fbi");
     EXPECT_EQ(first->listingEdit->toPlainText().toStdString(), "[BETA]\n\t{\n\tName=beta;\n\tCost=2.5;\n\t}\n");
-    EXPECT_TRUE(first->listingEdit->isReadOnly());
     // Another record after the columns moved ("Located In" to the front, "Line #" to the end).
     window->Table().MoveColumn(2, 0);
     window->Table().MoveColumn(3, 4);
-    DataListingDialog* second = window->OpenRecordListing(RowOf("delta"));
-    ASSERT_NE(second, nullptr);
+    QPointer<DataListingDialog> second(window->OpenRecordListing(0));
+    ASSERT_TRUE(second);
     EXPECT_EQ(second->windowTitle().toStdString(), "Data Segment from c.fbi");
     EXPECT_EQ(second->listingEdit->toPlainText().toStdString(), "[DELTA]\n\t{\n\tName=delta;\n\tCost=0.5;\n\t}\n");
     // The main window stays usable; each listing goes by itself.
     Click(Rows(), RowPoint(0));
-    EXPECT_EQ(Status(), "4 total table entries,   1 hilighted entries");
-    QPointer<DataListingDialog> a(first), b(second);
+    EXPECT_EQ(Status(), Lit(4, 1));
     QTest::keyClick(first->listingEdit, Qt::Key_Escape);
     EXPECT_TRUE(second->isVisible());
     second->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(a.isNull() && b.isNull());
-    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(first.isNull() && second.isNull() && window->isVisible());
     // A file gone from the scratch folder: "Data Listing" and an empty box.
     std::filesystem::remove("Lorvex temp/b.fbi");
-    DataListingDialog* missing = window->OpenRecordListing(RowOf("gamma"));
+    DataListingDialog* missing = window->OpenRecordListing(3);
     ASSERT_NE(missing, nullptr);
     EXPECT_EQ(missing->windowTitle().toStdString(), "Data Listing");
     EXPECT_TRUE(missing->listingEdit->toPlainText().isEmpty());
@@ -193,14 +171,51 @@ TEST_F(MainWindow, MessageBoxShowsTheText) {
     Open("");
     window->SetMessageSink(nullptr);  // the real message boxes
     std::string text;
-    WhenModal([&](QWidget* modal) {
-        auto* box = dynamic_cast<QMessageBox*>(modal);
-        ASSERT_NE(box, nullptr);
+    WhenModal<QMessageBox>([&](auto* box) {
         text = box->text().toStdString();
         box->button(QMessageBox::Ok)->click();
     });
     window->ShowMessage("Unable to Create File");
     EXPECT_EQ(text, "Unable to Create File");
+}
+
+// The real chooser over a buffer that holds junk beforehand: the result, the
+// buffer's text, and the names the list showed.
+TEST(ConfigChooser, WritesTheSelectedNameOnlyWhenItEndsWithOk) {
+    App();
+    GameFolder game;
+    const std::string longName = std::string(251, 'n') + ".cfg";  // the longest a folder can hold fits
+    for (const char* name : {"units.cfg", "B.cfg", "a.cfg", "c.CFG", "other.txt", longName.c_str()})
+        GameFolder::Write(name, "x");
+    std::filesystem::create_directory("folder.cfg");
+    auto point = [](QListWidget* list, int row) { return list->visualItemRect(list->item(row)).center(); };
+    const std::tuple<std::function<void(ConfigChooserDialog*)>, int, std::string> cases[] = {
+        {[](auto* d) { d->fileList->setCurrentRow(1); QTest::keyClick(d->fileList, Qt::Key_Escape); },
+         QDialog::Rejected, ""},
+        {[](auto* d) { d->fileList->setCurrentRow(1); d->cancelButton->click(); }, QDialog::Rejected, ""},
+        {[&](auto* d) {
+             Click(d->fileList->viewport(), point(d->fileList, 0));
+             QTest::keyClick(d->fileList, Qt::Key_Down);
+             QTest::keyClick(d->fileList, Qt::Key_Return);
+         },
+         QDialog::Accepted, "B.cfg"},
+        {[&](auto* d) { DoubleClick(d->fileList->viewport(), point(d->fileList, 2)); }, QDialog::Accepted, "c.CFG"},
+        {[](auto* d) { d->fileList->setCurrentRow(3); d->okButton->click(); }, QDialog::Accepted, longName},
+        {[](auto* d) { d->okButton->click(); }, QDialog::Accepted, ""},  // OK without a selection
+    };
+    for (const auto& [user, result, name] : cases) {
+        SCOPED_TRACE(name);
+        std::vector<std::string> listed;
+        WhenModal<ConfigChooserDialog>([&](auto* d) { listed = Listed(d->fileList), user(d); });
+        ConfigChooserDialog dialog;
+        char buffer[ConfigChooser::kBufferSize + 8];
+        std::memset(buffer, 'J', sizeof buffer);
+        EXPECT_EQ(dialog.RunChooser(buffer), result);
+        EXPECT_EQ(buffer[ConfigChooser::kBufferSize], 'J') << "written past the buffer";
+        ASSERT_NE(std::memchr(buffer, '\0', ConfigChooser::kBufferSize), nullptr);
+        EXPECT_EQ(buffer, name);
+        EXPECT_EQ(listed, (std::vector<std::string>{"a.cfg", "B.cfg", "c.CFG", longName, "units.cfg"}));
+    }
 }
 
 }  // namespace
