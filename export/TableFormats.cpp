@@ -1,5 +1,7 @@
 #include "export/TableFormats.h"
 
+#include "table/CopyText.h"
+
 namespace lorvex {
 
 namespace {
@@ -54,24 +56,12 @@ void AppendMarkdownLine(std::string& out, std::size_t count,
     out += kLineEnd;
 }
 
-void AppendHtmlText(std::string& out, std::string_view text) {
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
-        }
-    }
-}
-
 void AppendHtmlLine(std::string& out, std::size_t count, const std::function<std::string_view(std::size_t)>& field,
                     std::string_view open, std::string_view close) {
     out += "<tr>";
     for (std::size_t i = 0; i < count; ++i) {
         out += open;
-        AppendHtmlText(out, field(i));
+        AppendEscapedHtml(out, field(i));
         out += close;
     }
     out += "</tr>";

@@ -12,9 +12,7 @@ void AppendPlainCell(std::string& out, std::string_view cell) {
 
 }  // namespace
 
-std::string EscapeHtml(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
+void AppendEscapedHtml(std::string& out, std::string_view text) {
     for (char c : text) {
         switch (c) {
         case '&': out += "&amp;"; break;
@@ -24,7 +22,6 @@ std::string EscapeHtml(std::string_view text) {
         default: out += c;
         }
     }
-    return out;
 }
 
 std::vector<int> RowsToCopy(const TableData& table) {
@@ -48,7 +45,9 @@ CopiedRows CopyRows(const TableData& table) {
     for (std::size_t i = 0; i < columns.size(); ++i) {
         if (i) out.plain += '\t';
         AppendPlainCell(out.plain, table.Column(columns[i]).heading);
-        out.html += "<th>" + EscapeHtml(table.Column(columns[i]).heading) + "</th>";
+        out.html += "<th>";
+        AppendEscapedHtml(out.html, table.Column(columns[i]).heading);
+        out.html += "</th>";
     }
     out.plain += '\n';
     out.html += "</tr>\n";
@@ -57,7 +56,9 @@ CopiedRows CopyRows(const TableData& table) {
         for (std::size_t i = 0; i < columns.size(); ++i) {
             if (i) out.plain += '\t';
             AppendPlainCell(out.plain, table.Cell(r, columns[i]));
-            out.html += "<td>" + EscapeHtml(table.Cell(r, columns[i])) + "</td>";
+            out.html += "<td>";
+            AppendEscapedHtml(out.html, table.Cell(r, columns[i]));
+            out.html += "</td>";
         }
         out.plain += '\n';
         out.html += "</tr>\n";

@@ -21,7 +21,7 @@ struct CopiedRows {
 std::vector<int> RowsToCopy(const TableData& table);
 CopiedRows CopyRows(const TableData& table);
 
-// &, <, > and " as HTML entities.
-std::string EscapeHtml(std::string_view text);
+// Appends text with &, <, > and " as HTML entities; the clipboard's table and the HTML export share it.
+void AppendEscapedHtml(std::string& out, std::string_view text);
 
 }  // namespace lorvex

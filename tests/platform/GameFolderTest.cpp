@@ -14,22 +14,17 @@ using testing::GameFolder;
 
 TEST(GameFolders, WhatMakesAGameFolder) {
     GameFolder root;
-    struct Case {
-        std::vector<const char*> files;
-        GameFolderCheck expected;
-    };
-    const Case cases[] = {
-        {{"rev31.gp3"}, GameFolderCheck::Ok},   {{"REV31.GP3"}, GameFolderCheck::Ok},
-        {{"Extra.CCX"}, GameFolderCheck::Ok},   {{"a.ufo"}, GameFolderCheck::Ok},
-        {{"b.Hpi", "x.txt"}, GameFolderCheck::Ok}, {{"readme.txt", "rev31.gp"}, GameFolderCheck::NoArchive},
-        {{}, GameFolderCheck::NoArchive},
+    const std::pair<std::vector<const char*>, GameFolderCheck> cases[] = {
+        {{"rev31.gp3"}, GameFolderCheck::Ok}, {{"REV31.GP3"}, GameFolderCheck::Ok}, {{"Extra.CCX"}, GameFolderCheck::Ok},
+        {{"a.ufo"}, GameFolderCheck::Ok}, {{"b.Hpi", "x.txt"}, GameFolderCheck::Ok},
+        {{"readme.txt", "rev31.gp"}, GameFolderCheck::NoArchive}, {{}, GameFolderCheck::NoArchive},
     };
     int n = 0;
-    for (const Case& c : cases) {
+    for (const auto& [files, expected] : cases) {
         const fs::path dir = "g" + std::to_string(n++);
         fs::create_directory(dir);
-        for (const char* f : c.files) GameFolder::Write(dir / f, "x");
-        EXPECT_EQ(CheckGameFolder(dir), c.expected) << dir;
+        for (const char* f : files) GameFolder::Write(dir / f, "x");
+        EXPECT_EQ(CheckGameFolder(dir), expected) << dir;
     }
     fs::create_directories("h/dir.hpi");  // a folder named like an archive is none
     EXPECT_EQ(CheckGameFolder("h"), GameFolderCheck::NoArchive);
@@ -84,8 +79,7 @@ TEST(GameFolders, WorkFolderInTheGameOrPerUser) {
     EXPECT_TRUE(CanWriteIn("."));
     EXPECT_FALSE(CanWriteIn("/proc"));
     EXPECT_FALSE(CanWriteIn("nowhere"));
-    EXPECT_TRUE(fs::is_empty("plain/Lorvex"));  // the probe leaves nothing behind
-    EXPECT_TRUE(CanWriteIn("plain/Lorvex") && fs::is_empty("plain/Lorvex"));
+    EXPECT_TRUE(CanWriteIn("plain/Lorvex") && fs::is_empty("plain/Lorvex"));  // the probe leaves nothing behind
 }
 
 TEST(GameFolders, SampleConfigurationsOnlyIntoAFolderWithoutAny) {
@@ -121,18 +115,13 @@ TEST(GameFolders, ConfigurationNames) {
 
 TEST(GameFolders, RecentGames) {
     using List = std::vector<std::string>;
-    struct Case {
-        List recent;
-        std::string added;
-        List expected;
-    };
-    const Case cases[] = {
+    const std::tuple<List, std::string, List> cases[] = {
         {{}, "/g/a", {"/g/a"}},
         {{"/g/b", "/g/a", "/g/c"}, "/g/a/", {"/g/a", "/g/b", "/g/c"}},  // moved to the front, once
         {{"/g/b", "/g/b/.", "", "/g/c"}, "/g/a", {"/g/a", "/g/b", "/g/c"}},
         {{"/1", "/2", "/3", "/4", "/5", "/6", "/7", "/8"}, "/9", {"/9", "/1", "/2", "/3", "/4", "/5", "/6", "/7"}},
     };
-    for (const Case& c : cases) EXPECT_EQ(AddRecentGame(c.recent, c.added), c.expected) << c.added;
+    for (const auto& [recent, added, expected] : cases) EXPECT_EQ(AddRecentGame(recent, added), expected) << added;
 
     // Only games that are still there, most recent first, at most eight.
     const auto exists = [](const std::string& g) { return g.find("gone") == std::string::npos; };
