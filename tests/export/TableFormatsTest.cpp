@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "export/ExportWriter.h"
@@ -63,6 +65,38 @@ TEST(TableFormats, WritesExactBytes) {
         const std::vector<std::string> headings(kHeadings.begin(), kHeadings.begin() + c.rows[0].size());
         EXPECT_EQ(Formatted(c.format, headings, c.rows), c.expected) << FormatEnding(c.format);
     }
+}
+
+// An independent RFC 4180 reader gives back exactly the table's cells, headings first.
+Rows ReadCsv(std::string_view text) {
+    Rows rows(1);
+    std::string field;
+    bool quoted = false, open = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char ch = text[i];
+        if (quoted) {
+            if (ch != '"') field += ch;
+            else if (i + 1 < text.size() && text[i + 1] == '"') field += text[++i];
+            else quoted = false;
+        } else if (ch == '"') {
+            quoted = open = true;
+        } else if (ch == ',' || (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
+            rows.back().push_back(std::exchange(field, {}));
+            open = false;
+            if (ch == '\r') rows.emplace_back(), ++i;
+        } else {
+            field += ch;
+        }
+    }
+    if (open || !field.empty()) rows.back().push_back(field);
+    if (rows.back().empty()) rows.pop_back();
+    return rows;
+}
+
+TEST(TableFormats, CsvReadsBackIntoTheCells) {
+    Rows expected{Rows::value_type(kHeadings.begin(), kHeadings.end())};
+    expected.insert(expected.end(), kRows.begin(), kRows.end());
+    EXPECT_EQ(ReadCsv(Formatted(ExportFormat::Csv, kHeadings, kRows)), expected);
 }
 
 TEST(TableFormats, RecognisesUtf8) {
