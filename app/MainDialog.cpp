@@ -150,8 +150,9 @@ void MainDialog::BuildMenu() {
     versionAction = corner->addAction(QStringLiteral("v1.2"));
     menuBar->setCornerWidget(corner, Qt::TopRightCorner);
     // Commands added since: after the original items, wired by their own rooms.
-    openGameAction = menuBar->addAction(QStringLiteral("Open Game Folder..."));
+    openGameAction = gameMenu->addAction(QStringLiteral("&Open Game Folder..."));
     openGameAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+O")));
+    recentGamesMenu = gameMenu->addMenu(QStringLiteral("&Recent Games"));
 
     connect(selectConfigurationAction, &QAction::triggered, this, [this] { LoadRun(); });
     connect(exportAction, &QAction::triggered, this, [this] { ExportTable(); });

@@ -81,6 +81,7 @@ public:
     // Menus of the commands added after the original ones; each feature adds its
     // own actions from its own files.
     QMenu* gameMenu = nullptr;
+    QMenu* recentGamesMenu = nullptr;
     QMenu* viewMenu = nullptr;
     TableConveniences* conveniences = nullptr;
     NumberCommands* numberCommands = nullptr;  // the chart, shading and figures

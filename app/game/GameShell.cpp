@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
@@ -82,6 +83,15 @@ GameShell::GameShell(MainDialog& mainWindow, QSettings& store, Tell teller, QStr
       writable(platform::CanWriteIn) {
     window.SetChooser(this);
     QObject::connect(window.openGameAction, &QAction::triggered, &window, [this] { OpenGameFolderCommand(); });
+    // Filled as the menu opens, so games that went away since are not offered.
+    QObject::connect(window.gameMenu, &QMenu::aboutToShow, &window, [this] {
+        QMenu* recent = window.recentGamesMenu;
+        recent->clear();
+        for (const QString& game : RecentGames())
+            QObject::connect(recent->addAction(QDir::toNativeSeparators(game)), &QAction::triggered, &window,
+                             [this, game] { SwitchToGame(game); });
+        recent->setEnabled(!recent->isEmpty());
+    });
 }
 
 bool GameShell::Start(const QString& gameFolder) {
@@ -144,8 +154,11 @@ bool GameShell::OpenGame(const QString& folder) {
 
 void GameShell::OpenGameFolderCommand() {
     if (window.Loading()) return;
-    const QString folder = pickFolder ? pickFolder(&window) : QString();
-    if (folder.isEmpty() || !OpenGame(folder)) return;
+    SwitchToGame(pickFolder ? pickFolder(&window) : QString());
+}
+
+void GameShell::SwitchToGame(const QString& folder) {
+    if (window.Loading() || folder.isEmpty() || !OpenGame(folder)) return;
     // The rows of the game before would list their records from the new
     // game's scratch folder: they go, and the new game's first load starts.
     TableData& rows = window.Table().Data();

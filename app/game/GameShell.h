@@ -53,6 +53,8 @@ public:
 
     // The menu command: a folder dialog, then the new game's first load.
     void OpenGameFolderCommand();
+    // Opens another game from the menu: its table replaces the one shown.
+    void SwitchToGame(const QString& folder);
 
     // The start dialog until the user opens a game (true) or closes it (false).
     bool RunStartDialog();

@@ -1,6 +1,8 @@
 #include <QAction>
 #include <QGuiApplication>
+#include <QDir>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -181,10 +183,13 @@ TEST_F(Shell, MenuCommandOpensAnotherGameAndPreselectsItsLastConfiguration) {
     EXPECT_EQ(preselected, QString());  // a new game has no last configuration
     EXPECT_EQ(fs::current_path(), other / "Lorvex");
     EXPECT_EQ(shell->RecentGames(), (QStringList{Q(other), Q(game.Root())}));
-    // Back to the first game: its last configuration comes up selected, and OK loads it.
-    picked = Q(game.Root());
+    // Back to the first game through the recent games: its last configuration comes up selected, and OK loads it.
     ChooseRow(-1);
-    window->openGameAction->trigger();
+    emit window->gameMenu->aboutToShow();
+    const QList<QAction*> recent = window->recentGamesMenu->actions();
+    ASSERT_EQ(recent.size(), 2);
+    EXPECT_EQ(recent[1]->text(), QDir::toNativeSeparators(Q(game.Root())));
+    recent[1]->trigger();
     EXPECT_EQ(preselected, QStringLiteral("units.cfg"));
     EXPECT_EQ(Column(0), "delta,alpha,beta,gamma");
 }
