@@ -16,6 +16,7 @@
 #include "bench/SyntheticGame.h"
 #include "hpi/HpiInflate.h"
 #include "hpi/HpiWriter.h"
+#include "bench/QuietLoad.h"
 #include "load/LoadRun.h"
 
 namespace fs = std::filesystem;
@@ -74,20 +75,6 @@ Game& TheGame() {
     return game;
 }
 
-class Quiet : public lorvex::LoadView, public lorvex::ConfigChooser, public lorvex::platform::MessageSink {
-public:
-    void SetWindowTitle(std::string_view) override {}
-    void SetTableVisible(bool) override {}
-    void SetProgressVisible(bool) override {}
-    void SetArchiveLabel(std::string_view) override {}
-    void SetFileLabel(std::string_view) override {}
-    void UpdateStatusLine() override {}
-    void ShowMessage(std::string_view) override {}
-    int RunChooser(char* buffer) override {
-        std::snprintf(buffer, kBufferSize, "bench.cfg");
-        return 1;
-    }
-};
 
 long PeakKiB() {
     std::ifstream in("/proc/self/status");
@@ -118,7 +105,7 @@ void BM_LoadWholeGame(benchmark::State& state) {
         fs::current_path(folder);
         state.ResumeTiming();
         lorvex::TableListCtrl table;
-        Quiet quiet;
+        lorvex::bench::Quiet quiet("bench.cfg");
         lorvex::Loader loader(table, quiet, quiet, quiet);
         loader.LoadRun();
         rows = table.Data().RowCount();
@@ -135,7 +122,7 @@ void BM_ReloadWholeGame(benchmark::State& state) {
     const fs::path old = fs::current_path();
     fs::current_path(g.root / "cur");
     lorvex::TableListCtrl table;
-    Quiet quiet;
+    lorvex::bench::Quiet quiet("bench.cfg");
     lorvex::Loader loader(table, quiet, quiet, quiet);
     loader.LoadRun();
     for (auto _ : state) loader.LoadRun();

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "bench/RealShapedGame.h"
+#include "bench/QuietLoad.h"
 #include "load/LoadRun.h"
 
 namespace fs = std::filesystem;
@@ -20,20 +21,6 @@ lorvex::bench::RealShapedGame& TheGame() {
     return game;
 }
 
-class Quiet : public lorvex::LoadView, public lorvex::ConfigChooser, public lorvex::platform::MessageSink {
-public:
-    void SetWindowTitle(std::string_view) override {}
-    void SetTableVisible(bool) override {}
-    void SetProgressVisible(bool) override {}
-    void SetArchiveLabel(std::string_view) override {}
-    void SetFileLabel(std::string_view) override {}
-    void UpdateStatusLine() override {}
-    void ShowMessage(std::string_view) override {}
-    int RunChooser(char* buffer) override {
-        std::snprintf(buffer, kBufferSize, "units.cfg");
-        return 1;
-    }
-};
 
 void Report(benchmark::State& state, const lorvex::TableListCtrl& table) {
     state.counters["rows"] = table.Data().RowCount();
@@ -53,7 +40,7 @@ void BM_RealGameFirstLoad(benchmark::State& state) {
         fs::create_directories(folder);
         lorvex::bench::RealShapedGame::WriteConfiguration(folder);
         fs::current_path(folder);
-        Quiet quiet;
+        lorvex::bench::Quiet quiet("units.cfg");
         lorvex::Loader loader(table, quiet, quiet, quiet);
         loader.SetArchiveFolder("..");
         state.ResumeTiming();
@@ -70,7 +57,7 @@ void BM_RealGameReload(benchmark::State& state) {
     const fs::path old = fs::current_path();
     fs::current_path(game.root / "cur");
     lorvex::TableListCtrl table;
-    Quiet quiet;
+    lorvex::bench::Quiet quiet("units.cfg");
     lorvex::Loader loader(table, quiet, quiet, quiet);
     loader.LoadRun();
     for (auto _ : state) loader.LoadRun();

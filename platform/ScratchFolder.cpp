@@ -80,17 +80,7 @@ bool ScratchFolder::Store(std::string_view nameText, const std::uint8_t* bytes, 
                     ++unchanged_;
                     return true;
                 }
-                bool ok = WriteAll(fd, bytes, size);
-                if (ok && static_cast<std::uint64_t>(opened.st_size) > size)
-                    ok = ::ftruncate(fd, static_cast<off_t>(size)) == 0;
-                ok = ::close(fd) == 0 && ok;
-                if (!ok) {
-                    ::unlinkat(folder_, n, 0);
-                    return false;
-                }
-                stored_.insert(name);
-                ++written_;
-                return true;
+                return Fill(fd, name, bytes, size, static_cast<std::uint64_t>(opened.st_size));
             }
             if (fd >= 0) ::close(fd);
         }
@@ -99,10 +89,17 @@ bool ScratchFolder::Store(std::string_view nameText, const std::uint8_t* bytes, 
     }
     const int fd = ::openat(folder_, n, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) return false;
+    return Fill(fd, name, bytes, size, 0);
+}
+
+bool ScratchFolder::Fill(int fd, const std::string& name, const std::uint8_t* bytes, std::size_t size,
+                         std::uint64_t oldSize) {
     bool ok = WriteAll(fd, bytes, size);
+    if (ok && oldSize > size) ok = ::ftruncate(fd, static_cast<off_t>(size)) == 0;
     ok = ::close(fd) == 0 && ok;
     if (!ok) {
-        ::unlinkat(folder_, n, 0);
+        // A file that did not take every byte would pass for this load's copy.
+        ::unlinkat(folder_, name.c_str(), 0);
         return false;
     }
     stored_.insert(name);

@@ -46,6 +46,9 @@ public:
 
 private:
     bool Matches(int fd, const std::uint8_t* bytes, std::size_t size);
+    // Writes the bytes over an open file of oldSize bytes, cuts what is left
+    // beyond them and closes it; a failed write leaves no file of that name.
+    bool Fill(int fd, const std::string& name, const std::uint8_t* bytes, std::size_t size, std::uint64_t oldSize);
     void Close();
 
     int folder_ = -1;            // the open folder
