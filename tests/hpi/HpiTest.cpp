@@ -452,6 +452,7 @@ TEST(HpiInflate, ExactlyTheStatedSizeWithEitherBackend) {
         {"exact", packed, data.size(), true},
         {"trailing bytes after the stream", packed + "junk", data.size(), true},
         {"stream gives more than stated", packed, data.size() - 1, false},
+        {"stream gives less than stated", packed, data.size() + 1, false},
         {"cut short", packed.substr(0, packed.size() - 5), data.size(), false},
         {"raw deflate without zlib header", packed.substr(2), data.size(), false},
     };

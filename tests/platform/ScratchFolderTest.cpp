@@ -38,6 +38,7 @@ TEST(ScratchFolder, StoreTouchesOnlyWhatDiffersAndNeverWritesThroughALink) {
         {"the same bytes", [] { GameFolder::Write("s/a.fbi", "new bytes"); }, Untouched},
         {"longer bytes", [] { GameFolder::Write("s/a.fbi", "older and longer bytes"); }, InPlace},
         {"shorter bytes", [] { GameFolder::Write("s/a.fbi", "old"); }, InPlace},
+        {"the same bytes and more", [] { GameFolder::Write("s/a.fbi", "new bytes and more"); }, InPlace},
         {"the same length", [] { GameFolder::Write("s/a.fbi", "old bytes"); }, InPlace},
         {"a link out", [] { fs::create_symlink("../outside", "s/a.fbi"); }, Replaced},
         {"a hard link out", [] { fs::create_hard_link("outside", "s/a.fbi"); }, Replaced},
