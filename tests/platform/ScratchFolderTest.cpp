@@ -4,10 +4,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <filesystem>
 #include <functional>
 #include <set>
-#include <string>
 
 #include "tests/support/GameFolder.h"
 
@@ -17,21 +15,12 @@ namespace {
 namespace fs = std::filesystem;
 using testing::GameFolder;
 
-struct Stamp {
-    ino_t inode = 0;
-    timespec mtime{};
-    bool operator==(const Stamp& o) const {
-        return inode == o.inode && mtime.tv_sec == o.mtime.tv_sec && mtime.tv_nsec == o.mtime.tv_nsec;
-    }
-};
-
-Stamp StampOf(const fs::path& p) {
+// A file's number and modification time; Age dates it far back first, so that any write shows.
+std::tuple<ino_t, time_t, long> StampOf(const fs::path& p) {
     struct stat st {};
-    if (::lstat(p.c_str(), &st) != 0) return {};
-    return {st.st_ino, st.st_mtim};
+    ::lstat(p.c_str(), &st);
+    return {st.st_ino, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
 }
-
-// Dates a file far back, so that any write to it would show in its time.
 void Age(const fs::path& p) {
     const timespec times[2] = {{946684800, 0}, {946684800, 0}};
     ::utimensat(AT_FDCWD, p.c_str(), times, AT_SYMLINK_NOFOLLOW);
@@ -44,48 +33,46 @@ bool Store(ScratchFolder& scratch, const std::string& name, const std::string& b
 // What lies in the folder under the stored name beforehand, and what Store must make of it.
 TEST(ScratchFolder, StoreTouchesOnlyWhatDiffersAndNeverWritesThroughALink) {
     enum Expect { Created, Untouched, InPlace, Replaced, Refused };
-    const std::pair<const char*, std::function<void()>> before[] = {
-        {"nothing", [] {}},
-        {"the same bytes", [] { GameFolder::Write("s/a.fbi", "new bytes"); }},
-        {"longer bytes", [] { GameFolder::Write("s/a.fbi", "older and longer bytes"); }},
-        {"shorter bytes", [] { GameFolder::Write("s/a.fbi", "old"); }},
-        {"the same length", [] { GameFolder::Write("s/a.fbi", "old bytes"); }},
-        {"a link out", [] { fs::create_symlink("../outside", "s/a.fbi"); }},
-        {"a hard link out", [] { fs::create_hard_link("outside", "s/a.fbi"); }},
-        {"a dangling link", [] { fs::create_symlink("../nowhere", "s/a.fbi"); }},
-        {"a subfolder", [] { fs::create_directory("s/a.fbi"); }},
+    const std::tuple<const char*, std::function<void()>, Expect> cases[] = {
+        {"nothing", [] {}, Created},
+        {"the same bytes", [] { GameFolder::Write("s/a.fbi", "new bytes"); }, Untouched},
+        {"longer bytes", [] { GameFolder::Write("s/a.fbi", "older and longer bytes"); }, InPlace},
+        {"shorter bytes", [] { GameFolder::Write("s/a.fbi", "old"); }, InPlace},
+        {"the same bytes and more", [] { GameFolder::Write("s/a.fbi", "new bytes and more"); }, InPlace},
+        {"the same length", [] { GameFolder::Write("s/a.fbi", "old bytes"); }, InPlace},
+        {"a link out", [] { fs::create_symlink("../outside", "s/a.fbi"); }, Replaced},
+        {"a hard link out", [] { fs::create_hard_link("outside", "s/a.fbi"); }, Replaced},
+        {"a dangling link", [] { fs::create_symlink("../nowhere", "s/a.fbi"); }, Replaced},
+        {"a subfolder", [] { fs::create_directory("s/a.fbi"); }, Refused},
     };
-    const Expect expected[] = {Created, Untouched, InPlace, InPlace, InPlace, Replaced, Replaced, Replaced, Refused};
-    for (std::size_t i = 0; i < std::size(before); ++i) {
-        SCOPED_TRACE(before[i].first);
+    for (const auto& [what, before, expected] : cases) {
+        SCOPED_TRACE(what);
         GameFolder game;
         fs::create_directory("s");
         GameFolder::Write("outside", "new bytes");
-        before[i].second();
+        before();
         Age("s/a.fbi");
-        const Stamp old = StampOf("s/a.fbi");
+        const auto old = StampOf("s/a.fbi");
         ScratchFolder scratch;
         ASSERT_TRUE(scratch.Begin("S"));  // found in any case
-        EXPECT_EQ(Store(scratch, "a.fbi", "new bytes"), expected[i] != Refused);
+        EXPECT_EQ(Store(scratch, "a.fbi", "new bytes"), expected != Refused);
         EXPECT_EQ(scratch.Finish(), 0);
         EXPECT_EQ(GameFolder::Read("outside"), "new bytes");
         EXPECT_FALSE(fs::exists("nowhere"));
-        if (expected[i] == Refused) {
+        if (expected == Refused) {
             EXPECT_TRUE(fs::is_directory("s/a.fbi"));
             continue;
         }
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status("s/a.fbi")));
         EXPECT_EQ(GameFolder::Read("s/a.fbi"), "new bytes");
-        const Stamp now = StampOf("s/a.fbi");
-        EXPECT_EQ(now == old, expected[i] == Untouched);
+        const auto now = StampOf("s/a.fbi");
+        EXPECT_EQ(now == old, expected == Untouched);
         // Rewritten in place keeps the file; a replaced link's number may be reused, so only its own is checked.
-        if (expected[i] == Untouched || expected[i] == InPlace) {
-            EXPECT_EQ(now.inode, old.inode);
-        }
+        EXPECT_TRUE((expected != Untouched && expected != InPlace) || std::get<0>(now) == std::get<0>(old));
         EXPECT_EQ(fs::hard_link_count("s/a.fbi"), 1u);
         EXPECT_EQ(fs::hard_link_count("outside"), 1u);
-        EXPECT_EQ(scratch.Unchanged(), expected[i] == Untouched ? 1 : 0);
-        EXPECT_EQ(scratch.Written(), expected[i] == Untouched ? 0 : 1);
+        EXPECT_EQ(scratch.Unchanged(), expected == Untouched ? 1 : 0);
+        EXPECT_EQ(scratch.Written(), expected == Untouched ? 0 : 1);
     }
 }
 
@@ -106,9 +93,10 @@ TEST(ScratchFolder, FinishRemovesWhatThisLoadDidNotStore) {
     EXPECT_TRUE(fs::exists("s/sub/inner.fbi"));
     EXPECT_EQ(GameFolder::Read("outside"), "keep");
 
-    // The next load starts from nothing it stored before.
+    // The next load starts from nothing it stored or counted before.
     ASSERT_TRUE(scratch.Begin("s"));
     ASSERT_TRUE(Store(scratch, "new.fbi", "y"));
+    EXPECT_EQ(scratch.Unchanged() + scratch.Written(), 1);
     scratch.Finish();
     EXPECT_FALSE(fs::exists("s/kept.fbi"));
     EXPECT_TRUE(fs::exists("s/new.fbi"));
@@ -122,8 +110,7 @@ TEST(ScratchFolder, FinishRemovesWhatThisLoadDidNotStore) {
     EXPECT_TRUE(fs::exists("elsewhere/precious"));
     EXPECT_TRUE(fs::is_directory("s"));
 
-    // A folder that is missing is created.
-    ASSERT_TRUE(scratch.Begin("fresh"));
+    ASSERT_TRUE(scratch.Begin("fresh"));  // a missing folder is created
     EXPECT_TRUE(fs::is_directory("fresh"));
 }
 
@@ -136,14 +123,11 @@ TEST(ScratchFolder, FailuresLeaveNoFileOfThatName) {
     ScratchFolder scratch;
     ASSERT_TRUE(scratch.Begin("s"));
     const std::string big(4096, 'b');
-    const bool stored = testing::WithFileSizeLimit(1024, [&] {
+    EXPECT_FALSE(testing::WithFileSizeLimit(1024, [&] {
         return Store(scratch, "new.fbi", big) || Store(scratch, "old.fbi", big);
-    });
-    EXPECT_FALSE(stored);
+    }));
     scratch.Discard("gone.fbi");
-    EXPECT_FALSE(fs::exists("s/new.fbi"));
-    EXPECT_FALSE(fs::exists("s/old.fbi"));
-    EXPECT_FALSE(fs::exists("s/gone.fbi"));
+    for (const char* name : {"s/new.fbi", "s/old.fbi", "s/gone.fbi"}) EXPECT_FALSE(fs::exists(name)) << name;
     EXPECT_FALSE(Store(scratch, "", "x"));
     EXPECT_FALSE(Store(scratch, "a/b", "x"));
 }

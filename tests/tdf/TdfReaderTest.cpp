@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <filesystem>
 
 #include "tests/tdf/TestFiles.h"
 
@@ -16,8 +15,7 @@ using R = TdfResult;
 // E End, K KeyValue, O BlockOpen, C BlockClose, H HeaderOnly, X Other.
 std::string ReadAll(TdfReader& reader) {
     std::string out;
-    for (;;) {
-        const R r = reader.NextEntry();
+    for (R r = reader.NextEntry();; r = reader.NextEntry()) {
         out += "EKOCHX"[static_cast<int>(r)] + std::to_string(reader.EntryLine());
         if (r == R::KeyValue) out += std::string(":") + reader.Key() + "=" + reader.ValueText();
         if (r == R::BlockOpen || r == R::HeaderOnly) out += std::string(":") + reader.BlockName();
@@ -26,40 +24,33 @@ std::string ReadAll(TdfReader& reader) {
     }
 }
 
-// Every reader case runs against both sources: a file on disk and the same
-// bytes in memory must give the same entries on the same lines.
-enum class Source { File, Memory };
-
-class TdfSources : public ::testing::TestWithParam<Source> {
+// Every case runs against a file on disk and against the same bytes in memory (parameter true): both must
+// give the same entries on the same lines, and the memory source never writes into the text it reads.
+class TdfSources : public ::testing::TestWithParam<bool> {
 protected:
-    // Opens reader on bytes from the source under test.
-    bool OpenText(TdfReader& reader, const std::string& bytes) {
-        if (GetParam() == Source::File) return reader.Open(folder_.Write("f.tdf", bytes));
-        memory_ = bytes;  // kept unchanged while the reader reads it
-        reader.OpenMemory(memory_);
-        return true;
-    }
-
-    void TearDown() override {
-        // The memory source reads the text where it lies and never writes into it.
-        if (GetParam() == Source::Memory) {
-            EXPECT_EQ(memory_, last_);
+    void Open(const std::string& bytes) {
+        EXPECT_EQ(memory_, copy_);
+        memory_ = copy_ = bytes;
+        if (GetParam()) {
+            reader_.OpenMemory(memory_);
+        } else {
+            ASSERT_TRUE(reader_.Open(folder_.Write("f.tdf", bytes)));
         }
     }
-    void Remember(const std::string& bytes) { last_ = bytes; }
+    void TearDown() override { EXPECT_EQ(memory_, copy_); }
 
     test::TempFolder folder_;
-    std::string memory_;
-    std::string last_;
+    TdfReader reader_;
+    std::string memory_, copy_;
 };
 
-INSTANTIATE_TEST_SUITE_P(BothSources, TdfSources, ::testing::Values(Source::File, Source::Memory),
-                         [](const ::testing::TestParamInfo<Source>& p) {
-                             return p.param == Source::File ? "File" : "Memory";
-                         });
+INSTANTIATE_TEST_SUITE_P(FileAndMemory, TdfSources, ::testing::Bool());
 
-TEST_P(TdfSources, ClassifiesEntriesWithTheirLines) {
-    const std::pair<std::string, const char*> cases[] = {
+TEST_P(TdfSources, ClassifiesEntriesWithTheirLinesAndSplitsLongLines) {
+    std::string pieces;  // 100 KB without a line end: 101 pieces, then the entry
+    for (int i = 1; i <= 101; ++i) pieces += "X" + std::to_string(i) + "|";
+    const std::string x1021(1021, 'x'), x1022(1022, 'x'), v1020(1020, 'v');
+    const std::pair<std::string, std::string> cases[] = {
         {"   key =  value ; trailing\n", "K1:key=value |E1"},
         {"key=\nkey=   \nkey=;\n=value\n  =v\n", "X1|X2|K3:key=|X4|X5|E5"},
         {"[RECORD]\n{\n", "O1:RECORD|E2"},
@@ -67,8 +58,8 @@ TEST_P(TdfSources, ClassifiesEntriesWithTheirLines) {
         {"};\n\t}\n", "C1|C2|E2"},
         {"// c\n\nkey=1;\n", "K3:key=1|E3"},
         {"/* start\nstill\nend */ key=1;\nkey=2;\n", "K4:key=2|E4"},
-        {"/*\n/*\n*/\nkey=1;\n*/\nkey=2;\n", "K6:key=2|E6"},          // nested at line starts
-        {"/*\na /* b\n*/\nk=1;\n", "K4:k=1|E4"},                       // not nested later in a line
+        {"/*\n/*\n*/\nkey=1;\n*/\nkey=2;\n", "K6:key=2|E6"},  // nested at line starts
+        {"/*\na /* b\n*/\nk=1;\n", "K4:k=1|E4"},               // not nested later in a line
         {"  /* a */ x=1;\nx /* y\n*/\nkey=a // b;\n", "X2|X3|K4:key=a // b|E4"},
         {"[RECORD\n{\n[]\n{\n", "X1|X2|O3:|E4"},
         {"[ Big Gun ] junk\n\n// c\n{ junk\n", "O1: Big Gun |E4"},
@@ -78,39 +69,23 @@ TEST_P(TdfSources, ClassifiesEntriesWithTheirLines) {
         {std::string("ke\0y=1;\nk2=2;\nk=v\0;x\n", 21), "X1|K2:k2=2|K3:k=v|E3"},  // NUL ends the text
         {"", "E0"},
         {"\n\r\n", "E2"},
-    };
-    TdfReader reader;
-    for (const auto& [input, expected] : cases) {
-        Remember(input);
-        ASSERT_TRUE(OpenText(reader, input));
-        EXPECT_EQ(ReadAll(reader), expected) << input;
-    }
-}
-
-TEST_P(TdfSources, SplitsLongLinesAndCutsLongNames) {
-    std::string pieces;  // 100 KB without a line end: 101 pieces, then the entry
-    for (int i = 1; i <= 101; ++i) pieces += "X" + std::to_string(i) + "|";
-    const std::pair<std::string, std::string> cases[] = {
-        // 2,000 characters: 1,022 and 978, two lines counted.
-        {"k=" + std::string(1998, 'v') + "\nnext=1;\n", "K1:k=" + std::string(1020, 'v') + "|X2|K3:next=1|E3"},
-        {std::string(1022, 'x') + "tail=5;\n", "X1|K2:tail=5|E2"},
-        {std::string(1022, 'x') + "\r\nk=1;\n", "X1|K2:k=1|E2"},  // the line end right behind the limit goes along
+        // At most 1,022 characters per line: 2,000 read as 1,022 and 978, two lines counted.
+        {"k=" + std::string(1998, 'v') + "\nnext=1;\n", "K1:k=" + v1020 + "|X2|K3:next=1|E3"},
+        {x1022 + "tail=5;\n", "X1|K2:tail=5|E2"},
+        {x1022 + "\r\nk=1;\n", "X1|K2:k=1|E2"},  // the line end right behind the limit goes along
         {"[" + std::string(400, 'n') + "]\n{\n", "O1:" + std::string(255, 'n') + "|E2"},
         {std::string(100 * 1024, 'y') + "\nk=2;\n", pieces + "K102:k=2|E102"},
-        // The last character a read may store: the line end right behind still belongs to it.
-        {std::string(1021, 'x') + "\r\nk=1;\n", "X1|K2:k=1|E2"},
-        {std::string(1021, 'x') + "\rk=1;\n", "X1|K2:k=1|E2"},  // a lone CR is a character
-        {std::string(1022, 'x') + "\n\nk=1;\n", "X1|K3:k=1|E3"},
+        {x1021 + "\r\nk=1;\n", "X1|K2:k=1|E2"},  // the last character a read may store, then its line end
+        {x1021 + "\rk=1;\n", "X1|K2:k=1|E2"},    // a lone CR is a character
+        {x1022 + "\n\nk=1;\n", "X1|K3:k=1|E3"},
         {std::string(1023, 'x') + "\nk=1;\n", "X1|X2|K3:k=1|E3"},
-        {std::string(1022, 'x') + "\r\r\nk=1;\n", "X1|K3:k=1|E3"},  // CR, then CR LF: an empty line of its own
-        {"k=" + std::string(1020, 'v'), "K1:k=" + std::string(1020, 'v') + "|E1"},  // the last line, no line end
-        {"k=" + std::string(1021, 'v'), "K1:k=" + std::string(1020, 'v') + "|X2|E2"},
+        {x1022 + "\r\r\nk=1;\n", "X1|K3:k=1|E3"},  // CR, then CR LF: an empty line of its own
+        {"k=" + v1020, "K1:k=" + v1020 + "|E1"},   // the last line, no line end
+        {"k=" + v1020 + "v", "K1:k=" + v1020 + "|X2|E2"},
     };
-    TdfReader reader;
     for (const auto& [input, expected] : cases) {
-        Remember(input);
-        ASSERT_TRUE(OpenText(reader, input));
-        EXPECT_EQ(ReadAll(reader), expected) << input.size();
+        Open(input);
+        EXPECT_EQ(ReadAll(reader_), expected) << input.substr(0, 40) << " (" << input.size() << ")";
     }
 }
 
@@ -126,17 +101,15 @@ TEST_P(TdfSources, ValuesAndArguments) {
         {"symbolic(1)=.5", 0.5f, 0, "symbol", false, "", 0},
         {"symbol(1)=x12", 0, 0, "Symbol", false, "", 0},  // a capital in the word matches only itself
     };
-    TdfReader reader;
     for (const auto& [line, asFloat, asInt, word, matches, argument, argumentInt] : cases) {
         SCOPED_TRACE(line);
-        Remember(line);
-        ASSERT_TRUE(OpenText(reader, line));
-        ASSERT_EQ(reader.NextEntry(), R::KeyValue);
-        EXPECT_FLOAT_EQ(reader.ValueFloat(), asFloat);
-        EXPECT_EQ(reader.ValueInt(), asInt);
-        EXPECT_EQ(reader.KeyWithArgument(word), matches);
-        EXPECT_STREQ(reader.Argument(), argument);
-        EXPECT_EQ(reader.ArgumentInt(), argumentInt);
+        Open(line);
+        ASSERT_EQ(reader_.NextEntry(), R::KeyValue);
+        EXPECT_FLOAT_EQ(reader_.ValueFloat(), asFloat);
+        EXPECT_EQ(reader_.ValueInt(), asInt);
+        EXPECT_EQ(reader_.KeyWithArgument(word), matches);
+        EXPECT_STREQ(reader_.Argument(), argument);
+        EXPECT_EQ(reader_.ArgumentInt(), argumentInt);
     }
 }
 
@@ -150,11 +123,10 @@ TEST(TdfReader, OpenFailsWithoutCreatingAndReopenStartsOver) {
     // Left inside a comment, or with a line pushed back: a new Open of either
     // source forgets both, and so does a switch from one source to the other.
     const std::string second = "k=1;\n";
-    for (const char* first : {"/*\nx=1;\n", "[H]\nold=1;\n"}) {
+    for (const std::string first : {"/*\nx=1;\n", "[H]\nold=1;\n"}) {
         for (int order = 0; order < 4; ++order) {
-            const std::string a = first;
             if (order & 1) {
-                reader.OpenMemory(a);
+                reader.OpenMemory(first);
             } else {
                 ASSERT_TRUE(reader.Open(folder.Write("a.tdf", first)));
             }

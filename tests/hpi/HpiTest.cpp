@@ -1,0 +1,495 @@
+// The archive reader against archives from the writer, against byte sequences written out here by hand
+// following the format notes, and against damaged archives: Open fails, or the extraction fails and leaves
+// no file behind. Then both inflaters, and the lorvex-hpi tool end to end.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <functional>
+
+#include "hpi/HpiArchive.h"
+#include "hpi/HpiInflate.h"
+#include "hpi/HpiLz77.h"
+#include "hpi/HpiWriter.h"
+#include "tests/tdf/TestFiles.h"
+
+namespace lorvex::hpi {
+namespace {
+
+using lorvex::test::ReadBytes;
+using lorvex::test::TempFolder;
+using Names = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+std::uint32_t GetU32(const std::string& b, std::size_t at) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 4; i-- > 0;) v = (v << 8) | static_cast<std::uint8_t>(b[at + i]);
+    return v;
+}
+void SetU32(std::string& b, std::size_t at, std::uint32_t v) {
+    for (std::size_t i = 0; i < 4; ++i) b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+void Put(std::string& b, std::initializer_list<std::uint32_t> values) {
+    for (std::uint32_t v : values) b.append(4, '\0'), SetU32(b, b.size() - 4, v);
+}
+
+// Arbitrary bytes, every value appearing, with repeats so that packing has work.
+std::string BinaryData(std::size_t size, std::uint32_t seed = 1) {
+    std::string s(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        s[i] = (i % 7 < 3) ? static_cast<char>(i / 97) : static_cast<char>(seed >> 24);
+    }
+    return s;
+}
+
+std::string ZlibOf(const std::string& data) {
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    std::string out(size, '\0');
+    compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()), data.size(), 9);
+    return out.substr(0, size);
+}
+
+// The files (or sub-folders) that Dir (or DirFolders) lists for a folder.
+Names List(const HpiArchive& archive, std::string_view folder, bool folders = false) {
+    Names names;
+    char name[64];
+    auto dir = [&](std::size_t c) {
+        return folders ? archive.DirFolders(c, folder, name, sizeof name) : archive.Dir(c, folder, name, sizeof name);
+    };
+    for (std::size_t c = dir(0); c != 0; c = dir(c)) names.emplace_back(name);
+    return names;
+}
+
+const std::string kOverlap("\x06" "a\x18\x00\x00\x00", 6);  // 'a', then offset 1 length 10 over itself: 11 'a'
+
+TEST(HpiLz77, DecodesHandStreamsToTheExactBytesOrFails) {
+    const std::pair<std::string, std::string> cases[] = {
+        {kOverlap, std::string(11, 'a')},
+        {std::string("\x03\x41\x06\x00\x00", 5), std::string(3, '\0')},  // offset 100: the untouched window's zeros
+        // Eight literals fill the first tag byte; the second marks offset 1 length 8, then the terminator.
+        {std::string("\0ABCDEFGH\x03\x16\0\0\0", 14), "ABCDEFGHABCDEFGH"},
+        {std::string("\x18xyz\x30\0\0\0", 8), "xyzzz"},  // offset 3 length 2: copies the byte it just wrote
+        {std::string("\0q", 2), "q"},                     // input ending right after an item ends the chunk
+        {"\x01\x10", ""},                                 // half a reference
+    };
+    for (const auto& [stream, expected] : cases) {
+        std::string out(expected.size(), '#');
+        EXPECT_TRUE(Lz77Decode(reinterpret_cast<const std::uint8_t*>(stream.data()), stream.size(),
+                               reinterpret_cast<std::uint8_t*>(out.data()), out.size()));
+        EXPECT_EQ(out, expected);
+    }
+    // A stream that gives another length fails and writes nothing past the room.
+    for (std::size_t room : {0u, 1u, 5u, 10u, 12u, 40u}) {
+        std::string out(room + 4, '#');
+        EXPECT_FALSE(Lz77Decode(reinterpret_cast<const std::uint8_t*>(kOverlap.data()), kOverlap.size(),
+                                reinterpret_cast<std::uint8_t*>(out.data()), room));
+        EXPECT_EQ(out.substr(room), "####") << room;
+    }
+    std::uint8_t two[2];
+    EXPECT_FALSE(Lz77Decode(reinterpret_cast<const std::uint8_t*>("\x01\x10"), 2, two, 2));
+}
+
+// Written out byte by byte: root holds "readme.txt" (stored, "HELLO") and folder "Units" holding
+// "ARMX.FBI" (one LZ77 chunk giving 11 'a').
+std::string HandArchive(std::uint32_t seed, bool scramble, std::uint32_t endField) {
+    std::string b;
+    // "HAPI", version, directory end, key seed, directory start; 20: root node of two entries at 28
+    Put(b, {0x49504148u, 0x00010000u, endField, seed, 20, 2, 28});
+    Put(b, {46, 57}), b.push_back(0);  // 28: entry table, two entries of 9 bytes
+    Put(b, {66, 72}), b.push_back(1);
+    b += std::string("readme.txt", 11);  // 46
+    Put(b, {107, 5}), b.push_back(0);    // 57: stored file record
+    b += std::string("Units", 6);
+    Put(b, {1, 80, 89, 98}), b.push_back(0);  // 72: folder node of Units, its entry table at 80
+    b += std::string("ARMX.FBI", 9);
+    Put(b, {112, 11}), b.push_back(1);  // 98: packed file record
+    b += "HELLO";
+    std::string packed = kOverlap;
+    std::uint32_t sum = 0;
+    for (std::size_t j = 0; j < packed.size(); ++j) {
+        if (scramble) packed[j] = static_cast<char>(((packed[j] ^ j) + j) & 0xFF);
+        sum += static_cast<std::uint8_t>(packed[j]);
+    }
+    Put(b, {19 + 6, 0x48535153});  // 112: chunk length table, then "SQSH"
+    b += {2, 1, scramble ? '\1' : '\0'};
+    Put(b, {6, 11, sum});
+    b += packed;
+    EXPECT_EQ(b.size(), 141u);
+    const std::uint32_t key = ~((seed * 4u) | (seed >> 6)) & 0xFFu;
+    for (std::uint32_t i = 20; seed != 0 && i < b.size(); ++i) b[i] = static_cast<char>(~(b[i] ^ (i ^ key)));
+    return b;
+}
+
+TEST(HpiHandBuilt, OpensListsAndExtracts) {
+    TempFolder scratch;
+    const std::tuple<std::uint32_t, bool, std::uint32_t> cases[] = {
+        {0, false, 107}, {0x12345678, true, 107}, {0xFFFFFFFF, false, 107},
+        {0x41, true, 87},  // the end field read as the directory's size
+    };
+    for (const auto& [seed, scramble, endField] : cases) {
+        SCOPED_TRACE(::testing::Message() << "seed " << seed << " end " << endField);
+        auto archive = HpiArchive::Open(scratch.Write("hand.hpi", HandArchive(seed, scramble, endField)));
+        ASSERT_TRUE(archive);
+        EXPECT_EQ(List(*archive, ""), Names{"readme.txt"});
+        EXPECT_EQ(List(*archive, "units"), Names{"ARMX.FBI"});
+        ASSERT_TRUE(archive->ExtractFile("\\readme.txt", scratch / "r.txt"));
+        EXPECT_EQ(ReadBytes(scratch / "r.txt"), "HELLO");
+        ASSERT_TRUE(archive->ExtractFile("units\\armx.fbi", scratch / "a.fbi"));
+        EXPECT_EQ(ReadBytes(scratch / "a.fbi"), std::string(11, 'a'));
+    }
+    std::string empty;  // an empty root with its size in the end field
+    Put(empty, {0x49504148u, 0x00010000u, 8, 0, 20, 0, 0});
+    auto archive = HpiArchive::Open(scratch.Write("empty.hpi", empty));
+    ASSERT_TRUE(archive);
+    EXPECT_EQ(List(*archive, ""), Names{});
+}
+
+TEST(HpiHandBuilt, NamesThatAreNoPlainFileNameAndRepeatsAreLeftOut) {
+    // A root of (name, isFolder) entries: each file the one stored byte "Z", each folder empty.
+    const std::pair<std::string, bool> entries[] = {
+        {"ok.fbi", false}, {"", false}, {".", false}, {"..", false}, {"..\\..\\evil", false}, {"a/b", false},
+        {"c:d", false}, {"OK.FBI", false}, {"Units", true}, {"units", true}, {"", true}, {"..", true},
+        {"ok.fbi", true},  // a folder may share a file's name
+    };
+    std::string b;
+    Put(b, {0x49504148u, 0x00010000u, 0, 0, 20, static_cast<std::uint32_t>(std::size(entries)), 28});
+    b.append(9 * std::size(entries), '\0');
+    std::vector<std::size_t> records;
+    for (std::size_t i = 0, at = 28; i < std::size(entries); ++i, at += 9) {
+        SetU32(b, at, static_cast<std::uint32_t>(b.size()));
+        b += entries[i].first + '\0';
+        SetU32(b, at + 4, static_cast<std::uint32_t>(b.size()));
+        b[at + 8] = entries[i].second;
+        if (!entries[i].second) records.push_back(b.size());
+        b.append(entries[i].second ? 8 : 9, '\0');
+    }
+    SetU32(b, 8, static_cast<std::uint32_t>(b.size()));
+    for (std::size_t r : records) SetU32(b, r, static_cast<std::uint32_t>(b.size())), SetU32(b, r + 4, 1);
+    TempFolder scratch;
+    auto archive = HpiArchive::Open(scratch.Write("names.hpi", b + "Z"));
+    ASSERT_TRUE(archive);
+    EXPECT_EQ(List(*archive, ""), Names{"ok.fbi"});
+    EXPECT_EQ(List(*archive, "", true), (Names{"Units", "ok.fbi"}));
+    EXPECT_FALSE(archive->ExtractFile("..\\..\\evil", scratch / "evil"));
+    EXPECT_FALSE(archive->EntrySize("a/b"));
+    ASSERT_TRUE(archive->ExtractFile("OK.fbi", scratch / "ok"));
+    EXPECT_EQ(ReadBytes(scratch / "ok"), "Z");
+}
+
+// A writer archive with the one file "x" in the root: node at 20, entry at 28, then record and contents.
+struct OneFile {
+    std::string bytes;
+    std::size_t record, contents;
+};
+
+OneFile MakeOneFile(const std::string& data, PackMethod method) {
+    HpiWriter writer;
+    writer.AddFile("x", data, method);
+    OneFile f{writer.Build(0), 0, 0};
+    f.record = GetU32(f.bytes, 28 + 4);
+    f.contents = GetU32(f.bytes, f.record);
+    return f;
+}
+
+// Replaces the single chunk behind the record with one holding `packed` that claims `unpacked`.
+void PutChunk(OneFile& f, const std::string& packed, std::uint32_t unpacked, char method) {
+    std::uint32_t sum = 0;
+    for (char c : packed) sum += static_cast<std::uint8_t>(c);
+    f.bytes.resize(f.contents);
+    Put(f.bytes, {static_cast<std::uint32_t>(19 + packed.size()), 0x48535153});
+    f.bytes += {2, method, 0};
+    Put(f.bytes, {static_cast<std::uint32_t>(packed.size()), unpacked, sum});
+    f.bytes += packed;
+}
+
+// True when the bytes are refused: Open fails, or extracting "x" fails, leaves no file and gives no bytes.
+bool Refused(const TempFolder& scratch, const std::string& bytes) {
+    auto archive = HpiArchive::Open(scratch.Write("bad.hpi", bytes));
+    EXPECT_EQ(HpiArchive::OpenBytes(bytes) != nullptr, archive != nullptr);
+    if (!archive) return true;
+    fs::remove(scratch / "out.bin");
+    const bool extracted = archive->ExtractFile("x", scratch / "out.bin");
+    EXPECT_EQ(fs::exists(scratch / "out.bin"), extracted);
+    std::vector<std::uint8_t> memory(3, 'x');
+    EXPECT_EQ(archive->ExtractToMemory("x", memory), extracted);
+    EXPECT_EQ(std::string(memory.begin(), memory.end()), extracted ? ReadBytes(scratch / "out.bin") : "");
+    return !extracted;
+}
+
+TEST(HpiDamage, TruncatedAtEveryLength) {
+    TempFolder scratch;
+    const std::tuple<const char*, std::string, PackMethod, bool> files[] = {
+        {"a\\one.txt", "first file", PackMethod::Stored, false},
+        {"a\\b\\two.tdf", BinaryData(300), PackMethod::Lz77, true},
+        {"three.tdf", BinaryData(2000, 3), PackMethod::Zlib, false},
+    };
+    HpiWriter writer;
+    for (const auto& [entry, contents, method, scramble] : files) writer.AddFile(entry, contents, method, scramble);
+    for (std::uint32_t seed : {0u, 77u}) {
+        const std::string full = writer.Build(seed);
+        for (std::size_t length = 0; length < full.size(); ++length) {
+            auto archive = HpiArchive::Open(scratch.Write("t.hpi", full.substr(0, length)));
+            ASSERT_EQ(archive != nullptr, length >= GetU32(full, 8)) << length;  // the directory's end
+            for (const auto& [entry, contents, method, scramble] : files) {
+                fs::remove(scratch / "out");
+                if (!archive) break;
+                // Whatever still extracts is whole; the cut-off last file never extracts.
+                const bool extracted = archive->ExtractFile(entry, scratch / "out");
+                EXPECT_EQ(ReadBytes(scratch / "out"), extracted ? contents : "") << entry << " at " << length;
+                EXPECT_EQ(fs::exists(scratch / "out"), extracted) << entry << " at " << length;
+                EXPECT_FALSE(extracted && std::string(entry) == "three.tdf") << length;
+            }
+        }
+    }
+}
+
+TEST(HpiDamage, WhatIsNoArchiveOrHasABadDirectoryIsRefusedByOpen) {
+    TempFolder scratch;
+    EXPECT_FALSE(HpiArchive::Open(scratch / "missing.hpi"));
+    EXPECT_FALSE(HpiArchive::Open(scratch / ""));  // a folder
+    HpiWriter writer;
+    writer.AddFile("units\\x.fbi", "abc");
+    const std::string good = writer.Build(0);
+    const std::size_t units = GetU32(good, 28 + 4);  // the node of folder "units"
+    std::string deep;
+    for (int i = 0; i < 70; ++i) deep += "d\\";
+    HpiWriter chain;
+    chain.AddFile(deep + "x", "deep");
+    using Damage = std::function<void(std::string&)>;
+    auto replace = [](std::string bytes) -> Damage { return [bytes](std::string& b) { b = bytes; }; };
+    const std::pair<const char*, Damage> cases[] = {
+        {"empty", replace("")}, {"marker only", replace("HAPI")}, {"19 zeros", replace(std::string(19, '\0'))},
+        {"5000 x", replace(std::string(5000, 'x'))}, {"other version", replace(std::string("HAPI\0\0\1\0", 8))},
+        {"a folder chain 70 deep", replace(chain.Build(0))},
+        {"wrong marker", [](std::string& b) { b[0] = 'X'; }},
+        {"directory start past the end", [](std::string& b) { SetU32(b, 16, b.size() + 100); }},
+        {"directory end past the end", [](std::string& b) { SetU32(b, 8, b.size() + 1); }},
+        {"entry table past the end", [](std::string& b) { SetU32(b, 24, 0xFFFFFFF0u); }},
+        {"huge entry count", [](std::string& b) { SetU32(b, 20, 0x10000000u); }},
+        {"name past the directory", [](std::string& b) { SetU32(b, 28, 0x7FFFFFFFu); }},
+        {"unknown entry kind", [](std::string& b) { b[28 + 8] = 7; }},
+        {"folder pointing at itself", [](std::string& b) { SetU32(b, 28 + 4, 20); }},
+        {"sub-folder pointing back at its node",  // units' own entry becomes a folder at units' node
+         [&](std::string& b) {
+             const std::size_t table = GetU32(b, units + 4);
+             b[table + 8] = 1;
+             SetU32(b, table + 4, units);
+         }},
+        {"name without terminator",  // the file's last byte, so no reading of the directory holds a terminator
+         [](std::string& b) { SetU32(b, 28, b.size() - 1), b.back() = 'q'; }},
+    };
+    for (const auto& [what, damage] : cases) {
+        std::string bytes = good;
+        damage(bytes);
+        EXPECT_FALSE(HpiArchive::Open(scratch.Write("bad.hpi", bytes))) << what;
+    }
+    EXPECT_TRUE(HpiArchive::Open(scratch.Write("good.hpi", good)));
+}
+
+TEST(HpiDamage, DamagedEntriesFailToExtractAndLeaveNoFile) {
+    TempFolder scratch;
+    const std::string data = BinaryData(1000);
+    // The chunk follows its 4-byte length: marker, then at +5 method, +7 packed size, +11 unpacked size, +15 checksum.
+    const std::tuple<const char*, PackMethod, std::function<void(OneFile&)>> cases[] = {
+        {"bad checksum", PackMethod::Zlib, [](OneFile& f) { f.bytes[f.contents + 4 + 15] ^= 1; }},
+        {"bad chunk marker", PackMethod::Zlib, [](OneFile& f) { f.bytes[f.contents + 4] = 'X'; }},
+        {"unknown chunk method", PackMethod::Zlib, [](OneFile& f) { f.bytes[f.contents + 4 + 5] = 3; }},
+        {"chunk says bigger", PackMethod::Zlib, [](OneFile& f) { SetU32(f.bytes, f.contents + 4 + 11, 1001); }},
+        {"chunk says smaller", PackMethod::Lz77, [](OneFile& f) { SetU32(f.bytes, f.contents + 4 + 11, 999); }},
+        {"record says bigger", PackMethod::Zlib, [](OneFile& f) { SetU32(f.bytes, f.record + 4, 1001); }},
+        {"record says smaller", PackMethod::Lz77, [](OneFile& f) { SetU32(f.bytes, f.record + 4, 999); }},
+        {"record says a second chunk", PackMethod::Zlib, [](OneFile& f) { SetU32(f.bytes, f.record + 4, 66000); }},
+        {"stored past the end", PackMethod::Stored, [](OneFile& f) { SetU32(f.bytes, f.record + 4, 1001); }},
+        {"contents offset past the end", PackMethod::Zlib, [](OneFile& f) { SetU32(f.bytes, f.record, 0xFFFFFFF0u); }},
+        {"unknown compression", PackMethod::Stored, [](OneFile& f) { f.bytes[f.record + 8] = 3; }},
+        {"chunk length past the end", PackMethod::Zlib, [](OneFile& f) { SetU32(f.bytes, f.contents, 5000); }},
+        {"packed size beyond the chunk", PackMethod::Zlib,
+         [](OneFile& f) { SetU32(f.bytes, f.contents + 4 + 7, GetU32(f.bytes, f.contents) - 18); }},
+        {"zlib inflating to more than stated", PackMethod::Zlib,
+         [](OneFile& f) { PutChunk(f, ZlibOf(std::string(2000, 'k')), 1000, 2); }},
+        {"zlib inflating to less than stated", PackMethod::Zlib,
+         [](OneFile& f) { PutChunk(f, ZlibOf(std::string(999, 'k')), 1000, 2); }},
+        {"lz77 writing more than stated", PackMethod::Lz77,  // 11 bytes where record and chunk state 5
+         [](OneFile& f) { PutChunk(f, kOverlap, 5, 1), SetU32(f.bytes, f.record + 4, 5); }},
+    };
+    for (const auto& [what, method, damage] : cases) {
+        OneFile f = MakeOneFile(data, method);
+        damage(f);
+        EXPECT_TRUE(Refused(scratch, f.bytes)) << what;
+    }
+    for (PackMethod method : {PackMethod::Stored, PackMethod::Lz77, PackMethod::Zlib})
+        EXPECT_FALSE(Refused(scratch, MakeOneFile(data, method).bytes)) << "undamaged " << int(method);
+    OneFile bad = MakeOneFile(data, PackMethod::Zlib);  // a failed extraction removes an earlier file too
+    bad.bytes[bad.contents + 4 + 15] ^= 1;
+    scratch.Write("out.bin", "stale");
+    EXPECT_FALSE(HpiArchive::OpenBytes(bad.bytes)->ExtractFile("x", scratch / "out.bin"));
+    EXPECT_FALSE(fs::exists(scratch / "out.bin"));
+
+    // A chunk assembled here with a payload tens of KiB long: its checksum summed byte by byte.
+    OneFile big = MakeOneFile(BinaryData(60000, 5), PackMethod::Zlib);
+    PutChunk(big, ZlibOf(BinaryData(60000, 5)), 60000, 2);
+    EXPECT_FALSE(Refused(scratch, big.bytes));
+    // 65536 + 100 bytes: the first chunk must state 65536, the second 100.
+    OneFile two = MakeOneFile(BinaryData(65636), PackMethod::Lz77);
+    const std::size_t second = two.contents + 8 + GetU32(two.bytes, two.contents);
+    ASSERT_EQ(GetU32(two.bytes, second + 11), 100u);
+    std::string swapped = two.bytes;
+    SetU32(swapped, two.contents + 8 + 11, 100);
+    EXPECT_TRUE(Refused(scratch, swapped));
+    SetU32(two.bytes, second + 11, 65536);
+    EXPECT_TRUE(Refused(scratch, two.bytes));
+}
+
+TEST(HpiRoundTrip, EveryMethodEncryptionScrambleAndSize) {
+    TempFolder scratch;
+    const std::size_t sizes[] = {0, 1, 65535, 65536, 65537, 200000};
+    // Long runs exercise overlapping references.
+    const std::string run = std::string(70000, 'a') + "abcabcabc" + std::string(300, 'z');
+    for (PackMethod method : {PackMethod::Stored, PackMethod::Lz77, PackMethod::Zlib}) {
+        for (int variant = 0; variant < 4; ++variant) {
+            const std::uint32_t seed = variant & 1 ? 0xA5C3E1F7u : 0;
+            SCOPED_TRACE(::testing::Message() << "method " << int(method) << " variant " << variant);
+            HpiWriter writer;
+            for (std::size_t size : sizes)
+                writer.AddFile("data\\f" + std::to_string(size), BinaryData(size, 7 + size), method, variant & 2);
+            writer.AddFile("text\\run.txt", run, method, variant & 2);
+            ASSERT_TRUE(writer.WriteTo(scratch / "a.hpi", seed));
+            auto archive = HpiArchive::Open(scratch / "a.hpi");
+            ASSERT_TRUE(archive);
+            for (std::size_t size : sizes) {
+                const std::string entry = "data\\f" + std::to_string(size);
+                ASSERT_TRUE(archive->ExtractFile(entry, scratch / "out.bin")) << entry;
+                EXPECT_EQ(ReadBytes(scratch / "out.bin"), BinaryData(size, 7 + size)) << entry;
+                EXPECT_EQ(archive->EntrySize(entry), size);
+            }
+            ASSERT_TRUE(archive->ExtractFile("text\\run.txt", scratch / "run.txt"));
+            EXPECT_EQ(ReadBytes(scratch / "run.txt"), run);
+            // Into memory with either inflater, one buffer reused from entry to entry; the archive read
+            // from its file and from its bytes in memory.
+            std::vector<std::uint8_t> bytes;
+            for (InflateBackend backend : {InflateBackend::Zlib, InflateBackend::Libdeflate}) {
+                auto again = backend == InflateBackend::Zlib ? HpiArchive::Open(scratch / "a.hpi", backend)
+                                                             : HpiArchive::OpenBytes(ReadBytes(scratch / "a.hpi"), backend);
+                ASSERT_TRUE(again);
+                for (std::size_t size : {sizes[5], sizes[0], sizes[3], sizes[4]}) {
+                    ASSERT_TRUE(again->ExtractToMemory("data\\f" + std::to_string(size), bytes)) << size;
+                    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), BinaryData(size, 7 + size)) << size;
+                }
+            }
+        }
+    }
+}
+
+TEST(HpiRoundTrip, BuildIsDeterministicPacksAndEncryptsEverythingAfterTheHeader) {
+    HpiWriter writer;
+    writer.AddFile("units\\armx.fbi", "[ARMX]{name=x;}", PackMethod::Stored);
+    const std::string plain = writer.Build(0), encrypted = writer.Build(99);
+    EXPECT_EQ(plain, writer.Build(0));
+    ASSERT_EQ(plain.size(), encrypted.size());
+    EXPECT_EQ(plain.substr(0, 12), encrypted.substr(0, 12));  // marker, version, directory end
+    EXPECT_EQ(GetU32(encrypted, 12), 99u);
+    EXPECT_EQ(plain.find("[ARMX]"), plain.size() - 15);
+    EXPECT_EQ(encrypted.find("[ARMX]"), std::string::npos);
+    EXPECT_EQ(encrypted.find("armx.fbi"), std::string::npos);
+    std::string text;
+    while (text.size() < 100000) text += "[UNIT]\r\n{\r\n\tbuildcost=100;\r\n\tname=Sample unit;\r\n}\r\n";
+    for (PackMethod method : {PackMethod::Lz77, PackMethod::Zlib}) {
+        HpiWriter packer;
+        packer.AddFile("u.tdf", text, method);
+        EXPECT_LT(packer.Build().size(), text.size() / 4) << static_cast<int>(method);
+    }
+}
+
+TEST(HpiListing, FoldersAndEntriesMatchWithoutCase) {
+    TempFolder scratch;
+    HpiWriter writer;
+    writer.AddFile("top.txt", "T");
+    writer.AddFile("Units\\ARMX.fbi", "A", PackMethod::Lz77);
+    writer.AddFile("units/corx.fbi", "C", PackMethod::Stored);  // same folder, other case and separator
+    writer.AddFile("Units\\Sub\\deep.fbi", "D");
+    writer.AddFolder("Empty");
+    ASSERT_TRUE(writer.WriteTo(scratch / "a.hpi", 1234));
+    auto archive = HpiArchive::Open(scratch / "a.hpi");
+    ASSERT_TRUE(archive);
+    const std::pair<const char*, Names> folders[] = {
+        {"", {"top.txt"}}, {"\\", {"top.txt"}},  // root: sub-folders are not reported
+        {"UNITS", {"ARMX.fbi", "corx.fbi"}}, {"\\Units", {"ARMX.fbi", "corx.fbi"}}, {"\\uNiTs\\SUB\\", {"deep.fbi"}},
+        {"empty", {}}, {"units\\missing", {}}, {"top.txt", {}}, {"unit", {}},
+    };
+    for (const auto& [folder, files] : folders) EXPECT_EQ(List(*archive, folder), files) << "folder '" << folder << "'";
+    EXPECT_EQ(List(*archive, "", true), (Names{"Units", "Empty"}));
+
+    const std::pair<const char*, const char*> entries[] = {  // null: no such entry
+        {"\\top.txt", "T"}, {"units\\armx.fbi", "A"}, {"\\UNITS\\Corx.FBI", "C"}, {"units\\sub\\deep.fbi", "D"},
+        {"deep.fbi", nullptr}, {"units\\", nullptr}, {"units\\sub", nullptr}, {"", nullptr}, {"units\\armx.fb", nullptr},
+    };
+    for (const auto& [entry, contents] : entries) {
+        fs::remove(scratch / "out.txt");
+        EXPECT_EQ(archive->ExtractFile(entry, scratch / "out.txt"), contents != nullptr) << entry;
+        EXPECT_EQ(ReadBytes(scratch / "out.txt"), contents ? contents : "") << entry;
+        EXPECT_EQ(fs::exists(scratch / "out.txt"), contents != nullptr) << entry;
+    }
+    EXPECT_FALSE(archive->ExtractFile("top.txt", scratch / "no such folder" / "out.bin"));
+
+    // A name is cut to the capacity, and nothing is written past it or at the end of the list.
+    char name[8];
+    std::memset(name, '#', sizeof name);
+    const std::size_t c = archive->Dir(0, "units", name, 4);
+    EXPECT_STREQ(name, "ARM");
+    EXPECT_EQ(name[4], '#');
+    EXPECT_NE(archive->Dir(c, "units", name, 1), 0u);
+    EXPECT_STREQ(name, "");
+    std::memcpy(name, "keep", 5);
+    EXPECT_EQ(archive->Dir(2, "units", name, sizeof name), 0u);
+    EXPECT_STREQ(name, "keep");
+}
+
+TEST(HpiInflate, ExactlyTheStatedSizeWithEitherBackend) {
+    const std::string data = std::string(40000, 'q') + "tail", packed = ZlibOf(data);
+    const std::tuple<const char*, std::string, std::size_t, bool> cases[] = {
+        {"exact", packed, data.size(), true},
+        {"trailing bytes after the stream", packed + "junk", data.size(), true},
+        {"stream gives more than stated", packed, data.size() - 1, false},
+        {"stream gives less than stated", packed, data.size() + 1, false},
+        {"cut short", packed.substr(0, packed.size() - 5), data.size(), false},
+        {"raw deflate without zlib header", packed.substr(2), data.size(), false},
+    };
+    for (InflateBackend backend : {InflateBackend::Zlib, InflateBackend::Libdeflate}) {
+        Inflater inflater(backend);
+        for (const auto& [what, in, room, ok] : cases) {
+            std::string out(room + 16, '#');
+            EXPECT_EQ(inflater.Inflate(reinterpret_cast<const std::uint8_t*>(in.data()), in.size(),
+                                       reinterpret_cast<std::uint8_t*>(out.data()), room), ok)
+                << what << " backend " << static_cast<int>(backend);
+            EXPECT_EQ(out.substr(room), std::string(16, '#')) << what;
+            EXPECT_TRUE(!ok || out.substr(0, room) == data) << what;
+        }
+    }
+}
+
+TEST(HpiTool, PackListExtract) {
+    TempFolder scratch;
+    auto run = [&](const std::string& arguments) {
+        const int status = std::system((std::string("'") + LORVEX_HPI_TOOL + "' " + arguments + " > '" +
+                                        (scratch / "log").string() + "' 2>/dev/null").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    auto q = [&](const std::string& name) { return " '" + (scratch / name).string() + "'"; };
+    fs::create_directories(scratch / "src/Units");
+    scratch.Write("src/Units/b.tdf", BinaryData(70000));
+    for (const char* archive : {"a.hpi", "b.hpi"})
+        ASSERT_EQ(run("pack" + q(archive) + q("src") + " --method lz77 --seed 9"), 0);
+    EXPECT_EQ(ReadBytes(scratch / "a.hpi"), ReadBytes(scratch / "b.hpi"));
+    ASSERT_EQ(run("list" + q("a.hpi")), 0);
+    EXPECT_EQ(ReadBytes(scratch / "log"), "Units\\b.tdf\n");
+    ASSERT_EQ(run("extract" + q("a.hpi") + " 'UNITS\\B.TDF'" + q("out")), 0);
+    EXPECT_EQ(ReadBytes(scratch / "out"), BinaryData(70000));
+    EXPECT_EQ(run("extract" + q("a.hpi") + " nothing" + q("out2")), 1);
+    EXPECT_FALSE(fs::exists(scratch / "out2"));
+    EXPECT_EQ(run("list"), 2);
+}
+
+}  // namespace
+}  // namespace lorvex::hpi
