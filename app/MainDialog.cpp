@@ -17,7 +17,9 @@
 #include "app/ConfigChooserDialog.h"
 #include "app/DataListingDialog.h"
 #include "app/filter/FilterBar.h"
+#include "app/skipped/SkippedNotice.h"
 #include "app/view/TableConveniences.h"
+#include "chart/widget/FiguresLabel.h"
 #include "chart/widget/NumberCommands.h"
 #include "ui/DialogText.h"
 #include "ui/DialogUnits.h"
@@ -93,6 +95,7 @@ MainDialog::MainDialog(QWidget* parent)
     view->setObjectName(QStringLiteral("table"));
     BuildMenu();
     numberCommands = new NumberCommands(viewMenu, table, view, statusText);
+    skippedNotice = new SkippedNotice(statusText);
 
     // Dialog initialisation.
     table.EnableColumnDrag(true);
@@ -169,6 +172,7 @@ void MainDialog::LayoutTable() {
     const int clientHeight = height() - top;
     const int bar = conveniences ? conveniences->PlaceFilterBar(top + kTableTop, width()) : 0;
     view->setGeometry(0, top + kTableTop + bar, width(), std::max(0, clientHeight - kTableTop - bar));
+    skippedNotice->Place();
 }
 
 void MainDialog::resizeEvent(QResizeEvent* event) {
@@ -198,8 +202,11 @@ void MainDialog::keyPressEvent(QKeyEvent* event) {
 
 bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
     if (loading && IsInput(event->type()) && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == this)
+        static_cast<QWidget*>(watched)->window() == this) {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+            waitCancelled = true;  // only a load that waits listens for it
         return true;
+    }
     return QDialog::eventFilter(watched, event);
 }
 
@@ -207,14 +214,18 @@ void MainDialog::LoadRun() {
     if (loading) return;
     loading = true;
     conveniences->BeforeLoad();
-    loadReplaced = false;
+    waitCancelled = false;
     qApp->installEventFilter(this);
     loader.LoadRun();
     qApp->removeEventFilter(this);
     loading = false;
-    if (loadReplaced) {
+    if (loader.Report().ReplacedTable()) {
         loadedConfig = chosenConfig;
         conveniences->AfterLoad(loadedConfig);
+        skippedNotice->Show(loader.Report());
+        numberCommands->figures->ReserveRight(skippedNotice->ReservedWidth());
+        UpdateStatusLine();
+    } else if (loader.Report().end == LoadEnd::Cancelled) {
         UpdateStatusLine();
     }
 }
@@ -276,7 +287,6 @@ DataListingDialog* MainDialog::OpenRecordListing(int row) {
 }
 
 void MainDialog::SetWindowTitle(std::string_view title) {
-    loadReplaced = true;  // the loader names the window only once the configuration opened
     setWindowTitle(BytesToBoxText(title));
 }
 
@@ -303,6 +313,17 @@ void MainDialog::SetArchiveLabel(std::string_view text) {
 void MainDialog::SetFileLabel(std::string_view text) {
     fileLabel->setText(BytesToBoxText(text));
     progress.Changed();
+}
+
+bool MainDialog::KeepWaiting(std::string_view text) {
+    // The status line says it: the table (still the previous one) stays in view.
+    const QString shown = BytesToBoxText(std::string(text) + " (Escape cancels)");
+    if (statusText->text() != shown) {
+        statusText->setText(shown);
+        statusText->repaint();
+    }
+    QApplication::processEvents(QEventLoop::AllEvents, kWaitStepMs);
+    return !waitCancelled;
 }
 
 std::string MainDialog::StatusLineText() const {

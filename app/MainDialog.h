@@ -22,6 +22,7 @@ namespace lorvex {
 class DataListingDialog;
 class TableConveniences;
 class NumberCommands;
+class SkippedNotice;
 class TableListView;
 
 class MainDialog : public QDialog, public LoadView, public ConfigChooser, public platform::MessageSink {
@@ -51,6 +52,8 @@ public:
     void SetArchiveLabel(std::string_view text) override;
     void SetFileLabel(std::string_view text) override;
     void UpdateStatusLine() override;
+    // Shows that the load waits for another one; Escape cancels it.
+    bool KeepWaiting(std::string_view text) override;
     // ConfigChooser: the "Configuration Files" dialog, or the chooser set below.
     int RunChooser(char* buffer) override;
     // MessageSink: a message box, or the sink set below.
@@ -64,6 +67,8 @@ public:
     TableListCtrl& Table() { return table; }
     TableListView* View() const { return view; }
     const LoadState& State() const { return loader.State(); }
+    const LoadReport& LastLoad() const { return loader.Report(); }
+    void SetLoadLimits(const LoadLimits& limits) { loader.SetLimits(limits); }
     bool Loading() const { return loading; }
     void SetArchiveFolder(std::string folder) { loader.SetArchiveFolder(std::move(folder)); }
 
@@ -85,6 +90,7 @@ public:
     QMenu* viewMenu = nullptr;
     TableConveniences* conveniences = nullptr;
     NumberCommands* numberCommands = nullptr;  // the chart, shading and figures
+    SkippedNotice* skippedNotice = nullptr;    // what the last load left out
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -111,7 +117,7 @@ private:
     std::string chosenConfig;   // what the chooser answered last
     std::string loadedConfig;   // the configuration the table holds
     std::string reloadName;     // answers the next chooser call instead of the user
-    bool loadReplaced = false;  // the load under way replaced the table
+    bool waitCancelled = false;  // Escape while the load waits for another one
     ProgressRepaint progress;
 };
 

@@ -7,10 +7,14 @@
 
 namespace lorvex {
 
-void QtMessageSink::ShowMessage(std::string_view text) {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), BytesToBoxText(text), QMessageBox::Ok,
-                    owner_);
+void ShowPlainMessage(const QString& text, QWidget* owner) {
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), QString(), QMessageBox::Ok, owner);
+    // Before the text: a box given markup lays it out (and loads its images) as soon as it gets it.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
     box.exec();
 }
+
+void QtMessageSink::ShowMessage(std::string_view text) { ShowPlainMessage(BytesToBoxText(text), owner_); }
 
 }  // namespace lorvex

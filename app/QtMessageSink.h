@@ -4,6 +4,7 @@
 
 #include "platform/MessageSink.h"
 
+class QString;
 class QWidget;
 
 namespace lorvex {
@@ -16,5 +17,9 @@ public:
 private:
     QWidget* owner_;
 };
+
+// The modal box every message goes through. Messages quote file names and
+// record values, so the box shows them as written, never as markup.
+void ShowPlainMessage(const QString& text, QWidget* owner);
 
 }  // namespace lorvex

@@ -41,7 +41,7 @@ ExportDialog::ExportDialog(QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setWindowTitle(QStringLiteral("Export Table"));
     const DialogUnits du;
-    setFixedSize(du.X(339), du.Y(172));
+    setFixedSize(du.X(339), du.Y(184));
 
     du.Place(MakeLabel(this, "Exports the table contents as a tab-delimited file"), 7, 7, 325, 8);
 
@@ -103,6 +103,11 @@ ExportDialog::ExportDialog(QWidget* parent)
     cancelButton->setAutoDefault(false);
     du.Place(cancelButton, 282, 151, 50, 14);
 
+    // Below the CSV button it belongs to; off unless CSV is chosen.
+    keepFormulasBox = MakeCheck(this, "keepFormulasBox", "Keep formulas in CSV");
+    keepFormulasBox->setEnabled(false);
+    du.Place(keepFormulasBox, 81, 169, 150, 10);
+
     connect(htmlButton, &QPushButton::clicked, this, [this] { OnAsHtmlTable(); });
     connect(browseButton, &QPushButton::clicked, this, [this] { OnBrowse(); });
     connect(okButton, &QPushButton::clicked, this, [this] { OnOK(); });
@@ -128,6 +133,7 @@ void ExportDialog::OnAsHtmlTable() {
     headerEdit->setPlainText(BytesToBoxText(kHtmlHeader));
     trailerEdit->setPlainText(BytesToBoxText(kHtmlTrailer));
     fileNameEdit->setText(BytesToBoxText(kHtmlFileName));
+    htmlPreset_ = true;
 }
 
 std::string ExportDialog::SettingText(const QString& boxText, std::size_t limit) {
@@ -150,6 +156,10 @@ void ExportDialog::OnOK() {
             if (s.fileName.size() > kMaxFileName) s.fileName.resize(kMaxFileName);
         }
         s.format = format_;
+        s.csvFormulas = format_ == ExportFormat::Csv && keepFormulasBox->isChecked();
+        // The preset's HTML only frames the cells while one of its boxes is still used.
+        s.escapeHtmlCells = format_ == ExportFormat::Delimited && htmlPreset_ &&
+                            (customDelimitersBox->isChecked() || customHeaderBox->isChecked());
         if (customDelimitersBox->isChecked()) {
             s.rowDelimiter = SettingText(rowDelimiterEdit->toPlainText(), kMaxText);
             s.columnDelimiter = SettingText(columnDelimiterEdit->toPlainText(), kMaxText);
@@ -198,6 +208,7 @@ void ExportDialog::SetFormat(ExportFormat format) {
     for (QWidget* w : std::initializer_list<QWidget*>{customDelimitersBox, customHeaderBox, columnDelimiterEdit,
                                                      rowDelimiterEdit, headerEdit, trailerEdit})
         w->setEnabled(delimited);
+    keepFormulasBox->setEnabled(format == ExportFormat::Csv);
 }
 
 void ExportDialog::SetFileName(const QString& name) {

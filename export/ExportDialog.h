@@ -69,6 +69,7 @@ public:
     QPushButton* browseButton = nullptr;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
+    QCheckBox* keepFormulasBox = nullptr;  // usable while CSV is the format
 
 protected:
     // The trailer box does not take Enter as a line break: Enter presses OK,
@@ -83,6 +84,7 @@ private:
     ExportFormat format_ = ExportFormat::Delimited;
     QString delimitedEnding_;  // the file name's ending before a format replaced it
     QString browsedPath_;      // the path the save dialog gave, while the box still holds it
+    bool htmlPreset_ = false;  // "As HTML Table" filled the boxes: the cells go inside HTML
 };
 
 }  // namespace lorvex

@@ -1,18 +1,12 @@
 #include "export/ExportWriter.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <filesystem>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <system_error>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/FileSystem.h"
-
-namespace fs = std::filesystem;
+#include "platform/SaveFile.h"
+#include "table/CopyText.h"
 
 namespace lorvex {
 
@@ -60,16 +54,26 @@ void ForEachExportPiece(const TableListCtrl& table, const ExportSettings& settin
         slice.headings.assign(headings.begin(), headings.end());
         slice.rowCount = rows.size();
         slice.cell = [&](std::size_t r, std::size_t c) { return data.Cell(rows[r], included[c]); };
-        WriteFormatted(settings.format, slice, sink);
+        WriteFormatted(settings.format, slice, sink, {.csvFormulas = settings.csvFormulas});
         return;
     }
+
+    // Only the texts that come from the table are escaped: the header,
+    // delimiters and trailer are the HTML that holds them.
+    const auto appendText = [&](std::string& out, std::string_view text) {
+        if (settings.escapeHtmlCells) {
+            AppendEscapedHtml(out, text);
+        } else {
+            out += text;
+        }
+    };
 
     if (!settings.header.empty()) sink(settings.header);
 
     std::string piece;
     for (std::size_t i = 0; i < included.size(); ++i) {
         if (i) piece += settings.columnDelimiter;
-        piece += table.GetColumnHeading(included[i]);
+        appendText(piece, table.GetColumnHeading(included[i]));
     }
     if (!piece.empty()) sink(piece);
 
@@ -79,7 +83,7 @@ void ForEachExportPiece(const TableListCtrl& table, const ExportSettings& settin
         piece = settings.rowDelimiter;
         for (std::size_t i = 0; i < included.size(); ++i) {
             if (i) piece += settings.columnDelimiter;
-            piece += data.Cell(row, included[i]);
+            appendText(piece, data.Cell(row, included[i]));
         }
         if (!piece.empty()) sink(piece);
     }
@@ -105,52 +109,19 @@ bool WriteExportTo(const TableListCtrl& table, const ExportSettings& settings, s
     return std::fflush(out) == 0 && ok && !std::ferror(out);
 }
 
-namespace {
-
-// Permissions for the new file: those of the file it replaces, or what a
-// plainly created file would get under the process's umask.
-mode_t NewFileMode(const fs::path& target) {
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return st.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-// The file a name finally stands for: an export through a symbolic link
-// replaces the file the link points to, not the link.
-fs::path ResolveTarget(const fs::path& target) {
-    std::error_code ec;
-    if (!fs::is_symlink(fs::symlink_status(target, ec))) return target;
-    fs::path resolved = fs::weakly_canonical(target, ec);
-    return ec ? target : resolved;
-}
-
-}  // namespace
-
-bool WriteExport(const TableListCtrl& table, const ExportSettings& settings, std::string* writtenPath) {
-    if (settings.fileName.empty()) return false;
-    const fs::path target = ResolveTarget(platform::DiskPath(settings.fileName));
-    if (!target.has_filename()) return false;
-    std::error_code ec;
-    if (fs::is_directory(target, ec)) return false;
-
-    const fs::path folder = target.parent_path();
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) return false;
-    const std::string temp = pattern;
-    std::FILE* out = ::fchmod(fd, NewFileMode(target)) == 0 ? ::fdopen(fd, "wb") : nullptr;
-    bool ok = out != nullptr;
-    if (out == nullptr) ::close(fd);
-    if (ok) ok = WriteExportTo(table, settings, out);
-    if (out != nullptr) ok = std::fclose(out) == 0 && ok;
-    if (ok) ok = std::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
+bool WriteExport(const TableListCtrl& table, const ExportSettings& settings, std::string* writtenPath,
+                 std::string* error) {
+    if (settings.fileName.empty()) {
+        if (error) *error = "no file name was given";
         return false;
     }
-    if (writtenPath) *writtenPath = fs::absolute(target, ec).lexically_normal().string();
+    const platform::SaveResult saved = platform::SaveFile(
+        platform::DiskPath(settings.fileName), [&](std::FILE* out) { return WriteExportTo(table, settings, out); });
+    if (!saved.ok) {
+        if (error) *error = saved.error;
+        return false;
+    }
+    if (writtenPath) *writtenPath = saved.path;
     return true;
 }
 

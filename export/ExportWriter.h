@@ -23,6 +23,12 @@ struct ExportSettings {
     // The delimited text above, or one of the formats that quote and escape
     // (they ignore the delimiters, header and trailer).
     ExportFormat format = ExportFormat::Delimited;
+    // CSV cells that a spreadsheet would run as formulas are kept as they are
+    // instead of being written behind a '.
+    bool csvFormulas = false;
+    // Delimited text whose header, delimiters and trailer make an HTML table:
+    // headings and cells are written with & < > as entities, the rest as typed.
+    bool escapeHtmlCells = false;
     // When not empty, exactly these columns in this order, collapsed or not.
     std::vector<int> columns;
 };
@@ -45,10 +51,12 @@ void ForEachExportPiece(const TableListCtrl& table, const ExportSettings& settin
 // stored as CR LF, the other formats byte for byte. False when a write failed.
 bool WriteExportTo(const TableListCtrl& table, const ExportSettings& settings, std::FILE* out);
 
-// Writes the export into a temporary file beside the target and renames it into
-// place only when everything was written, so a failed export never replaces a
-// good file. False when the file could not be created or written. On success
-// writtenPath (when given) receives the full path of the file written.
-bool WriteExport(const TableListCtrl& table, const ExportSettings& settings, std::string* writtenPath = nullptr);
+// Writes the export to the named file through platform::SaveFile: a regular
+// file is replaced only when everything was written, a device or a pipe is
+// written where it is. False when the file could not be created or written,
+// with the reason in error (when given); on success writtenPath (when given)
+// receives the full path of the file written.
+bool WriteExport(const TableListCtrl& table, const ExportSettings& settings, std::string* writtenPath = nullptr,
+                 std::string* error = nullptr);
 
 }  // namespace lorvex

@@ -1,6 +1,7 @@
 #include "export/TableFormats.h"
 
 #include "table/CopyText.h"
+#include "table/filter/RowFilter.h"
 
 namespace lorvex {
 
@@ -11,10 +12,20 @@ constexpr std::string_view kLineEnd = "\r\n";
 // RFC 4180: a field is quoted when it holds a comma, a quote, CR or LF, and
 // its quotes are doubled. A line of one empty field is written as "" so that
 // readers do not take it for a blank line and drop it.
-void AppendCsvLine(std::string& out, std::size_t count, const std::function<std::string_view(std::size_t)>& field) {
+// Record values come from strangers' archives: a cell that a spreadsheet would
+// run as a formula gets a leading ', which makes the spreadsheet take it as
+// text, unless the user asked for formulas.
+void AppendCsvLine(std::string& out, std::size_t count, const std::function<std::string_view(std::size_t)>& field,
+                   const FormatOptions& options) {
+    std::string guarded;
     for (std::size_t i = 0; i < count; ++i) {
         if (i) out += ',';
-        const std::string_view text = field(i);
+        std::string_view text = field(i);
+        if (!options.csvFormulas && LooksLikeFormula(text)) {
+            guarded = "'";
+            guarded += text;
+            text = guarded;
+        }
         if (text.find_first_of(",\"\r\n") == std::string_view::npos && !(count == 1 && text.empty())) {
             out += text;
             continue;
@@ -31,7 +42,15 @@ void AppendCsvLine(std::string& out, std::size_t count, const std::function<std:
 
 // A pipe would end the cell and a line break the row: "\|" and "<br>" keep them
 // inside it (CR LF, a lone LF and a lone CR each count as one line break).
+// Characters that start emphasis, code, links, images, strike-through or raw
+// HTML are escaped so that a cell renders as exactly its text; digits and
+// everyday punctuation (. , : ; ( ) - + =) cannot start markup inside a table
+// cell and stay as they are, so numbers read plainly in the file too.
+// < and & are written as entities rather than "\<" and "\&": every renderer
+// decodes &lt; and &amp;, while renderers that keep to the original, smaller
+// set of backslash escapes would show the backslash.
 void AppendMarkdownCell(std::string& out, std::string_view text) {
+    constexpr std::string_view kBackslashed = "\\`*_[]~!";
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '|') {
@@ -39,7 +58,12 @@ void AppendMarkdownCell(std::string& out, std::string_view text) {
         } else if (c == '\r' || c == '\n') {
             if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
             out += "<br>";
+        } else if (c == '<') {
+            out += "&lt;";
+        } else if (c == '&') {
+            out += "&amp;";
         } else {
+            if (kBackslashed.find(c) != std::string_view::npos) out += '\\';
             out += c;
         }
     }
@@ -109,7 +133,7 @@ std::string WithEnding(std::string_view fileName, std::string_view ending) {
 }
 
 void WriteFormatted(ExportFormat format, const TableSlice& slice,
-                    const std::function<void(std::string_view)>& sink) {
+                    const std::function<void(std::string_view)>& sink, const FormatOptions& options) {
     const std::size_t columns = slice.headings.size();
     const auto heading = [&](std::size_t c) { return slice.headings[c]; };
     std::string out;
@@ -124,7 +148,7 @@ void WriteFormatted(ExportFormat format, const TableSlice& slice,
         const std::function<std::string_view(std::size_t)> field =
             r == 0 ? std::function<std::string_view(std::size_t)>(heading) : cell;
         switch (format) {
-            case ExportFormat::Csv: AppendCsvLine(out, columns, field); break;
+            case ExportFormat::Csv: AppendCsvLine(out, columns, field, options); break;
             case ExportFormat::Markdown:
                 AppendMarkdownLine(out, columns, field);
                 if (r == 0) AppendMarkdownLine(out, columns, [](std::size_t) { return std::string_view("---"); });
@@ -145,6 +169,12 @@ void WriteFormatted(ExportFormat format, const TableSlice& slice,
     }
     if (format == ExportFormat::Html) out += "</table>\r\n</body>\r\n</html>\r\n";
     flush();
+}
+
+bool LooksLikeFormula(std::string_view text) {
+    if (text.empty() || std::string_view("=+-@").find(text.front()) == std::string_view::npos) return false;
+    double number = 0.0;
+    return !ReadFilterNumber(text, &number);
 }
 
 bool IsUtf8(std::string_view text) {

@@ -35,10 +35,21 @@ struct TableSlice {
     std::function<std::string_view(std::size_t row, std::size_t column)> cell;
 };
 
+// Choices that change what a format makes of a cell.
+struct FormatOptions {
+    // A CSV cell starting with = + - or @ that is no number is a formula to a
+    // spreadsheet; it is written behind a ' unless formulas are wanted.
+    bool csvFormulas = false;
+};
+
 // Hands the slice written in format (anything but Delimited) to sink as the
 // file's exact bytes; every line, the last included, ends with CR LF.
 void WriteFormatted(ExportFormat format, const TableSlice& slice,
-                    const std::function<void(std::string_view)>& sink);
+                    const std::function<void(std::string_view)>& sink, const FormatOptions& options = {});
+
+// True when a spreadsheet would take text for a formula: it starts with = + -
+// or @ and does not read as a number the way the table's filter reads one.
+bool LooksLikeFormula(std::string_view text);
 
 // True when text is well-formed UTF-8 (no overlong forms, no surrogates, nothing past U+10FFFF).
 bool IsUtf8(std::string_view text);

@@ -290,6 +290,12 @@ std::size_t HpiArchive::DirFolders(std::size_t continuation, std::string_view fo
     return ReportName(continuation, impl_->directory.Folder(folders[continuation]).name, name, capacity);
 }
 
+const std::vector<SkippedEntry>& HpiArchive::Skipped() const
+{
+    static const std::vector<SkippedEntry> none;
+    return impl_ ? impl_->directory.Skipped() : none;
+}
+
 std::optional<std::uint32_t> HpiArchive::EntrySize(std::string_view entryPath) const
 {
     if (!impl_)

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "hpi/HpiDirectory.h"
 #include "hpi/HpiInflate.h"
 
 namespace lorvex::hpi {
@@ -67,6 +68,11 @@ public:
     };
     // Empty when there is no such entry.
     std::optional<EntryInfo> Info(std::string_view entryPath) const;
+
+    // The entries the directory holds but Dir, DirFolders and every lookup leave
+    // out: names that are no plain file name, and repeats of an earlier name of
+    // the same kind in the same folder. Empty when not open.
+    const std::vector<SkippedEntry>& Skipped() const;
 
     // Releases the archive; the destructor does the same.
     void Close();

@@ -46,6 +46,15 @@ inline char FoldAscii(char c)
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// The key names are indexed under: equal for exactly the names NamesEqual matches.
+inline std::string FoldedName(std::string_view name)
+{
+    std::string folded(name);
+    for (char& c : folded)
+        c = FoldAscii(c);
+    return folded;
+}
+
 inline bool NamesEqual(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 #include <unordered_set>
+#include <utility>
 
 #include "hpi/HpiBytes.h"
 #include "hpi/HpiPath.h"
@@ -14,28 +15,6 @@ namespace {
 constexpr std::uint64_t kEntrySize = 9;
 constexpr std::uint64_t kNodeSize = 8;
 constexpr std::uint64_t kRecordSize = 9;
-
-// Names are reported to callers that append them to a folder path of their own
-// ("Lorvex temp\" + name), and looked up by path later. A name that is empty,
-// "." or "..", or that holds a separator or a drive colon, would name another
-// place than a file in that folder, so such entries are left out.
-bool IsPlainName(std::string_view name)
-{
-    if (name.empty() || name == "." || name == "..")
-        return false;
-    for (char c : name)
-        if (IsPathSeparator(c) || c == ':')
-            return false;
-    return true;
-}
-
-std::string Folded(std::string_view name)
-{
-    std::string folded(name);
-    for (char& c : folded)
-        c = FoldAscii(c);
-    return folded;
-}
 
 }  // namespace
 
@@ -66,7 +45,7 @@ struct Directory::Parser {
         return true;
     }
 
-    bool ParseFolder(std::uint64_t nodeOffset, std::uint32_t folderIndex, int depth)
+    bool ParseFolder(std::uint64_t nodeOffset, std::uint32_t folderIndex, const std::string& path, int depth)
     {
         if (depth > kMaxDepth || !Holds(nodeOffset, kNodeSize) || !visitedNodes.insert(nodeOffset).second)
             return false;
@@ -77,10 +56,9 @@ struct Directory::Parser {
         if (count > entriesLeft || !Holds(table, count * kEntrySize))
             return false;
         entriesLeft -= count;
-        // Only the first of several entries of one name (and kind) can ever be
-        // found by path, so the later ones are left out of the listing too.
-        std::unordered_set<std::string> folderNames;
-        std::unordered_set<std::string> fileNames;
+        // count is bounded by the directory's size: growing the indexes step by
+        // step would rehash a large folder many times over.
+        dir.folders_[folderIndex].fileIndex.reserve(static_cast<std::size_t>(count));
         for (std::uint64_t i = 0; i < count; ++i) {
             const std::uint8_t* entry = At(table + i * kEntrySize);
             const std::uint64_t nameOffset = LoadU32(entry);
@@ -91,38 +69,54 @@ struct Directory::Parser {
                 return false;
             if (kind > 1)
                 return false;
-            if (!IsPlainName(name) || !(kind == 1 ? folderNames : fileNames).insert(Folded(name)).second)
+            const bool isFolder = kind == 1;
+            if (const char* problem = NameProblem(name)) {
+                dir.skipped_.push_back(SkippedEntry{path, std::move(name), isFolder, problem});
                 continue;
-            if (kind == 1) {
-                const auto child = static_cast<std::uint32_t>(dir.folders_.size());
-                dir.folders_.push_back(DirFolder{std::move(name), {}, {}});
-                dir.folders_[folderIndex].folders.push_back(child);
-                if (!ParseFolder(dataOffset, child, depth + 1))
+            }
+            // Only the first of several entries of one name (and kind) can ever
+            // be found by path, so the later ones are left out of the listing too.
+            DirFolder& folder = dir.folders_[folderIndex];
+            const auto index = static_cast<std::uint32_t>(isFolder ? dir.folders_.size() : dir.files_.size());
+            if (!(isFolder ? folder.folderIndex : folder.fileIndex).try_emplace(FoldedName(name), index).second) {
+                dir.skipped_.push_back(SkippedEntry{path, std::move(name), isFolder, "its name repeats an earlier one"});
+                continue;
+            }
+            if (isFolder) {
+                folder.folders.push_back(index);
+                std::string childPath = path.empty() ? name : path + '\\' + name;
+                // folder is not used past this point: the push may move it.
+                dir.folders_.push_back(DirFolder{std::move(name), {}, {}, {}, {}});
+                if (!ParseFolder(dataOffset, index, childPath, depth + 1))
                     return false;
             } else {
                 if (!Holds(dataOffset, kRecordSize))
                     return false;
                 const std::uint8_t* record = At(dataOffset);
-                const auto file = static_cast<std::uint32_t>(dir.files_.size());
+                folder.files.push_back(index);
                 dir.files_.push_back(DirFile{std::move(name), LoadU32(record), LoadU32(record + 4), record[8]});
-                dir.folders_[folderIndex].files.push_back(file);
             }
         }
         return true;
     }
 };
 
-bool Directory::Parse(const std::uint8_t* bytes, std::uint64_t begin, std::uint64_t size, std::uint64_t rootOffset)
+void Directory::Clear()
 {
     folders_.assign(1, DirFolder{});
     files_.clear();
+    skipped_.clear();
+}
+
+bool Directory::Parse(const std::uint8_t* bytes, std::uint64_t begin, std::uint64_t size, std::uint64_t rootOffset)
+{
+    Clear();
     // Every entry of a sound directory owns its own 9 bytes, so no more entries
     // than that can be real; shared or overlapping tables beyond it are damage.
     Parser parser{*this, bytes, begin, begin + size, size / kEntrySize, {}};
-    if (parser.ParseFolder(rootOffset, 0, 0))
+    if (parser.ParseFolder(rootOffset, 0, std::string(), 0))
         return true;
-    folders_.assign(1, DirFolder{});
-    files_.clear();
+    Clear();
     return false;
 }
 
@@ -132,13 +126,12 @@ int Directory::FindFolder(std::string_view path) const
         return -1;
     std::uint32_t current = 0;
     const bool found = ForEachPathComponent(path, [&](std::string_view component) {
-        for (std::uint32_t child : folders_[current].folders) {
-            if (NamesEqual(folders_[child].name, component)) {
-                current = child;
-                return true;
-            }
-        }
-        return false;
+        const NameIndex& index = folders_[current].folderIndex;
+        const auto child = index.find(FoldedName(component));
+        if (child == index.end())
+            return false;
+        current = child->second;
+        return true;
     });
     return found ? static_cast<int>(current) : -1;
 }
@@ -154,10 +147,9 @@ const DirFile* Directory::FindFile(std::string_view path) const
     const int folder = FindFolder(path.substr(0, cut));
     if (folder < 0)
         return nullptr;
-    for (std::uint32_t index : folders_[static_cast<std::size_t>(folder)].files)
-        if (NamesEqual(files_[index].name, name))
-            return &files_[index];
-    return nullptr;
+    const NameIndex& index = folders_[static_cast<std::size_t>(folder)].fileIndex;
+    const auto file = index.find(FoldedName(name));
+    return file == index.end() ? nullptr : &files_[file->second];
 }
 
 }  // namespace lorvex::hpi

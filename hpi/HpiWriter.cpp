@@ -15,13 +15,20 @@ namespace lorvex::hpi {
 
 namespace {
 
+// The components of a storable path; empty for any other path.
 std::vector<std::string_view> SplitPath(std::string_view path)
 {
     std::vector<std::string_view> parts;
-    ForEachPathComponent(path, [&parts](std::string_view part) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && !IsPathSeparator(path[i]))
+            continue;
+        const std::string_view part = path.substr(start, i - start);
+        if (!IsPlainName(part))
+            return {};
         parts.push_back(part);
-        return true;
-    });
+        start = i + 1;
+    }
     return parts;
 }
 
@@ -63,47 +70,44 @@ bool AppendContents(const std::string& contents, PackMethod method, bool scrambl
 
 }  // namespace
 
-void HpiWriter::AddFile(std::string_view path, std::string_view contents, PackMethod method, bool scramble)
+bool HpiWriter::StorablePath(std::string_view path)
+{
+    return !SplitPath(path).empty();
+}
+
+HpiWriter::Node* HpiWriter::Folder(Node& parent, std::string_view name)
+{
+    const auto [at, added] = parent.folderIndex.try_emplace(FoldedName(name), parent.children.size());
+    if (added)
+        parent.children.push_back(Node{std::string(name), true, {}, {}, {}, {}});
+    return &parent.children[at->second];
+}
+
+bool HpiWriter::AddFile(std::string_view path, std::string_view contents, PackMethod method, bool scramble)
 {
     const std::vector<std::string_view> parts = SplitPath(path);
     if (parts.empty())
-        return;
+        return false;
     Node* folder = &root_;
-    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
-        Node* next = nullptr;
-        for (Node& child : folder->children)
-            if (child.folder && NamesEqual(child.name, parts[i]))
-                next = &child;
-        if (next == nullptr) {
-            folder->children.push_back(Node{std::string(parts[i]), true, {}, {}});
-            next = &folder->children.back();
-        }
-        folder = next;
-    }
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i)
+        folder = Folder(*folder, parts[i]);
     // A file added twice keeps its first place and takes the later contents.
-    for (Node& child : folder->children) {
-        if (!child.folder && NamesEqual(child.name, parts.back())) {
-            child.file = FileEntry{std::string(contents), method, scramble};
-            return;
-        }
-    }
-    folder->children.push_back(Node{std::string(parts.back()), false, {}, FileEntry{std::string(contents), method, scramble}});
+    const auto [at, added] = folder->fileIndex.try_emplace(FoldedName(parts.back()), folder->children.size());
+    if (added)
+        folder->children.push_back(Node{std::string(parts.back()), false, {}, {}, {}, {}});
+    folder->children[at->second].file = FileEntry{std::string(contents), method, scramble};
+    return true;
 }
 
-void HpiWriter::AddFolder(std::string_view path)
+bool HpiWriter::AddFolder(std::string_view path)
 {
+    const std::vector<std::string_view> parts = SplitPath(path);
+    if (parts.empty())
+        return false;
     Node* folder = &root_;
-    for (std::string_view part : SplitPath(path)) {
-        Node* next = nullptr;
-        for (Node& child : folder->children)
-            if (child.folder && NamesEqual(child.name, part))
-                next = &child;
-        if (next == nullptr) {
-            folder->children.push_back(Node{std::string(part), true, {}, {}});
-            next = &folder->children.back();
-        }
-        folder = next;
-    }
+    for (std::string_view part : parts)
+        folder = Folder(*folder, part);
+    return true;
 }
 
 namespace {

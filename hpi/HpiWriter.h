@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace lorvex::hpi {
@@ -15,10 +16,18 @@ class HpiWriter {
 public:
     // Adds a file at a path inside the archive ("units\armx.fbi"; "\" or "/"
     // separate folders, which are created as needed and keep the case first given).
-    void AddFile(std::string_view path, std::string_view contents, PackMethod method = PackMethod::Zlib,
+    // Refuses (false, nothing added) any path StorablePath refuses.
+    bool AddFile(std::string_view path, std::string_view contents, PackMethod method = PackMethod::Zlib,
                  bool scramble = false);
-    // Adds an empty folder.
-    void AddFolder(std::string_view path);
+    // Adds an empty folder; refuses the same paths as AddFile.
+    bool AddFolder(std::string_view path);
+
+    // True when every component of path, split at "\" and "/", is a plain name:
+    // not empty (so no leading, trailing or doubled separator), not "." or "..",
+    // without ":" or a control character. No other path is stored, so an
+    // archive from here never names a place outside the folder it is unpacked
+    // into, nor a name that could steer a terminal.
+    static bool StorablePath(std::string_view path);
 
     // The archive's bytes; keySeed 0 writes it unencrypted.
     std::string Build(std::uint32_t keySeed = 0) const;
@@ -36,7 +45,12 @@ private:
         bool folder = true;
         std::vector<Node> children;
         FileEntry file;
+        // Folded name -> position in children, one map per kind: adding the
+        // 200,000th entry of a folder costs no scan of the others.
+        std::unordered_map<std::string, std::size_t> folderIndex;
+        std::unordered_map<std::string, std::size_t> fileIndex;
     };
+    Node* Folder(Node& parent, std::string_view name);
     Node root_;
 };
 

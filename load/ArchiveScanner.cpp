@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -31,6 +33,21 @@ bool SafeFileName(const char* name, std::size_t length) {
     return std::memchr(name, '\\', length) == nullptr && std::memchr(name, '/', length) == nullptr;
 }
 
+// "units" in the configuration and "Units" in the archive are one folder.
+bool SameFolder(std::string_view a, std::string_view b) {
+    while (!a.empty() && (a.front() == '\\' || a.front() == '/')) a.remove_prefix(1);
+    while (!b.empty() && (b.front() == '\\' || b.front() == '/')) b.remove_prefix(1);
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const char x = a[i] == '/' ? '\\' : Fold(a[i]);
+        const char y = b[i] == '/' ? '\\' : Fold(b[i]);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::string MiB(std::uint64_t bytes) { return std::to_string(bytes >> 20) + " MiB"; }
+
 }  // namespace
 
 void Loader::ScanArchive(std::string_view archivePath) {
@@ -45,28 +62,59 @@ void Loader::ScanArchive(std::string_view archivePath) {
     char* name = scratchPath + prefixLength;
     const std::size_t nameCapacity = kScratchPathSize - prefixLength;
 
-    for (int i = 0; i < LoadState::kPairs; ++i) {
+    for (int i = 0; i < LoadState::kPairs && report_.end != LoadEnd::Stopped; ++i) {
         const std::string& ending = state_.extensions[i];
         if (ending.empty()) continue;
         const std::string& folder = state_.hpiFolders[i];
+        // Entries the archive's own listing leaves out would be harvested here.
+        for (const hpi::SkippedEntry& bad : archive->Skipped())
+            if (!bad.isFolder && SameFolder(bad.folder, folder) && EndsWith(bad.name.c_str(), bad.name.size(), ending))
+                Skip(archiveText, folder + "\\" + bad.name, bad.reason);
         for (std::size_t cont = archive->Dir(0, folder, name, nameCapacity); cont != 0;
              cont = archive->Dir(cont, folder, name, nameCapacity)) {
             const std::size_t nameLength = std::strlen(name);
             if (!EndsWith(name, nameLength, ending)) continue;
-            if (!SafeFileName(name, nameLength)) continue;
+            const std::string entry = folder + "\\" + name;
+            if (!SafeFileName(name, nameLength)) {
+                Skip(archiveText, entry, "its name is no plain file name");
+                continue;
+            }
             std::string folded(name, nameLength);
             LowercaseAscii(folded);
             if (extracted_.count(folded)) continue;
-            view_.SetFileLabel(name);
-            // Parsed from memory; the scratch copy is for the record listings.
-            if (!archive->ExtractToMemory(folder + "\\" + name, bytes_)) {
-                scratch_.Discard(name);  // a failed extraction leaves no file of that name
+            const std::uint64_t size = archive->EntrySize(entry).value_or(0);
+            if (size > limits_.recordFileBytes) {
+                Skip(archiveText, entry,
+                     "it unpacks to " + std::to_string(size) + " bytes, more than the " + MiB(limits_.recordFileBytes) +
+                         " a record file may have");
                 continue;
             }
-            if (!scratch_.Store(name, bytes_.data(), bytes_.size())) continue;
+            if (size > limits_.loadBytes - std::min(unpackedBytes_, limits_.loadBytes)) {
+                Stop("The load stopped: its record files unpack to more than " + MiB(limits_.loadBytes) +
+                     ", the most one load may unpack. The table holds the records read before " + archiveText + ": " +
+                     entry + ".");
+                break;
+            }
+            unpackedBytes_ += size;
+            view_.SetFileLabel(name);
+            // Parsed from memory; the scratch copy is for the record listings.
+            if (!archive->ExtractToMemory(entry, bytes_)) {
+                scratch_.Discard(name);  // a failed extraction leaves no file of that name
+                Skip(archiveText, entry, "it is damaged and cannot be unpacked");
+                continue;
+            }
+            if (!scratch_.Store(name, bytes_.data(), bytes_.size())) {
+                Skip(archiveText, entry, "its scratch copy cannot be written: " + scratch_.Problem());
+                continue;
+            }
             extracted_.insert(std::move(folded));
             const std::string_view text(reinterpret_cast<const char*>(bytes_.data()), bytes_.size());
-            ParseRecordText(state_, recordReader_, table_.Data(), name, text, archiveText, i);
+            if (!ParseRecordText(state_, recordReader_, table_.Data(), name, text, archiveText, i, limits_.rows)) {
+                Stop("The load stopped at " + std::to_string(limits_.rows) +
+                     " rows, the most a table may hold. The rest of " + archiveText + ": " + entry +
+                     " and the record files after it were not read.");
+                break;
+            }
         }
     }
     archive->Close();

@@ -1,7 +1,10 @@
 #include "load/LoadRun.h"
 
+#include <chrono>
 #include <cstring>
+#include <new>
 #include <string>
+#include <thread>
 
 #include "config/ColumnParser.h"
 #include "platform/FileSystem.h"
@@ -48,19 +51,56 @@ int ReadConfiguration(LoadState& state, TdfReader& reader, TableData& table, pla
 }
 
 std::filesystem::path Loader::ArchiveDiskPath(std::string_view archivePath) const {
-    if (archivePath.substr(0, 3) == "..\\")
-        return platform::DiskPath(archiveFolder_ + "\\" + std::string(archivePath.substr(3)));
+    // Only the leading "..\" stands for the archive folder: the rest is the
+    // file's own name, whatever it holds (a file on disk may be named "..\x.hpi").
+    if (archivePath.substr(0, 3) == "..\\") return platform::DiskPathOfName(archiveFolder_, archivePath.substr(3));
     return platform::DiskPath(archivePath);
 }
 
-void Loader::LoadRun() {
+void Loader::Skip(std::string_view archive, std::string entry, std::string reason) {
+    report_.skipped.push_back({std::string(archive), std::move(entry), std::move(reason)});
+}
+
+void Loader::Stop(std::string problem) {
+    if (report_.end == LoadEnd::Stopped) return;
+    report_.end = LoadEnd::Stopped;
+    report_.problem = std::move(problem);
+}
+
+bool Loader::TakeScratchFolder() {
+    if (!scratch_.Begin(kScratchFolder)) {
+        report_.end = LoadEnd::ScratchRefused;
+        report_.problem = std::string("Lorvex cannot use its scratch folder \"") + kScratchFolder +
+                          "\": " + scratch_.Problem() + ".";
+        return false;
+    }
+    if (scratch_.TryLock()) return true;
+    const std::string waiting = std::string("Waiting for another load using \"") + kScratchFolder + "\" to end";
+    while (view_.KeepWaiting(waiting)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kWaitStepMs));
+        if (scratch_.TryLock()) return true;
+    }
+    scratch_.Abandon();
+    report_.end = LoadEnd::Cancelled;
+    return false;
+}
+
+LoadEnd Loader::LoadRun() {
+    report_ = LoadReport{};
     char chosen[ConfigChooser::kBufferSize] = {};
     chooser_.RunChooser(chosen);
     chosen[ConfigChooser::kBufferSize - 1] = '\0';
-    if (chosen[0] == '\0') return;
+    if (chosen[0] == '\0') return report_.end;
 
     TdfReader config;
-    if (!config.Open(chosen)) return;
+    if (!config.Open(chosen)) return report_.end;
+    // Taken before the table is touched: a refused or cancelled load leaves
+    // the previous table as it was.
+    if (!TakeScratchFolder()) {
+        if (report_.end == LoadEnd::ScratchRefused) messages_.ShowMessage(report_.problem);
+        return report_.end;
+    }
+    report_.end = LoadEnd::Loaded;
 
     TableData& table = table_.Data();
     table.SetNotify(false);  // the view repaints once, when the load is done
@@ -82,12 +122,22 @@ void Loader::LoadRun() {
 
     // The scratch folder keeps the files of the previous load: unchanged ones
     // stay untouched, and whatever this load does not produce goes at its end.
-    scratch_.Begin(kScratchFolder);
     extracted_.clear();
-
-    if (platform::Exists(ArchiveDiskPath("..\\rev31.gp3").string())) ScanArchive("..\\rev31.gp3");
-    for (const char* pattern : {"*.ccx", "*.ufo", "*.hpi"})
-        for (const std::string& name : platform::ListFiles(archiveFolder_, pattern)) ScanArchive("..\\" + name);
+    unpackedBytes_ = 0;
+    try {
+        std::error_code ec;
+        if (std::filesystem::exists(ArchiveDiskPath("..\\rev31.gp3"), ec)) ScanArchive("..\\rev31.gp3");
+        for (const char* pattern : {"*.ccx", "*.ufo", "*.hpi"})
+            for (const std::string& name : platform::ListFiles(archiveFolder_, pattern)) {
+                if (report_.end == LoadEnd::Stopped) break;
+                ScanArchive("..\\" + name);
+            }
+    } catch (const std::bad_alloc&) {
+        // Rows half inserted cannot be trusted, and the memory is wanted back.
+        std::vector<std::uint8_t>().swap(bytes_);
+        table.DeleteAllRows();
+        Stop("The load ran out of memory and stopped; the table was emptied.");
+    }
     scratchUnchanged_ = scratch_.Unchanged();
     scratchWritten_ = scratch_.Written();
     scratch_.Finish();
@@ -98,6 +148,8 @@ void Loader::LoadRun() {
     table.SetNotify(true);
     view_.SetTableVisible(true);
     view_.UpdateStatusLine();
+    if (report_.end == LoadEnd::Stopped) messages_.ShowMessage(report_.problem);
+    return report_.end;
 }
 
 }  // namespace lorvex

@@ -10,6 +10,7 @@
 
 #include "config/LoadState.h"
 #include "hpi/HpiInflate.h"
+#include "load/LoadReport.h"
 #include "platform/MessageSink.h"
 #include "platform/ScratchFolder.h"
 #include "table/TableListCtrl.h"
@@ -38,9 +39,18 @@ public:
     virtual void SetArchiveLabel(std::string_view text) = 0;
     virtual void SetFileLabel(std::string_view text) = 0;
     virtual void UpdateStatusLine() = 0;
+    // Another load (another window or a script) holds the scratch folder:
+    // shows that this one waits for it, for as long as the answer is true.
+    // Called again every kWaitStepMs; false cancels the load.
+    virtual bool KeepWaiting(std::string_view text) {
+        (void)text;
+        return true;
+    }
 };
 
 inline constexpr const char* kScratchFolder = "Lorvex temp";
+// How often a load waiting for another one looks again.
+inline constexpr int kWaitStepMs = 100;
 inline constexpr const char* kScratchPrefix = "Lorvex temp\\";
 
 // Reads an opened configuration to its end: the global keys into state (which
@@ -54,8 +64,12 @@ class Loader {
 public:
     Loader(TableListCtrl& table, LoadView& view, ConfigChooser& chooser, platform::MessageSink& messages);
 
-    void LoadRun();
+    // Returns how the load ended; Report() holds that and what was skipped.
+    LoadEnd LoadRun();
     void ScanArchive(std::string_view archivePath);
+
+    const LoadReport& Report() const { return report_; }
+    void SetLimits(const LoadLimits& limits) { limits_ = limits; }
 
     // The folder the archives are read from, ".." (the parent of the current
     // folder) unless set. Archive path texts keep their "..\" form for the
@@ -91,8 +105,15 @@ private:
     int scratchUnchanged_ = 0;
     int scratchWritten_ = 0;
     std::string archiveFolder_ = "..";
+    LoadLimits limits_;
+    LoadReport report_;
+    std::uint64_t unpackedBytes_ = 0;  // by this load, against limits_.loadBytes
 
     std::filesystem::path ArchiveDiskPath(std::string_view archivePath) const;
+    // Opens and takes the scratch folder, waiting while another load holds it.
+    bool TakeScratchFolder();
+    void Skip(std::string_view archive, std::string entry, std::string reason);
+    void Stop(std::string problem);
 };
 
 }  // namespace lorvex

@@ -370,8 +370,8 @@ std::string FormatNumber(const char* format, double value) {
 namespace {
 
 // The rows of the file the reader has just opened.
-void ParseOpened(LoadState& state, TdfReader& reader, TableData& table, std::string_view entryName,
-                 std::string_view archivePath, int pairIndex) {
+bool ParseOpened(LoadState& state, TdfReader& reader, TableData& table, std::string_view entryName,
+                 std::string_view archivePath, int pairIndex, std::size_t rowLimit) {
     // The same location for every record of the file. The archive path's
     // leading "..\" is dropped; a path without it is shown whole.
     std::string location;
@@ -385,9 +385,14 @@ void ParseOpened(LoadState& state, TdfReader& reader, TableData& table, std::str
 
     RecordWriter writer(state, reader, table);
     TdfResult r = reader.NextEntry();
+    bool whole = true;
     for (;;) {
         while (r != TdfResult::BlockOpen && r != TdfResult::End) r = reader.NextEntry();
         if (r == TdfResult::End) break;
+        if (static_cast<std::size_t>(table.RowCount()) >= rowLimit) {
+            whole = false;
+            break;
+        }
         if (!writer.StartRow(location)) break;
         r = reader.NextEntry();
         writer.ResetRecordValues();
@@ -404,6 +409,7 @@ void ParseOpened(LoadState& state, TdfReader& reader, TableData& table, std::str
         writer.FinishRow();
     }
     reader.Close();
+    return whole;
 }
 
 }  // namespace
@@ -415,13 +421,13 @@ void ParseRecordFile(LoadState& state, TdfReader& reader, TableData& table,
         reader.Close();
         return;
     }
-    ParseOpened(state, reader, table, entryName, archivePath, pairIndex);
+    ParseOpened(state, reader, table, entryName, archivePath, pairIndex, SIZE_MAX);
 }
 
-void ParseRecordText(LoadState& state, TdfReader& reader, TableData& table, std::string_view entryName,
-                     std::string_view text, std::string_view archivePath, int pairIndex) {
+bool ParseRecordText(LoadState& state, TdfReader& reader, TableData& table, std::string_view entryName,
+                     std::string_view text, std::string_view archivePath, int pairIndex, std::size_t rowLimit) {
     reader.OpenMemory(text);
-    ParseOpened(state, reader, table, entryName, archivePath, pairIndex);
+    return ParseOpened(state, reader, table, entryName, archivePath, pairIndex, rowLimit);
 }
 
 }  // namespace lorvex

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "config/LoadState.h"
@@ -14,9 +16,11 @@ void ParseRecordFile(LoadState& state, TdfReader& reader, TableData& table,
                      std::string_view archivePath, int pairIndex);
 
 // The same for a record file's text already in memory (its bytes exactly as
-// extracted), read line by line as the file holding them would be.
-void ParseRecordText(LoadState& state, TdfReader& reader, TableData& table, std::string_view entryName,
-                     std::string_view text, std::string_view archivePath, int pairIndex);
+// extracted), read line by line as the file holding them would be. Stops
+// before the table would pass rowLimit rows, and then returns false.
+bool ParseRecordText(LoadState& state, TdfReader& reader, TableData& table, std::string_view entryName,
+                     std::string_view text, std::string_view archivePath, int pairIndex,
+                     std::size_t rowLimit = SIZE_MAX);
 
 // Removes trailing zeros after a decimal point, and the point when it is left last.
 void TrimNumber(std::string& text);

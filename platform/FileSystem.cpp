@@ -69,6 +69,15 @@ fs::path DiskPath(std::string_view pathText) {
     return result;
 }
 
+fs::path DiskPathOfName(std::string_view folderText, std::string_view name) {
+    const fs::path folder = DiskPath(folderText);
+    const std::string component(name);
+    if (component.empty() || component == "." || component == ".." || component.find('/') != std::string::npos)
+        return {};  // names no file in the folder
+    std::string found;
+    return folder / (FindEntry(folder, component, &found) ? found : component);
+}
+
 bool Exists(std::string_view pathText) {
     std::error_code ec;
     return fs::exists(DiskPath(pathText), ec);

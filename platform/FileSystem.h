@@ -14,6 +14,12 @@ namespace lorvex::platform {
 // there; components that do not exist (a file about to be created) stay as written.
 std::filesystem::path DiskPath(std::string_view pathText);
 
+// The disk path of the file `name` inside the folder (a path text): the name
+// is one component whatever it holds, a backslash included, and matches an
+// entry of the folder in any case (an exact spelling preferred). Empty for a
+// name that cannot be a file's ("", ".", "..", one holding "/").
+std::filesystem::path DiskPathOfName(std::string_view folderText, std::string_view name);
+
 // True when the path text names an existing file or folder (any case).
 bool Exists(std::string_view pathText);
 

@@ -45,6 +45,25 @@ bool FilesMatching(const fs::path& folder, std::initializer_list<std::string_vie
     return true;
 }
 
+// Copies from into a new file to: never over anything already there, a
+// dangling link included, and never through a link.
+bool CopyNewFile(const fs::path& from, const fs::path& to) {
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    bool ok = out >= 0;
+    char buffer[1 << 16];
+    for (ssize_t n; ok && (n = ::read(in, buffer, sizeof buffer)) != 0;) {
+        ok = n > 0 && ::write(out, buffer, static_cast<std::size_t>(n)) == n;
+    }
+    ::close(in);
+    if (out >= 0) {
+        ok = ::close(out) == 0 && ok;
+        if (!ok) ::unlink(to.c_str());
+    }
+    return ok;
+}
+
 bool HasConfiguration(const fs::path& folder) {
     std::vector<std::string> names;
     return FilesMatching(folder, {"*.cfg"}, &names) && !names.empty();
@@ -133,7 +152,9 @@ fs::path ChooseWorkFolder(const fs::path& game, const fs::path& dataLocation,
     std::error_code ec;
     const fs::path inGame = WorkFolderIn(game);
     const fs::file_status st = fs::symlink_status(inGame, ec);
-    if (fs::is_directory(inGame, ec)) {
+    // A game folder that ships "Lorvex" as a link would have Lorvex write
+    // wherever it points: such a game is worked on as one that cannot be written.
+    if (fs::is_directory(st)) {
         if (writable(inGame)) return inGame;
     } else if (st.type() == fs::file_type::not_found && writable(game)) {
         if (fs::create_directory(inGame, ec) || fs::is_directory(inGame, ec)) return inGame;
@@ -149,11 +170,8 @@ std::vector<std::string> CopySampleConfigurations(const fs::path& samples, const
     if (HasConfiguration(current)) return copied;
     std::vector<std::string> names;
     if (!FilesMatching(samples, {"*.cfg"}, &names)) return copied;
-    for (const std::string& name : names) {
-        std::error_code ec;
-        if (fs::copy_file(samples / name, current / name, fs::copy_options::skip_existing, ec) && !ec)
-            copied.push_back(name);
-    }
+    for (const std::string& name : names)
+        if (CopyNewFile(samples / name, current / name)) copied.push_back(name);
     return copied;
 }
 

@@ -2,10 +2,12 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <system_error>
 
@@ -26,6 +28,20 @@ bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t size) {
     return true;
 }
 
+// Why a store of a name failed, for the message that names the skipped file.
+std::string StoreProblem(int error) {
+    switch (error) {
+        case ENAMETOOLONG: return "its name is too long for the disk";
+        case ENOSPC: return "the disk is full";
+        case EDQUOT: return "the disk quota is used up";
+        case EFBIG: return "it is larger than the disk allows";
+        case EACCES:
+        case EPERM: return "the scratch folder cannot be written";
+        case EROFS: return "the scratch folder is on a read-only disk";
+        default: return std::strerror(error);
+    }
+}
+
 // A regular file that has no other name: the only kind written in place.
 bool OwnRegularFile(const struct stat& st) { return S_ISREG(st.st_mode) && st.st_nlink == 1; }
 
@@ -41,13 +57,28 @@ void ScratchFolder::Close() {
 bool ScratchFolder::Begin(std::string_view folderText) {
     Close();
     stored_.clear();
+    problem_.clear();
     unchanged_ = written_ = 0;
     CreateFolder(folderText);
     const std::filesystem::path path = DiskPath(folderText);
-    std::error_code ec;
-    folderIsLink_ = std::filesystem::is_symlink(path, ec);
-    folder_ = ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    return folder_ >= 0;
+    folder_ = ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder_ >= 0) return true;
+    const int error = errno;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        problem_ = "it is a symbolic link, and Lorvex never writes through a link it did not make";
+    else if (error == ENOTDIR)
+        problem_ = "it is a file, not a folder";
+    else
+        problem_ = std::strerror(error);
+    return false;
+}
+
+bool ScratchFolder::TryLock() {
+    if (folder_ < 0) return false;
+    if (::flock(folder_, LOCK_EX | LOCK_NB) == 0) return true;
+    // A file system without locks cannot hold two loads apart; it still loads.
+    return errno != EWOULDBLOCK && errno != EINTR;
 }
 
 bool ScratchFolder::Matches(int fd, const std::uint8_t* bytes, std::size_t size) {
@@ -64,12 +95,18 @@ bool ScratchFolder::Matches(int fd, const std::uint8_t* bytes, std::size_t size)
 }
 
 bool ScratchFolder::Store(std::string_view nameText, const std::uint8_t* bytes, std::size_t size) {
-    if (folder_ < 0 || nameText.empty() || nameText.find('/') != std::string_view::npos) return false;
+    if (folder_ < 0 || nameText.empty() || nameText.find('/') != std::string_view::npos) {
+        problem_ = "its name cannot be a file name";
+        return false;
+    }
     const std::string name(nameText);
     const char* n = name.c_str();
     struct stat st {};
     if (::fstatat(folder_, n, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-        if (S_ISDIR(st.st_mode)) return false;  // a subfolder is never removed
+        if (S_ISDIR(st.st_mode)) {  // a subfolder is never removed
+            problem_ = "a folder of that name is in the scratch folder";
+            return false;
+        }
         if (OwnRegularFile(st)) {
             const int fd = ::openat(folder_, n, O_RDWR | O_NOFOLLOW | O_CLOEXEC);
             struct stat opened {};
@@ -85,19 +122,30 @@ bool ScratchFolder::Store(std::string_view nameText, const std::uint8_t* bytes, 
             if (fd >= 0) ::close(fd);
         }
         // A link, a hard-linked file, a pipe: replaced, never written through.
-        if (::unlinkat(folder_, n, 0) != 0) return false;
+        if (::unlinkat(folder_, n, 0) != 0) {
+            problem_ = StoreProblem(errno);
+            return false;
+        }
+    } else if (errno != ENOENT) {
+        problem_ = StoreProblem(errno);
+        return false;
     }
     const int fd = ::openat(folder_, n, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        problem_ = StoreProblem(errno);
+        return false;
+    }
     return Fill(fd, name, bytes, size, 0);
 }
 
 bool ScratchFolder::Fill(int fd, const std::string& name, const std::uint8_t* bytes, std::size_t size,
                          std::uint64_t oldSize) {
+    errno = 0;
     bool ok = WriteAll(fd, bytes, size);
     if (ok && oldSize > size) ok = ::ftruncate(fd, static_cast<off_t>(size)) == 0;
     ok = ::close(fd) == 0 && ok;
     if (!ok) {
+        problem_ = StoreProblem(errno != 0 ? errno : EIO);
         // A file that did not take every byte would pass for this load's copy.
         ::unlinkat(folder_, name.c_str(), 0);
         return false;
@@ -119,7 +167,7 @@ void ScratchFolder::Discard(std::string_view nameText) {
 int ScratchFolder::Finish() {
     if (folder_ < 0) return 0;
     int failures = 0;
-    if (!folderIsLink_) {  // never empty a folder somewhere else
+    {
         std::vector<std::string> stale;
         if (DIR* dir = ::fdopendir(::dup(folder_))) {
             ::rewinddir(dir);

@@ -21,24 +21,37 @@ public:
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     // Starts a load: creates the folder (a path text) when missing and forgets
-    // what the previous load stored. False when the folder cannot be opened.
+    // what the previous load stored. False (with Problem() saying why) when the
+    // folder cannot be opened, or when it is a symbolic link: a link placed
+    // there by someone else would have the load write wherever it points.
     bool Begin(std::string_view folderText);
+
+    // Takes the folder for this load without waiting: false while another
+    // process holds it (two loads into one folder would each remove the
+    // other's files). Held until Finish.
+    bool TryLock();
 
     // Makes the file `name` (a bare name, no separator) hold exactly `bytes`.
     // Unchanged bytes: the file is not touched at all. Other bytes: the same
     // file is rewritten. A link, a file with other names elsewhere (hard
     // links) or anything else of that name is replaced by a new file, never
-    // written through. False on any failure, and then no file of that name is left.
+    // written through. False on any failure (Problem() says why), and then no
+    // file of that name is left.
     bool Store(std::string_view name, const std::uint8_t* bytes, std::size_t size);
 
     // Removes the file or link `name` (an extraction of that name failed).
     void Discard(std::string_view name);
 
     // Ends a load: removes every file and link directly inside the folder that
-    // this load did not store. Subfolders stay, links are never followed, and a
-    // folder that is itself a link is never emptied. Returns the entries that
-    // could not be removed.
+    // this load did not store, and lets the folder go. Subfolders stay and links
+    // are never followed. Returns the entries that could not be removed.
     int Finish();
+
+    // Why the last Begin or Store failed, as a phrase for a message.
+    const std::string& Problem() const { return problem_; }
+
+    // Lets the folder go without removing anything (a load that was cancelled).
+    void Abandon() { Close(); }
 
     // What Store did since Begin, for tests and measurements.
     int Unchanged() const { return unchanged_; }
@@ -52,7 +65,7 @@ private:
     void Close();
 
     int folder_ = -1;            // the open folder
-    bool folderIsLink_ = false;  // stored into, never emptied
+    std::string problem_;
     std::unordered_set<std::string> stored_;
     std::vector<std::uint8_t> compare_;
     int unchanged_ = 0;

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "table/widget/PlainTip.h"
+
 namespace lorvex::game {
 
 QString PickGameFolder(QWidget* parent) {
@@ -29,7 +31,7 @@ StartDialog::StartDialog(const QStringList& recentGames, FolderPicker folderPick
     for (const QString& game : recentGames) {
         auto* item = new QListWidgetItem(QDir::toNativeSeparators(game), recentList);
         item->setData(Qt::UserRole, game);
-        item->setToolTip(game);
+        item->setToolTip(PlainTip(game));  // a folder may be named like markup
     }
     // Room for every entry the list can hold, and no more.
     recentList->setFixedHeight(recentList->fontMetrics().height() * 8 + 2 * recentList->frameWidth() + 8);

@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include "table/widget/CellText.h"
+#include "table/widget/PlainTip.h"
 #include "table/widget/TableListView.h"
 
 namespace lorvex {
@@ -147,7 +148,7 @@ void ChartCanvas::Hover(const QPoint& at, const QPoint& global) {
     if (hit == hovered_) return;
     hovered_ = hit;
     update();
-    if (hit >= 0) QToolTip::showText(global, chart_->PointText(hit), this);
+    if (hit >= 0) ShowPlainTip(global, chart_->PointText(hit), this);
     else QToolTip::hideText();
 }
 

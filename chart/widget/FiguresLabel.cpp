@@ -56,6 +56,11 @@ bool FiguresLabel::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
+void FiguresLabel::ReserveRight(int pixels) {
+    reserveRight_ = pixels;
+    Place();
+}
+
 // Highlight changes come one row at a time: the figures follow once they are done.
 void FiguresLabel::Schedule() {
     if (scheduled_) return;
@@ -81,7 +86,7 @@ void FiguresLabel::Place() {
     const QFontMetrics metrics = statusText_->fontMetrics();
     const int gap = 3 * metrics.horizontalAdvance(QLatin1Char(' '));
     const int left = statusText_->x() + metrics.horizontalAdvance(statusText_->text()) + gap;
-    const int right = parentWidget()->width() - statusText_->x();
+    const int right = parentWidget()->width() - statusText_->x() - reserveRight_;
     const QRect place(left, statusText_->y(), std::max(0, right - left), statusText_->height());
     if (geometry() != place) setGeometry(place);
     const QString shown = fontMetrics().elidedText(figures_, Qt::ElideRight, place.width());

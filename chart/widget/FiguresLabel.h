@@ -22,6 +22,9 @@ public:
     // The figures' text in full (the label may show it shortened).
     const QString& Figures() const { return figures_; }
 
+    // Leaves this many pixels free at the right end of the status line.
+    void ReserveRight(int pixels);
+
     void TableRowsChanged() override { Schedule(); }
     void TableColumnsChanged() override { Schedule(); }
 
@@ -38,6 +41,7 @@ private:
     QLabel* statusText_;
     QString figures_;
     int column_ = -1;
+    int reserveRight_ = 0;
     bool scheduled_ = false;
 };
 

@@ -16,12 +16,16 @@
 #include "load/LoadRun.h"
 #include "platform/FileSystem.h"
 #include "platform/GameFolder.h"
+#include "platform/PrintableText.h"
 #include "platform/TextFile.h"
 #include "table/filter/RowFilter.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+
+// Names come from archives: a control character in one must not reach the terminal as itself.
+std::string Printable(std::string_view text) { return lorvex::platform::EscapeControls(text); }
 
 class NamedChooser : public lorvex::ConfigChooser {
 public:
@@ -42,20 +46,26 @@ public:
     void SetTableVisible(bool) override {}
     void SetProgressVisible(bool) override {}
     void SetArchiveLabel(std::string_view text) override {
-        if (verbose_) std::cerr << text << '\n';
+        if (verbose_) std::cerr << Printable(text) << '\n';
     }
     void SetFileLabel(std::string_view text) override {
-        if (verbose_) std::cerr << "  " << text << '\n';
+        if (verbose_) std::cerr << "  " << Printable(text) << '\n';
     }
     void UpdateStatusLine() override {}
+    bool KeepWaiting(std::string_view text) override {
+        if (!saidWaiting_) std::cerr << "lorvex-export: " << text << " (Ctrl+C cancels)" << std::endl;
+        saidWaiting_ = true;
+        return true;
+    }
 
 private:
     bool verbose_;
+    bool saidWaiting_ = false;
 };
 
 class StderrMessages : public lorvex::platform::MessageSink {
 public:
-    void ShowMessage(std::string_view text) override { std::cerr << text << '\n'; }
+    void ShowMessage(std::string_view text) override { std::cerr << "lorvex-export: " << Printable(text) << '\n'; }
 };
 
 constexpr int kOk = 0;
@@ -81,6 +91,9 @@ constexpr const char* kUsageText =
     "  --filter EXPR           only the rows the filter holds for, in the filter line's\n"
     "                          language (\"Metal > 100\", \"Side = CINDER flak\")\n"
     "  -o FILE                 write FILE, replacing it only once it is written whole\n"
+    "                          (a device or pipe is written, never replaced)\n"
+    "  --csv-formulas          keep CSV cells that start with = + - @ as they are\n"
+    "                          (by default such a cell that is no number gets a ')\n"
     "  --help, --version\n"
     "\n"
     "  Exit status: 0 written, 1 a load or write error, 2 bad arguments.\n";
@@ -112,6 +125,7 @@ struct Options {
     bool filtered = false;
     std::optional<lorvex::ExportFormat> format;
     bool verbose = false;
+    bool csvFormulas = false;
 };
 
 // Every option takes its value as the next argument or after "=".
@@ -142,6 +156,8 @@ int ParseArguments(int argc, char** argv, Options& o, bool& done) {
             return kOk;
         } else if (arg == "-v") {
             o.verbose = true;
+        } else if (arg == "--csv-formulas") {
+            o.csvFormulas = true;
         } else if (arg == "--filter") {
             if (!take(o.filter)) return BadArguments(arg + " needs a value");
             o.filtered = true;
@@ -171,6 +187,10 @@ int ParseArguments(int argc, char** argv, Options& o, bool& done) {
         }
     }
     if (o.config.empty()) return BadArguments("no configuration named");
+    // One rule with the window's --config: a configuration is a file of the work folder.
+    if (!lorvex::platform::IsConfigurationName(o.config))
+        return BadArguments("the configuration is named by its bare file name, without a folder or \"..\" (" + o.config +
+                            "); -C FOLDER or --game FOLDER chooses the folder");
     if (!o.game.empty() && !o.folder.empty()) return BadArguments("--game and -C both name the folder to work in");
     return kOk;
 }
@@ -210,8 +230,11 @@ bool ApplyOptions(lorvex::TableListCtrl& table, const Options& o, lorvex::Export
         std::string heading = o.sort;
         int clicks = 1;
         const std::size_t colon = heading.rfind(':');
-        if (colon != std::string::npos && (heading.substr(colon) == ":desc" || heading.substr(colon) == ":asc")) {
-            clicks = heading.substr(colon) == ":desc" ? 2 : 1;
+        // Any case, as the headings themselves.
+        std::string direction = colon == std::string::npos ? std::string() : heading.substr(colon);
+        for (char& c : direction) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        if (direction == ":desc" || direction == ":asc") {
+            clicks = direction == ":desc" ? 2 : 1;
             heading.resize(colon);
         }
         const int column = lorvex::FindColumnByHeading(table, Trimmed(heading));
@@ -271,9 +294,24 @@ std::string EnterGame(const std::string& folder) {
     return game;
 }
 
+int Run(int argc, char** argv);
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "lorvex-export: out of memory\n";
+    } catch (const std::exception& e) {
+        std::cerr << "lorvex-export: " << e.what() << '\n';
+    }
+    return kFailed;
+}
+
+namespace {
+
+int Run(int argc, char** argv) {
     // A file that reaches the size limit fails its write (and is not put in
     // place) instead of ending the program with a temporary file left behind.
     std::signal(SIGXFSZ, SIG_IGN);
@@ -305,17 +343,25 @@ int main(int argc, char** argv) {
     StderrMessages messages;
     lorvex::Loader loader(table, view, chooser, messages);
     if (!game.empty()) loader.SetArchiveFolder(game);
-    loader.LoadRun();
+    const lorvex::LoadEnd end = loader.LoadRun();
+    const lorvex::LoadReport& report = loader.Report();
+    for (const lorvex::SkippedRecord& skipped : report.skipped)
+        std::cerr << "lorvex-export: skipped " << Printable(lorvex::SkippedLine(skipped)) << '\n';
+    if (!report.skipped.empty()) std::cerr << "lorvex-export: " << lorvex::SkippedSummary(report) << '\n';
+    // A table cut short by a bound is not the game's table: nothing is written.
+    if (end != lorvex::LoadEnd::Loaded) return kFailed;
 
     lorvex::ExportSettings settings;
     settings.includeCollapsed = true;  // nothing is collapsed in a fresh load; width 0 columns still count
     if (o.format) settings.format = *o.format;
+    settings.csvFormulas = o.csvFormulas;
     if (!ApplyOptions(table, o, settings)) return kUsage;
     if (!o.output.empty()) {
         settings.fileName = o.output;
-        if (!lorvex::WriteExport(table, settings)) {
-            std::cerr << "lorvex-export: Unable to Create File " << o.output
-                      << " (a missing folder, no permission or a full disk); nothing was changed\n";
+        std::string error;
+        if (!lorvex::WriteExport(table, settings, nullptr, &error)) {
+            std::cerr << "lorvex-export: Unable to Create File " << o.output << " (" << error
+                      << "); nothing was changed\n";
             return kFailed;
         }
         return kOk;
@@ -326,3 +372,5 @@ int main(int argc, char** argv) {
     }
     return kOk;
 }
+
+}  // namespace

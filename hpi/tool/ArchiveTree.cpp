@@ -6,14 +6,20 @@
 #include <unistd.h>
 
 #include "hpi/HpiPath.h"
+#include "platform/PrintableText.h"
 
 namespace lorvex::hpi {
 
 namespace fs = std::filesystem;
+using platform::EscapeControls;
 
 namespace {
 
 constexpr std::size_t kNameRoom = 4096;
+// mkstemp's pattern beside the file being written. Short and fixed rather than
+// derived from the entry's name, so that a name near the 255-byte limit of a
+// file name still gets a temporary name.
+constexpr const char* kTemporaryName = ".lorvex-XXXXXX";
 
 std::string Join(const std::string& folder, std::string_view name) {
     return folder.empty() ? std::string(name) : folder + "\\" + std::string(name);
@@ -27,11 +33,8 @@ bool FoldedEqual(std::string_view a, std::string_view b) {
     return true;
 }
 
-// Only a plain name may become a file or folder on disk: nothing that climbs
-// out ("..") or that the disk would read as more than one component.
-bool PlainName(std::string_view name) {
-    return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\") == std::string_view::npos &&
-           name.find('\0') == std::string_view::npos;
+std::string Shown(const fs::path& path) {
+    return EscapeControls(path.string());
 }
 
 void WalkInto(const HpiArchive& archive, const std::string& folder, std::vector<TreeEntry>& entries, int depth) {
@@ -58,11 +61,12 @@ fs::path SafeDiskPath(const fs::path& destination, const std::string& inside, bo
     std::string_view bad;
     ForEachPathComponent(inside, [&](std::string_view part) {
         parts.push_back(part);
-        if (!PlainName(part)) bad = part;
+        // The directory already leaves such names out; this guards the disk on its own.
+        if (!IsPlainName(part)) bad = part;
         return bad.empty();
     });
     if (!bad.empty() || parts.empty()) {
-        messages << "lorvex-hpi: skipped " << inside << ": the name would leave the destination folder\n";
+        messages << "lorvex-hpi: skipped " << EscapeControls(inside) << ": the name would leave the destination folder\n";
         return {};
     }
     for (std::size_t i = 0; i < parts.size(); ++i) {
@@ -70,13 +74,13 @@ fs::path SafeDiskPath(const fs::path& destination, const std::string& inside, bo
         std::error_code error;
         const fs::file_status status = fs::symlink_status(path, error);
         if (fs::is_symlink(status)) {
-            messages << "lorvex-hpi: skipped " << inside << ": " << path.string()
+            messages << "lorvex-hpi: skipped " << EscapeControls(inside) << ": " << Shown(path)
                      << " is a symbolic link, which could lead outside the destination folder\n";
             return {};
         }
         const bool mustBeFolder = folder || i + 1 < parts.size();
         if (fs::exists(status) && fs::is_directory(status) != mustBeFolder) {
-            messages << "lorvex-hpi: skipped " << inside << ": " << path.string() << " is already there as a "
+            messages << "lorvex-hpi: skipped " << EscapeControls(inside) << ": " << Shown(path) << " is already there as a "
                      << (mustBeFolder ? "file" : "folder") << '\n';
             return {};
         }
@@ -109,9 +113,31 @@ std::vector<TreeEntry> WalkTree(const HpiArchive& archive, const std::string& fo
     return entries;
 }
 
+std::vector<SkippedEntry> SkippedIn(const HpiArchive& archive, const std::string& folder, bool below) {
+    std::vector<SkippedEntry> found;
+    for (const SkippedEntry& entry : archive.Skipped()) {
+        const bool inside = entry.folder == folder ||
+                            (below && (folder.empty() || (entry.folder.size() > folder.size() &&
+                                                          entry.folder.compare(0, folder.size(), folder) == 0 &&
+                                                          entry.folder[folder.size()] == '\\')));
+        if (inside) found.push_back(entry);
+    }
+    return found;
+}
+
+std::string SkippedMessage(const SkippedEntry& entry) {
+    return "lorvex-hpi: skipped " + std::string(entry.isFolder ? "folder " : "") +
+           EscapeControls(Join(entry.folder, entry.name)) + ": " + entry.reason + "\n";
+}
+
 ExtractCounts ExtractTree(const HpiArchive& archive, const std::string& folder, const fs::path& destination,
-                          std::ostream& messages) {
+                          std::ostream& messages, std::uint64_t maxBytes) {
     ExtractCounts counts;
+    for (const SkippedEntry& entry : SkippedIn(archive, folder, true)) {
+        messages << SkippedMessage(entry);
+        ++counts.skipped;
+    }
+    std::uint64_t unpacked = 0;
     const mode_t mask = ::umask(0);
     ::umask(mask);
     std::vector<TreeEntry> entries;
@@ -129,16 +155,24 @@ ExtractCounts ExtractTree(const HpiArchive& archive, const std::string& folder, 
         if (entry.folder) {
             fs::create_directories(path, error);
             if (error) {
-                messages << "lorvex-hpi: cannot create folder " << path.string() << ": " << error.message() << '\n';
+                messages << "lorvex-hpi: cannot create folder " << Shown(path) << ": " << error.message() << '\n';
                 ++counts.failed;
             }
             continue;
         }
+        // The stated size bounds what the entry can unpack to, so the check comes before any byte is written.
+        const std::uint64_t size = archive.EntrySize(entry.path).value_or(0);
+        if (size > maxBytes - unpacked) {
+            messages << "lorvex-hpi: skipped " << EscapeControls(entry.path) << ": its " << size
+                     << " bytes would take this run past --max-bytes " << maxBytes << '\n';
+            ++counts.skipped;
+            continue;
+        }
         fs::create_directories(path.parent_path(), error);
-        std::string temp = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
+        std::string temp = (path.parent_path() / kTemporaryName).string();
         const int fd = error ? -1 : ::mkstemp(temp.data());
         if (fd < 0) {
-            messages << "lorvex-hpi: cannot write " << path.string() << '\n';
+            messages << "lorvex-hpi: cannot write " << Shown(path) << '\n';
             ++counts.failed;
             continue;
         }
@@ -146,18 +180,19 @@ ExtractCounts ExtractTree(const HpiArchive& archive, const std::string& folder, 
         const bool modeOk = ::fchmod(fd, 0666 & ~mask) == 0;
         ::close(fd);
         if (!modeOk || !archive.ExtractFile(entry.path, temp)) {
-            messages << "lorvex-hpi: cannot extract " << entry.path << " (damaged entry or disk full)\n";
+            messages << "lorvex-hpi: cannot extract " << EscapeControls(entry.path) << " (damaged entry or disk full)\n";
             ::unlink(temp.c_str());
             ++counts.failed;
             continue;
         }
         fs::rename(temp, path, error);
         if (error) {
-            messages << "lorvex-hpi: cannot write " << path.string() << ": " << error.message() << '\n';
+            messages << "lorvex-hpi: cannot write " << Shown(path) << ": " << error.message() << '\n';
             ::unlink(temp.c_str());
             ++counts.failed;
             continue;
         }
+        unpacked += size;
         ++counts.written;
     }
     return counts;

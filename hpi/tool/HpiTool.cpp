@@ -7,14 +7,20 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <limits>
 #include <memory>
+#include <new>
+#include <optional>
 #include <string>
 #include <system_error>
+#include <unistd.h>
 #include <vector>
 
 #include "hpi/HpiArchive.h"
+#include "hpi/HpiPath.h"
 #include "hpi/HpiWriter.h"
 #include "hpi/tool/ArchiveTree.h"
+#include "platform/PrintableText.h"
 
 namespace {
 
@@ -22,6 +28,7 @@ namespace fs = std::filesystem;
 using lorvex::hpi::HpiArchive;
 using lorvex::hpi::HpiWriter;
 using lorvex::hpi::PackMethod;
+using lorvex::platform::EscapeControls;
 
 constexpr int kOk = 0;
 constexpr int kFailure = 1;
@@ -29,21 +36,29 @@ constexpr int kUsage = 2;
 
 constexpr const char* kUsageText =
     "usage: lorvex-hpi list [-l] ARCHIVE [FOLDER]\n"
-    "       lorvex-hpi extract ARCHIVE DEST_FOLDER [FOLDER_IN_ARCHIVE]\n"
-    "       lorvex-hpi extract ARCHIVE ENTRY DEST\n"
+    "       lorvex-hpi extract ARCHIVE DEST_FOLDER [FOLDER_IN_ARCHIVE] [--max-bytes N]\n"
+    "       lorvex-hpi extract ARCHIVE ENTRY DEST [--max-bytes N]\n"
     "       lorvex-hpi pack ARCHIVE SRC_FOLDER [--method stored|lz77|zlib] [--seed N] [--scramble]\n"
     "       lorvex-hpi seeds FOLDER\n"
     "       lorvex-hpi --help | --version\n"
     "\n"
     "  list     names every file (with FOLDER: the files directly in it); -l adds the\n"
-    "           unpacked size, the packed size and the method before each name\n"
+    "           unpacked size, the packed size and the method before each name.\n"
+    "           Control characters in names are shown as \\x1b and the like on a terminal\n"
     "  extract  unpacks the whole archive, or one folder of it, into DEST_FOLDER keeping\n"
     "           the tree; names that would land outside DEST_FOLDER are reported and\n"
     "           skipped. When the third argument names a file in the archive, that one\n"
-    "           file is written to DEST instead.\n"
+    "           file is written to DEST instead. --max-bytes N (K, M or G for KiB, MiB,\n"
+    "           GiB) skips, and reports, each file whose stated size would take the\n"
+    "           bytes unpacked by this run past N; without it there is no limit\n"
     "  pack     packs every file and empty folder below SRC_FOLDER (the same folder\n"
-    "           always gives the same bytes)\n"
+    "           always gives the same bytes); symbolic links are never followed but\n"
+    "           reported and skipped, as are names an archive cannot hold\n"
     "  seeds    writes small sample archives, e.g. as a fuzzing corpus\n"
+    "\n"
+    "  Entries of the archive whose name is no plain file name (empty, \".\", \"..\",\n"
+    "  holding \\, /, : or a control character) or repeats an earlier one are\n"
+    "  reported by list and extract and left out.\n"
     "\n"
     "  Exit status: 0 done, 1 an archive or file could not be read or written\n"
     "  (or an entry was skipped), 2 bad arguments.\n";
@@ -58,7 +73,7 @@ std::unique_ptr<HpiArchive> OpenOrComplain(const std::string& path)
 {
     auto archive = HpiArchive::Open(path);
     if (!archive)
-        std::cerr << "lorvex-hpi: cannot open archive " << path << " (missing, unreadable or damaged)\n";
+        std::cerr << "lorvex-hpi: cannot open archive " << EscapeControls(path) << " (missing, unreadable or damaged)\n";
     return archive;
 }
 
@@ -76,7 +91,7 @@ const char* MethodName(std::uint8_t compression)
 }
 
 // With -l: unpacked size, packed size ("?" when the archive cannot say) and method before the name.
-void ListLine(const HpiArchive& archive, const std::string& path, const std::string& shown, bool details)
+void ListLine(const HpiArchive& archive, const std::string& path, const std::string& shown, bool details, bool escape)
 {
     if (details) {
         const auto info = archive.Info(path);
@@ -89,7 +104,15 @@ void ListLine(const HpiArchive& archive, const std::string& path, const std::str
                           "?", MethodName(info ? info->compression : 255));
         std::cout << line;
     }
-    std::cout << shown << '\n';
+    std::cout << (escape ? EscapeControls(shown) : shown) << '\n';
+}
+
+// Reports each entry left out of what a command lists or extracts; true when there was none.
+bool ReportSkipped(const std::vector<lorvex::hpi::SkippedEntry>& skipped)
+{
+    for (const auto& entry : skipped)
+        std::cerr << lorvex::hpi::SkippedMessage(entry);
+    return skipped.empty();
 }
 
 int List(std::vector<std::string> args)
@@ -103,34 +126,73 @@ int List(std::vector<std::string> args)
     auto archive = OpenOrComplain(args[0]);
     if (!archive)
         return kFailure;
+    // A name is written as the archive holds it into a pipe or file (scripts get
+    // the real bytes), but a terminal would obey the controls in it.
+    const bool escape = ::isatty(STDOUT_FILENO) == 1;
+    bool clean = true;
     if (args.size() == 1) {
         for (const auto& entry : lorvex::hpi::WalkTree(*archive, ""))
             if (!entry.folder)
-                ListLine(*archive, entry.path, entry.path, details);
+                ListLine(*archive, entry.path, entry.path, details, escape);
+        std::cout.flush();
+        clean = ReportSkipped(archive->Skipped());
     } else {
+        const auto folder = lorvex::hpi::FindArchiveFolder(*archive, args[1]);
+        if (!folder) {
+            std::cerr << "lorvex-hpi: no folder " << EscapeControls(args[1]) << " in " << EscapeControls(args[0])
+                      << '\n';
+            return kFailure;
+        }
         char name[4096];
-        for (std::size_t c = archive->Dir(0, args[1], name, sizeof name); c != 0;
-             c = archive->Dir(c, args[1], name, sizeof name))
-            ListLine(*archive, args[1] + "\\" + name, name, details);
+        for (std::size_t c = archive->Dir(0, *folder, name, sizeof name); c != 0;
+             c = archive->Dir(c, *folder, name, sizeof name))
+            ListLine(*archive, *folder + "\\" + name, name, details, escape);
+        std::cout.flush();
+        clean = ReportSkipped(lorvex::hpi::SkippedIn(*archive, *folder, false));
     }
-    return std::cout.flush() ? kOk : kFailure;
+    return std::cout.flush() && clean ? kOk : kFailure;
 }
 
-int ExtractTree(const HpiArchive& archive, const std::vector<std::string>& args)
+// Bytes with an optional K, M or G suffix (powers of 1024); empty for anything else.
+std::optional<std::uint64_t> ParseByteCount(const std::string& text)
+{
+    if (text.empty() || text[0] < '0' || text[0] > '9')
+        return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
+    if (errno != 0)
+        return std::nullopt;
+    int shift = 0;
+    const std::string suffix = end;
+    if (suffix == "K" || suffix == "k")
+        shift = 10;
+    else if (suffix == "M" || suffix == "m")
+        shift = 20;
+    else if (suffix == "G" || suffix == "g")
+        shift = 30;
+    else if (!suffix.empty())
+        return std::nullopt;
+    if (value > (std::numeric_limits<std::uint64_t>::max() >> shift))
+        return std::nullopt;
+    return static_cast<std::uint64_t>(value) << shift;
+}
+
+int ExtractTree(const HpiArchive& archive, const std::vector<std::string>& args, std::uint64_t maxBytes)
 {
     const auto folder = lorvex::hpi::FindArchiveFolder(archive, args.size() > 2 ? args[2] : "");
     if (!folder) {
-        std::cerr << "lorvex-hpi: no folder " << args[2] << " in " << args[0] << '\n';
+        std::cerr << "lorvex-hpi: no folder " << EscapeControls(args[2]) << " in " << EscapeControls(args[0]) << '\n';
         return kFailure;
     }
     const fs::path destination = args[1];
     std::error_code error;
     fs::create_directories(destination, error);
     if (!fs::is_directory(destination, error)) {
-        std::cerr << "lorvex-hpi: cannot create folder " << args[1] << '\n';
+        std::cerr << "lorvex-hpi: cannot create folder " << EscapeControls(args[1]) << '\n';
         return kFailure;
     }
-    const auto counts = lorvex::hpi::ExtractTree(archive, *folder, destination, std::cerr);
+    const auto counts = lorvex::hpi::ExtractTree(archive, *folder, destination, std::cerr, maxBytes);
     if (counts.skipped != 0 || counts.failed != 0) {
         std::cerr << "lorvex-hpi: " << counts.written << " files written, " << counts.skipped << " skipped, "
                   << counts.failed << " failed\n";
@@ -139,18 +201,44 @@ int ExtractTree(const HpiArchive& archive, const std::vector<std::string>& args)
     return kOk;
 }
 
-int Extract(const std::vector<std::string>& args)
+int Extract(std::vector<std::string> args)
 {
+    std::uint64_t maxBytes = lorvex::hpi::kNoByteLimit;
+    for (auto it = args.begin(); it != args.end();) {
+        std::optional<std::string> value;
+        if (*it == "--max-bytes") {
+            value = it + 1 != args.end() ? *(it + 1) : std::string();
+            it = args.erase(it, it + (it + 1 != args.end() ? 2 : 1));
+        } else if (it->rfind("--max-bytes=", 0) == 0) {
+            value = it->substr(std::string("--max-bytes=").size());
+            it = args.erase(it);
+        } else {
+            ++it;
+            continue;
+        }
+        const auto parsed = ParseByteCount(*value);
+        if (!parsed) {
+            std::cerr << "lorvex-hpi: --max-bytes takes a number of bytes, optionally followed by K, M or G\n";
+            return Usage();
+        }
+        maxBytes = *parsed;
+    }
     if (args.size() != 2 && args.size() != 3)
         return Usage();
     auto archive = OpenOrComplain(args[0]);
     if (!archive)
         return kFailure;
     // Three arguments whose second names a file: the one-entry form.
-    if (args.size() == 2 || !archive->EntrySize(args[1]))
-        return ExtractTree(*archive, args);
+    const auto size = args.size() == 3 ? archive->EntrySize(args[1]) : std::nullopt;
+    if (!size)
+        return ExtractTree(*archive, args, maxBytes);
+    if (*size > maxBytes) {
+        std::cerr << "lorvex-hpi: skipped " << EscapeControls(args[1]) << ": its " << *size
+                  << " bytes would take this run past --max-bytes " << maxBytes << '\n';
+        return kFailure;
+    }
     if (!archive->ExtractFile(args[1], args[2])) {
-        std::cerr << "lorvex-hpi: cannot extract " << args[1] << " to " << args[2]
+        std::cerr << "lorvex-hpi: cannot extract " << EscapeControls(args[1]) << " to " << EscapeControls(args[2])
                   << " (damaged entry or destination not writable)\n";
         return kFailure;
     }
@@ -210,23 +298,53 @@ int Pack(const std::vector<std::string>& args)
     const fs::path source = args[1];
     std::error_code error;
     if (!fs::is_directory(source, error)) {
-        std::cerr << "lorvex-hpi: " << args[1] << " is not a folder\n";
+        std::cerr << "lorvex-hpi: " << EscapeControls(args[1]) << " is not a folder\n";
         return kFailure;
     }
+    int skipped = 0;
+    const auto skip = [&skipped](const fs::path& path, const char* why) {
+        std::cerr << "lorvex-hpi: skipped " << EscapeControls(path.string()) << ": " << why << '\n';
+        ++skipped;
+    };
     // Sorted by archive path so that the same folder always gives the same bytes.
     // Empty folders are kept too (an empty path marks one), so that packing an
     // extracted archive gives back the same entries.
     std::vector<std::pair<std::string, fs::path>> files;
     for (fs::recursive_directory_iterator it(source, error), end; !error && it != end; it.increment(error)) {
-        const bool emptyFolder = it->is_directory(error) && fs::is_empty(it->path(), error);
-        if (!emptyFolder && !it->is_regular_file(error))
+        // A link is never followed, whether to a file or a folder, inside SRC_FOLDER or out
+        // of it: what it points at may be anything the user can read, and what the archive
+        // holds should be what the folder holds.
+        if (it->is_symlink(error)) {
+            skip(it->path(), "it is a symbolic link, which is never followed");
             continue;
-        std::string inside = fs::relative(it->path(), source, error).generic_string();
-        std::replace(inside.begin(), inside.end(), '/', '\\');
-        files.emplace_back(std::move(inside), emptyFolder ? fs::path() : it->path());
+        }
+        const bool folder = it->is_directory(error);
+        if (!folder && !it->is_regular_file(error)) {
+            skip(it->path(), "it is neither a file nor a folder");
+            continue;
+        }
+        const fs::path relative = fs::relative(it->path(), source, error);
+        std::string inside;
+        bool storable = !relative.empty();
+        // Each disk component must be one archive name: a "\\" in a disk name would
+        // otherwise split it into folders.
+        for (const fs::path& part : relative) {
+            storable = storable && lorvex::hpi::IsPlainName(part.string());
+            inside += (inside.empty() ? "" : "\\") + part.string();
+        }
+        if (!storable) {
+            skip(it->path(), "an archive cannot hold its name");
+            if (folder)
+                it.disable_recursion_pending();
+            continue;
+        }
+        if (!folder)
+            files.emplace_back(std::move(inside), it->path());
+        else if (fs::is_empty(it->path(), error))
+            files.emplace_back(std::move(inside), fs::path());
     }
     if (error) {
-        std::cerr << "lorvex-hpi: cannot read folder " << args[1] << ": " << error.message() << '\n';
+        std::cerr << "lorvex-hpi: cannot read folder " << EscapeControls(args[1]) << ": " << error.message() << '\n';
         return kFailure;
     }
     std::sort(files.begin(), files.end());
@@ -239,16 +357,17 @@ int Pack(const std::vector<std::string>& args)
         }
         std::string contents;
         if (!ReadWholeFile(path, contents)) {
-            std::cerr << "lorvex-hpi: cannot read " << path.string() << '\n';
+            std::cerr << "lorvex-hpi: cannot read " << EscapeControls(path.string()) << '\n';
             return kFailure;
         }
-        writer.AddFile(inside, contents, method, scramble);
+        if (!writer.AddFile(inside, contents, method, scramble))
+            skip(path, "an archive cannot hold its name");
     }
     if (!writer.WriteTo(args[0], seed)) {
-        std::cerr << "lorvex-hpi: cannot write archive " << args[0] << '\n';
+        std::cerr << "lorvex-hpi: cannot write archive " << EscapeControls(args[0]) << '\n';
         return kFailure;
     }
-    return kOk;
+    return skipped == 0 ? kOk : kFailure;
 }
 
 // A handful of small archives covering every method, encryption and
@@ -285,16 +404,14 @@ int Seeds(const std::vector<std::string>& args)
         if (s.method != PackMethod::Stored)
             writer.AddFile("big\\long.tdf", longer, s.method, s.scramble);
         if (!writer.WriteTo(folder / s.name, s.key)) {
-            std::cerr << "lorvex-hpi: cannot write " << (folder / s.name).string() << '\n';
+            std::cerr << "lorvex-hpi: cannot write " << EscapeControls((folder / s.name).string()) << '\n';
             return kFailure;
         }
     }
     return kOk;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
     if (argc < 2)
         return Usage();
@@ -317,4 +434,20 @@ int main(int argc, char** argv)
     if (command == "seeds")
         return Seeds(args);
     return Usage();
+}
+
+}  // namespace
+
+// A file too large for memory or a file system error ends the run with a
+// message and exit 1, never an abort.
+int main(int argc, char** argv)
+{
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "lorvex-hpi: out of memory\n";
+    } catch (const std::exception& error) {
+        std::cerr << "lorvex-hpi: " << EscapeControls(error.what()) << '\n';
+    }
+    return kFailure;
 }

@@ -11,6 +11,7 @@
 #include <QStyleOptionHeader>
 
 #include "table/widget/CellText.h"
+#include "table/widget/PlainTip.h"
 
 namespace lorvex {
 
@@ -245,7 +246,7 @@ bool TableHeaderCtrl::event(QEvent* event) {
             QToolTip::hideText();
             event->ignore();
         } else {
-            QToolTip::showText(help->globalPos(), tip, this);
+            ShowPlainTip(help->globalPos(), tip, this);
         }
         return true;
     }

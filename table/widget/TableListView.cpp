@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "table/widget/CellText.h"
+#include "table/widget/PlainTip.h"
 #include "table/widget/TableHeaderCtrl.h"
 
 namespace lorvex {
@@ -473,7 +474,7 @@ bool TableListView::viewportEvent(QEvent* event) {
             QToolTip::hideText();
             event->ignore();
         } else {
-            QToolTip::showText(help->globalPos(), text, viewport());
+            ShowPlainTip(help->globalPos(), text, viewport());
         }
         return true;
     }

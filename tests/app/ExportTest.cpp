@@ -15,6 +15,7 @@ using namespace apptest;
 // Runs the dialog with a script for the user; the settings start as junk.
 std::pair<bool, ExportSettings> RunDialog(const std::function<void(ExportDialog*)>& user) {
     ExportSettings s{"junk", "junk", "junk", "junk", "junk", true, true};
+    s.csvFormulas = s.escapeHtmlCells = true;
     ExportDialog dialog;
     WhenModal<ExportDialog>(user);
     const bool ok = dialog.RunExportDialog(s);
@@ -30,7 +31,7 @@ TEST(ExportDialogTest, OkFillsTheSettingsWithinTheLimits) {
     });
     ASSERT_TRUE(ok);
     EXPECT_EQ(s.fileName + "|" + s.columnDelimiter + s.rowDelimiter + s.header + s.trailer, "DavuveRadev.dat|\t\n");
-    EXPECT_FALSE(s.includeCollapsed || s.onlyHighlighted);
+    EXPECT_FALSE(s.includeCollapsed || s.onlyHighlighted || s.csvFormulas || s.escapeHtmlCells);
 
     // Long texts are cut, line breaks counted as CR LF; text leaves as Windows-1252.
     std::tie(ok, s) = RunDialog([](ExportDialog* d) {
@@ -69,12 +70,14 @@ TEST(ExportDialogTest, FormatButtonsAndBrowse) {
         bool browse;
         std::string fileName;
         ExportFormat format;
+        bool escapesHtml = false;  // the cells go inside the preset's HTML
     } cases[] = {
         {{csv}, false, "DavuveRadev.csv", ExportFormat::Csv},
         {{&ExportDialog::escapedHtmlButton}, false, "DavuveRadev.html", ExportFormat::Html},
         {{md, md}, false, "DavuveRadev.dat", ExportFormat::Delimited},  // pressed twice
-        {{html, csv, csv}, false, "DavuveRadev.html", ExportFormat::Delimited},  // back to the preset's ending
-        {{md, html}, false, "DavuveRadev.html", ExportFormat::Delimited},  // the preset ends a format
+        {{html, csv, csv}, false, "DavuveRadev.html", ExportFormat::Delimited, true},  // back to the preset's ending
+        {{md, html}, false, "DavuveRadev.html", ExportFormat::Delimited, true},  // the preset ends a format
+        {{html, csv}, false, "DavuveRadev.csv", ExportFormat::Csv},  // CSV escapes in its own way
         {{md}, true, longPath.substr(0, longPath.size() - 4) + ".md", ExportFormat::Markdown},  // kept whole
     };
     for (const auto& c : cases) {
@@ -88,11 +91,17 @@ TEST(ExportDialogTest, FormatButtonsAndBrowse) {
             for (Click click : c.clicks) (d->*click)->click();
             EXPECT_EQ(d->csvButton->isChecked(), c.format == ExportFormat::Csv);
             EXPECT_EQ(d->headerEdit->isEnabled(), c.format == ExportFormat::Delimited);
+            // Off at first, usable only for CSV, and taken only for CSV however it was set.
+            EXPECT_FALSE(d->keepFormulasBox->isChecked());
+            EXPECT_EQ(d->keepFormulasBox->isEnabled(), c.format == ExportFormat::Csv);
+            d->keepFormulasBox->setChecked(true);
             d->okButton->click();
         });
         ASSERT_TRUE(ok);
         EXPECT_EQ(s.fileName, c.fileName);
         EXPECT_EQ(s.format, c.format);
+        EXPECT_EQ(s.csvFormulas, c.format == ExportFormat::Csv);
+        EXPECT_EQ(s.escapeHtmlCells, c.escapesHtml);
     }
 }
 
@@ -156,6 +165,22 @@ TEST_F(ExportThroughWindow, WritesTheExactBytesInEveryMode) {
              },
              "framed.txt", std::string("Units\r\n") + kTab + "\r\nend"},
             {{}, Steps(nullptr, [](ExportDialog* d) { d->htmlButton->click(); }), "DavuveRadev.html", html},
+            // A cell that is markup: plain text keeps it, the HTML table shows it as text.
+            {[](TableListCtrl& t) { t.Data().SetCell(0, 0, "<i>delta</i> & co"); }, Steps(nullptr),
+             "DavuveRadev.dat", Sub(kTab, "delta", "<i>delta</i> & co")},
+            {[](TableListCtrl& t) { t.Data().SetCell(0, 0, "<i>delta</i> & co"); },
+             Steps(nullptr, [](ExportDialog* d) { d->htmlButton->click(); }), "DavuveRadev.html",
+             Sub(html, "delta", "&lt;i&gt;delta&lt;/i&gt; &amp; co")},
+            // A formula in a cell: written behind a ' unless the user keeps formulas.
+            {[](TableListCtrl& t) { t.Data().SetCell(0, 0, "=1+1"); },
+             Steps(nullptr, [](ExportDialog* d) { d->csvButton->click(); }), "DavuveRadev.csv",
+             Sub(Sub(kTab, "\t", ","), "delta", "'=1+1") + "\r\n"},
+            {[](TableListCtrl& t) { t.Data().SetCell(0, 0, "=1+1"); },
+             Steps(nullptr, [](ExportDialog* d) {
+                 d->csvButton->click();
+                 d->keepFormulasBox->click();
+             }),
+             "DavuveRadev.csv", Sub(Sub(kTab, "\t", ","), "delta", "=1+1") + "\r\n"},
             {{}, Steps(nullptr, [](auto* d) { d->htmlButton->click(); d->markdownButton->click(); }),  // preset ignored
              "DavuveRadev.md",
              "| Name | Cost | Located In | Line # |\r\n| --- | --- | --- | --- |\r\n"

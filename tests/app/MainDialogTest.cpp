@@ -5,9 +5,15 @@
 #include <QPointer>
 #include <QPushButton>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#include <filesystem>
 
 #include "app/ConfigChooserDialog.h"
 #include "app/DataListingDialog.h"
+#include "app/skipped/SkippedNotice.h"
+#include "hpi/HpiWriter.h"
 #include "table/widget/TableHeaderCtrl.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -177,6 +183,59 @@ TEST_F(MainWindow, MessageBoxShowsTheText) {
     });
     window->ShowMessage("Unable to Create File");
     EXPECT_EQ(text, "Unable to Create File");
+}
+
+// A load that left record files out says how many beside the status line,
+// which keeps its own text; one click shows which and why, as plain text.
+TEST_F(MainWindow, SkippedRecordFilesAreCountedAndListed) {
+    hpi::HpiWriter w;
+    w.AddFile("units\\e.fbi", Unit("EPSILON", "<b>epsilon</b>", "1"), hpi::PackMethod::Zlib);
+    std::string bytes = w.Build(0);
+    bytes.back() = static_cast<char>(bytes.back() ^ 0x5a);  // its checksum fails
+    GameFolder::Write("../zz.hpi", bytes);
+    std::filesystem::create_directories("Lorvex temp/b.fbi");  // in the way of b.fbi's scratch copy
+    Open("units.cfg");
+    EXPECT_EQ(Status(), Lit(3, 0));
+    ASSERT_TRUE(window->skippedNotice->isVisible());
+    EXPECT_EQ(window->skippedNotice->text().toStdString(), "2 record files skipped");
+    EXPECT_LE(window->skippedNotice->geometry().right(), window->width());
+    const std::string list = window->skippedNotice->ListText().toStdString();
+    EXPECT_NE(list.find("..\\base.hpi: units\\b.fbi: its scratch copy cannot be written: a folder"), std::string::npos)
+        << list;
+    EXPECT_NE(list.find("..\\zz.hpi: units\\e.fbi: it is damaged"), std::string::npos) << list;
+    QPointer<QDialog> shown = window->skippedNotice->OpenList();
+    auto* edit = shown->findChild<QPlainTextEdit*>(QStringLiteral("skippedList"));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->toPlainText().toStdString(), list);
+    shown->close();
+
+    std::filesystem::remove("Lorvex temp/b.fbi");
+    std::filesystem::remove("../zz.hpi");
+    Load("units.cfg");  // nothing skipped: nothing shown
+    EXPECT_FALSE(window->skippedNotice->isVisible());
+    EXPECT_EQ(Status(), Lit(4, 0));
+}
+
+// Another load holds the scratch folder: the status line says this one waits,
+// and Escape cancels it without ending the program or touching the table.
+TEST_F(MainWindow, ALoadThatWaitsShowsItAndEscapeCancelsIt) {
+    Open("units.cfg");
+    const int held = ::open("Lorvex temp", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    std::string shown;
+    QTimer::singleShot(300, [&] {
+        shown = Status();
+        QTest::keyClick(window->View(), Qt::Key_Escape);
+    });
+    Load("a.cfg");
+    ::close(held);
+    EXPECT_EQ(shown, "Waiting for another load using \"Lorvex temp\" to end (Escape cancels)");
+    EXPECT_EQ(window->LastLoad().end, LoadEnd::Cancelled);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(Column(0), "delta,alpha,beta,gamma");
+    EXPECT_EQ(Status(), Lit(4, 0));
+    Load("a.cfg");  // let go: it loads
+    EXPECT_EQ(window->LastLoad().end, LoadEnd::Loaded);
 }
 
 // The real chooser over a buffer that holds junk beforehand: the result, the

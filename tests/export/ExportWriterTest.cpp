@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "export/ExportWriter.h"
@@ -44,6 +46,16 @@ TEST(ExportWriter, WritesExactBytesAtTheEdges) {
     ForEachExportPiece(table, {"", "\t", "\n", "H", "T", false, true}, [&](auto p) { pieces.emplace_back(p); });
     EXPECT_EQ(pieces, (std::vector<std::string>{"H", "Name\tCost\tEdge", "\nb\t2\te1", "\n<x>\t\te3", "T"}));
 
+    // Framed as HTML: headings and cells escaped, the frame and delimiters as typed.
+    ExportSettings html{"", "</td><td>", "\n<tr><td>", "<table><tr><td>", "</table>"};
+    html.escapeHtmlCells = true;
+    table.Data().SetCell(0, 0, "a&b");
+    table.Data().SetColumnHeading(0, "<Name>");
+    EXPECT_EQ(Written(table, html), "<table><tr><td>&lt;Name&gt;</td><td>Cost</td><td>Edge\r\n<tr><td>a&amp;b</td><td>1</td><td>e0\r\n"
+                                    "<tr><td>b</td><td>2</td><td>e1\r\n<tr><td>c\td</td><td>3</td><td>e2\r\n"
+                                    "<tr><td>&lt;x&gt;</td><td></td><td>e3</table>");
+    table.Data().SetColumnHeading(0, "Name");
+
     const ExportSettings framed{"", "\t", "\n", "<", ">"};
     table.Data().SelectAll(false);
     EXPECT_EQ(Written(table, {"", "\t", "\n", "<", ">", false, true}), "<Name\tCost\tEdge>");  // none highlighted
@@ -74,8 +86,26 @@ TEST(ExportWriter, ReplacesFilesOnlyWhenWrittenWhole) {
     Fill(table);
     GameFolder::Write("old.dat", "old contents");
     std::filesystem::create_directory("sub");
-    for (const char* name : {"missing folder\\x.dat", "", "sub"}) EXPECT_FALSE(WriteExport(table, {name})) << name;
+    const std::pair<const char*, const char*> refused[] = {{"missing folder\\x.dat", "the folder \"missing folder\" does not exist"},
+                                                           {"", "no file name was given"},
+                                                           {"sub", "\"sub\" is a folder"}};
+    for (const auto& [name, reason] : refused) {
+        std::string error;
+        EXPECT_FALSE(WriteExport(table, {name}, nullptr, &error)) << name;
+        EXPECT_EQ(error, reason);
+    }
     EXPECT_TRUE(std::filesystem::is_directory("sub")) << "a folder is never replaced";
+
+    // A named pipe gets the export and stays a pipe (the table fits in what a pipe holds).
+    ASSERT_EQ(::mkfifo("pipe.dat", 0600), 0);
+    const int reading = ::open("pipe.dat", O_RDONLY | O_NONBLOCK);
+    ASSERT_TRUE(WriteExport(table, {"pipe.dat"}));
+    char received[64] = {};
+    EXPECT_EQ(std::string(received, static_cast<std::size_t>(std::max<ssize_t>(0, ::read(reading, received, 64)))),
+              "Name\tCost\tEdge\r\na\t1\te0\r\nb\t2\te1\r\nc\td\t3\te2\r\n<x>\t\te3");
+    ::close(reading);
+    EXPECT_TRUE(std::filesystem::is_fifo("pipe.dat"));
+    std::filesystem::remove("pipe.dat");
 
     // A write that fails half way (the disk full): the old file stays whole and no temporary file is left behind.
     for (int r = 0; r < 2000; ++r) table.Data().AppendRow("a longer cell text to fill the file");

@@ -5,13 +5,16 @@
 #include <sys/wait.h>
 #include <zlib.h>
 
+#include <chrono>
 #include <cstring>
 #include <functional>
+#include <optional>
 
 #include "hpi/HpiArchive.h"
 #include "hpi/HpiInflate.h"
 #include "hpi/HpiLz77.h"
 #include "hpi/HpiWriter.h"
+#include "tests/hpi/RawArchive.h"
 #include "tests/tdf/TestFiles.h"
 
 namespace lorvex::hpi {
@@ -146,36 +149,103 @@ TEST(HpiHandBuilt, OpensListsAndExtracts) {
     EXPECT_EQ(List(*archive, ""), Names{});
 }
 
-TEST(HpiHandBuilt, NamesThatAreNoPlainFileNameAndRepeatsAreLeftOut) {
-    // A root of (name, isFolder) entries: each file the one stored byte "Z", each folder empty.
-    const std::pair<std::string, bool> entries[] = {
-        {"ok.fbi", false}, {"", false}, {".", false}, {"..", false}, {"..\\..\\evil", false}, {"a/b", false},
-        {"c:d", false}, {"OK.FBI", false}, {"Units", true}, {"units", true}, {"", true}, {"..", true},
-        {"ok.fbi", true},  // a folder may share a file's name
+TEST(HpiHandBuilt, NamesThatAreNoPlainFileNameAndRepeatsAreLeftOutAndRecorded) {
+    using test::RawEntry;
+    const char* const kBad = "its name is no plain file name";
+    const char* const kControl = "its name holds a control character";
+    const char* const kRepeat = "its name repeats an earlier one";
+    // Entries of folder Units\Sub: each bad one with the reason it is left out (null: kept).
+    const struct {
+        RawEntry entry;
+        const char* reason;
+    } sub[] = {
+        {{"ok.fbi"}, nullptr},
+        {{""}, kBad},                      // would name the folder itself
+        {{"."}, kBad},
+        {{"..", true}, kBad},              // would climb out of the destination
+        {{"..\\..\\evil"}, kBad},          // a separator: a path, not a name
+        {{"a/b"}, kBad},
+        {{"c:d"}, kBad},                   // a drive on some systems
+        {{"line\nbreak"}, kControl},       // would forge a row in an export
+        {{"\x1b]0;title\x07"}, kControl},  // would retitle a terminal
+        {{"del\x7f"}, kControl},
+        {{"OK.FBI"}, kRepeat},             // a repeat in another case
+        {{"Deep", true, {{"x.fbi"}}}, nullptr},
+        {{"deep", true, {{"y.fbi"}}}, kRepeat},  // its contents are never read
+        {{"ok.fbi", true}, nullptr},       // a folder may share a file's name
     };
-    std::string b;
-    Put(b, {0x49504148u, 0x00010000u, 0, 0, 20, static_cast<std::uint32_t>(std::size(entries)), 28});
-    b.append(9 * std::size(entries), '\0');
-    std::vector<std::size_t> records;
-    for (std::size_t i = 0, at = 28; i < std::size(entries); ++i, at += 9) {
-        SetU32(b, at, static_cast<std::uint32_t>(b.size()));
-        b += entries[i].first + '\0';
-        SetU32(b, at + 4, static_cast<std::uint32_t>(b.size()));
-        b[at + 8] = entries[i].second;
-        if (!entries[i].second) records.push_back(b.size());
-        b.append(entries[i].second ? 8 : 9, '\0');
+    RawEntry units{"Units", true, {{"Sub", true}}};
+    std::vector<SkippedEntry> expected;
+    for (const auto& [entry, reason] : sub) {
+        units.children[0].children.push_back(entry);
+        if (reason) expected.push_back({"Units\\Sub", entry.name, entry.folder, reason});
     }
-    SetU32(b, 8, static_cast<std::uint32_t>(b.size()));
-    for (std::size_t r : records) SetU32(b, r, static_cast<std::uint32_t>(b.size())), SetU32(b, r + 4, 1);
-    TempFolder scratch;
-    auto archive = HpiArchive::Open(scratch.Write("names.hpi", b + "Z"));
+    // A bad name in the root has the folder "", a folder's later repeat is skipped whole.
+    const std::string bytes = test::RawArchive({{"top\x01"}, units, {"UNITS", true, {{"z.fbi"}}}});
+    expected.insert(expected.begin(), {"", "top\x01", false, kControl});
+    expected.push_back({"", "UNITS", true, kRepeat});
+
+    auto archive = HpiArchive::OpenBytes(bytes);
     ASSERT_TRUE(archive);
-    EXPECT_EQ(List(*archive, ""), Names{"ok.fbi"});
-    EXPECT_EQ(List(*archive, "", true), (Names{"Units", "ok.fbi"}));
-    EXPECT_FALSE(archive->ExtractFile("..\\..\\evil", scratch / "evil"));
-    EXPECT_FALSE(archive->EntrySize("a/b"));
-    ASSERT_TRUE(archive->ExtractFile("OK.fbi", scratch / "ok"));
-    EXPECT_EQ(ReadBytes(scratch / "ok"), "Z");
+    ASSERT_EQ(archive->Skipped().size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const SkippedEntry& got = archive->Skipped()[i];
+        EXPECT_EQ(got.folder, expected[i].folder) << i;
+        EXPECT_EQ(got.name, expected[i].name) << i;
+        EXPECT_EQ(got.isFolder, expected[i].isFolder) << i;
+        EXPECT_EQ(got.reason, expected[i].reason) << i;
+    }
+    EXPECT_EQ(List(*archive, ""), Names{});
+    EXPECT_EQ(List(*archive, "", true), Names{"Units"});
+    EXPECT_EQ(List(*archive, "units\\sub"), Names{"ok.fbi"});
+    EXPECT_EQ(List(*archive, "units\\sub", true), (Names{"Deep", "ok.fbi"}));
+    EXPECT_EQ(List(*archive, "units\\sub\\deep"), Names{"x.fbi"});
+    for (const char* gone : {"units\\sub\\..\\..\\evil", "units\\sub\\a/b", "units\\sub\\c:d", "top\x01", "units\\z.fbi"})
+        EXPECT_FALSE(archive->EntrySize(gone)) << gone;
+    std::vector<std::uint8_t> z;
+    ASSERT_TRUE(archive->ExtractToMemory("UNITS\\SUB\\OK.fbi", z));
+    EXPECT_EQ(std::string(z.begin(), z.end()), "Z");
+
+    archive->Close();
+    EXPECT_TRUE(archive->Skipped().empty());
+    EXPECT_TRUE(HpiArchive::OpenBytes(HandArchive(0, false, 107))->Skipped().empty());
+}
+
+TEST(HpiWriter, RefusesPathsThatAreNotPlainRelativeNames) {
+    const struct {
+        const char* path;
+        bool stored;
+        const char* why;
+    } cases[] = {
+        {"units\\armx.fbi", true, "the usual shape"},
+        {"units/sub/x.fbi", true, "/ separates too"},
+        {"..\\x", false, "climbs out"},
+        {"units\\..\\x", false, "climbs out half way"},
+        {"units\\.\\x", false, "a . component"},
+        {"\\units\\x", false, "absolute"},
+        {"/etc/passwd", false, "absolute the other way"},
+        {"units\\\\x", false, "an empty component"},
+        {"units\\", false, "a trailing separator: an empty name"},
+        {"", false, "no name at all"},
+        {"C:x", false, "a drive"},
+        {"units\\a:b", false, "a colon anywhere"},
+        {"ti\x1btle", false, "a control character"},
+        {"del\x7f", false, "DEL"},
+        {"caf\xc3\xa9", true, "other bytes are a name's own"},
+    };
+    for (const auto& c : cases) {
+        HpiWriter writer;
+        EXPECT_EQ(HpiWriter::StorablePath(c.path), c.stored) << c.why;
+        EXPECT_EQ(writer.AddFile(c.path, "data"), c.stored) << c.why;
+        EXPECT_EQ(writer.AddFolder(std::string(c.path) + "\\f"), c.stored) << c.why;
+        auto archive = HpiArchive::OpenBytes(writer.Build());
+        ASSERT_TRUE(archive) << c.why;
+        EXPECT_TRUE(archive->Skipped().empty()) << c.why;
+        EXPECT_EQ(archive->EntrySize(c.path), c.stored ? std::optional<std::uint32_t>(4) : std::nullopt) << c.why;
+        if (!c.stored) {
+            EXPECT_TRUE(List(*archive, "").empty() && List(*archive, "", true).empty()) << c.why;
+        }
+    }
 }
 
 // A writer archive with the one file "x" in the root: node at 20, entry at 28, then record and contents.
@@ -444,6 +514,33 @@ TEST(HpiListing, FoldersAndEntriesMatchWithoutCase) {
     std::memcpy(name, "keep", 5);
     EXPECT_EQ(archive->Dir(2, "units", name, sizeof name), 0u);
     EXPECT_STREQ(name, "keep");
+}
+
+// A mod's folder of many numbered units: writing, opening, listing with sizes
+// and unpacking it must each grow linearly. A scan by name per entry made this
+// take minutes; the bound leaves room for a sanitizer build on a slow machine.
+TEST(HpiListing, AFolderOf100000EntriesTakesLinearTime) {
+    constexpr int kEntries = 100000;
+    constexpr auto kBound = std::chrono::seconds(10);
+    const auto start = std::chrono::steady_clock::now();
+    HpiWriter writer;
+    for (int i = 0; i < kEntries; ++i)
+        ASSERT_TRUE(writer.AddFile("units\\UNIT_RECORD_" + std::to_string(i) + ".fbi", std::to_string(i),
+                                   PackMethod::Stored));
+    auto archive = HpiArchive::OpenBytes(writer.Build());
+    ASSERT_TRUE(archive);
+    char name[64];
+    std::vector<std::uint8_t> bytes;
+    int listed = 0;
+    for (std::size_t c = archive->Dir(0, "units", name, sizeof name); c != 0;
+         c = archive->Dir(c, "units", name, sizeof name), ++listed) {
+        const std::string entry = std::string("UNITS\\") + name;
+        ASSERT_TRUE(archive->Info(entry)) << entry;
+        ASSERT_TRUE(archive->ExtractToMemory(entry, bytes)) << entry;
+        ASSERT_EQ(std::string(bytes.begin(), bytes.end()), std::to_string(listed)) << entry;
+    }
+    EXPECT_EQ(listed, kEntries);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, kBound);
 }
 
 TEST(HpiInflate, ExactlyTheStatedSizeWithEitherBackend) {

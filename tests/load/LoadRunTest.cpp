@@ -9,6 +9,7 @@
 #include "hpi/HpiWriter.h"
 #include "load/LoadRun.h"
 #include "tests/support/GameData.h"
+#include "tests/support/LoadHarness.h"
 #include "tests/support/GameFolder.h"
 #include "tests/support/TableFill.h"
 #include "tests/tdf/TestFiles.h"
@@ -25,46 +26,7 @@ using testing::RowText;
 using testing::Unit;
 using testing::WriteArchive;
 
-class RecordingView : public LoadView {
-public:
-    std::string title;
-    std::vector<std::string> archiveLabels;
-    std::vector<std::string> fileLabels;
-    std::vector<std::string> events;
-    void SetWindowTitle(std::string_view t) override { title = t; }
-    void SetTableVisible(bool v) override { events.push_back(v ? "table shown" : "table hidden"); }
-    void SetProgressVisible(bool v) override { events.push_back(v ? "labels shown" : "labels hidden"); }
-    void SetArchiveLabel(std::string_view t) override { archiveLabels.emplace_back(t); }
-    void SetFileLabel(std::string_view t) override { fileLabels.emplace_back(t); }
-    void UpdateStatusLine() override { events.push_back("status"); }
-};
-
-struct Harness {
-    TableListCtrl table;
-    RecordingView view;
-    testing::ScriptedChooser chooser;
-    test::CapturedMessages messages;
-    Loader loader{table, view, chooser, messages};
-
-    void Load(const std::string& cfg) {
-        chooser.name = cfg;
-        loader.LoadRun();
-    }
-    TableData& Data() { return table.Data(); }
-    // Everything the load put into the table: headings, kinds, widths and every cell.
-    std::string Everything() {
-        std::string all = Headings() + "\n";
-        for (std::uint8_t k : table.ColumnKinds()) all += std::to_string(k) + " ";
-        for (int c = 0; c < Data().ColumnCount(); ++c) all += std::to_string(Data().ColumnWidth(c)) + " ";
-        for (int r = 0; r < Data().RowCount(); ++r) all += "\n" + RowText(Data(), r);
-        return all;
-    }
-    std::string Headings() {
-        std::string h;
-        for (int c = 0; c < Data().ColumnCount(); ++c) h += (c ? "," : "") + Data().Column(c).heading;
-        return h;
-    }
-};
+using testing::Harness;
 
 // The whole road of a record: archives packed every way, the visiting order,
 // the first archive holding a name winning, and a damaged archive skipped
@@ -300,29 +262,6 @@ TEST(LoadRun, EmptiesTheScratchFolderAndSurvivesAnEmptyGame) {
     EXPECT_EQ(h.Data().RowCount(), 0);
     EXPECT_EQ(h.Headings(), "Located In,Line #");
     EXPECT_EQ(h.view.events.back(), "status");
-}
-
-// Entry names come from the archive: one that would leave the scratch folder is never written.
-TEST(LoadRun, EntryNamesCannotEscapeTheScratchFolder) {
-    GameFolder game;
-    GameFolder::Write("t.cfg", "hpifolder=units;\nextension=fbi;\n");
-    HpiWriter w;
-    w.AddFile("units\\ok.fbi", "[A]\n{\n}\n", PackMethod::Stored);
-    w.AddFile("units\\ab_x.fbi", "[B]\n{\n}\n", PackMethod::Stored);
-    w.AddFile("units\\cd_y.fbi", "[C]\n{\n}\n", PackMethod::Stored);
-    std::string bytes = w.Build(0);
-    for (auto [from, to] : {std::pair{"ab_x.fbi", "../x.fbi"}, std::pair{"cd_y.fbi", "..\\y.fbi"}}) {
-        const std::size_t at = bytes.find(from);
-        ASSERT_NE(at, std::string::npos);
-        bytes.replace(at, 8, to);
-    }
-    GameFolder::Write("../rev31.gp3", bytes);
-    Harness h;
-    h.Load("t.cfg");
-    EXPECT_EQ(h.Data().RowCount(), 1);
-    EXPECT_FALSE(std::filesystem::exists("x.fbi"));
-    EXPECT_FALSE(std::filesystem::exists("y.fbi"));
-    EXPECT_FALSE(std::filesystem::exists("Lorvex temp/..\\y.fbi"));
 }
 
 }  // namespace

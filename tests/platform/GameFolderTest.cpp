@@ -59,12 +59,17 @@ TEST(GameFolders, WorkFolderInTheGameOrPerUser) {
     fs::create_directory("ro");
     fs::create_directory("clash");
     GameFolder::Write("clash/Lorvex", "x");
-    for (const auto& [game, probe] : {std::pair{"ro", +no}, {"clash", +yes}, {"spelt", +no}}) {
+    // A game that ships "Lorvex" as a link: never worked in through it.
+    fs::create_directories("linked");
+    fs::create_directories("elsewhere");
+    fs::create_directory_symlink("../elsewhere", "linked/Lorvex");
+    for (const auto& [game, probe] : {std::pair{"ro", +no}, {"clash", +yes}, {"spelt", +no}, {"linked", +yes}}) {
         const fs::path work = ChooseWorkFolder(game, data, probe);
         EXPECT_EQ(work, data / "games" / PerGameFolderName(game)) << game;
         EXPECT_TRUE(fs::is_directory(work)) << game;
     }
     EXPECT_FALSE(fs::exists("ro/Lorvex"));
+    EXPECT_TRUE(fs::is_empty("elsewhere"));
     EXPECT_EQ(ChooseWorkFolder("ro", "", no), fs::path());
 
     // The per-user names: readable, the same for one folder, distinct for two of one name.
@@ -96,6 +101,16 @@ TEST(GameFolders, SampleConfigurationsOnlyIntoAFolderWithoutAny) {
     EXPECT_EQ(GameFolder::Read("work/units.cfg"), "mine");
     EXPECT_FALSE(fs::exists("work/weapons.cfg"));
     EXPECT_TRUE(CopySampleConfigurations("nowhere", "empty").empty());
+
+    // A link where a sample goes is never written through, dangling or not.
+    fs::create_directories("linkwork");
+    fs::create_directories("outside");
+    GameFolder::Write("outside/weapons.cfg", "theirs");
+    fs::create_symlink("../outside/units.cfg", "linkwork/units.cfg");      // dangling
+    fs::create_symlink("../outside/weapons.cfg", "linkwork/weapons.cfg");  // to a file
+    EXPECT_TRUE(CopySampleConfigurations("samples", "linkwork").size() < 2);
+    EXPECT_FALSE(fs::exists("outside/units.cfg"));
+    EXPECT_EQ(GameFolder::Read("outside/weapons.cfg"), "theirs");
 }
 
 TEST(GameFolders, ConfigurationNames) {

@@ -101,14 +101,28 @@ TEST(ScratchFolder, FinishRemovesWhatThisLoadDidNotStore) {
     EXPECT_FALSE(fs::exists("s/kept.fbi"));
     EXPECT_TRUE(fs::exists("s/new.fbi"));
 
-    // A scratch folder that is a link elsewhere is written into but never emptied.
+    // A scratch folder that is a link elsewhere, or a file, is refused with the reason.
     fs::create_directory("elsewhere");
     GameFolder::Write("elsewhere/precious", "p");
     fs::create_directory_symlink("elsewhere", "t");
-    ASSERT_TRUE(scratch.Begin("t"));
+    GameFolder::Write("f", "a file");
+    for (const auto& [name, why] : {std::pair{"t", "symbolic link"}, {"f", "a file, not a folder"}}) {
+        EXPECT_FALSE(scratch.Begin(name)) << name;
+        EXPECT_NE(scratch.Problem().find(why), std::string::npos) << scratch.Problem();
+        EXPECT_FALSE(Store(scratch, "precious", "x"));
+        EXPECT_EQ(scratch.Finish(), 0);
+    }
+    EXPECT_EQ(GameFolder::Read("elsewhere/precious"), "p");
+    EXPECT_EQ(GameFolder::Read("f"), "a file");
+
+    // One load at a time: the second waits until the first is done.
+    ScratchFolder other;
+    ASSERT_TRUE(scratch.Begin("s") && scratch.TryLock());
+    ASSERT_TRUE(other.Begin("s"));
+    EXPECT_FALSE(other.TryLock());
     scratch.Finish();
-    EXPECT_TRUE(fs::exists("elsewhere/precious"));
-    EXPECT_TRUE(fs::is_directory("s"));
+    EXPECT_TRUE(other.TryLock());
+    other.Abandon();
 
     ASSERT_TRUE(scratch.Begin("fresh"));  // a missing folder is created
     EXPECT_TRUE(fs::is_directory("fresh"));

@@ -8,6 +8,12 @@
 #include <sstream>
 #include <string>
 #include <strings.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
+#include <chrono>
+#include <thread>
 #include <sys/wait.h>
 #include <vector>
 
@@ -154,6 +160,7 @@ TEST_F(DemoGame, ExportOptions) {
         {"--filter 'metal > 1000 side=cinder' --columns 'Name,Line #' units.cfg", pick(heavy)},
         {"--sort name --columns 'Name,Line #' units.cfg", pick(up)},
         {"--sort NAME:desc --columns 'Name,Line #' units.cfg", pick(down)},
+        {"--sort Name:DESC --columns 'Name,Line #' units.cfg", pick(down)},
     };
     for (const auto& c : cases) {
         fs::remove("../t.dat");
@@ -165,6 +172,37 @@ TEST_F(DemoGame, ExportOptions) {
     EXPECT_TRUE(fs::is_directory("../Lorvex/Lorvex temp"));
     EXPECT_EQ(tsv.err.find("CNDGECKO.FBI"), std::string::npos);
     EXPECT_NE(Export("-v units.cfg").err.find("\n  CNDGECKO.FBI\n"), std::string::npos);
+    // The demo's damaged archive: its record file is named, with the count, and the table is still written.
+    EXPECT_NE(tsv.err.find("lorvex-export: skipped ..\\broken.hpi: units\\cndphantom.fbi: it is damaged"),
+              std::string::npos) << tsv.err;
+    EXPECT_NE(tsv.err.find("lorvex-export: 1 record file skipped\n"), std::string::npos) << tsv.err;
+}
+
+// Loads of one folder at the same time take turns: every output holds every
+// row, and a load that has to wait says so.
+TEST_F(DemoGame, ExportsAtOnceInOneFolderEachWriteEveryRow) {
+    const Ran reference = Export("units.cfg");
+    ASSERT_EQ(reference.status, 0);
+    std::string script;
+    for (int i = 0; i < 6; ++i)
+        script += std::string("'") + LORVEX_EXPORT_TOOL + "' units.cfg > ../o" + std::to_string(i) + " 2>/dev/null & ";
+    ASSERT_EQ(std::system((script + "wait").c_str()), 0);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(GameFolder::Read("../o" + std::to_string(i)), reference.out) << i;
+
+    // Another load holds the scratch folder until this one has said that it waits.
+    const int held = ::open("Lorvex temp", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    std::system((std::string("'") + LORVEX_EXPORT_TOOL + "' units.cfg > ../w.out 2> ../w.err &").c_str());
+    for (int i = 0; i < 100 && GameFolder::Read("../w.err").find("Waiting") == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(GameFolder::Read("../w.err").rfind("lorvex-export: Waiting for another load using \"Lorvex temp\" to end", 0),
+              0u);
+    EXPECT_EQ(GameFolder::Read("../w.out"), "");
+    ::flock(held, LOCK_UN);
+    ::close(held);
+    for (int i = 0; i < 200 && GameFolder::Read("../w.out").size() < reference.out.size(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(GameFolder::Read("../w.out"), reference.out);
 }
 
 TEST_F(DemoGame, ExportErrors) {
@@ -180,6 +218,7 @@ TEST_F(DemoGame, ExportErrors) {
         {"units.cfg -o", 2, "-o needs a value"},
         {"units.cfg a.dat -o b.dat", 2, "one output only"},
         {"missing.cfg", 1, "no readable configuration missing.cfg"},
+        {"../cur/units.cfg", 2, "bare file name, without a folder"},  // as the window's --config
         {"--game ../nowhere units.cfg", 1, "The folder ../nowhere does not exist."},
         {"--game . units.cfg", 1, ". is not a game folder"},
         {"--game .. -C . units.cfg", 2, "--game and -C both name the folder to work in"},
@@ -192,6 +231,72 @@ TEST_F(DemoGame, ExportErrors) {
     EXPECT_EQ(GameFolder::Read("../old.csv"), "old");
     EXPECT_FALSE(fs::exists("a.dat") || fs::exists("b.dat"));
     for (const auto& entry : fs::directory_iterator(folder.Root())) EXPECT_NE(entry.path().filename().string()[0], '.');
+}
+
+// Outputs of each kind of file: a device or pipe is written and never
+// replaced, a link keeps pointing where it did, a long name still fits.
+TEST_F(DemoGame, ExportTargetsOfEachKind) {
+    const Ran reference = Export("units.cfg");
+    ASSERT_EQ(reference.status, 0);
+    const std::string longName = "../" + std::string(250, 'x');
+    GameFolder::Write("../target.dat", "old");
+    fs::create_symlink("target.dat", "../link.dat");
+    const Ran null = Export("units.cfg -o /dev/null");
+    EXPECT_EQ(null.status, 0) << null.err;
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    const Ran full = Export("units.cfg -o /dev/full");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.err.find("Unable to Create File /dev/full (cannot write \"/dev/full\": the disk is full)"), std::string::npos) << full.err;
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    ASSERT_EQ(Export("units.cfg -o ../link.dat").status, 0);
+    EXPECT_TRUE(fs::is_symlink("../link.dat"));
+    EXPECT_EQ(GameFolder::Read("../target.dat"), reference.out);
+    ASSERT_EQ(Export("units.cfg -o " + longName).status, 0);
+    EXPECT_EQ(GameFolder::Read(longName), reference.out);
+    // A pipe with a program reading it.
+    ASSERT_EQ(::mkfifo("../pipe", 0600), 0);
+    const Ran piped = lorvex::Run(LORVEX_EXPORT_TOOL, "units.cfg -o ../pipe", "cat ../pipe > ../from-pipe & ");
+    std::system("wait");
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_TRUE(fs::is_fifo("../pipe"));
+    for (int i = 0; i < 100 && GameFolder::Read("../from-pipe").size() < reference.out.size(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(GameFolder::Read("../from-pipe"), reference.out);
+}
+
+// A cell a spreadsheet would run as a formula goes out inert, unless asked for as it is.
+TEST(ExportCsv, FormulaCellsAreInertUnlessKept) {
+    GameFolder game;
+    fs::create_directories("../src/units");
+    GameFolder::Write("../src/units/a.fbi", "[A]\n{\nname=@SUM(1);\ncost=-5;\n}\n[B]\n{\nname==1+1;\ncost=+2;\n}\n");
+    ASSERT_EQ(Hpi("pack ../rev31.gp3 ../src").status, 0);
+    GameFolder::Write("t.cfg", "hpifolder=units;\nextension=.fbi;\nshowunusedtags=1;\n");
+    EXPECT_EQ(Export("--format csv --columns name,cost t.cfg").out, "name,cost\r\n'@SUM(1),-5\r\n'=1+1,+2\r\n");
+    EXPECT_EQ(Export("--csv-formulas --format csv --columns name,cost t.cfg").out,
+              "name,cost\r\n@SUM(1),-5\r\n=1+1,+2\r\n");
+}
+
+// Memory that runs out ends the load with a message and status 1, never an
+// abort; a bound reached writes nothing either. (Sanitizers reserve far more
+// address space than any such limit allows.)
+TEST(ExportBounds, MemoryExhaustionAndTheRowBoundEndTheLoadWithAMessage) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "address space limits do not apply under AddressSanitizer";
+#endif
+    GameFolder game;
+    fs::create_directories("../src/units");
+    std::string records;
+    for (int i = 0; i < 1'100'000; ++i) records += "[A]\n{\n}\n";  // 9.9 MB, a million and more rows
+    GameFolder::Write("../src/units/big.fbi", records);
+    ASSERT_EQ(Hpi("pack ../rev31.gp3 ../src").status, 0);
+    GameFolder::Write("t.cfg", "hpifolder=units;\nextension=.fbi;\n");
+    const Ran bounded = Export("t.cfg -o ../t.tsv");
+    EXPECT_EQ(bounded.status, 1);
+    EXPECT_NE(bounded.err.find("The load stopped at 1000000 rows"), std::string::npos) << bounded.err;
+    const Ran starved = lorvex::Run(LORVEX_EXPORT_TOOL, "t.cfg -o ../t.tsv", "ulimit -v 60000; ");
+    EXPECT_EQ(starved.status, 1);
+    EXPECT_NE(starved.err.find("ran out of memory"), std::string::npos) << starved.err;
+    EXPECT_FALSE(fs::exists("../t.tsv"));
 }
 
 TEST_F(DemoGame, ArchiveRoundTrip) {
