@@ -7,7 +7,6 @@
 
 #include "ui/DialogText.h"
 #include "ui/DialogUnits.h"
-#include "load/LoadRun.h"
 #include "platform/FileSystem.h"
 
 namespace lorvex {
@@ -57,9 +56,15 @@ void ConfigChooserDialog::OnSelectionChange() {
     if (selected.isEmpty()) return;
     const QByteArray name = selected.front()->data(Qt::UserRole).toByteArray();
     const std::size_t length =
-        std::min(static_cast<std::size_t>(name.size()), static_cast<std::size_t>(ConfigChooser::kBufferSize - 1));
+        std::min(static_cast<std::size_t>(name.size()), static_cast<std::size_t>(kBufferSize - 1));
     std::memcpy(selectedName, name.constData(), length);
     selectedName[length] = '\0';
+}
+
+std::string ConfigChooserDialog::Choose() {
+    char buffer[kBufferSize] = {};
+    RunChooser(buffer);
+    return std::string(buffer, strnlen(buffer, kBufferSize));
 }
 
 int ConfigChooserDialog::RunChooser(char* buffer) {
@@ -67,6 +72,7 @@ int ConfigChooserDialog::RunChooser(char* buffer) {
     buffer[0] = '\0';
     for (int i = 0; !preselected.empty() && i < fileList->count(); ++i)
         if (fileList->item(i)->data(Qt::UserRole).toByteArray().toStdString() == preselected) fileList->setCurrentRow(i);
+    if (firstWhenNone && fileList->currentRow() < 0 && fileList->count() > 0) fileList->setCurrentRow(0);
     const int result = exec();
     if (result != QDialog::Accepted) buffer[0] = '\0';
     selectedName = nullptr;

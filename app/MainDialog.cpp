@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
@@ -26,10 +27,16 @@
 #include "export/ExportDialog.h"
 #include "export/ExportWriter.h"
 #include "load/RecordListing.h"
+#include "table/widget/PlainTip.h"
 #include "table/widget/TableListView.h"
 
 namespace lorvex {
 namespace {
+
+// The window's name, with the configuration the table holds (none yet: "").
+std::string WindowTitle(const std::string& config) {
+    return config.empty() ? "Lorvex   - by Quorrin" : "Lorvex - " + config + "   - by Quorrin";
+}
 
 // The table starts this many pixels below the top of the client area.
 constexpr int kTableTop = 18;
@@ -84,8 +91,8 @@ MainDialog::MainDialog(QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                           Qt::WindowCloseButtonHint),
       boxes(this),
-      loader(table, *this, *this, *this) {
-    setWindowTitle(QStringLiteral("Lorvex   - by Quorrin"));
+      loader(table, *this, *this) {
+    setWindowTitle(BytesToBoxText(WindowTitle("")));
     setWindowIcon(MakeIcon());
 
     statusText = MakeLabel(this, "statusText", "", Qt::AlignLeft);
@@ -192,8 +199,14 @@ void MainDialog::paintEvent(QPaintEvent* event) {
 }
 
 void MainDialog::keyPressEvent(QKeyEvent* event) {
-    // Enter goes to no button: it does nothing. Escape ends the dialog.
+    // Enter goes to no button: it does nothing. Escape ends the dialog, but
+    // an open filter line goes first (cleared), wherever the focus is.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && conveniences &&
+        conveniences->CloseFilter()) {
         event->accept();
         return;
     }
@@ -216,16 +229,18 @@ void MainDialog::LoadRun() {
     conveniences->BeforeLoad();
     waitCancelled = false;
     qApp->installEventFilter(this);
-    loader.LoadRun();
+    loadingConfig = reloadName.empty() ? ChooseConfiguration() : reloadName;
+    const LoadEnd end = loader.LoadRun(loadingConfig);
     qApp->removeEventFilter(this);
     loading = false;
     if (loader.Report().ReplacedTable()) {
-        loadedConfig = chosenConfig;
+        loadedConfig = loadingConfig;
+        view->setVisible(true);
         conveniences->AfterLoad(loadedConfig);
         skippedNotice->Show(loader.Report());
         numberCommands->figures->ReserveRight(skippedNotice->ReservedWidth());
         UpdateStatusLine();
-    } else if (loader.Report().end == LoadEnd::Cancelled) {
+    } else if (end == LoadEnd::Cancelled) {
         UpdateStatusLine();
     }
 }
@@ -251,11 +266,14 @@ void MainDialog::ExportTable() {
     const QString path = QFile::decodeName(written.c_str());
     statusText->setText(statusText->fontMetrics().elidedText(QStringLiteral("Exported to ") + path, Qt::ElideMiddle,
                                                              statusText->width()));
-    statusText->setToolTip(path);
+    statusText->setToolTip(PlainTip(path));
 }
 
 void MainDialog::RemoveHighlighted() {
     TableData& rows = table.Data();
+    // Hiding the view hands the focus on (to the filter line, text selected,
+    // where the next Delete would wipe it): it comes back once the rows are gone.
+    const QPointer<QWidget> focused = QApplication::focusWidget();
     view->hide();
     rows.SetNotify(false);
     // From the bottom up: the same rows go as when searching from the top
@@ -264,17 +282,20 @@ void MainDialog::RemoveHighlighted() {
         if (rows.IsSelected(row) && !rows.IsHidden(row)) rows.DeleteRow(row);
     rows.SetNotify(true);
     view->show();
+    if (focused) focused->setFocus();
     UpdateStatusLine();
 }
 
 void MainDialog::RemoveUnhighlighted() {
     TableData& rows = table.Data();
+    const QPointer<QWidget> focused = QApplication::focusWidget();
     view->hide();
     rows.SetNotify(false);
     for (int row = rows.RowCount() - 1; row >= 0; --row)
         if (!rows.IsSelected(row) && !rows.IsHidden(row)) rows.DeleteRow(row);
     rows.SetNotify(true);
     view->show();
+    if (focused) focused->setFocus();
     UpdateStatusLine();
 }
 
@@ -286,16 +307,14 @@ DataListingDialog* MainDialog::OpenRecordListing(int row) {
     return listing;
 }
 
-void MainDialog::SetWindowTitle(std::string_view title) {
-    setWindowTitle(BytesToBoxText(title));
-}
-
-void MainDialog::SetTableVisible(bool visible) {
-    view->setVisible(visible);
-    if (!visible) repaint();  // no event is handled until the load ends
-}
-
 void MainDialog::SetProgressVisible(bool visible) {
+    if (visible) {
+        // The load has begun to replace the table: the window takes its name,
+        // and the labels stand where the table was until the rows are in.
+        setWindowTitle(BytesToBoxText(WindowTitle(loadingConfig)));
+        view->hide();
+        repaint();  // no event is handled until the load ends
+    }
     // The labels are repainted at a bounded rate while the load runs (ProgressRepaint).
     if (visible) progress.Start(archiveLabel, fileLabel);
     else progress.Flush();  // the last texts are shown before the labels go
@@ -340,19 +359,10 @@ void MainDialog::UpdateStatusLine() {
     statusText->repaint();
 }
 
-int MainDialog::RunChooser(char* buffer) {
-    int result;
-    if (!reloadName.empty()) {
-        std::snprintf(buffer, ConfigChooser::kBufferSize, "%s", reloadName.c_str());
-        result = 1;
-    } else if (chooser) {
-        result = chooser->RunChooser(buffer);
-    } else {
-        ConfigChooserDialog dialog(this);
-        result = dialog.RunChooser(buffer);
-    }
-    chosenConfig.assign(buffer, strnlen(buffer, ConfigChooser::kBufferSize));
-    return result;
+std::string MainDialog::ChooseConfiguration() {
+    if (chooser) return chooser->ChooseConfiguration();
+    ConfigChooserDialog dialog(this);
+    return dialog.Choose();
 }
 
 void MainDialog::ShowMessage(std::string_view text) { messages->ShowMessage(text); }

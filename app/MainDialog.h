@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/ConfigChooser.h"
 #include "app/ProgressRepaint.h"
 #include "app/QtMessageSink.h"
 #include "load/LoadRun.h"
@@ -25,7 +26,7 @@ class NumberCommands;
 class SkippedNotice;
 class TableListView;
 
-class MainDialog : public QDialog, public LoadView, public ConfigChooser, public platform::MessageSink {
+class MainDialog : public QDialog, public LoadView, public platform::MessageSink {
 public:
     explicit MainDialog(QWidget* parent = nullptr);
     ~MainDialog() override;
@@ -45,17 +46,14 @@ public:
     std::string StatusLineText() const;
     void LayoutTable();
 
-    // LoadView.
-    void SetWindowTitle(std::string_view title) override;
-    void SetTableVisible(bool visible) override;
+    void UpdateStatusLine();
+
+    // LoadView: the labels replace the table while a load runs.
     void SetProgressVisible(bool visible) override;
     void SetArchiveLabel(std::string_view text) override;
     void SetFileLabel(std::string_view text) override;
-    void UpdateStatusLine() override;
     // Shows that the load waits for another one; Escape cancels it.
     bool KeepWaiting(std::string_view text) override;
-    // ConfigChooser: the "Configuration Files" dialog, or the chooser set below.
-    int RunChooser(char* buffer) override;
     // MessageSink: a message box, or the sink set below.
     void ShowMessage(std::string_view text) override;
 
@@ -71,6 +69,7 @@ public:
     void SetLoadLimits(const LoadLimits& limits) { loader.SetLimits(limits); }
     bool Loading() const { return loading; }
     void SetArchiveFolder(std::string folder) { loader.SetArchiveFolder(std::move(folder)); }
+    const std::string& ArchiveFolder() const { return loader.ArchiveFolder(); }
 
     QLabel* statusText = nullptr;
     QLabel* fileLabel = nullptr;
@@ -114,7 +113,11 @@ private:
     bool initialized = false;
     bool firstPaint = true;
     bool loading = false;
-    std::string chosenConfig;   // what the chooser answered last
+    // The configuration named for the load under way: the "Configuration
+    // Files" dialog, or the chooser set above.
+    std::string ChooseConfiguration();
+
+    std::string loadingConfig;  // the configuration of the load under way
     std::string loadedConfig;   // the configuration the table holds
     std::string reloadName;     // answers the next chooser call instead of the user
     bool waitCancelled = false;  // Escape while the load waits for another one

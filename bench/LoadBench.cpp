@@ -17,6 +17,7 @@
 #include "hpi/HpiInflate.h"
 #include "hpi/HpiWriter.h"
 #include "bench/QuietLoad.h"
+#include "bench/Reloads.h"
 #include "load/LoadRun.h"
 
 namespace fs = std::filesystem;
@@ -106,8 +107,8 @@ void BM_LoadWholeGame(benchmark::State& state) {
         state.ResumeTiming();
         lorvex::TableListCtrl table;
         lorvex::bench::Quiet quiet("bench.cfg");
-        lorvex::Loader loader(table, quiet, quiet, quiet);
-        loader.LoadRun();
+        lorvex::Loader loader(table, quiet, quiet);
+        loader.LoadRun(quiet.Configuration());
         rows = table.Data().RowCount();
         benchmark::DoNotOptimize(rows);
     }
@@ -118,16 +119,10 @@ BENCHMARK(BM_LoadWholeGame)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The same program loading again in the same folder.
 void BM_ReloadWholeGame(benchmark::State& state) {
-    Game& g = TheGame();
-    const fs::path old = fs::current_path();
-    fs::current_path(g.root / "cur");
-    lorvex::TableListCtrl table;
-    lorvex::bench::Quiet quiet("bench.cfg");
-    lorvex::Loader loader(table, quiet, quiet, quiet);
-    loader.LoadRun();
-    for (auto _ : state) loader.LoadRun();
-    fs::current_path(old);
-    Counters(state, table.Data().RowCount());
+    lorvex::bench::TimeReloads(state, TheGame().root / "cur", "bench.cfg",
+                               [&](const lorvex::Loader&, const lorvex::TableListCtrl& table) {
+                                   Counters(state, table.Data().RowCount());
+                               });
 }
 BENCHMARK(BM_ReloadWholeGame)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -13,7 +13,7 @@
 #include <fstream>
 #include <string>
 
-#include "bench/QuietLoad.h"
+#include "bench/Reloads.h"
 #include "bench/RealShapedGame.h"
 #include "hpi/HpiWriter.h"
 #include "load/LoadRun.h"
@@ -25,18 +25,13 @@ namespace {
 constexpr int kManyEntries = 200'000;
 constexpr int kOtherEntries = 20'000;
 
-// Loads once untimed, then times every load again in the same folder.
-void TimeReloads(benchmark::State& state, const fs::path& current) {
-    const fs::path old = fs::current_path();
-    fs::current_path(current);
-    lorvex::TableListCtrl table;
-    lorvex::bench::Quiet quiet("units.cfg");
-    lorvex::Loader loader(table, quiet, quiet, quiet);
-    loader.LoadRun();
-    for (auto _ : state) loader.LoadRun();
-    fs::current_path(old);
-    state.counters["rows"] = table.Data().RowCount();
-    state.counters["skipped"] = static_cast<double>(loader.Report().skipped.size());
+// Reloads, with the counters these benchmarks report.
+void ReloadWithCounters(benchmark::State& state, const fs::path& current) {
+    lorvex::bench::TimeReloads(state, current, "units.cfg",
+                               [&](const lorvex::Loader& loader, const lorvex::TableListCtrl& table) {
+                                   state.counters["rows"] = table.Data().RowCount();
+                                   state.counters["skipped"] = static_cast<double>(loader.Report().skipped.size());
+                               });
 }
 
 void BM_LoadOneFolderOf200000(benchmark::State& state) {
@@ -54,7 +49,7 @@ void BM_LoadOneFolderOf200000(benchmark::State& state) {
                                                      "[string]\n{\nname=Name;\ntag=name;\n}\n";
     }
     state.counters["MB_archive"] = static_cast<double>(fs::file_size(root / "rev31.gp3")) / 1e6;
-    TimeReloads(state, root / "cur");
+    ReloadWithCounters(state, root / "cur");
     std::error_code ec;
     fs::remove_all(root, ec);
 }
@@ -65,7 +60,7 @@ lorvex::bench::RealShapedGame& TheGame() {
     return game;
 }
 
-void BM_RealGameReload(benchmark::State& state) { TimeReloads(state, TheGame().root / "cur"); }
+void BM_RealGameReload(benchmark::State& state) { ReloadWithCounters(state, TheGame().root / "cur"); }
 BENCHMARK(BM_RealGameReload)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 // The same game with one more archive, holding only what the configuration never asks for.
@@ -79,7 +74,7 @@ void BM_RealGameWith20000OtherEntries(benchmark::State& state) {
                            "x", lorvex::hpi::PackMethod::Stored);
         writer.WriteTo(extra, 0);
     }
-    TimeReloads(state, TheGame().root / "cur");
+    ReloadWithCounters(state, TheGame().root / "cur");
     fs::remove(extra);
 }
 BENCHMARK(BM_RealGameWith20000OtherEntries)->Unit(benchmark::kMillisecond)->Iterations(10);

@@ -1,6 +1,6 @@
 #pragma once
-// A load with nobody watching: no window, no labels, no messages, and a chooser
-// that always answers with the same configuration. What is timed is the load alone.
+// A load with nobody watching: no window, no labels, no messages, and always
+// the same configuration. What is timed is the load alone.
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -10,20 +10,14 @@
 
 namespace lorvex::bench {
 
-class Quiet : public LoadView, public ConfigChooser, public platform::MessageSink {
+class Quiet : public LoadView, public platform::MessageSink {
 public:
     explicit Quiet(std::string configuration) : configuration_(std::move(configuration)) {}
-    void SetWindowTitle(std::string_view) override {}
-    void SetTableVisible(bool) override {}
     void SetProgressVisible(bool) override {}
     void SetArchiveLabel(std::string_view) override {}
     void SetFileLabel(std::string_view) override {}
-    void UpdateStatusLine() override {}
     void ShowMessage(std::string_view) override {}
-    int RunChooser(char* buffer) override {
-        std::snprintf(buffer, kBufferSize, "%s", configuration_.c_str());
-        return 1;
-    }
+    const std::string& Configuration() const { return configuration_; }
 
 private:
     std::string configuration_;

@@ -10,6 +10,7 @@
 
 #include "bench/RealShapedGame.h"
 #include "bench/QuietLoad.h"
+#include "bench/Reloads.h"
 #include "load/LoadRun.h"
 
 namespace fs = std::filesystem;
@@ -41,10 +42,10 @@ void BM_RealGameFirstLoad(benchmark::State& state) {
         lorvex::bench::RealShapedGame::WriteConfiguration(folder);
         fs::current_path(folder);
         lorvex::bench::Quiet quiet("units.cfg");
-        lorvex::Loader loader(table, quiet, quiet, quiet);
+        lorvex::Loader loader(table, quiet, quiet);
         loader.SetArchiveFolder("..");
         state.ResumeTiming();
-        loader.LoadRun();
+        loader.LoadRun(quiet.Configuration());
     }
     fs::current_path(old);
     Report(state, table);
@@ -53,17 +54,11 @@ BENCHMARK(BM_RealGameFirstLoad)->Unit(benchmark::kMillisecond)->Iterations(8);
 
 // One load first (untimed), then every iteration loads again in the same folder.
 void BM_RealGameReload(benchmark::State& state) {
-    auto& game = TheGame();
-    const fs::path old = fs::current_path();
-    fs::current_path(game.root / "cur");
-    lorvex::TableListCtrl table;
-    lorvex::bench::Quiet quiet("units.cfg");
-    lorvex::Loader loader(table, quiet, quiet, quiet);
-    loader.LoadRun();
-    for (auto _ : state) loader.LoadRun();
-    fs::current_path(old);
-    Report(state, table);
-    state.counters["scratch_written"] = loader.ScratchWritten();
+    lorvex::bench::TimeReloads(state, TheGame().root / "cur", "units.cfg",
+                               [&](const lorvex::Loader& loader, const lorvex::TableListCtrl& table) {
+                                   Report(state, table);
+                                   state.counters["scratch_written"] = loader.ScratchWritten();
+                               });
 }
 BENCHMARK(BM_RealGameReload)->Unit(benchmark::kMillisecond)->Iterations(8);
 

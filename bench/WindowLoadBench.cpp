@@ -26,10 +26,7 @@ lorvex::bench::RealShapedGame& TheGame() {
 
 class Units : public lorvex::ConfigChooser {
 public:
-    int RunChooser(char* buffer) override {
-        std::snprintf(buffer, kBufferSize, "units.cfg");
-        return 1;
-    }
+    std::string ChooseConfiguration() override { return "units.cfg"; }
 };
 
 // The window up, its first load (started by its first paint) over.

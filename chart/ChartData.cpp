@@ -1,10 +1,14 @@
 #include "chart/ChartData.h"
 
 #include <algorithm>
+#include <string_view>
+#include <unordered_set>
 
 #include "chart/NumberText.h"
+#include "chart/AxisScale.h"
 #include "table/RowCompare.h"
 #include "table/TableData.h"
+#include "table/TableListCtrl.h"
 
 namespace lorvex {
 namespace {
@@ -66,6 +70,41 @@ ChartPoints CollectPoints(const TableData& data, int xColumn, int yColumn, bool 
     result.firstHighlighted = static_cast<int>(result.points.size());
     result.points.insert(result.points.end(), highlighted.begin(), highlighted.end());
     return result;
+}
+
+bool StartsLogarithmic(const TableData& data, int column) {
+    if (column < 0 || column >= data.ColumnCount()) return false;
+    bool any = false;
+    double lo = 0, hi = 0, value = 0;
+    for (int r = data.NextRow(-1, false, true); r >= 0; r = data.NextRow(r, false, true)) {
+        if (!ReadNumber(data.Cell(r, column), &value)) continue;
+        lo = any ? std::min(lo, value) : value;
+        hi = any ? std::max(hi, value) : value;
+        any = true;
+    }
+    return any && AxisScale::WantsLogarithmic(lo, hi);
+}
+
+int LabelColumn(const TableData& data) {
+    if (data.ColumnCount() == 0) return -1;
+    const int rows = std::min(data.RowCount(), kLabelRows);
+    int best = 0;
+    std::size_t bestCount = 0;
+    std::unordered_set<std::string_view> texts;  // equal texts may have different ids
+    for (int c = 0; c < data.ColumnCount(); ++c) {
+        if (data.ColumnWidth(c) <= TableListCtrl::kCollapsedLimit) continue;
+        texts.clear();
+        for (int r = 0; r < rows; ++r) {
+            const std::string_view text = data.Cell(r, c);
+            if (!text.empty()) texts.insert(text);
+        }
+        if (texts.size() > bestCount) {
+            best = c;
+            bestCount = texts.size();
+        }
+        if (texts.size() == static_cast<std::size_t>(rows)) break;
+    }
+    return best;
 }
 
 std::string ChartNote(const ChartPoints& points) {

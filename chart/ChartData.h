@@ -36,6 +36,20 @@ struct ChartPoints {
 // The points of the shown rows for columns xColumn and yColumn.
 ChartPoints CollectPoints(const TableData& data, int xColumn, int yColumn, bool logX, bool logY);
 
+// Whether a column's axis starts logarithmic: every shown cell that reads as
+// a number is above 0, and they span more than AxisScale::kLogarithmicSpan.
+bool StartsLogarithmic(const TableData& data, int column);
+
+// The column that names a point in its tooltip: of the columns not
+// collapsed, in table order, the first one whose non-empty texts differ in
+// every row; failing that, the first with the most distinct non-empty texts.
+// Column 0 (in a game's unit files, the block name every record shares) wins
+// only when no column tells more records apart. Reads at most kLabelRows rows,
+// so that a hover over a huge table stays quick; -1 for a table without columns.
+int LabelColumn(const TableData& data);
+
+inline constexpr int kLabelRows = 4096;
+
 // The line under the plot: "12 rows without a number", and the rows a
 // logarithmic axis leaves out; empty when every shown row is a point.
 std::string ChartNote(const ChartPoints& points);

@@ -3,6 +3,12 @@
 #include <algorithm>
 
 namespace lorvex {
+namespace {
+
+// A point on the area's edge stays in it despite the float rounding of its place.
+constexpr double kEdgeSlack = 0.5;
+
+}  // namespace
 
 AxisScale ChartPlot::FitX(const ChartPoints& points, bool logarithmic) {
     return points.points.empty() ? AxisScale::Empty(logarithmic) : AxisScale::Fit(points.xLo, points.xHi, logarithmic);
@@ -30,6 +36,7 @@ int ChartPlot::PointAt(double x, double y, double radius) const {
     double bestDistance = radius * radius;
     // From the last drawn down, so that of equal distances the top one wins.
     for (int i = Count() - 1; i >= 0; --i) {
+        if (!InArea(i)) continue;
         const double dx = px_[i] - x, dy = py_[i] - y;
         const double d = dx * dx + dy * dy;
         if (d < bestDistance || (best < 0 && d <= bestDistance)) {
@@ -40,12 +47,17 @@ int ChartPlot::PointAt(double x, double y, double radius) const {
     return best;
 }
 
+bool ChartPlot::InArea(int i) const {
+    return px_[i] >= area_.left - kEdgeSlack && px_[i] <= area_.left + area_.width + kEdgeSlack &&
+           py_[i] >= area_.top - kEdgeSlack && py_[i] <= area_.top + area_.height + kEdgeSlack;
+}
+
 std::vector<int> ChartPlot::RowsIn(double x0, double y0, double x1, double y1) const {
     if (x0 > x1) std::swap(x0, x1);
     if (y0 > y1) std::swap(y0, y1);
     std::vector<int> rows;
     for (int i = 0; i < Count(); ++i)
-        if (px_[i] >= x0 && px_[i] <= x1 && py_[i] >= y0 && py_[i] <= y1) rows.push_back(points_->points[i].row);
+        if (InArea(i) && px_[i] >= x0 && px_[i] <= x1 && py_[i] >= y0 && py_[i] <= y1) rows.push_back(points_->points[i].row);
     std::sort(rows.begin(), rows.end());
     return rows;
 }

@@ -33,10 +33,12 @@ public:
 
     // The point nearest (x, y) within radius pixels, or -1; of points at the
     // same place, the one drawn last (a highlighted one before a plain one).
+    // Points a zoom put outside the area are not there to hit.
     int PointAt(double x, double y, double radius) const;
     // The rows of the points inside the rectangle of two corners, edges
-    // included, in row order.
+    // included, in row order; the area's points only.
     std::vector<int> RowsIn(double x0, double y0, double x1, double y1) const;
+    bool InArea(int i) const;
 
 private:
     const ChartPoints* points_ = nullptr;

@@ -85,4 +85,30 @@ std::string FormatNumber(double value, int decimals) {
     return text;
 }
 
+std::string ShortNumber(double value, double precision) {
+    struct Unit {
+        double size;
+        const char* suffix;
+    };
+    static constexpr Unit kUnits[] = {{1e12, "T"}, {1e9, "G"}, {1e6, "M"}, {1e3, "k"}};
+    constexpr double kSlack = 1e-9;  // 999.9999999999 from a sum is a thousand
+    const double size = std::abs(value);
+    if (!std::isfinite(value)) return {};
+    if (size >= kShortFormLimit * (1 - kSlack)) {
+        const int power = static_cast<int>(std::floor(std::log10(size) + kSlack));
+        return FormatNumber(value / std::pow(10.0, power), 2) + "e" + std::to_string(power);
+    }
+    Unit unit{1, ""};
+    for (const Unit& u : kUnits) {
+        if (size >= u.size * (1 - kSlack)) {
+            unit = u;
+            break;
+        }
+    }
+    int places = 0;
+    if (precision > 0 && std::isfinite(precision))
+        places = std::max(0, -static_cast<int>(std::floor(std::log10(precision / unit.size) + kSlack)));
+    return FormatNumber(value / unit.size, places) + unit.suffix;
+}
+
 }  // namespace lorvex

@@ -20,4 +20,13 @@ std::string FormatNumber(double value, int decimals);
 
 inline constexpr int kMaxShownDecimals = 6;
 
+// A number as a tick shows it: from a thousand up over its unit, k, M, G or T
+// ("1.5k", "70M"), so that a game's big numbers stay short and countable at
+// a glance; below that as it is. Each value takes the unit of its own size;
+// places as `precision` (the smallest difference the text must tell) needs at
+// that unit, none more. From kShortFormLimit up the units run out: "1e15".
+std::string ShortNumber(double value, double precision);
+
+inline constexpr double kShortFormLimit = 1e15;
+
 }  // namespace lorvex

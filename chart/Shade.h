@@ -1,8 +1,8 @@
 #pragma once
-// Shaded numbers: each Numeric and Math column's cells get a tint by where
-// their value lies between the column's lowest and highest (over the shown
-// rows), so that outliers stand out. Free of any window toolkit: the view
-// passes its own palette colours in.
+// Shaded numbers: each Numeric and Math column's cells get a tint by their
+// value's rank among the column's numbers (over the shown rows), so that the
+// spread shows however far a few outliers lie from the rest. Free of any
+// window toolkit: the view passes its own palette colours in.
 #include <cstdint>
 #include <vector>
 
@@ -17,18 +17,17 @@ struct Rgb {
 
 class ShadeLevels {
 public:
-    // Takes each number column's lowest and highest value from the shown rows.
+    // Takes each number column's values from the shown rows.
     void Update(const TableData& data, const std::vector<std::uint8_t>& kinds);
-    // 0 (the column's lowest) to 1 (its highest); -1 when the cell gets no
-    // tint: not a number column, or not a number. A column of one value gives 0.
+    // The cell's rank among its column's numbers (how many are lower) over
+    // their count less one: 0 for the lowest, 1 for the highest. Equal values
+    // share the rank of the first of them, so that a column mostly of zeros
+    // keeps its zeros light. -1 when the cell gets no tint: not a number
+    // column, or not a number. A column of one value gives 0.
     double Level(const TableData& data, int row, int column) const;
 
 private:
-    struct Range {
-        bool numbers = false;
-        double lo = 0, hi = 0;
-    };
-    std::vector<Range> ranges_;
+    std::vector<std::vector<double>> sorted_;  // per column, its numbers in order
 };
 
 // The tint for a level: base (the cells' background) moved toward accent

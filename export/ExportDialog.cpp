@@ -10,6 +10,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <array>
+#include <optional>
+#include <utility>
 
 #include "ui/DialogText.h"
 #include "ui/DialogUnits.h"
@@ -35,6 +39,33 @@ QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* text) {
 
 QLabel* MakeLabel(QWidget* parent, const char* text) { return new QLabel(QString::fromLatin1(text), parent); }
 
+QString Latin(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+
+// Each format's name in the settings (as FormatFromName reads it) and the
+// dialog's first line while it is chosen.
+struct FormatText {
+    ExportFormat format;
+    const char* name;
+    const char* label;
+};
+constexpr FormatText kFormatTexts[] = {
+    {ExportFormat::Delimited, "tsv", "Exports the table contents as a tab-delimited file"},
+    {ExportFormat::Csv, "csv", "Exports the table contents as a CSV file"},
+    {ExportFormat::Markdown, "markdown", "Exports the table contents as a Markdown file"},
+    {ExportFormat::Html, "html", "Exports the table contents as an HTML (escaped) file"},
+};
+
+const FormatText& TextOf(ExportFormat format) {
+    for (const FormatText& text : kFormatTexts)
+        if (text.format == format) return text;
+    return kFormatTexts[0];
+}
+
+// The settings' names of what is kept besides the format and the folder.
+constexpr const char* kFormatKey = "format";
+constexpr const char* kFolderKey = "folder";
+constexpr const char* kHtmlTableKey = "htmlTable";
+
 }  // namespace
 
 ExportDialog::ExportDialog(QWidget* parent)
@@ -43,7 +74,8 @@ ExportDialog::ExportDialog(QWidget* parent)
     const DialogUnits du;
     setFixedSize(du.X(339), du.Y(184));
 
-    du.Place(MakeLabel(this, "Exports the table contents as a tab-delimited file"), 7, 7, 325, 8);
+    formatLabel = MakeLabel(this, TextOf(ExportFormat::Delimited).label);
+    du.Place(formatLabel, 7, 7, 325, 8);
 
     du.Place(MakeLabel(this, "Save table as..."), 7, 23, 60, 8);
     fileNameEdit = new QLineEdit(this);
@@ -113,8 +145,86 @@ ExportDialog::ExportDialog(QWidget* parent)
     connect(okButton, &QPushButton::clicked, this, [this] { OnOK(); });
     connect(cancelButton, &QPushButton::clicked, this, [this] { reject(); });
 
-    fileNameEdit->setText(QString::fromLatin1(kDefaultFileName.data(), static_cast<qsizetype>(kDefaultFileName.size())));
+    Suggest(Latin(kDefaultFileName));
     fileNameEdit->setFocus();
+}
+
+void ExportDialog::SetConfiguration(std::string_view configName) {
+    const std::size_t slash = configName.find_last_of("/\\");
+    const std::string_view file = slash == std::string_view::npos ? configName : configName.substr(slash + 1);
+    if (file.empty()) return;
+    configBase_ = BytesToBoxText(WithEnding(file, ""));
+    // One group per name however it is written; percent signs keep the
+    // settings' own separators out of it.
+    const QByteArray folded = BytesToBoxText(file).toCaseFolded().toUtf8().toPercentEncoding();
+    settingsKey_ = Latin(kSettingsGroup) + QLatin1Char('/') + QString::fromLatin1(folded) + QLatin1Char('/');
+    Restore();
+}
+
+// The check boxes and texts kept as they were at the last OK.
+struct ExportDialog::Kept {
+    static auto Boxes(ExportDialog& d) {
+        return std::array<std::pair<QCheckBox*, const char*>, 5>{{
+            {d.includeCollapsedBox, "includeCollapsed"}, {d.onlyHighlightedBox, "onlyHighlighted"},
+            {d.customDelimitersBox, "customDelimiters"}, {d.customHeaderBox, "customHeader"},
+            {d.keepFormulasBox, "keepFormulas"}}};
+    }
+    static auto Texts(ExportDialog& d) {
+        return std::array<std::pair<QPlainTextEdit*, const char*>, 4>{{
+            {d.columnDelimiterEdit, "columnDelimiter"}, {d.rowDelimiterEdit, "rowDelimiter"},
+            {d.headerEdit, "header"}, {d.trailerEdit, "trailer"}}};
+    }
+};
+
+void ExportDialog::Restore() {
+    QSettings settings;
+    settings.beginGroup(settingsKey_);
+    // Nothing kept yet reads as the defaults: the dialog as it always was.
+    for (const auto& [box, key] : Kept::Boxes(*this)) box->setChecked(settings.value(QLatin1String(key)).toBool());
+    for (const auto& [box, key] : Kept::Texts(*this))
+        box->setPlainText(settings.value(QLatin1String(key)).toString().left(kMaxKeptText));
+    htmlPreset_ = settings.value(QLatin1String(kHtmlTableKey)).toBool();
+    // A folder since removed, or a damaged entry, leaves the file where it always went.
+    const QString folder = settings.value(QLatin1String(kFolderKey)).toString();
+    if (folder.endsWith(QLatin1Char('/')) && QDir::isAbsolutePath(folder) && QFileInfo(folder).isDir()) folder_ = folder;
+    Suggest(Suggestion(ExportFormat::Delimited));
+    const std::optional<ExportFormat> format =
+        FormatFromName(settings.value(QLatin1String(kFormatKey)).toString().toStdString());
+    SetFormat(format.value_or(ExportFormat::Delimited));
+}
+
+void ExportDialog::Remember(const QString& chosenPath) {
+    if (settingsKey_.isEmpty()) return;
+    QSettings settings;
+    settings.beginGroup(settingsKey_);
+    settings.setValue(QLatin1String(kFormatKey), QLatin1String(TextOf(format_).name));
+    // A bare name keeps going to the current folder, as it always did.
+    const qsizetype slash = chosenPath.lastIndexOf(QLatin1Char('/'));
+    QString folder;
+    if (slash >= 0) {
+        folder = QDir::cleanPath(QDir::current().absoluteFilePath(chosenPath.left(slash + 1)));
+        if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    }
+    settings.setValue(QLatin1String(kFolderKey), folder);
+    for (const auto& [box, key] : Kept::Boxes(*this)) settings.setValue(QLatin1String(key), box->isChecked());
+    for (const auto& [box, key] : Kept::Texts(*this)) settings.setValue(QLatin1String(key), box->toPlainText());
+    settings.setValue(QLatin1String(kHtmlTableKey), htmlPreset_);
+}
+
+QString ExportDialog::Suggestion(ExportFormat format) const {
+    if (format != ExportFormat::Delimited) {
+        const QString base = configBase_.isEmpty() ? Latin(WithEnding(kDefaultFileName, "")) : configBase_;
+        return folder_ + base + Latin(FormatEnding(format));
+    }
+    const bool presetUsed = htmlPreset_ && (customDelimitersBox->isChecked() || customHeaderBox->isChecked());
+    return folder_ + Latin(presetUsed ? kHtmlFileName : kDefaultFileName);
+}
+
+void ExportDialog::Suggest(const QString& path) {
+    suggested_ = path;
+    // A kept folder is a path the user chose: used whole, like a browsed one.
+    if (!folder_.isEmpty()) browsedPath_ = path;
+    fileNameEdit->setText(path);
 }
 
 bool ExportDialog::RunExportDialog(ExportSettings& settings) {
@@ -132,7 +242,7 @@ void ExportDialog::OnAsHtmlTable() {
     rowDelimiterEdit->setPlainText(BytesToBoxText(kHtmlRow));
     headerEdit->setPlainText(BytesToBoxText(kHtmlHeader));
     trailerEdit->setPlainText(BytesToBoxText(kHtmlTrailer));
-    fileNameEdit->setText(BytesToBoxText(kHtmlFileName));
+    Suggest(folder_ + Latin(kHtmlFileName));
     htmlPreset_ = true;
 }
 
@@ -147,14 +257,13 @@ std::string ExportDialog::SettingText(const QString& boxText, std::size_t limit)
 }
 
 void ExportDialog::OnOK() {
+    const bool browsed = !browsedPath_.isEmpty() && fileNameEdit->text() == browsedPath_;
+    std::string fileName = browsed ? QFile::encodeName(browsedPath_).toStdString() : BoxTextToBytes(fileNameEdit->text());
+    if (!browsed && fileName.size() > kMaxFileName) fileName.resize(kMaxFileName);
+    Remember(browsed ? browsedPath_ : BytesToBoxText(fileName));
     if (settings_) {
         ExportSettings& s = *settings_;
-        if (!browsedPath_.isEmpty() && fileNameEdit->text() == browsedPath_) {
-            s.fileName = QFile::encodeName(browsedPath_).toStdString();
-        } else {
-            s.fileName = BoxTextToBytes(fileNameEdit->text());
-            if (s.fileName.size() > kMaxFileName) s.fileName.resize(kMaxFileName);
-        }
+        s.fileName = fileName;
         s.format = format_;
         s.csvFormulas = format_ == ExportFormat::Csv && keepFormulasBox->isChecked();
         // The preset's HTML only frames the cells while one of its boxes is still used.
@@ -192,13 +301,21 @@ void ExportDialog::SetFormat(ExportFormat format) {
         return QString::fromStdString(bytes.substr(bare.size()));
     };
     const QString name = fileNameEdit->text();
-    if (format_ == ExportFormat::Delimited) delimitedEnding_ = ending(name);
-    const std::string_view wanted = FormatEnding(format);
-    const QString newEnding = format == ExportFormat::Delimited
-                                  ? delimitedEnding_
-                                  : QString::fromLatin1(wanted.data(), static_cast<qsizetype>(wanted.size()));
-    SetFileName(QString::fromStdString(WithEnding(name.toStdString(), newEnding.toStdString())));
+    // A name the dialog suggested gives way to the one the new format suggests;
+    // a name the user gave only changes its ending.
+    const bool suggested = !settingsKey_.isEmpty() && name == suggested_;
+    if (format_ == ExportFormat::Delimited) {
+        delimitedEnding_ = ending(name);
+        delimitedName_ = name;
+    }
+    if (suggested) {
+        Suggest(format == ExportFormat::Delimited ? delimitedName_ : Suggestion(format));
+    } else {
+        const QString newEnding = format == ExportFormat::Delimited ? delimitedEnding_ : Latin(FormatEnding(format));
+        SetFileName(QString::fromStdString(WithEnding(name.toStdString(), newEnding.toStdString())));
+    }
     format_ = format;
+    formatLabel->setText(QLatin1String(TextOf(format).label));
 
     csvButton->setChecked(format == ExportFormat::Csv);
     markdownButton->setChecked(format == ExportFormat::Markdown);

@@ -1,6 +1,7 @@
 #pragma once
 // "Export Table": asks for the export's file name, delimiters, header and
-// trailer and which columns and rows to write. Lives for one export only.
+// trailer and which columns and rows to write. Lives for one export only; what
+// it was last left at is kept per configuration in the program's settings.
 #include <QDialog>
 #include <functional>
 #include <string>
@@ -9,6 +10,7 @@
 #include "export/ExportWriter.h"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -18,6 +20,11 @@ namespace lorvex {
 class ExportDialog : public QDialog {
 public:
     explicit ExportDialog(QWidget* parent = nullptr);
+
+    // The loaded configuration (its file name, or a path to it): the dialog
+    // starts as the last OK for it left it, and the formats suggest its name.
+    // Without one (the default) nothing is kept and the dialog starts as new.
+    void SetConfiguration(std::string_view configName);
 
     // Runs the dialog modally; on OK fills settings and returns true.
     bool RunExportDialog(ExportSettings& settings);
@@ -53,6 +60,13 @@ public:
     // most limit characters, then every CR removed.
     static std::string SettingText(const QString& boxText, std::size_t limit);
 
+    // Where the program's settings keep each configuration's last export.
+    static constexpr std::string_view kSettingsGroup = "exportDialog";
+    // A damaged settings file can hold any length; a box never needs more than this.
+    static constexpr qsizetype kMaxKeptText = 4 * static_cast<qsizetype>(kMaxText);
+
+    QLabel* formatLabel = nullptr;  // names the format chosen
+
     QLineEdit* fileNameEdit = nullptr;
     QCheckBox* includeCollapsedBox = nullptr;
     QCheckBox* onlyHighlightedBox = nullptr;
@@ -79,12 +93,25 @@ protected:
 private:
     void SetFormat(ExportFormat format);
     void SetFileName(const QString& name);
+    // Puts path in the box as the dialog's own suggestion, which a format may replace.
+    void Suggest(const QString& path);
+    // The name a format suggests, in the kept folder.
+    QString Suggestion(ExportFormat format) const;
+    // The last OK's choices for the configuration, and keeping them at OK.
+    struct Kept;
+    void Restore();
+    void Remember(const QString& chosenPath);
 
     ExportSettings* settings_ = nullptr;
     ExportFormat format_ = ExportFormat::Delimited;
     QString delimitedEnding_;  // the file name's ending before a format replaced it
     QString browsedPath_;      // the path the save dialog gave, while the box still holds it
     bool htmlPreset_ = false;  // "As HTML Table" filled the boxes: the cells go inside HTML
+    QString settingsKey_;      // the configuration's group in the settings; empty keeps nothing
+    QString configBase_;       // the configuration's name without its ending
+    QString folder_;           // the kept folder, with its closing slash, or empty
+    QString suggested_;        // the box's text while it is still the dialog's suggestion
+    QString delimitedName_;    // the box's text before a format replaced it
 };
 
 }  // namespace lorvex

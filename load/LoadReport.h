@@ -24,7 +24,8 @@ struct LoadLimits {
 
 enum class LoadEnd {
     Loaded,          // every archive was read (record files may still be skipped)
-    NotChosen,       // no configuration was chosen, or it could not be opened: nothing changed
+    NotChosen,       // no configuration was named: nothing changed
+    Unreadable,      // the configuration could not be opened: nothing changed
     ScratchRefused,  // the scratch folder cannot be used safely: nothing changed
     Cancelled,       // the user stopped the wait for another load: nothing changed
     Stopped,         // a bound or the memory ran out: the table holds what was read before

@@ -11,8 +11,8 @@
 
 namespace lorvex {
 
-Loader::Loader(TableListCtrl& table, LoadView& view, ConfigChooser& chooser, platform::MessageSink& messages)
-    : table_(table), view_(view), chooser_(chooser), messages_(messages) {}
+Loader::Loader(TableListCtrl& table, LoadView& view, platform::MessageSink& messages)
+    : table_(table), view_(view), messages_(messages) {}
 
 int ReadConfiguration(LoadState& state, TdfReader& reader, TableData& table, platform::MessageSink& messages,
                       std::uint8_t* kinds) {
@@ -85,15 +85,15 @@ bool Loader::TakeScratchFolder() {
     return false;
 }
 
-LoadEnd Loader::LoadRun() {
+LoadEnd Loader::LoadRun(std::string_view configName) {
     report_ = LoadReport{};
-    char chosen[ConfigChooser::kBufferSize] = {};
-    chooser_.RunChooser(chosen);
-    chosen[ConfigChooser::kBufferSize - 1] = '\0';
-    if (chosen[0] == '\0') return report_.end;
+    if (configName.empty()) return report_.end;
 
     TdfReader config;
-    if (!config.Open(chosen)) return report_.end;
+    if (!config.Open(configName)) {
+        report_.end = LoadEnd::Unreadable;
+        return report_.end;
+    }
     // Taken before the table is touched: a refused or cancelled load leaves
     // the previous table as it was.
     if (!TakeScratchFolder()) {
@@ -107,8 +107,6 @@ LoadEnd Loader::LoadRun() {
     table.DeleteAllRows();
     while (table.DeleteColumn(0)) {
     }
-    view_.SetWindowTitle(std::string("Lorvex - ") + chosen + "   - by Quorrin");
-    view_.SetTableVisible(false);
     view_.SetProgressVisible(true);
 
     state_.headerTextColumn = -1;
@@ -146,8 +144,6 @@ LoadEnd Loader::LoadRun() {
     view_.SetProgressVisible(false);
     table_.AutoSizeColumns(-1, 1);
     table.SetNotify(true);
-    view_.SetTableVisible(true);
-    view_.UpdateStatusLine();
     if (report_.end == LoadEnd::Stopped) messages_.ShowMessage(report_.problem);
     return report_.end;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// One load: ask for a configuration, read its global keys and columns, empty
-// the scratch folder, harvest every archive of the parent folder into rows.
+// One load of a named configuration: read its global keys and columns, take
+// the scratch folder, harvest every archive of the game into rows. Who asks
+// for the name (a chooser, the command line, F5) is the caller's business.
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -18,27 +19,17 @@
 
 namespace lorvex {
 
-// Asks the user for a configuration file: writes the bare file name into
-// buffer (256 bytes), or leaves its first byte 0 when nothing was chosen.
-class ConfigChooser {
-public:
-    static constexpr int kBufferSize = 256;
-    virtual ~ConfigChooser() = default;
-    virtual int RunChooser(char* buffer) = 0;
-};
-
-// What a load shows while and after it runs.
+// What a load shows while it runs.
 class LoadView {
 public:
     virtual ~LoadView() = default;
-    virtual void SetWindowTitle(std::string_view title) = 0;
-    virtual void SetTableVisible(bool visible) = 0;
+    // True once the load starts replacing the table (the configuration is
+    // open and the scratch folder taken), false when the rows are all in.
     virtual void SetProgressVisible(bool visible) = 0;
     // The label texts change while the load blocks the window: the view
     // repaints them at once so the user sees which archive and file are read.
     virtual void SetArchiveLabel(std::string_view text) = 0;
     virtual void SetFileLabel(std::string_view text) = 0;
-    virtual void UpdateStatusLine() = 0;
     // Another load (another window or a script) holds the scratch folder:
     // shows that this one waits for it, for as long as the answer is true.
     // Called again every kWaitStepMs; false cancels the load.
@@ -62,10 +53,12 @@ int ReadConfiguration(LoadState& state, TdfReader& reader, TableData& table, pla
 
 class Loader {
 public:
-    Loader(TableListCtrl& table, LoadView& view, ConfigChooser& chooser, platform::MessageSink& messages);
+    Loader(TableListCtrl& table, LoadView& view, platform::MessageSink& messages);
 
-    // Returns how the load ended; Report() holds that and what was skipped.
-    LoadEnd LoadRun();
+    // Loads the configuration configName (a bare file name in the current
+    // folder). Returns how the load ended; Report() holds that and what was
+    // skipped. An empty name, or one that cannot be opened, changes nothing.
+    LoadEnd LoadRun(std::string_view configName);
     void ScanArchive(std::string_view archivePath);
 
     const LoadReport& Report() const { return report_; }
@@ -90,7 +83,6 @@ public:
 private:
     TableListCtrl& table_;
     LoadView& view_;
-    ConfigChooser& chooser_;
     platform::MessageSink& messages_;
     LoadState state_;
     TdfReader recordReader_;

@@ -165,6 +165,26 @@ fs::path ChooseWorkFolder(const fs::path& game, const fs::path& dataLocation,
     return fs::is_directory(perUser, ec) ? perUser : fs::path();
 }
 
+OpenedGame OpenGameFolder(const fs::path& folder, std::string_view shown, const fs::path& dataLocation,
+                          const fs::path& samples, const std::function<bool(const fs::path&)>& writable) {
+    OpenedGame opened;
+    const GameFolderCheck check = CheckGameFolder(folder);
+    if (check != GameFolderCheck::Ok) {
+        opened.problem = GameFolderMessage(check, shown);
+        return opened;
+    }
+    const std::string game = GameKey(folder);
+    opened.work = ChooseWorkFolder(game, dataLocation, writable);
+    std::error_code ec;
+    if (opened.work.empty() || !fs::is_directory(opened.work, ec)) {
+        opened.problem = "Lorvex found no folder to work in for " + game + ".";
+        return opened;
+    }
+    if (!samples.empty()) opened.samples = CopySampleConfigurations(samples, opened.work);
+    opened.game = game;
+    return opened;
+}
+
 std::vector<std::string> CopySampleConfigurations(const fs::path& samples, const fs::path& current) {
     std::vector<std::string> copied;
     if (HasConfiguration(current)) return copied;

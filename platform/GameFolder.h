@@ -43,6 +43,21 @@ std::filesystem::path ChooseWorkFolder(const std::filesystem::path& game, const 
 // for two games of the same folder name.
 std::string PerGameFolderName(const std::filesystem::path& game);
 
+// A game folder opened for work, by the window and the command-line tool alike.
+struct OpenedGame {
+    std::string game;                   // the folder's key (GameKey); empty when it could not be opened
+    std::filesystem::path work;         // the folder to work in
+    std::vector<std::string> samples;   // the sample configurations copied into work
+    std::string problem;                // why it could not be opened, as a sentence naming `shown`
+};
+
+// Checks folder, chooses the folder to work in for it (ChooseWorkFolder) and
+// gives an empty one the sample configurations of samples (when not empty).
+// Nothing else changes: entering the work folder is the caller's step.
+OpenedGame OpenGameFolder(const std::filesystem::path& folder, std::string_view shown,
+                          const std::filesystem::path& dataLocation, const std::filesystem::path& samples,
+                          const std::function<bool(const std::filesystem::path&)>& writable = CanWriteIn);
+
 // Copies every *.cfg of samples into current, but only when current holds no
 // *.cfg yet. Returns the names copied (none when current had some already).
 std::vector<std::string> CopySampleConfigurations(const std::filesystem::path& samples,

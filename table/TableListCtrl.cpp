@@ -52,20 +52,26 @@ std::string TableListCtrl::GetColumnHeading(int column) const {
     return data_.Column(column).heading.substr(0, kMaxHeadingRead);
 }
 
-void TableListCtrl::HeadingClick(int column, int button, bool ctrlDown) {
-    if (button != 0 || !clickSortEnabled_) return;
-    if (column < 0 || column >= data_.ColumnCount()) return;  // the header reports only its own items
-    sortAscending_ = column == sortColumn_ ? (sortAscending_ ? 0 : 1) : 1;
+void TableListCtrl::SortBy(int column, bool descending) {
+    if (column < 0 || column >= data_.ColumnCount()) return;
     sortColumn_ = column;
-
-    const int rows = data_.RowCount();
-    if (rows < 2) return;
+    sortAscending_ = descending ? 0 : 1;
+    if (data_.RowCount() < 2) return;
     const std::uint8_t kind =
         static_cast<std::size_t>(column) < columnKinds_.size() ? columnKinds_[column] : kKindWithoutKinds;
     NotifyHold hold(data_);
-    data_.PermuteRows(SortRowOrder(data_, column, kind, sortAscending_ != 0));
+    data_.PermuteRows(SortRowOrder(data_, column, kind, !descending));
+}
 
-    if (!ctrlDown) return;
+void TableListCtrl::HeadingClick(int column, int button, bool ctrlDown) {
+    if (button != 0 || !clickSortEnabled_) return;
+    if (column < 0 || column >= data_.ColumnCount()) return;  // the header reports only its own items
+    // The same heading again turns the direction; another one starts ascending.
+    const bool descending = column == sortColumn_ && sortAscending_;
+    NotifyHold hold(data_);  // the sort and the duplicates' highlight tell the views once
+    SortBy(column, descending);
+
+    if (!ctrlDown || data_.RowCount() < 2) return;
     // Duplicates by comparison 1 whatever the column's kind: every row whose
     // text equals a neighbour's is highlighted, and no other row. While a
     // filter hides rows, the neighbours are the shown rows.

@@ -49,6 +49,9 @@ public:
     // A right click on a heading: wider than 15 collapses to 10, else expands.
     void CollapseOrExpand(int column);
 
+    // Sorts the rows by column (stable), as a click on its heading does;
+    // descending as a second click does. The next click on it turns the direction.
+    void SortBy(int column, bool descending);
     // A click on heading `column` with mouse button (0 left, 1 right, 2 middle);
     // ctrlDown is the Ctrl key's state at the click.
     void HeadingClick(int column, int button, bool ctrlDown);

@@ -1,30 +1,84 @@
 #include "app/filter/FilterBar.h"
 
+#include <QEvent>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
+#include <algorithm>
+#include <cmath>
 
+#include "app/filter/NoMatchNotice.h"
+#include "table/widget/TableListView.h"
 #include "ui/DialogText.h"
 
 namespace lorvex {
+namespace {
+
+constexpr int kErrorHue = 0;             // red
+constexpr int kErrorSaturation = 200;    // of 255: plainly red, not glaring
+constexpr int kErrorStartLightness = 128;
+constexpr int kMaxLightness = 255;
+constexpr int kLightnessStep = 4;
+constexpr int kErrorIndent = 4;          // the error line's left and right inset
+constexpr int kIconGap = 4;              // between the warning sign and the text
+
+double Luminance(const QColor& c) {
+    const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+}
+
+}  // namespace
+
+double ContrastRatio(const QColor& a, const QColor& b) {
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The highlight colour says "selected", not "wrong", and a fixed red that
+// reads on a light window all but vanishes on a dark one. So the error text
+// is a red whose lightness moves away from the window's background (darker
+// on a light one, lighter on a dark one) until it keeps the contrast that
+// text needs; a background where no red gets there still gets the most
+// contrasting one.
+QColor ErrorTextColor(const QPalette& palette) {
+    const QColor background = palette.color(QPalette::Window);
+    const bool dark = ContrastRatio(background, Qt::white) > ContrastRatio(background, Qt::black);
+    const int step = dark ? kLightnessStep : -kLightnessStep;
+    int lightness = kErrorStartLightness;
+    QColor red = QColor::fromHsl(kErrorHue, kErrorSaturation, lightness);
+    while (ContrastRatio(red, background) < FilterBar::kErrorContrast && lightness + step >= 0 &&
+           lightness + step <= kMaxLightness) {
+        lightness += step;
+        red = QColor::fromHsl(kErrorHue, kErrorSaturation, lightness);
+    }
+    return red;
+}
 
 FilterBar::FilterBar(TableData& table, QWidget* parent) : QWidget(parent), table_(table) {
     setObjectName(QStringLiteral("filterBar"));
     line = new QLineEdit(this);
     line->setObjectName(QStringLiteral("filterLine"));
-    line->setPlaceholderText(QStringLiteral("Filter: words, or Heading = < <= > >= != ~ value; \"quote\" blanks"));
+    line->setPlaceholderText(
+        QStringLiteral("Filter: word  \"two words\"  Heading = != < <= > >= ~ value  -word  this or that"));
     line->setClearButtonEnabled(true);
     line->installEventFilter(this);
     errorLabel = new QLabel(this);
     errorLabel->setObjectName(QStringLiteral("filterError"));
     errorLabel->setTextFormat(Qt::PlainText);
-    errorLabel->setForegroundRole(QPalette::Highlight);
     errorLabel->hide();
+    errorIcon = new QLabel(this);
+    errorIcon->setObjectName(QStringLiteral("filterErrorIcon"));
+    errorIcon->setAlignment(Qt::AlignCenter);
+    errorIcon->hide();
+    StyleError();
     hide();
     connect(line, &QLineEdit::textChanged, this, [this] { Apply(); });
 }
 
 void FilterBar::Open() {
+    FindTableView();
     const bool wasHidden = isHidden();
     show();
     line->setFocus();
@@ -45,10 +99,12 @@ void FilterBar::Apply() {
     if (parse.Ok()) {
         ApplyFilter(table_, parse.filter);
         errorLabel->hide();
+        errorIcon->hide();
     } else {
         table_.ShowAllRows();  // nothing hidden while the filter cannot be read
         errorLabel->setText(BytesToBoxText(parse.error));
         errorLabel->show();
+        errorIcon->show();
     }
     active_ = parse.Ok() && !parse.filter.Empty();
     emit filterChanged();
@@ -58,11 +114,42 @@ void FilterBar::Apply() {
 int FilterBar::Place(int x, int y, int width) {
     if (isHidden()) return 0;
     const int lineHeight = line->sizeHint().height();
-    const int errorHeight = errorLabel->isHidden() ? 0 : errorLabel->sizeHint().height();
+    const bool error = !errorLabel->isHidden();
+    const int errorHeight = error ? std::max(errorLabel->sizeHint().height(), errorIcon->sizeHint().height()) : 0;
+    const int iconWidth = error ? errorIcon->sizeHint().width() : 0;
     setGeometry(x, y, width, lineHeight + errorHeight);
     line->setGeometry(0, 0, width, lineHeight);
-    errorLabel->setGeometry(4, lineHeight, std::max(0, width - 8), errorHeight);
+    errorIcon->setGeometry(kErrorIndent, lineHeight, iconWidth, errorHeight);
+    const int textLeft = kErrorIndent + iconWidth + kIconGap;
+    errorLabel->setGeometry(textLeft, lineHeight, std::max(0, width - textLeft - kErrorIndent), errorHeight);
     return lineHeight + errorHeight;
+}
+
+void FilterBar::StyleError() {
+    QPalette colours = errorLabel->palette();
+    colours.setColor(errorLabel->foregroundRole(), ErrorTextColor(palette()));
+    errorLabel->setPalette(colours);
+    const int side = errorLabel->fontMetrics().height();
+    const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, this);
+    errorIcon->setPixmap(warning.pixmap(QSize(side, side), devicePixelRatioF()));
+}
+
+void FilterBar::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange ||
+        event->type() == QEvent::FontChange)
+        StyleError();
+    QWidget::changeEvent(event);
+}
+
+// The notice belongs over the rows of the view that shows this bar's table,
+// which lives beside the bar in the same window.
+void FilterBar::FindTableView() {
+    if (notice_ || !parentWidget()) return;
+    for (TableListView* view : parentWidget()->findChildren<TableListView*>())
+        if (&view->Control().Data() == &table_) {
+            notice_ = new NoMatchNotice(*this, table_, *view);
+            return;
+        }
 }
 
 bool FilterBar::eventFilter(QObject* watched, QEvent* event) {

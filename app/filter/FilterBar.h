@@ -1,16 +1,28 @@
 #pragma once
 // The filter line above the table (Ctrl+F): rows the typed filter does not
 // hold for are hidden as the user types; a filter that cannot be read shows
-// why under the line and hides nothing. Escape in the line clears and closes it.
+// why under the line, in an error colour beside a warning sign, and hides
+// nothing. A filter that hides every row says so over the table. Escape in
+// the line clears and closes it.
+#include <QColor>
+#include <QPointer>
 #include <QWidget>
 #include <string>
 
+#include "app/filter/NoMatchNotice.h"
 #include "table/filter/RowFilter.h"
 
 class QLabel;
 class QLineEdit;
+class QPalette;
 
 namespace lorvex {
+
+// A red for text on palette's Window colour that keeps at least kErrorContrast
+// against it, in light and dark palettes alike.
+QColor ErrorTextColor(const QPalette& palette);
+// The contrast ratio of two colours as WCAG defines it, from 1 to 21.
+double ContrastRatio(const QColor& a, const QColor& b);
 
 class FilterBar : public QWidget {
     Q_OBJECT
@@ -28,6 +40,11 @@ public:
 
     QLineEdit* line = nullptr;
     QLabel* errorLabel = nullptr;
+    QLabel* errorIcon = nullptr;  // the style's warning sign, the text's height, beside errorLabel
+    // Over the table's rows, once the bar has found the table's view.
+    NoMatchNotice* Notice() const { return notice_; }
+
+    static constexpr double kErrorContrast = 4.5;  // WCAG's least for body text
 
 signals:
     void filterChanged();  // rows were hidden or shown
@@ -35,10 +52,15 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void StyleError();
+    void FindTableView();
+
     TableData& table_;
     bool active_ = false;
+    QPointer<NoMatchNotice> notice_;
 };
 
 }  // namespace lorvex

@@ -88,7 +88,7 @@ GameShell::GameShell(MainDialog& mainWindow, QSettings& store, Tell teller, QStr
         QMenu* recent = window.recentGamesMenu;
         recent->clear();
         for (const QString& game : RecentGames())
-            QObject::connect(recent->addAction(QDir::toNativeSeparators(game)), &QAction::triggered, &window,
+            QObject::connect(recent->addAction(QDir::toNativeSeparators(game).replace(u'&', QStringLiteral("&&"))), &QAction::triggered, &window,
                              [this, game] { SwitchToGame(game); });
         recent->setEnabled(!recent->isEmpty());
     });
@@ -111,24 +111,36 @@ bool GameShell::RunStartDialog() {
     }
 }
 
-bool GameShell::OpenGame(const QString& folder) {
-    const fs::path path = ToPath(folder);
-    const platform::GameFolderCheck check = platform::CheckGameFolder(path);
-    if (check != platform::GameFolderCheck::Ok) {
-        tell(FromBytes(platform::GameFolderMessage(check, QFile::encodeName(folder).toStdString())));
-        return false;
+std::optional<GameShell::Place> GameShell::PrepareGame(const QString& folder) {
+    const platform::OpenedGame opened = platform::OpenGameFolder(
+        ToPath(folder), QFile::encodeName(folder).toStdString(), ToPath(dataLocation), ToPath(samples), writable);
+    if (opened.game.empty()) {
+        tell(FromBytes(opened.problem));
+        return std::nullopt;
     }
-    const std::string game = platform::GameKey(path);
-    const fs::path work = platform::ChooseWorkFolder(game, ToPath(dataLocation), writable);
-    std::error_code ec;
-    if (!work.empty()) fs::current_path(work, ec);
-    if (work.empty() || ec) {
-        tell(QStringLiteral("Lorvex found no folder to work in for %1.").arg(FromBytes(game)));
-        return false;
+    if (!opened.samples.empty()) {
+        QStringList names;
+        for (const std::string& name : opened.samples) names += FromBytes(name);
+        tell(QStringLiteral("Sample configurations (%1) were copied to %2. Lorvex offers the *.cfg files of "
+                            "that folder when it asks for a configuration.")
+                 .arg(names.join(QStringLiteral(", ")), QDir::toNativeSeparators(FromPath(opened.work))));
     }
-    window.SetArchiveFolder(game);
-    currentGame = FromBytes(game);
+    return Place{opened.game, opened.work};
+}
 
+bool GameShell::Enter(const Place& place) {
+    std::error_code ec;
+    fs::current_path(place.work, ec);
+    if (ec) {
+        tell(QStringLiteral("Lorvex found no folder to work in for %1.").arg(FromBytes(place.game)));
+        return false;
+    }
+    window.SetArchiveFolder(place.game);
+    currentGame = FromBytes(place.game);
+    return true;
+}
+
+void GameShell::AddToRecentGames(const std::string& game) {
     std::vector<std::string> recent;
     for (const QString& g : settings.value(kRecentKey).toStringList()) recent.push_back(QFile::encodeName(g).toStdString());
     QStringList updated;
@@ -138,17 +150,12 @@ bool GameShell::OpenGame(const QString& folder) {
     QMap<QString, QString> last = ReadLastConfigurations(settings);
     last.removeIf([&updated](const auto& entry) { return !updated.contains(entry.key()); });
     WriteLastConfigurations(settings, last);
+}
 
-    if (!samples.isEmpty()) {
-        const std::vector<std::string> copied = platform::CopySampleConfigurations(ToPath(samples), work);
-        if (!copied.empty()) {
-            QStringList names;
-            for (const std::string& name : copied) names += FromBytes(name);
-            tell(QStringLiteral("Sample configurations (%1) were copied to %2. Lorvex offers the *.cfg files of "
-                                "that folder when it asks for a configuration.")
-                     .arg(names.join(QStringLiteral(", ")), QDir::toNativeSeparators(FromPath(work))));
-        }
-    }
+bool GameShell::OpenGame(const QString& folder) {
+    const std::optional<Place> place = PrepareGame(folder);
+    if (!place || !Enter(*place)) return false;
+    AddToRecentGames(place->game);
     return true;
 }
 
@@ -158,41 +165,48 @@ void GameShell::OpenGameFolderCommand() {
 }
 
 void GameShell::SwitchToGame(const QString& folder) {
-    if (window.Loading() || folder.isEmpty() || !OpenGame(folder)) return;
-    // The rows of the game before would list their records from the new
-    // game's scratch folder: they go, and the new game's first load starts.
-    TableData& rows = window.Table().Data();
-    rows.DeleteAllRows();
-    while (rows.DeleteColumn(0)) {
-    }
-    window.setWindowTitle(QStringLiteral("Lorvex   - by Quorrin"));
-    window.statusText->clear();
+    if (window.Loading() || folder.isEmpty()) return;
+    const std::optional<Place> place = PrepareGame(folder);
+    if (!place) return;
+    // The new game counts only once a configuration of it is loaded: until
+    // then the game before, its folder and its table stay as they were.
+    std::error_code ec;
+    const fs::path before = fs::current_path(ec);
+    const std::string archivesBefore = window.ArchiveFolder();
+    const QString gameBefore = currentGame;
+    if (!Enter(*place)) return;
     window.LoadRun();
+    if (window.LastLoad().ReplacedTable()) {
+        AddToRecentGames(place->game);
+        return;
+    }
+    fs::current_path(before, ec);
+    window.SetArchiveFolder(archivesBefore);
+    currentGame = gameBefore;
 }
 
-int GameShell::RunChooser(char* buffer) {
-    buffer[0] = '\0';
+std::string GameShell::ChooseConfiguration() {
     if (!firstConfiguration.isEmpty()) {
         const QString name = std::exchange(firstConfiguration, QString());
         if (auto found = platform::FindConfiguration(".", QFile::encodeName(name).toStdString())) {
-            std::snprintf(buffer, kBufferSize, "%s", found->c_str());
             Remember(FromBytes(*found));
-            return QDialog::Accepted;
+            return *found;
         }
         tell(QStringLiteral("There is no configuration %1 in %2.")
                  .arg(name, QDir::toNativeSeparators(QDir::currentPath())));
     }
-    int result;
+    std::string chosen;
     if (chooser) {
-        result = chooser->RunChooser(buffer);
+        chosen = chooser->ChooseConfiguration();
     } else {
         ConfigChooserDialog dialog(&window);
-        if (!currentGame.isEmpty()) dialog.Preselect(QFile::encodeName(LastConfiguration(currentGame)).toStdString());
-        result = dialog.RunChooser(buffer);
+        // A game opened by its folder offers its last configuration, or else the first, so Enter loads it.
+        if (!currentGame.isEmpty())
+            dialog.Preselect(QFile::encodeName(LastConfiguration(currentGame)).toStdString(), true);
+        chosen = dialog.Choose();
     }
-    buffer[kBufferSize - 1] = '\0';
-    if (buffer[0] != '\0') Remember(FromBytes(buffer));
-    return result;
+    if (!chosen.empty()) Remember(FromBytes(chosen));
+    return chosen;
 }
 
 void GameShell::Remember(const QString& configuration) {

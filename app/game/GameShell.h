@@ -10,9 +10,11 @@
 #include <QStringList>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "app/game/StartDialog.h"
-#include "load/LoadRun.h"
+#include "app/ConfigChooser.h"
 
 class QSettings;
 
@@ -53,7 +55,8 @@ public:
 
     // The menu command: a folder dialog, then the new game's first load.
     void OpenGameFolderCommand();
-    // Opens another game from the menu: its table replaces the one shown.
+    // Opens another game from the menu: its table replaces the one shown once
+    // a configuration of it loads; cancelled, nothing changes.
     void SwitchToGame(const QString& folder);
 
     // The start dialog until the user opens a game (true) or closes it (false).
@@ -61,7 +64,7 @@ public:
 
     // ConfigChooser: the first configuration when one was given, otherwise
     // the chooser with the game's last configuration selected.
-    int RunChooser(char* buffer) override;
+    std::string ChooseConfiguration() override;
 
     // The window's place: restored where it fits a screen, or fitted on a first start.
     void RestoreGeometry();
@@ -74,6 +77,16 @@ public:
     QString LastConfiguration(const QString& game) const;
 
 private:
+    // A game folder checked, with the folder Lorvex works in for it (sample
+    // configurations copied there), before anything is switched to it.
+    struct Place {
+        std::string game;
+        std::filesystem::path work;
+    };
+    std::optional<Place> PrepareGame(const QString& folder);
+    // Makes the game the current one: its work folder current, its archives read.
+    bool Enter(const Place& place);
+    void AddToRecentGames(const std::string& game);
     void Remember(const QString& configuration);
 
     MainDialog& window;

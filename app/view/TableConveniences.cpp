@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -51,6 +53,7 @@ TableConveniences::TableConveniences(MainDialog& window)
         for (DataListingDialog* open : window_.findChildren<DataListingDialog*>()) open->UpdateFont();
     });
     connect(filter_, &FilterBar::heightChanged, this, [this] { window_.LayoutTable(); });
+    filter_->line->installEventFilter(this);
     connect(filter_, &FilterBar::filterChanged, this, [this] { TableRowsChanged(); });
     connect(window.View(), &TableListView::rowMenuRequested, this,
             [this](int row, const QPoint& at) { ShowRowMenu(row, at); });
@@ -65,6 +68,34 @@ TableConveniences::~TableConveniences() { window_.Table().Data().RemoveObserver(
 bool TableConveniences::FilterActive() const { return filter_->Active() && !filter_->isHidden(); }
 
 int TableConveniences::PlaceFilterBar(int y, int width) { return filter_->Place(0, y, width); }
+
+bool TableConveniences::CloseFilter() {
+    if (filter_->isHidden()) return false;
+    filter_->Close();
+    window_.View()->setFocus();
+    return true;
+}
+
+bool TableConveniences::eventFilter(QObject* watched, QEvent* event) {
+    // A line edit claims some keys the window uses (Ctrl+E is its End key):
+    // a key that is a window command's shortcut and no text-editing key of
+    // the line is left to the command.
+    if (watched == filter_->line && event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence pressed(key->keyCombination());
+        static const QKeySequence::StandardKey editing[] = {
+            QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::Cut,  QKeySequence::Paste,
+            QKeySequence::Undo,      QKeySequence::Redo, QKeySequence::Delete};
+        for (QKeySequence::StandardKey standard : editing)
+            if (key->matches(standard)) return false;
+        for (const QAction* action : window_.findChildren<QAction*>())
+            if (action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == pressed) {
+                event->ignore();
+                return true;  // not the line's: the shortcut goes to the command
+            }
+    }
+    return QObject::eventFilter(watched, event);
+}
 
 void TableConveniences::Copy() {
     const CopiedRows copied = CopyRows(window_.Table().Data());

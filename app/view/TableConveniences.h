@@ -35,6 +35,8 @@ public:
     void AfterLoad(const std::string& configName);
     // Lays the filter line out at y; the height it takes.
     int PlaceFilterBar(int y, int width);
+    // Clears and closes the filter line; false when it was not open.
+    bool CloseFilter();
 
     void TableRowsChanged() override;
     void TableColumnsChanged() override {}
@@ -45,6 +47,10 @@ public:
     QAction* resetLayoutAction = nullptr;
     QAction* fixedFontAction = nullptr;
     QMenu* rowMenu = nullptr;  // the last row menu shown
+
+protected:
+    // The window's shortcuts reach it from the filter line too.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void ShowRowMenu(int row, const QPoint& globalPos);

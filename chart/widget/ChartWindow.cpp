@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
@@ -10,11 +11,14 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSvgGenerator>
 #include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 
 #include "table/widget/CellText.h"
 #include "table/widget/PlainTip.h"
@@ -26,6 +30,11 @@ namespace {
 constexpr int kPointSize = 5;
 constexpr int kHighlightSize = 7;
 constexpr int kDragThreshold = 4;
+constexpr double kWheelNotch = 120;  // angle delta of one notch
+constexpr int kListLetters = 14;     // the column lists' width; their popups show names in full
+constexpr int kStartWidth = 640, kStartHeight = 480;
+constexpr int kFrameRoom = 48;       // for the frame and title bar the window system adds
+const char* const kLegend = "highlighted rows";
 
 QString Decode(std::string_view bytes) { return DecodeCellText(bytes); }
 QString FromStd(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
@@ -36,6 +45,7 @@ QString FromStd(const std::string& text) { return QString::fromLatin1(text.data(
 
 ChartCanvas::ChartCanvas(ChartWindow* chart) : QWidget(chart), chart_(chart) {
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);  // Home shows everything again
     setMinimumSize(240, 180);
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
@@ -49,17 +59,40 @@ QPoint ChartCanvas::PointPosition(int i) const {
 void ChartCanvas::Relayout() {
     const ChartPoints& points = chart_->Points();
     const bool logX = chart_->xLog->isChecked(), logY = chart_->yLog->isChecked();
-    const AxisScale x = ChartPlot::FitX(points, logX), y = ChartPlot::FitY(points, logY);
+    const AxisScale x = zoomed_ ? zoomX_ : ChartPlot::FitX(points, logX);
+    const AxisScale y = zoomed_ ? zoomY_ : ChartPlot::FitY(points, logY);
     const QFontMetrics m = fontMetrics();
     int tickWidth = 0;
     for (double t : y.Ticks()) tickWidth = std::max(tickWidth, m.horizontalAdvance(FromStd(y.TickText(t))));
     PlotArea area;
     area.left = m.height() + tickWidth + 14;
-    area.top = m.height() / 2 + 6;
+    area.top = m.height() + 8;  // the legend above
     area.width = std::max(10, width() - static_cast<int>(area.left) - m.horizontalAdvance(QStringLiteral("0000")));
     area.height = std::max(10, height() - static_cast<int>(area.top) - 2 * m.height() - 14);
     plot_.Place(points, x, y, area);
     hovered_ = -1;
+}
+
+void ChartCanvas::ZoomAt(const QPointF& at, double factor) {
+    const PlotArea& a = plot_.Area();
+    zoomX_ = plot_.XScale().Zoomed((at.x() - a.left) / a.width, factor);
+    zoomY_ = plot_.YScale().Zoomed(1 - (at.y() - a.top) / a.height, factor);
+    zoomed_ = true;
+    Relayout();
+    update();
+}
+
+void ChartCanvas::ResetZoom() {
+    zoomed_ = false;
+    Relayout();
+    update();
+}
+
+QPointF ChartCanvas::LegendDot() const {
+    const PlotArea& a = plot_.Area();
+    const QFontMetrics m = fontMetrics();
+    const double textLeft = a.left + a.width - m.horizontalAdvance(QString::fromLatin1(kLegend));
+    return {textLeft - kHighlightSize - 3, a.top - 4 - m.height() / 2.0};
 }
 
 void ChartCanvas::resizeEvent(QResizeEvent* event) {
@@ -102,6 +135,13 @@ void ChartCanvas::Render(QPainter& p) {
     }
     p.setPen(pal.color(QPalette::Text));
     p.drawRect(frame);
+
+    // What the highlight colour means, above the top right corner.
+    const QPointF dot = LegendDot();
+    p.setPen(QPen(pal.color(QPalette::Highlight), kHighlightSize, Qt::SolidLine, Qt::RoundCap));
+    p.drawPoint(dot);
+    p.setPen(pal.color(QPalette::Text));
+    p.drawText(QPointF(dot.x() + kHighlightSize + 3, dot.y() + m.ascent() / 2.0 - 1), QString::fromLatin1(kLegend));
 
     // Column names: x centred below the ticks, y turned up along the left edge.
     const QString xName = chart_->ColumnHeading(chart_->XColumn());
@@ -185,6 +225,24 @@ void ChartCanvas::mouseReleaseEvent(QMouseEvent* event) {
     if (hit >= 0) chart_->FocusRow(chart_->Points().points[hit].row);
 }
 
+void ChartCanvas::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) ResetZoom();
+}
+
+void ChartCanvas::wheelEvent(QWheelEvent* event) {
+    const double notches = event->angleDelta().y() / kWheelNotch;
+    if (notches == 0) {
+        event->ignore();
+        return;
+    }
+    ZoomAt(event->position(), std::pow(kZoomPerNotch, notches));
+}
+
+void ChartCanvas::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Home && event->modifiers() == Qt::NoModifier) ResetZoom();
+    else QWidget::keyPressEvent(event);
+}
+
 void ChartCanvas::leaveEvent(QEvent*) {
     if (hovered_ < 0) return;
     hovered_ = -1;
@@ -205,7 +263,11 @@ ChartWindow::ChartWindow(TableListCtrl& control, TableListView* view, QWidget* p
     note = new QLabel(this);
     note->setTextFormat(Qt::PlainText);
     canvas = new ChartCanvas(this);
-    for (QComboBox* list : {xList, yList}) list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // Sized to a few letters rather than the longest heading, which can be wider than the screen.
+    for (QComboBox* list : {xList, yList}) {
+        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        list->setMinimumContentsLength(kListLetters);
+    }
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(new QLabel(QStringLiteral("X:"), this));
@@ -223,7 +285,10 @@ ChartWindow::ChartWindow(TableListCtrl& control, TableListView* view, QWidget* p
     layout->addWidget(note);
 
     FillLists();
-    auto redraw = [this] { Refresh(); };
+    auto redraw = [this] {
+        canvas->ResetZoom();  // a zoom belongs to the axes it was made on
+        Refresh();
+    };
     connect(xList, &QComboBox::currentIndexChanged, this, redraw);
     connect(yList, &QComboBox::currentIndexChanged, this, redraw);
     connect(xLog, &QCheckBox::toggled, this, redraw);
@@ -231,13 +296,14 @@ ChartWindow::ChartWindow(TableListCtrl& control, TableListView* view, QWidget* p
     connect(saveButton, &QPushButton::clicked, this, [this] { AskAndSave(); });
 
     control.Data().AddObserver(this);
+    view->AddFocusCompanion(this);
     // The main window deletes the view, then the table, then its children: let go before the table goes.
     connect(view, &QObject::destroyed, this, [this] {
         if (control_) control_->Data().RemoveObserver(this);
         control_ = nullptr;
         view_ = nullptr;
     });
-    resize(640, 480);
+    PlaceOnScreen(parent);
     Refresh();
 }
 
@@ -264,6 +330,7 @@ void ChartWindow::FillLists() {
     if (columns == columns_ && names == old) return;
     const QString x = xList->currentText(), y = yList->currentText();
     columns_ = columns;
+    scaledX_ = scaledY_ = -1;  // other columns, or a new load: each axis chooses again
     for (QComboBox* list : {xList, yList}) {
         const QSignalBlocker block(list);
         const QString keep = list == xList ? x : y;
@@ -274,6 +341,27 @@ void ChartWindow::FillLists() {
         const int fresh = list == yList ? std::min<int>(1, names.size() - 1) : (names.isEmpty() ? -1 : 0);
         list->setCurrentIndex(at >= 0 ? at : fresh);
     }
+}
+
+// Centred over the main window and inside the free part of its screen,
+// however small the screen or far off its edge the main window.
+void ChartWindow::PlaceOnScreen(QWidget* over) {
+    QScreen* screen = over ? over->screen() : QGuiApplication::primaryScreen();
+    if (!screen) {
+        resize(kStartWidth, kStartHeight);
+        return;
+    }
+    const QRect free = screen->availableGeometry();
+    const QSize room = (free.size() - QSize(kFrameRoom, kFrameRoom)).expandedTo(minimumSizeHint());
+    const QSize size = QSize(kStartWidth, kStartHeight).boundedTo(room);
+    QRect place(QPoint(0, 0), size);
+    place.moveCenter(over ? over->frameGeometry().center() : free.center());
+    const int right = free.left() + free.width() - size.width() - kFrameRoom;
+    const int bottom = free.top() + free.height() - size.height() - kFrameRoom;
+    place.moveTo(std::clamp(place.left(), free.left(), std::max(free.left(), right)),
+                 std::clamp(place.top(), free.top(), std::max(free.top(), bottom)));
+    resize(size);
+    move(place.topLeft());
 }
 
 void ChartWindow::Schedule() {
@@ -287,7 +375,9 @@ void ChartWindow::Schedule() {
 
 void ChartWindow::Refresh() {
     scheduled_ = false;
+    labelColumn_.reset();
     FillLists();
+    ChooseScales();
     if (control_) points_ = CollectPoints(control_->Data(), XColumn(), YColumn(), xLog->isChecked(), yLog->isChecked());
     else points_ = ChartPoints{};
     const QString xName = ColumnHeading(XColumn()), yName = ColumnHeading(YColumn());
@@ -295,6 +385,22 @@ void ChartWindow::Refresh() {
     note->setText(FromStd(ChartNote(points_)));
     canvas->Relayout();
     canvas->update();
+}
+
+void ChartWindow::ChooseScales() {
+    if (!control_) return;
+    const int x = XColumn(), y = YColumn();
+    if (x != scaledX_) {
+        const QSignalBlocker block(xLog);
+        xLog->setChecked(StartsLogarithmic(control_->Data(), x));
+    }
+    if (y != scaledY_) {
+        const QSignalBlocker block(yLog);
+        yLog->setChecked(StartsLogarithmic(control_->Data(), y));
+    }
+    if (x != scaledX_ || y != scaledY_) canvas->ResetZoom();
+    scaledX_ = x;
+    scaledY_ = y;
 }
 
 void ChartWindow::FocusRow(int row) {
@@ -315,7 +421,8 @@ QString ChartWindow::PointText(int i) const {
     if (!control_ || i < 0 || i >= static_cast<int>(points_.points.size())) return {};
     const TableData& table = control_->Data();
     const int row = points_.points[i].row;
-    return Decode(table.Cell(row, 0)) + QLatin1Char('\n') + ColumnHeading(XColumn()) + QStringLiteral(": ") +
+    if (!labelColumn_) labelColumn_ = LabelColumn(table);
+    return Decode(table.Cell(row, *labelColumn_)) + QLatin1Char('\n') + ColumnHeading(XColumn()) + QStringLiteral(": ") +
            Decode(table.Cell(row, XColumn())) + QLatin1Char('\n') + ColumnHeading(YColumn()) +
            QStringLiteral(": ") + Decode(table.Cell(row, YColumn()));
 }

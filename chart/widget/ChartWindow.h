@@ -2,9 +2,11 @@
 // "Chart...": a scatter plot of two of the table's number columns, one point
 // per shown row. A thin window over chart/: it follows the table (removals,
 // loads, highlight), shows a row under the pointer, focuses a clicked row in
-// the table, highlights the rows inside a dragged rectangle, and saves itself
-// as PNG or SVG. Modeless; several may be open at once.
+// the table, highlights the rows inside a dragged rectangle, zooms with the
+// wheel, and saves itself as PNG or SVG. Modeless; several may be open at
+// once. While it holds the focus the table shows its highlight.
 #include <QWidget>
+#include <optional>
 #include <vector>
 
 #include "chart/ChartData.h"
@@ -34,8 +36,16 @@ public:
     // Draws the whole chart at the canvas's size, on screen or into a file.
     void Render(QPainter& p);
     int Hovered() const { return hovered_; }
+    // factor below 1 zooms in, about the place at `at`, which stays under it.
+    void ZoomAt(const QPointF& at, double factor);
+    // Everything again: the axes fitted to the points.
+    void ResetZoom();
+    bool Zoomed() const { return zoomed_; }
+    // The legend's dot, above the plot's top right corner.
+    QPointF LegendDot() const;
 
     static constexpr int kPickRadius = 6;
+    static constexpr double kZoomPerNotch = 0.8;  // one wheel notch in
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -43,6 +53,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
@@ -54,12 +67,15 @@ private:
     bool pressed_ = false;
     bool dragging_ = false;
     QPoint pressAt_, dragTo_;
+    bool zoomed_ = false;
+    AxisScale zoomX_, zoomY_;  // the axes shown while zoomed
 };
 
 class ChartWindow : public QWidget, public TableObserver {
     Q_OBJECT
 public:
-    // A window of its own over view's table, owned by parent (the main window).
+    // A window of its own over view's table, owned by parent (the main
+    // window), placed over it and inside its screen's free area.
     ChartWindow(TableListCtrl& control, TableListView* view, QWidget* parent);
     ~ChartWindow() override;
 
@@ -83,7 +99,8 @@ public:
     // What the canvas does to the table.
     void FocusRow(int row);
     void HighlightRows(const std::vector<int>& rows, bool keepOthers);
-    // The tooltip of point i: the row's first cell, then its x and y texts.
+    // The tooltip of point i: the row's name (its cell in LabelColumn), then
+    // its x and y texts.
     QString PointText(int i) const;
     QString ColumnHeading(int column) const;
     bool Attached() const { return control_ != nullptr; }
@@ -94,6 +111,8 @@ public:
 private:
     void Schedule();
     void FillLists();
+    void ChooseScales();
+    void PlaceOnScreen(QWidget* over);
     void AskAndSave();
 
     TableListCtrl* control_;  // nullptr once the view is gone
@@ -101,6 +120,10 @@ private:
     std::vector<int> columns_;  // the lists' entries, as table columns
     ChartPoints points_;
     bool scheduled_ = false;
+    // The columns the logarithmic boxes were last chosen for: a new column
+    // starts logarithmic or not by its values; the user's choice holds until then.
+    int scaledX_ = -1, scaledY_ = -1;
+    mutable std::optional<int> labelColumn_;  // LabelColumn, found on the first hover after a change
 };
 
 }  // namespace lorvex

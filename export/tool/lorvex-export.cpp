@@ -27,23 +27,9 @@ namespace fs = std::filesystem;
 // Names come from archives: a control character in one must not reach the terminal as itself.
 std::string Printable(std::string_view text) { return lorvex::platform::EscapeControls(text); }
 
-class NamedChooser : public lorvex::ConfigChooser {
-public:
-    explicit NamedChooser(std::string name) : name_(std::move(name)) {}
-    int RunChooser(char* buffer) override {
-        std::snprintf(buffer, kBufferSize, "%s", name_.c_str());
-        return 1;
-    }
-
-private:
-    std::string name_;
-};
-
 class QuietView : public lorvex::LoadView {
 public:
     explicit QuietView(bool verbose) : verbose_(verbose) {}
-    void SetWindowTitle(std::string_view) override {}
-    void SetTableVisible(bool) override {}
     void SetProgressVisible(bool) override {}
     void SetArchiveLabel(std::string_view text) override {
         if (verbose_) std::cerr << Printable(text) << '\n';
@@ -51,7 +37,6 @@ public:
     void SetFileLabel(std::string_view text) override {
         if (verbose_) std::cerr << "  " << Printable(text) << '\n';
     }
-    void UpdateStatusLine() override {}
     bool KeepWaiting(std::string_view text) override {
         if (!saidWaiting_) std::cerr << "lorvex-export: " << text << " (Ctrl+C cancels)" << std::endl;
         saidWaiting_ = true;
@@ -80,8 +65,8 @@ constexpr const char* kUsageText =
     "  -C FOLDER               the current folder to work in\n"
     "  --game FOLDER           the game's folder, worked in as the window does when\n"
     "                          given it: FOLDER/Lorvex (or a folder of the game's own\n"
-    "                          under ~/.local/share/Lorvex), with the sample\n"
-    "                          configurations when it holds none\n"
+    "                          under ~/.local/share/Lorvex/Lorvex), with the\n"
+    "                          sample configurations when it holds none\n"
     "  -v                      name each archive and record file on standard error\n"
     "  --format FORMAT         tsv (the default: tab-delimited, CR LF line ends),\n"
     "                          csv, markdown or html\n"
@@ -90,8 +75,10 @@ constexpr const char* kUsageText =
     "  --sort HEADING[:desc]   sort as a click on the heading does (:desc as two clicks)\n"
     "  --filter EXPR           only the rows the filter holds for, in the filter line's\n"
     "                          language (\"Metal > 100\", \"Side = CINDER flak\")\n"
-    "  -o FILE                 write FILE, replacing it only once it is written whole\n"
-    "                          (a device or pipe is written, never replaced)\n"
+    "  -o FILE                 write FILE (a relative name is taken from the folder\n"
+    "                          the command started in), replacing it only once it is\n"
+    "                          written whole (a device or pipe is written, never\n"
+    "                          replaced)\n"
     "  --csv-formulas          keep CSV cells that start with = + - @ as they are\n"
     "                          (by default such a cell that is no number gets a ')\n"
     "  --help, --version\n"
@@ -228,19 +215,18 @@ bool ApplyOptions(lorvex::TableListCtrl& table, const Options& o, lorvex::Export
     }
     if (!o.sort.empty()) {
         std::string heading = o.sort;
-        int clicks = 1;
+        bool descending = false;
         const std::size_t colon = heading.rfind(':');
         // Any case, as the headings themselves.
         std::string direction = colon == std::string::npos ? std::string() : heading.substr(colon);
         for (char& c : direction) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
         if (direction == ":desc" || direction == ":asc") {
-            clicks = direction == ":desc" ? 2 : 1;
+            descending = direction == ":desc";
             heading.resize(colon);
         }
         const int column = lorvex::FindColumnByHeading(table, Trimmed(heading));
         if (column < 0) return unknown(Trimmed(heading));
-        table.EnableClickSort(true);
-        for (int k = 0; k < clicks; ++k) table.HeadingClick(column, 0, false);
+        table.SortBy(column, descending);
     }
     return true;
 }
@@ -274,24 +260,19 @@ fs::path SampleFolder() {
 // --game: enters the game's work folder and gives the folder its archives lie
 // in, or empty (with a message) when the folder is no game or has no place to work.
 std::string EnterGame(const std::string& folder) {
-    const lorvex::platform::GameFolderCheck check = lorvex::platform::CheckGameFolder(folder);
-    if (check != lorvex::platform::GameFolderCheck::Ok) {
-        std::cerr << "lorvex-export: " << lorvex::platform::GameFolderMessage(check, folder) << '\n';
-        return {};
-    }
-    const std::string game = lorvex::platform::GameKey(folder);
-    const fs::path work = lorvex::platform::ChooseWorkFolder(game, DataLocation());
+    const lorvex::platform::OpenedGame opened =
+        lorvex::platform::OpenGameFolder(folder, folder, DataLocation(), SampleFolder());
     std::error_code ec;
-    if (!work.empty()) fs::current_path(work, ec);
-    if (work.empty() || ec) {
-        std::cerr << "lorvex-export: found no folder to work in for " << game << '\n';
+    if (!opened.game.empty()) fs::current_path(opened.work, ec);
+    if (opened.game.empty() || ec) {
+        std::cerr << "lorvex-export: "
+                  << (opened.game.empty() ? opened.problem : "found no folder to work in for " + opened.game) << '\n';
         return {};
     }
-    if (const fs::path samples = SampleFolder(); !samples.empty()) {
-        for (const std::string& name : lorvex::platform::CopySampleConfigurations(samples, work))
-            std::cerr << "lorvex-export: copied the sample configuration " << name << " to " << work.string() << '\n';
-    }
-    return game;
+    for (const std::string& name : opened.samples)
+        std::cerr << "lorvex-export: copied the sample configuration " << name << " to " << opened.work.string()
+                  << '\n';
+    return opened.game;
 }
 
 int Run(int argc, char** argv);
@@ -318,6 +299,14 @@ int Run(int argc, char** argv) {
     Options o;
     bool done = false;
     if (const int status = ParseArguments(argc, argv, o, done); status != kOk || done) return status;
+    // A relative output is the start folder's, as for every command-line tool,
+    // whatever folder the load then works in.
+    std::string outputPath = o.output;
+    if (!o.output.empty()) {
+        std::error_code ec;
+        const fs::path absolute = fs::absolute(o.output, ec);
+        if (!ec) outputPath = absolute.lexically_normal().string();
+    }
     if (!o.folder.empty()) {
         std::error_code ec;
         std::filesystem::current_path(o.folder, ec);
@@ -339,11 +328,10 @@ int Run(int argc, char** argv) {
 
     lorvex::TableListCtrl table;
     QuietView view(o.verbose);
-    NamedChooser chooser(o.config);
     StderrMessages messages;
-    lorvex::Loader loader(table, view, chooser, messages);
+    lorvex::Loader loader(table, view, messages);
     if (!game.empty()) loader.SetArchiveFolder(game);
-    const lorvex::LoadEnd end = loader.LoadRun();
+    const lorvex::LoadEnd end = loader.LoadRun(o.config);
     const lorvex::LoadReport& report = loader.Report();
     for (const lorvex::SkippedRecord& skipped : report.skipped)
         std::cerr << "lorvex-export: skipped " << Printable(lorvex::SkippedLine(skipped)) << '\n';
@@ -357,13 +345,14 @@ int Run(int argc, char** argv) {
     settings.csvFormulas = o.csvFormulas;
     if (!ApplyOptions(table, o, settings)) return kUsage;
     if (!o.output.empty()) {
-        settings.fileName = o.output;
-        std::string error;
-        if (!lorvex::WriteExport(table, settings, nullptr, &error)) {
+        settings.fileName = outputPath;
+        std::string error, written;
+        if (!lorvex::WriteExport(table, settings, &written, &error)) {
             std::cerr << "lorvex-export: Unable to Create File " << o.output << " (" << error
                       << "); nothing was changed\n";
             return kFailed;
         }
+        std::cerr << "lorvex-export: wrote " << written << '\n';
         return kOk;
     }
     if (!lorvex::WriteExportTo(table, settings, stdout)) {

@@ -24,9 +24,16 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsOpChar(char c) { return c == '=' || c == '!' || c == '<' || c == '>' || c == '~'; }
 
 struct Token {
-    enum Kind { Word, Quoted, Op } kind = Word;
+    enum Kind { Word, Quoted, Op, Minus } kind = Word;
     std::string text;
 };
+
+// "or" and "not" are words of the language only where a term may start and
+// no operator follows: a column headed "Not" is still "Not = 3", and quoting
+// searches for the word itself.
+bool IsKeyword(const Token& t, const Token* next, std::string_view keyword) {
+    return t.kind == Token::Word && (next == nullptr || next->kind != Token::Op) && Fold(t.text) == keyword;
+}
 
 const char* OpText(FilterOp op) {
     switch (op) {
@@ -66,6 +73,11 @@ bool Tokenize(std::string_view expr, std::vector<Token>* tokens, std::string* er
             }
             tokens->push_back({Token::Quoted, std::string(expr.substr(i + 1, close - i - 1))});
             i = close + 1;
+        } else if (expr[i] == '-' && (tokens->empty() || tokens->back().kind != Token::Op)) {
+            // Where a term starts, a minus negates it; after an operator it
+            // belongs to the value ("Speed > -1").
+            tokens->push_back({Token::Minus, "-"});
+            ++i;
         } else if (IsOpChar(expr[i])) {
             std::size_t end = i + 1;
             while (end < expr.size() && IsOpChar(expr[end])) ++end;
@@ -122,6 +134,10 @@ bool Holds(FilterOp op, int order) {
     }
 }
 
+bool IsOrdering(FilterOp op) {
+    return op == FilterOp::Less || op == FilterOp::LessEqual || op == FilterOp::Greater || op == FilterOp::GreaterEqual;
+}
+
 }  // namespace
 
 bool ReadFilterNumber(std::string_view text, double* number) {
@@ -147,13 +163,38 @@ struct FilterParser {
         std::vector<Token> tokens;
         if (!Tokenize(expr, &tokens, &result.error)) return result;
         RowFilter& filter = result.filter;
+        const Token* negation = nullptr;  // the last "not" or "-" still waiting for its term
+        bool negated = false;
+        const Token* pendingOr = nullptr;
         for (std::size_t i = 0; i < tokens.size(); ++i) {
             const Token& t = tokens[i];
+            const Token* next = i + 1 < tokens.size() ? &tokens[i + 1] : nullptr;
             if (t.kind == Token::Op) {
                 result.error = "\"" + t.text + "\" needs a column heading before it";
                 break;
             }
+            if (t.kind == Token::Minus || IsKeyword(t, next, "not")) {
+                negation = &t;
+                negated = !negated;
+                continue;
+            }
+            if (IsKeyword(t, next, "or")) {
+                if (negation != nullptr) {
+                    result.error = "\"" + negation->text + "\" needs a term after it";
+                    break;
+                }
+                if (filter.terms_.empty() || pendingOr != nullptr) {
+                    result.error = "\"" + t.text + "\" needs a term on each side";
+                    break;
+                }
+                pendingOr = &t;
+                continue;
+            }
             FilterTerm term;
+            term.negated = negated;
+            term.startsAlternative = pendingOr != nullptr;
+            negation = pendingOr = nullptr;
+            negated = false;
             if (i + 1 < tokens.size() && tokens[i + 1].kind == Token::Op) {
                 ReadOp(tokens[i + 1].text, &term.op);
                 if (i + 2 >= tokens.size() || tokens[i + 2].kind == Token::Op) {
@@ -176,6 +217,10 @@ struct FilterParser {
             term.numeric = ReadFilterNumber(term.value, &term.number);
             filter.terms_.push_back(std::move(term));
         }
+        if (result.error.empty() && negation != nullptr)
+            result.error = "\"" + negation->text + "\" needs a term after it";
+        else if (result.error.empty() && pendingOr != nullptr)
+            result.error = "\"" + pendingOr->text + "\" needs a term on each side";
         if (!result.error.empty()) {
             filter.terms_.clear();
             return result;
@@ -192,7 +237,15 @@ FilterParse RowFilter::Parse(std::string_view expr, const TableData& table, Filt
 }
 
 bool RowFilter::Matches(const TableData& table, int row) const {
+    // Runs of terms joined by "or": the row is in when every term of one run holds.
+    bool runHolds = true;
     for (const FilterTerm& term : terms_) {
+        if (term.startsAlternative) {
+            if (runHolds) return true;
+            runHolds = true;
+        } else if (!runHolds) {
+            continue;  // this run has failed already; look for the next "or"
+        }
         bool holds = false;
         if (term.op == FilterOp::Anywhere) {
             for (int c : searched_)
@@ -206,17 +259,17 @@ bool RowFilter::Matches(const TableData& table, int row) const {
                 holds = ContainsFolded(cell, term.folded);
             } else {
                 double number = 0.0;
-                int order;
-                if (term.numeric && ReadFilterNumber(cell, &number))
-                    order = number < term.number ? -1 : (number > term.number ? 1 : 0);
-                else
-                    order = CompareText(cell, term.value);
-                holds = Holds(term.op, order);
+                const bool cellNumeric = term.numeric && ReadFilterNumber(cell, &number);
+                if (cellNumeric)
+                    holds = Holds(term.op, number < term.number ? -1 : (number > term.number ? 1 : 0));
+                else if (!term.numeric || !IsOrdering(term.op))
+                    holds = Holds(term.op, CompareText(cell, term.value));
+                // else: a text or an empty cell is neither below nor above a number
             }
         }
-        if (!holds) return false;
+        runHolds = holds != term.negated;
     }
-    return true;
+    return runHolds;
 }
 
 int ApplyFilter(TableData& table, const RowFilter& filter) {

@@ -5,11 +5,16 @@
 //   word  "two words"          a cell of the row contains the text
 //   Heading op value           op: =  !=  <  <=  >  >=  ~ (contains)
 //   "Energy per metal" > 20    quoted when the heading has blanks
+//   -term  not term            the term does not hold
+//   terms or terms             either side holds
 //
 // Headings and texts compare without regard to case. When both the cell and
-// the value read as numbers they compare as numbers, otherwise as text. Terms
-// separated by blanks must all hold. A filter that cannot be read is refused
-// whole, with a message saying why.
+// the value read as numbers they compare as numbers, otherwise as text; but
+// against a number, < <= > >= hold only for cells that read as numbers, so
+// that "Speed < 1" leaves out the units that have no speed. "not" and "-"
+// bind tightest, then the terms separated by blanks, which must all hold,
+// then "or": "a b or c" is "(a and b) or c". A filter that cannot be read is
+// refused whole, with a message saying why.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +32,8 @@ struct FilterTerm {
     std::string folded;     // value with case folded
     bool numeric = false;   // value reads as a number
     double number = 0.0;
+    bool negated = false;           // "not" or "-" before it
+    bool startsAlternative = false;  // "or" before it: a new run of terms that must all hold
 };
 
 struct FilterOptions {

@@ -19,6 +19,20 @@ TableHeaderCtrl::TableHeaderCtrl(TableListCtrl& control, QWidget* parent) : QWid
     setMouseTracking(true);  // the divider cursor, and a move without the button ends a drag
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    control_.Data().AddObserver(this);
+    paintedSortColumn_ = control_.SortColumn();
+    paintedAscending_ = control_.SortAscending();
+}
+
+TableHeaderCtrl::~TableHeaderCtrl() { control_.Data().RemoveObserver(this); }
+
+// A sort tells the data's observers (the rows moved), not the header: without
+// this the old arrow stayed until something else repainted the header.
+void TableHeaderCtrl::FollowSort() {
+    if (control_.SortColumn() == paintedSortColumn_ && control_.SortAscending() == paintedAscending_) return;
+    paintedSortColumn_ = control_.SortColumn();
+    paintedAscending_ = control_.SortAscending();
+    update();
 }
 
 QSize TableHeaderCtrl::sizeHint() const { return {200, fontMetrics().height() + 8}; }
@@ -84,7 +98,6 @@ void TableHeaderCtrl::UpdateMarker(const MarkerRect& oldRect, const MarkerRect& 
 void TableHeaderCtrl::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const TableData& table = control_.Data();
-    const int m = CellMargin();
     const QRect area = event->rect();
     p.fillRect(area, palette().color(QPalette::Button));
 
@@ -95,24 +108,17 @@ void TableHeaderCtrl::paintEvent(QPaintEvent* event) {
         left += width;
         if (width <= 0 || section.right() < area.left()) continue;
         if (section.left() > area.right()) break;
-        QStyleOptionHeader option;
-        option.initFrom(this);
-        option.rect = section;
-        option.section = c;
-        option.orientation = Qt::Horizontal;
-        option.state |= QStyle::State_Raised | QStyle::State_Horizontal;
-        option.position = QStyleOptionHeader::Middle;
+        const QStyleOptionHeader option = HeadingOption(c, section);
         style()->drawControl(QStyle::CE_HeaderSection, &option, &p, this);
         if (width <= TableListCtrl::kCollapsedLimit) {
             DrawCollapsedMarker(p, section);
             continue;
         }
-        // The heading inside the same margin as the cells below it, so that a
-        // fitted column shows its whole heading.
-        const QRect textRect = section.adjusted(m, 0, -m, 0);
-        // The arrow sits above the heading, in the header's top margin, so
-        // that it never cuts a fitted heading.
-        if (c == control_.SortColumn()) DrawSortArrow(p, section, control_.SortAscending());
+        if (c == control_.SortColumn()) {
+            const QRect arrow = SortArrowRect(c);
+            if (!arrow.isEmpty()) DrawSortArrow(p, arrow, control_.SortAscending());
+        }
+        const QRect textRect = HeadingTextRect(c, section);
         if (textRect.width() <= 0) continue;
         const TableColumn& column = table.Column(c);
         const QString text = fontMetrics().elidedText(DecodeCellText(column.heading), Qt::ElideRight, textRect.width());
@@ -192,8 +198,10 @@ void TableHeaderCtrl::mouseReleaseEvent(QMouseEvent* event) {
     const int pressed = pressColumn_;
     pressColumn_ = -1;
     // A click is a press and a release on the same heading with no drag between.
-    if (pressed >= 0 && !dragSeen_ && !r.dragEnded && rect().contains(pos) && HeadingAt(pos.x()) == pressed)
+    if (pressed >= 0 && !dragSeen_ && !r.dragEnded && rect().contains(pos) && HeadingAt(pos.x()) == pressed) {
         control_.HeadingClick(pressed, 0, (event->modifiers() & Qt::ControlModifier) != 0);
+        FollowSort();  // a table of fewer than two rows sorts without telling anyone
+    }
 }
 
 void TableHeaderCtrl::leaveEvent(QEvent* event) {
@@ -201,18 +209,49 @@ void TableHeaderCtrl::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
 }
 
-void TableHeaderCtrl::DrawSortArrow(QPainter& p, const QRect& section, bool ascending) const {
-    const int h = std::max(3, (height() - fontMetrics().height()) / 2);
-    const int w = std::min(2 * h, section.width() - 2);
-    const int left = section.center().x() - w / 2, top = 0;
-    const QPolygon arrow = ascending ? QPolygon({QPoint(left, top + h), QPoint(left + w, top + h), QPoint(left + w / 2, top)})
-                                     : QPolygon({QPoint(left, top), QPoint(left + w, top), QPoint(left + w / 2, top + h)});
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(palette().color(QPalette::ButtonText));
-    p.setBrush(palette().color(QPalette::ButtonText));
-    p.drawPolygon(arrow);
-    p.restore();
+QStyleOptionHeader TableHeaderCtrl::HeadingOption(int column, const QRect& section) const {
+    QStyleOptionHeader option;
+    option.initFrom(this);
+    option.rect = section;
+    option.section = column;
+    option.orientation = Qt::Horizontal;
+    option.state |= QStyle::State_Raised | QStyle::State_Horizontal;
+    option.position = QStyleOptionHeader::Middle;
+    if (column == control_.SortColumn())
+        option.sortIndicator = control_.SortAscending() ? QStyleOptionHeader::SortUp : QStyleOptionHeader::SortDown;
+    return option;
+}
+
+// The heading inside the same margin as the cells below it, so that a fitted
+// column shows its whole heading; the sorted one gives the style's arrow its room.
+QRect TableHeaderCtrl::HeadingTextRect(int column, const QRect& section) const {
+    const int m = CellMargin();
+    QRect text = section.adjusted(m, 0, -m, 0);
+    const QRect arrow = column == control_.SortColumn() ? SortArrowRect(column) : QRect();
+    if (arrow.isEmpty()) return text;
+    if (arrow.center().x() >= section.center().x()) text.setRight(std::min(text.right(), arrow.left() - 1));
+    else text.setLeft(std::max(text.left(), arrow.right() + 1));
+    return text;
+}
+
+QRect TableHeaderCtrl::SortArrowRect(int column) const {
+    const QRect section = HeadingRect(column);
+    if (section.width() <= TableListCtrl::kCollapsedLimit) return {};
+    const QStyleOptionHeader option = HeadingOption(column, section);
+    const QRect arrow = style()->subElementRect(QStyle::SE_HeaderArrow, &option, this);
+    return section.contains(arrow) ? arrow : QRect();
+}
+
+// The style's own arrow at the size the style gives it, so that it reads like
+// every other sorted list on the desktop, at any scale.
+void TableHeaderCtrl::DrawSortArrow(QPainter& p, const QRect& arrow, bool ascending) const {
+    QStyleOptionHeader option;
+    option.initFrom(this);
+    option.rect = arrow;
+    option.orientation = Qt::Horizontal;
+    option.state |= QStyle::State_Horizontal;
+    option.sortIndicator = ascending ? QStyleOptionHeader::SortUp : QStyleOptionHeader::SortDown;
+    style()->drawPrimitive(QStyle::PE_IndicatorHeaderArrow, &option, &p, this);
 }
 
 // Two dotted rules down the stub, so that a collapsed column is found again.
@@ -234,7 +273,7 @@ QString TableHeaderCtrl::HeadingTip(int column) const {
     const QString heading = DecodeCellText(table.Column(column).heading);
     const int width = table.ColumnWidth(column);
     if (width <= TableListCtrl::kCollapsedLimit) return heading;
-    const int room = width - 2 * CellMargin();
+    const int room = HeadingTextRect(column, HeadingRect(column)).width();
     return fontMetrics().horizontalAdvance(heading) > room ? heading : QString();
 }
 

@@ -4,18 +4,23 @@
 // marks the gap), a right click collapses or expands the column, and a press
 // on a divider resizes the column left of it. A press and release that moves
 // less than the platform's drag distance is still a click. The sorted heading
-// carries an arrow for the direction; a collapsed heading a marker; a heading
-// that is cut or collapsed shows its whole text as a tip.
+// carries the style's sort arrow for the direction, redrawn whenever the sort
+// changes, whoever sorts; a collapsed heading a marker; a heading that is cut
+// or collapsed shows its whole text as a tip.
+#include <QStyleOptionHeader>
 #include <QWidget>
 
 #include "table/TableListCtrl.h"
 
 namespace lorvex {
 
-class TableHeaderCtrl : public QWidget {
+class TableHeaderCtrl : public QWidget, public TableObserver {
     Q_OBJECT
 public:
+    // Follows the control's data (the control must outlive the header) so
+    // that a sort from anywhere moves the arrow.
     explicit TableHeaderCtrl(TableListCtrl& control, QWidget* parent = nullptr);
+    ~TableHeaderCtrl() override;
 
     // The horizontal scroll position: header x + offset = table x.
     void SetOffset(int offset);
@@ -30,6 +35,12 @@ public:
     QSize sizeHint() const override;
     // The heading's full text when it is collapsed or does not fit, else empty.
     QString HeadingTip(int column) const;
+    // Where the style puts the sort arrow in a heading (widget coordinates),
+    // empty for a heading too narrow to show one.
+    QRect SortArrowRect(int column) const;
+
+    void TableRowsChanged() override { FollowSort(); }
+    void TableColumnsChanged() override { FollowSort(); }
 
     static constexpr int kDividerGrip = 4;
 
@@ -45,6 +56,9 @@ private:
     std::vector<int> Widths() const;
     void UpdateMarker(const MarkerRect& oldRect, const MarkerRect& newRect);
     QRect ToWidget(const MarkerRect& r) const;
+    void FollowSort();
+    QStyleOptionHeader HeadingOption(int column, const QRect& section) const;
+    QRect HeadingTextRect(int column, const QRect& section) const;
     void DrawSortArrow(QPainter& p, const QRect& section, bool ascending) const;
     void DrawCollapsedMarker(QPainter& p, const QRect& section) const;
 
@@ -58,6 +72,8 @@ private:
     bool markerVisible_ = false;
     QPoint pressPos_;          // where the left press went down
     bool pastDragDistance_ = false;
+    int paintedSortColumn_ = -1;  // the sort the arrow shows
+    bool paintedAscending_ = true;
 };
 
 }  // namespace lorvex

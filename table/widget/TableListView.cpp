@@ -1,5 +1,6 @@
 #include "table/widget/TableListView.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QHelpEvent>
@@ -38,9 +39,12 @@ TableListView::TableListView(TableListCtrl& control, QWidget* parent)
     control_.SetTextMeasure(&measure_);
     control_.Data().SetObserver(this);
     UpdateGeometries();
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this] { FollowCompanionFocus(); });
 }
 
 TableListView::~TableListView() {
+    // The children go after this part of the view: the focus moving off them must not reach it.
+    disconnect(focusWatch_);
     if (control_.Measure() == &measure_) control_.SetTextMeasure(nullptr);
     control_.Data().SetObserver(nullptr);
 }
@@ -204,6 +208,42 @@ void TableListView::focusOutEvent(QFocusEvent* event) {
     viewport()->update();
 }
 
+void TableListView::AddFocusCompanion(QWidget* companion) {
+    if (!companion) return;
+    for (const QPointer<QWidget>& c : companions_)
+        if (c == companion) return;
+    std::erase_if(companions_, [](const QPointer<QWidget>& c) { return c.isNull(); });
+    companions_.emplace_back(companion);
+    // A window can become active without its focus widget changing.
+    if (companion->isWindow()) companion->installEventFilter(this);
+    FollowCompanionFocus();
+}
+
+bool TableListView::CompanionHasFocus() const {
+    const QWidget* focus = QApplication::focusWidget();
+    for (const QPointer<QWidget>& c : companions_) {
+        if (!c) continue;
+        // isAncestorOf stays inside one window: a dialog the companion opens is not the companion.
+        if (focus && (focus == c || c->isAncestorOf(focus))) return true;
+        if (c->isWindow() && c->isActiveWindow()) return true;
+    }
+    return false;
+}
+
+void TableListView::FollowCompanionFocus() {
+    const bool focused = CompanionHasFocus();
+    if (focused == companionFocused_) return;
+    companionFocused_ = focused;
+    viewport()->update();
+}
+
+bool TableListView::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::WindowActivate || type == QEvent::WindowDeactivate || type == QEvent::Hide)
+        FollowCompanionFocus();
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
 void TableListView::paintEvent(QPaintEvent* event) {
     FlushPending();
     QPainter p(viewport());
@@ -218,7 +258,11 @@ void TableListView::DrawRow(QPainter& p, int row, int line, const QRect& area) {
     const TableData& table = control_.Data();
     const QFontMetrics metrics = fontMetrics();
     const QPalette& pal = palette();
-    const bool focused = hasFocus();
+    // The original rule shows the highlight only with the keyboard focus; a
+    // companion's focus shows it too, in the colour of a window not in front.
+    const bool companion = !hasFocus() && CompanionHasFocus();
+    const bool focused = hasFocus() || companion;
+    const QPalette::ColorGroup group = companion ? QPalette::Inactive : pal.currentColorGroup();
     const bool highlighted = table.IsSelected(row) && focused;
     const int top = (line - FirstVisibleRow()) * RowHeight();
     const int height = RowHeight();
@@ -241,8 +285,8 @@ void TableListView::DrawRow(QPainter& p, int row, int line, const QRect& area) {
     }
 
     QColor text = pal.color(QPalette::Text);
-    p.fillRect(ToRect(light, top, height), highlighted ? pal.color(QPalette::Highlight) : pal.color(QPalette::Base));
-    if (highlighted) text = pal.color(QPalette::HighlightedText);
+    p.fillRect(ToRect(light, top, height), highlighted ? pal.color(group, QPalette::Highlight) : pal.color(QPalette::Base));
+    if (highlighted) text = pal.color(group, QPalette::HighlightedText);
     TintCell(p, row, 0, ToRect({x0, x0 + table.ColumnWidth(0)}, top, height), highlighted);
 
     // The first cell: left-aligned whatever the column's format, inside the
@@ -287,7 +331,7 @@ void TableListView::DrawRow(QPainter& p, int row, int line, const QRect& area) {
         const QRect frame = ToRect(light, top, height);
         if (frame.width() > 1) {
             p.setBrush(Qt::NoBrush);
-            p.setPen(QPen(highlighted ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text), 1, Qt::DotLine));
+            p.setPen(QPen(highlighted ? pal.color(group, QPalette::HighlightedText) : pal.color(QPalette::Text), 1, Qt::DotLine));
             p.drawRect(frame.adjusted(0, 0, -1, -1));
         }
     }

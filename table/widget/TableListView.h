@@ -2,9 +2,11 @@
 // The table on screen: a report-style list over a TableListCtrl. It draws
 // only the rows in view, with the highlight over the whole row (or the first
 // cell's label, or out to the window's edge, by the control's highlight mode),
-// shows the highlight and the focus rectangle only while it has the keyboard
-// focus, and selects rows with the mouse and the keyboard like a list view.
+// shows the highlight and the focus rectangle only while it (or one of its
+// focus companions) has the keyboard focus, and selects rows with the mouse
+// and the keyboard like a list view.
 #include <QAbstractScrollArea>
+#include <QPointer>
 #include <vector>
 
 #include "table/TableListCtrl.h"
@@ -57,6 +59,14 @@ public:
     void SetCellTint(CellTint* tint);
     CellTint* Tint() const { return tint_; }
 
+    // A widget that works on the table from elsewhere (a chart window, the
+    // filter line): while the keyboard focus is in it, the highlighted rows
+    // and the focused row show too, in the palette's inactive highlight
+    // colour, so that what it does to the table can be seen. A window
+    // companion counts while it is the active window. Forgotten when destroyed.
+    void AddFocusCompanion(QWidget* companion);
+    bool CompanionHasFocus() const;
+
 signals:
     void rowClicked();
     void rowDoubleClicked(int row);
@@ -78,11 +88,13 @@ protected:
     void changeEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void DrawRow(QPainter& p, int row, int line, const QRect& area);
     void SyncLines() const;
     void TintCell(QPainter& p, int row, int column, const QRect& cell, bool covered);
+    void FollowCompanionFocus();
 
     void MarkPending(bool columns);
     void FlushPending();
@@ -105,6 +117,9 @@ private:
     mutable std::vector<int> lines_;
     mutable bool linesDirty_ = true;
     CellTint* tint_ = nullptr;
+    std::vector<QPointer<QWidget>> companions_;
+    bool companionFocused_ = false;  // as last drawn
+    QMetaObject::Connection focusWatch_;
 };
 
 }  // namespace lorvex

@@ -11,6 +11,7 @@
 #include <memory>
 #include <type_traits>
 
+#include "app/ConfigChooser.h"
 #include "app/MainDialog.h"
 #include "table/widget/TableListView.h"
 #include "tests/support/TableFill.h"
@@ -23,6 +24,19 @@ namespace lorvex::apptest {
 
 using namespace lorvex::testing;
 using lorvex::test::CapturedMessages;
+
+// A chooser that answers without a dialog.
+class ScriptedChooser : public ConfigChooser {
+public:
+    std::string name;  // empty: the user cancels
+    int calls = 0;
+    std::function<void()> during;  // runs inside the load, before the answer
+    std::string ChooseConfiguration() override {
+        ++calls;
+        if (during) during();
+        return name;
+    }
+};
 
 // Calls act with the modal dialog of type D once one other than `except` is up
 // (polling from the event loop that the dialog's own exec runs).

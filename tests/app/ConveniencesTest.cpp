@@ -10,6 +10,7 @@
 
 #include "app/DataListingDialog.h"
 #include "app/filter/FilterBar.h"
+#include "app/filter/NoMatchNotice.h"
 #include "app/view/TableConveniences.h"
 #include "export/ExportWriter.h"
 #include "table/widget/TableHeaderCtrl.h"
@@ -53,14 +54,16 @@ TEST_F(Conveniences, FilterLineHidesRowsAndTellsErrors) {
     const struct {
         const char* filter;
         const char* shown;
-        int count;  // in the status line; 0: not there
+        int count;  // in the status line; -1: not there
         const char* error;
     } cases[] = {
         {"cost > 2.5", "alpha,gamma", 2, ""},
         {"Cost >= 7 Name ~ AM", "gamma", 1, ""},
         {"a.FBI", "alpha,beta", 2, ""},
-        {"Speed > 3", "delta,alpha,beta,gamma", 0, "No column is headed \"Speed\""},
-        {"", "delta,alpha,beta,gamma", 0, ""},
+        {"Speed > 3", "delta,alpha,beta,gamma", -1, "No column is headed \"Speed\""},
+        {"Cost > 100", "", 0, ""},  // the table area says so instead of staying blank
+        {"Cost > 100 or name = beta", "beta", 1, ""},
+        {"", "delta,alpha,beta,gamma", -1, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.filter);
@@ -68,9 +71,24 @@ TEST_F(Conveniences, FilterLineHidesRowsAndTellsErrors) {
         EXPECT_TRUE(Line()->hasFocus());
         EXPECT_EQ(ShownNames(), c.shown);
         EXPECT_EQ(Bar()->errorLabel->isHidden() ? "" : Bar()->errorLabel->text().toStdString(), c.error);
-        EXPECT_EQ(Status(), Lit(4, 0) + (c.count ? ",   " + std::to_string(c.count) + " shown" : ""));
+        EXPECT_EQ(Bar()->errorIcon->isHidden(), *c.error == 0) << "the warning sign goes with the error";
+        EXPECT_EQ(Status(), Lit(4, 0) + (c.count >= 0 ? ",   " + std::to_string(c.count) + " shown" : ""));
         EXPECT_EQ(Data().RowCount(), 4);
+        ASSERT_NE(Bar()->Notice(), nullptr);
+        EXPECT_EQ(Bar()->Notice()->isVisible(), c.count == 0);
     }
+    // Over the rows, whole, in plain words; removing the last shown rows says it too.
+    EXPECT_EQ(Bar()->Notice()->parentWidget(), Rows());
+    EXPECT_EQ(Bar()->Notice()->text().toStdString(), "No rows match the filter");
+    EXPECT_EQ(Bar()->Notice()->textFormat(), Qt::PlainText);
+    Filter("beta");
+    window->View()->setFocus();
+    QTest::keyClick(window->View(), Qt::Key_A, Qt::ControlModifier);
+    window->removeHighlightedAction->trigger();
+    EXPECT_TRUE(Bar()->Notice()->isVisible());
+    EXPECT_EQ(Bar()->Notice()->geometry(), Rows()->rect());
+    window->Reload();
+    EXPECT_FALSE(Bar()->Notice()->isVisible());
     EXPECT_GE(window->View()->y(), Bar()->geometry().bottom()) << "the table sits below the open line";
     // Escape in the line clears and closes it; the window stays.
     Filter("beta");
@@ -81,6 +99,45 @@ TEST_F(Conveniences, FilterLineHidesRowsAndTellsErrors) {
     EXPECT_EQ(window->View()->y(), Bar()->y());
     QTest::keyClick(window.get(), Qt::Key_Escape);  // elsewhere it ends the program
     EXPECT_FALSE(window->isVisible());
+}
+
+QPalette DarkPalette() {
+    QPalette dark;
+    const std::pair<QPalette::ColorRole, QRgb> roles[] = {
+        {QPalette::Window, 0x2b2b2b}, {QPalette::Base, 0x1e1e1e},       {QPalette::Button, 0x353535},
+        {QPalette::Text, 0xe0e0e0},   {QPalette::WindowText, 0xe0e0e0}, {QPalette::ButtonText, 0xe0e0e0},
+        {QPalette::Highlight, 0x2f65ca}, {QPalette::HighlightedText, 0xffffff}, {QPalette::Mid, 0x606060}};
+    for (const auto& [role, color] : roles) dark.setColor(role, QColor::fromRgb(color));
+    return dark;
+}
+
+TEST_F(Conveniences, FilterErrorsReadAsErrorsInLightAndDarkPalettes) {
+    const struct { const char* why; QPalette palette; } cases[] = {
+        {"the style's own, light", QApplication::palette()},
+        {"dark", DarkPalette()},
+        {"dark, and the highlight is red", [] { QPalette p = DarkPalette(); p.setColor(QPalette::Highlight, 0xf07070); return p; }()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        window->setPalette(c.palette);
+        Filter("Speed > 3");
+        QLabel* error = Bar()->errorLabel;
+        ASSERT_TRUE(error->isVisible() && Bar()->errorIcon->isVisible());
+        const QColor text = error->palette().color(error->foregroundRole());
+        const QColor background = Bar()->palette().color(QPalette::Window);
+        EXPECT_GE(ContrastRatio(text, background), FilterBar::kErrorContrast) << text.name().toStdString();
+        EXPECT_NE(text, c.palette.color(QPalette::Highlight));
+        EXPECT_GT(text.red(), 2 * std::max(text.green(), text.blue())) << "red: " << text.name().toStdString();
+        // The warning sign, as tall as the text and beside it, on the same line.
+        const QPixmap sign = Bar()->errorIcon->pixmap();
+        EXPECT_EQ(sign.deviceIndependentSize().toSize(), QSize(error->fontMetrics().height(), error->fontMetrics().height()));
+        EXPECT_LE(Bar()->errorIcon->geometry().right(), error->geometry().left());
+        EXPECT_EQ(Bar()->errorIcon->geometry().top(), error->geometry().top());
+        Line()->setText("Cost > 1");
+        EXPECT_TRUE(error->isHidden() && Bar()->errorIcon->isHidden());
+    }
+    EXPECT_NEAR(ContrastRatio(Qt::black, Qt::white), 21.0, 1e-9);
+    EXPECT_NEAR(ContrastRatio(QColor(0x777777), Qt::white), 4.48, 0.01);
 }
 
 TEST_F(Conveniences, FilteredTableSortsRemovesAndExportsShownRows) {
@@ -207,13 +264,7 @@ TEST_F(Conveniences, ListingsCascadeAndFitTheirText) {
 }
 
 TEST_F(Conveniences, TableDrawsFromADarkPalette) {
-    QPalette dark;
-    const std::pair<QPalette::ColorRole, QRgb> roles[] = {
-        {QPalette::Window, 0x2b2b2b}, {QPalette::Base, 0x1e1e1e},       {QPalette::Button, 0x353535},
-        {QPalette::Text, 0xe0e0e0},   {QPalette::WindowText, 0xe0e0e0}, {QPalette::ButtonText, 0xe0e0e0},
-        {QPalette::Highlight, 0x2f65ca}, {QPalette::HighlightedText, 0xffffff}, {QPalette::Mid, 0x606060}};
-    for (const auto& [role, color] : roles) dark.setColor(role, QColor::fromRgb(color));
-    window->setPalette(dark);
+    window->setPalette(DarkPalette());
     window->View()->setFocus();
     Click(Rows(), RowPoint(1));
     Data().SetColumnWidth(2, 10);
@@ -225,7 +276,14 @@ TEST_F(Conveniences, TableDrawsFromADarkPalette) {
     EXPECT_EQ(at(Rows(), QPoint(plain.right() - 2, plain.center().y())), 0x1e1e1eu);
     EXPECT_EQ(at(Rows(), QPoint(lit.right() - 2, lit.center().y())), 0x2f65cau);
     EXPECT_EQ(at(Rows(), QPoint(lit.right() + 40, lit.center().y())), 0x1e1e1eu) << "beyond the last column";
-    EXPECT_EQ(at(window->View()->Header(), QPoint(window->View()->HeadingRect(1).center().x(), 0)), 0xe0e0e0u);
+    // The sort arrow is drawn light on the dark heading.
+    auto* header = static_cast<TableHeaderCtrl*>(window->View()->Header());
+    const QRect arrow = header->SortArrowRect(1);
+    ASSERT_FALSE(arrow.isEmpty());
+    int lightest = 0;
+    for (int y = arrow.top(); y <= arrow.bottom(); ++y)
+        for (int x = arrow.left(); x <= arrow.right(); ++x) lightest = std::max(lightest, qGray(at(header, QPoint(x, y))));
+    EXPECT_GT(lightest, 0xa0);
     if (qEnvironmentVariableIsSet("LORVEX_DOCS")) shot.save(qEnvironmentVariable("LORVEX_DOCS") + "/dark-palette.png");
 }
 

@@ -1,8 +1,11 @@
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
+#include <map>
 
 #include "export/ExportDialog.h"
 #include "tests/app/AppTestSupport.h"
@@ -12,11 +15,14 @@ namespace {
 
 using namespace apptest;
 
-// Runs the dialog with a script for the user; the settings start as junk.
-std::pair<bool, ExportSettings> RunDialog(const std::function<void(ExportDialog*)>& user) {
+// Runs the dialog with a script for the user, for configuration when one is
+// given; the settings start as junk.
+std::pair<bool, ExportSettings> RunDialog(const std::function<void(ExportDialog*)>& user,
+                                          const char* configuration = nullptr) {
     ExportSettings s{"junk", "junk", "junk", "junk", "junk", true, true};
     s.csvFormulas = s.escapeHtmlCells = true;
     ExportDialog dialog;
+    if (configuration) dialog.SetConfiguration(configuration);
     WhenModal<ExportDialog>(user);
     const bool ok = dialog.RunExportDialog(s);
     return {ok, s};
@@ -80,6 +86,11 @@ TEST(ExportDialogTest, FormatButtonsAndBrowse) {
         {{html, csv}, false, "DavuveRadev.csv", ExportFormat::Csv},  // CSV escapes in its own way
         {{md}, true, longPath.substr(0, longPath.size() - 4) + ".md", ExportFormat::Markdown},  // kept whole
     };
+    const std::map<ExportFormat, std::string> labels = {
+        {ExportFormat::Delimited, "Exports the table contents as a tab-delimited file"},
+        {ExportFormat::Csv, "Exports the table contents as a CSV file"},
+        {ExportFormat::Markdown, "Exports the table contents as a Markdown file"},
+        {ExportFormat::Html, "Exports the table contents as an HTML (escaped) file"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fileName);
         auto [ok, s] = RunDialog([&](ExportDialog* d) {
@@ -90,6 +101,7 @@ TEST(ExportDialogTest, FormatButtonsAndBrowse) {
             if (c.browse) d->browseButton->click();
             for (Click click : c.clicks) (d->*click)->click();
             EXPECT_EQ(d->csvButton->isChecked(), c.format == ExportFormat::Csv);
+            EXPECT_EQ(d->formatLabel->text().toStdString(), labels.at(c.format));
             EXPECT_EQ(d->headerEdit->isEnabled(), c.format == ExportFormat::Delimited);
             // Off at first, usable only for CSV, and taken only for CSV however it was set.
             EXPECT_FALSE(d->keepFormulasBox->isChecked());
@@ -105,11 +117,135 @@ TEST(ExportDialogTest, FormatButtonsAndBrowse) {
     }
 }
 
+// The dialog over a fresh settings file, in a folder of its own.
+class ExportMemory : public ::testing::Test {
+protected:
+    ExportMemory() {
+        App();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(game.Root().string()));
+        QSettings().clear();
+        std::filesystem::create_directory("sub");
+    }
+    // One export of configuration (none when null): steps, then OK.
+    static std::function<void()> Ok(const char* configuration, std::function<void(ExportDialog*)> steps) {
+        return [=] {
+            RunDialog([&](ExportDialog* d) {
+                steps(d);
+                d->okButton->click();
+            }, configuration);
+        };
+    }
+    // What OK gives: file, format, the four flags and the column delimiter.
+    static std::string Summary(const ExportSettings& s) {
+        static const char* const names[] = {"tsv", "csv", "markdown", "html"};
+        std::string flags;
+        for (bool flag : {s.includeCollapsed, s.onlyHighlighted, s.csvFormulas, s.escapeHtmlCells})
+            flags += flag ? '1' : '0';
+        return s.fileName + "|" + names[static_cast<int>(s.format)] + "|" + flags + "|" + s.columnDelimiter;
+    }
+    GameFolder game;
+};
+
+TEST_F(ExportMemory, KeepsTheLastChoicesPerConfiguration) {
+    const std::string cwd = std::filesystem::current_path().string();
+    const std::string deep = cwd + "/" + std::string(70, 'd') + "/";  // longer than a typed name may be
+    std::filesystem::create_directory(deep);
+    const auto click = [](QPushButton* ExportDialog::*button) {
+        return [=](ExportDialog* d) { (d->*button)->click(); };
+    };
+    const auto csvKeepingFormulas = [](ExportDialog* d) {
+        d->csvButton->click();
+        d->keepFormulasBox->click();
+        d->onlyHighlightedBox->click();
+    };
+    const auto browseDeep = [&](ExportDialog* d) {
+        d->chooseSavePath = [&](const QString&) { return QString::fromStdString(deep + "t.txt"); };
+        d->browseButton->click();
+        d->markdownButton->click();
+    };
+    const auto nothing = [](ExportDialog*) {};
+    const struct {
+        const char* why;
+        std::function<void()> before;  // the exports before, or damage to the settings
+        const char* configuration;
+        std::function<void(ExportDialog*)> steps;  // before OK, on the dialog as it opens
+        std::string summary;                       // of what OK gives then
+    } cases[] = {
+        {"first use: today's dialog", {}, "units.cfg", nothing, "DavuveRadev.dat|tsv|0000|\t"},
+        {"a new format suggests the configuration's name", {}, "units.cfg", click(&ExportDialog::csvButton),
+         "units.csv|csv|0000|\t"},
+        {"pressed again, back to the default name", {}, "units.cfg",
+         [](ExportDialog* d) { d->escapedHtmlButton->click(); d->escapedHtmlButton->click(); },
+         "DavuveRadev.dat|tsv|0000|\t"},
+        {"a name the user typed only changes its ending", {}, "units.cfg",
+         [](ExportDialog* d) { d->fileNameEdit->setText("mine.txt"); d->markdownButton->click(); },
+         "mine.md|markdown|0000|\t"},
+        {"format and boxes kept, whatever the name's case", Ok("units.cfg", csvKeepingFormulas), "UNITS.CFG", nothing,
+         "UNITS.csv|csv|0110|\t"},
+        {"the kept format can be left", Ok("units.cfg", csvKeepingFormulas), "units.cfg",
+         click(&ExportDialog::csvButton), "DavuveRadev.dat|tsv|0100|\t"},
+        {"another configuration starts anew", Ok("units.cfg", csvKeepingFormulas), "b.cfg", nothing,
+         "DavuveRadev.dat|tsv|0000|\t"},
+        {"no configuration keeps nothing", Ok(nullptr, csvKeepingFormulas), "units.cfg", nothing,
+         "DavuveRadev.dat|tsv|0000|\t"},
+        {"cancel keeps nothing", [] { RunDialog([](ExportDialog* d) { d->csvButton->click(); d->cancelButton->click(); },
+                                                "units.cfg"); },
+         "units.cfg", nothing, "DavuveRadev.dat|tsv|0000|\t"},
+        {"the browsed folder kept, its path used whole", Ok("units.cfg", browseDeep), "units.cfg", nothing,
+         deep + "units.md|markdown|0000|\t"},
+        {"in the kept folder, the default name", Ok("units.cfg", browseDeep), "units.cfg",
+         click(&ExportDialog::markdownButton), deep + "DavuveRadev.dat|tsv|0000|\t"},
+        {"a typed folder kept as the folder it named", Ok("units.cfg", [](ExportDialog* d) {
+             d->fileNameEdit->setText("sub/x.txt");
+             d->includeCollapsedBox->click();
+         }),
+         "units.cfg", nothing, cwd + "/sub/DavuveRadev.dat|tsv|1000|\t"},
+        {"a bare name keeps the current folder", Ok("units.cfg", [](ExportDialog* d) { d->csvButton->click(); }),
+         "units.cfg", nothing, "units.csv|csv|0000|\t"},
+        {"a folder that is not there is dropped", Ok("units.cfg", [](ExportDialog* d) {
+             d->fileNameEdit->setText("gone/x.md");
+             d->markdownButton->click();
+         }),
+         "units.cfg", nothing, "units.md|markdown|0000|\t"},
+        {"the HTML table kept, boxes and all", Ok("units.cfg", click(&ExportDialog::htmlButton)), "units.cfg", nothing,
+         "DavuveRadev.html|tsv|0001| </TD><TD> "},
+        {"damaged entries read as the defaults, a long text cut", [] {
+             QSettings settings;
+             settings.beginGroup(QString::fromLatin1(ExportDialog::kSettingsGroup) + "/units.cfg");
+             settings.setValue("format", "junk");
+             settings.setValue("folder", "relative/");
+             settings.setValue("columnDelimiter", QString(100000, QLatin1Char(';')));
+             settings.setValue("customDelimiters", true);
+         },
+         "units.cfg",
+         [](ExportDialog* d) { EXPECT_EQ(d->columnDelimiterEdit->toPlainText().size(), ExportDialog::kMaxKeptText); },
+         "DavuveRadev.dat|tsv|0000|" + std::string(ExportDialog::kMaxText, ';')},
+    };
+    const std::map<ExportFormat, std::string> labels = {{ExportFormat::Delimited, "tab-delimited"},
+                                                        {ExportFormat::Csv, "CSV"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        QSettings().clear();
+        if (c.before) c.before();
+        auto [ok, s] = RunDialog([&](ExportDialog* d) {
+            // The label follows a kept format as it follows the buttons.
+            if (labels.count(d->Format())) {
+                EXPECT_TRUE(d->formatLabel->text().contains(labels.at(d->Format()).c_str()));
+            }
+            c.steps(d);
+            d->okButton->click();
+        }, c.configuration);
+        ASSERT_TRUE(ok);
+        EXPECT_EQ(Summary(s), c.summary);
+    }
+}
+
 // Exports of the loaded table through the menu.
 class ExportThroughWindow : public WindowTest {
 protected:
     void SetUp() override { Open("units.cfg"); }
     void Export(const std::function<void(ExportDialog*)>& user) {
+        QSettings().remove(QString::fromLatin1(ExportDialog::kSettingsGroup));  // each case as the first export
         WhenModal<ExportDialog>([&](ExportDialog* d) {
             EXPECT_EQ(d->fileNameEdit->text().toStdString(), "DavuveRadev.dat") << "nothing kept from the last export";
             EXPECT_FALSE(d->customHeaderBox->isChecked());
@@ -206,7 +342,9 @@ TEST_F(ExportThroughWindow, WritesTheExactBytesInEveryMode) {
         if (prepare) prepare(window->Table());
         Export(user);
         EXPECT_EQ(GameFolder::Read(file), bytes);
-        EXPECT_EQ(window->statusText->toolTip().toStdString(), (std::filesystem::current_path() / file).string());
+        QTextDocument tip;  // the path as the tooltip shows it: never read as markup
+        tip.setHtml(window->statusText->toolTip());
+        EXPECT_EQ(tip.toPlainText().toStdString(), (std::filesystem::current_path() / file).string());
         EXPECT_TRUE(window->statusText->text().startsWith("Exported to /"));
         std::filesystem::remove(file);
     }

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <climits>
 #include <cstdio>
 #include <sys/wait.h>
 
@@ -180,7 +181,7 @@ TEST_F(Shell, MenuCommandOpensAnotherGameAndPreselectsItsLastConfiguration) {
     ChooseRow(0);  // units.cfg, copied from the samples
     QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Column(0) == "zed"; }, 5000));
-    EXPECT_EQ(preselected, QString());  // a new game has no last configuration
+    EXPECT_EQ(preselected, QStringLiteral("units.cfg"));  // a new game has no last configuration: the first
     EXPECT_EQ(fs::current_path(), other / "Lorvex");
     EXPECT_EQ(shell->RecentGames(), (QStringList{Q(other), Q(game.Root())}));
     // Back to the first game through the recent games: its last configuration comes up selected, and OK loads it.
@@ -192,6 +193,39 @@ TEST_F(Shell, MenuCommandOpensAnotherGameAndPreselectsItsLastConfiguration) {
     recent[1]->trigger();
     EXPECT_EQ(preselected, QStringLiteral("units.cfg"));
     EXPECT_EQ(Column(0), "delta,alpha,beta,gamma");
+}
+
+// Another game opened, then its chooser cancelled (or its configuration gone
+// before the load reads it): the game before, its folder, its title and its table stay.
+TEST_F(Shell, SwitchingGamesTakesEffectOnlyWhenALoadDoes) {
+    Make();
+    shell->SetFirstConfiguration(QStringLiteral("units.cfg"));
+    ASSERT_TRUE(shell->Start(Q(game.Root())));
+    ShowAndLoad();
+    const fs::path other = game.Root() / "other";
+    fs::create_directories(other);
+    ASSERT_TRUE(WriteArchive((other / "z.hpi").string(), {{"units\\z.fbi", Unit("ZED", "zed", "1")}}));
+    const fs::path before = fs::current_path();
+    const QString title = window->windowTitle();
+    const QStringList recent = shell->RecentGames();
+    for (const char* how : {"Cancel", "Enter on a configuration gone before it is read"}) {
+        SCOPED_TRACE(how);
+        WhenModal<ConfigChooserDialog>([how, other](auto* chooser) {
+            if (std::string(how) == "Cancel") return chooser->cancelButton->click();
+            EXPECT_EQ(chooser->fileList->currentRow(), 0);  // the first is offered: Enter takes it
+            fs::remove(other / "Lorvex/units.cfg");
+            QTest::keyClick(chooser, Qt::Key_Return);
+        }, window.get());
+        shell->SwitchToGame(Q(other));
+        EXPECT_EQ(Column(0), "delta,alpha,beta,gamma");
+        EXPECT_EQ(fs::current_path(), before);
+        EXPECT_EQ(window->windowTitle(), title);
+        EXPECT_EQ(window->ArchiveFolder(), platform::GameKey(game.Root()));
+        EXPECT_EQ(shell->CurrentGame(), Q(fs::path(platform::GameKey(game.Root()))));
+        EXPECT_EQ(shell->RecentGames(), recent);
+        window->Reload();  // F5 still reloads the game before
+        EXPECT_EQ(Column(0), "delta,alpha,beta,gamma");
+    }
 }
 
 TEST_F(Shell, GeometryIsRestoredInsideTheScreen) {
@@ -233,6 +267,7 @@ TEST(Placement, SavedPlacesAndFirstStarts) {
         {{-50, -20, 4000, 3000}, Rect{0, 0, 1920, 1040}},    // shrunk to the screen
         {{5000, 5000, 800, 600}, std::nullopt},              // on no screen now
         {{100, 100, 0, 600}, std::nullopt},
+        {{INT_MAX - 50, INT_MAX - 50, 100, 100}, std::nullopt},  // read back from a damaged file: no overflow
     };
     for (const auto& [saved, restored] : cases) EXPECT_EQ(RestoredPlacement(saved, {left, right}), restored) << saved.x;
     EXPECT_EQ(FirstPlacement(609, 500, {0, 0, 1280, 800}), (Rect{335, 150, 609, 500}));

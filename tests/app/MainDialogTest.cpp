@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -12,6 +14,9 @@
 
 #include "app/ConfigChooserDialog.h"
 #include "app/DataListingDialog.h"
+#include "app/filter/FilterBar.h"
+#include "app/view/TableConveniences.h"
+#include "export/ExportDialog.h"
 #include "app/skipped/SkippedNotice.h"
 #include "hpi/HpiWriter.h"
 #include "table/widget/TableHeaderCtrl.h"
@@ -238,6 +243,60 @@ TEST_F(MainWindow, ALoadThatWaitsShowsItAndEscapeCancelsIt) {
     EXPECT_EQ(window->LastLoad().end, LoadEnd::Loaded);
 }
 
+// With the filter line open, the keys a modder presses in the table: Escape
+// closes the filter before it ends anything, Delete keeps the focus in the
+// table, and the window's shortcuts work from the line too.
+TEST_F(MainWindow, KeysWithTheFilterLineOpen) {
+    Open("units.cfg");
+    FilterBar* bar = window->conveniences->Filter();
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    bar->line->setText(QStringLiteral("cost < 8"));  // hides alpha
+    window->View()->setFocus();
+    QTest::keyClick(window->View(), Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(bar->isHidden() && bar->line->text().isEmpty());
+    EXPECT_EQ(Data().HiddenCount(), 0);
+    EXPECT_TRUE(window->View()->hasFocus());
+
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    bar->line->setText(QStringLiteral("cost < 8"));
+    window->View()->setFocus();
+    QTest::mouseClick(Rows(), Qt::LeftButton, {}, RowPoint(0));  // delta
+    QTest::keyClick(window->View(), Qt::Key_Delete);
+    EXPECT_EQ(Column(0), "alpha,beta,gamma");
+    EXPECT_TRUE(window->View()->hasFocus());
+    QTest::keyClick(window->View(), Qt::Key_Delete);  // nothing highlighted: nothing goes, the filter stays
+    EXPECT_EQ(bar->line->text().toStdString(), "cost < 8");
+
+    // Ctrl+E from the line opens the export dialog, as Ctrl+O opens the chooser,
+    // though the line claims it as its End key (as under X11's key bindings).
+    struct ClaimsCtrlE : QObject {
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::ShortcutOverride &&
+                static_cast<QKeyEvent*>(event)->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_E))
+                event->accept();
+            return false;
+        }
+    } claim;
+    bar->line->installEventFilter(&claim);
+    bar->line->setFocus();
+    bool exported = false;
+    WhenModal<ExportDialog>([&](auto* dialog) {
+        exported = true;
+        dialog->reject();
+    }, window.get());
+    QTest::keyClick(bar->line, Qt::Key_E, Qt::ControlModifier);
+    EXPECT_TRUE(exported);
+    QTest::keyClick(bar->line, Qt::Key_A, Qt::ControlModifier);  // the line's own keys stay its own
+    EXPECT_EQ(bar->line->selectedText().toStdString(), "cost < 8");
+    EXPECT_EQ(Data().SelectedCount(), 0);
+    bar->line->removeEventFilter(&claim);
+
+    QTest::keyClick(window->View(), Qt::Key_Escape);
+    QTest::keyClick(window->View(), Qt::Key_Escape);  // no filter open: it ends the program as before
+    EXPECT_FALSE(window->isVisible());
+}
+
 // The real chooser over a buffer that holds junk beforehand: the result, the
 // buffer's text, and the names the list showed.
 TEST(ConfigChooser, WritesTheSelectedNameOnlyWhenItEndsWithOk) {
@@ -267,11 +326,11 @@ TEST(ConfigChooser, WritesTheSelectedNameOnlyWhenItEndsWithOk) {
         std::vector<std::string> listed;
         WhenModal<ConfigChooserDialog>([&](auto* d) { listed = Listed(d->fileList), user(d); });
         ConfigChooserDialog dialog;
-        char buffer[ConfigChooser::kBufferSize + 8];
+        char buffer[ConfigChooserDialog::kBufferSize + 8];
         std::memset(buffer, 'J', sizeof buffer);
         EXPECT_EQ(dialog.RunChooser(buffer), result);
-        EXPECT_EQ(buffer[ConfigChooser::kBufferSize], 'J') << "written past the buffer";
-        ASSERT_NE(std::memchr(buffer, '\0', ConfigChooser::kBufferSize), nullptr);
+        EXPECT_EQ(buffer[ConfigChooserDialog::kBufferSize], 'J') << "written past the buffer";
+        ASSERT_NE(std::memchr(buffer, '\0', ConfigChooserDialog::kBufferSize), nullptr);
         EXPECT_EQ(buffer, name);
         EXPECT_EQ(listed, (std::vector<std::string>{"a.cfg", "B.cfg", "c.CFG", longName, "units.cfg"}));
     }

@@ -12,6 +12,7 @@
 #include "chart/Figures.h"
 #include "chart/NumberText.h"
 #include "chart/Shade.h"
+#include "table/TableListCtrl.h"
 #include "tests/support/TableFill.h"
 
 namespace lorvex {
@@ -62,14 +63,63 @@ TEST(ChartAxis, FitsRoundTicks) {
         {-7, 3, false, "-8 -6 -4 -2 0 2 4"},
         {5, 5, false, "4.4 4.6 4.8 5 5.2 5.4 5.6"},  // one value sits in the middle
         {0, 0, false, "-1 -0.5 0 0.5 1"},
-        {3, 2500, true, "1 10 100 1000 10000"},
+        {3, 2500, true, "1 10 100 1k 10k"},
         {20, 50, true, "10 100"},  // inside one decade
-        {100, 100, true, "100 1000"},
+        {100, 100, true, "100 1k"},
         {0.002, 0.5, true, "0.001 0.01 0.1 1"},
-        {1, 1e12, true, "1 100 10000 1000000 100000000 1e10 1e12"},  // every second decade
+        {1, 1e12, true, "1 100 10k 1M 100M 10G 1T"},  // every second decade, short forms
+        {1, 1e18, true, "1 1k 1M 1G 1T 1e15 1e18"},     // past the last unit
+        {1e-9, 1, true, "1e-10 1e-8 0.000001 0.0001 0.01 1"},  // exponents below a millionth
         {0, 5, true, "1 10"},  // nothing above 0 to show
+        // A game's outliers: short forms, not "70000000".
+        {3, 70000000, false, "0 10M 20M 30M 40M 50M 60M 70M"},
+        {0, 2500, false, "0 500 1k 1.5k 2k 2.5k"},  // each tick takes the unit of its own size
+        {-12000, 0, false, "-12k -10k -8k -6k -4k -2k 0"},
     };
     for (const auto& c : cases) EXPECT_EQ(Ticks(AxisScale::Fit(c.lo, c.hi, c.log)), c.ticks) << c.lo << ".." << c.hi;
+}
+
+TEST(ChartNumbers, ShortFormsForTicks) {
+    const struct { double value, precision; const char* text; } cases[] = {
+        {0, 1, "0"},
+        {999, 1, "999"},           // below a thousand as it is
+        {1000, 500, "1k"},
+        {1500, 500, "1.5k"},       // the places the precision needs at the unit
+        {123456, 1, "123.456k"},   // every unit told apart
+        {-2500, 500, "-2.5k"},
+        {70000000, 1e7, "70M"},
+        {2.5e9, 5e8, "2.5G"},
+        {1e12, 1e12, "1T"},
+        {999999999.9999999, 1e8, "1G"},  // a sum just short of a unit takes it
+        {1e15, 1e15, "1e15"},      // past T
+        {0.25, 0.05, "0.25"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ShortNumber(c.value, c.precision), c.text) << c.value;
+}
+
+TEST(ChartAxis, ZoomsAboutAFixedPlace) {
+    const AxisScale linear = AxisScale::Fit(0, 100, false), log = AxisScale::Fit(1, 10000, true);
+    const AxisScale decade = AxisScale::Fit(10, 100, true);
+    const struct { AxisScale axis; double fraction, factor; const char* ticks; bool changes; const char* why; } cases[] = {
+        {linear, 0.5, 0.5, "30 40 50 60 70", true, "in about the middle: 25 to 75"},
+        {linear, 0, 0.5, "0 10 20 30 40 50", true, "the left end stays"},
+        {linear, 0.5, 2, "-50 0 50 100 150", true, "out"},
+        {log, 0.5, 0.5, "10 100 1k", true, "by the logarithm: 10 to 1000"},
+        {decade, 0.5, 0.5, "20 50", true, "inside one decade: 1, 2 and 5 times its power"},
+        {decade, 0.5, 0.1, "30 32 34", true, "narrower still: round values"},
+        {linear, 0.5, 1e-12, "", false, "too narrow to tell values apart"},
+        {log, 0.5, 1e200, "", false, "past what a double holds"},
+        {linear, 0.5, 0, "", false, "no factor"},
+        {linear, std::nan(""), 0.5, "", false, "no place"},
+    };
+    for (const auto& c : cases) {
+        const AxisScale zoomed = c.axis.Zoomed(c.fraction, c.factor);
+        const bool changes = zoomed.Lo() != c.axis.Lo() || zoomed.Hi() != c.axis.Hi();
+        EXPECT_EQ(changes, c.changes) << c.why;
+        if (!c.changes) continue;
+        EXPECT_EQ(Ticks(zoomed), c.ticks) << c.why;
+        EXPECT_NEAR(zoomed.Fraction(c.axis.ValueAt(c.fraction)), c.fraction, 1e-9) << c.why << ": the place stays";
+    }
 }
 
 TEST(ChartAxis, PlacesValuesByValueOrLogarithm) {
@@ -139,6 +189,55 @@ TEST_F(ChartRows, RangesAndNotesFollowTheRows) {
     EXPECT_EQ(ChartNote(CollectPoints(data, 1, 9, false, false)), "7 rows without a number") << "no such column";
 }
 
+TEST(ChartColumns, AxisStartsLogarithmicOverThreeDecades) {
+    const struct { std::vector<std::string> cells; bool log; const char* why; } cases[] = {
+        {{"3", "70000000", "40"}, true, "a few huge values among small ones"},
+        {{"1", "1000"}, false, "three decades exactly"},
+        {{"1", "1001"}, true, "just over"},
+        {{"0", "5", "70000000"}, false, "a zero has no place on a logarithmic axis"},
+        {{"-1", "5", "70000000"}, false, "nor has a negative value"},
+        {{"", "abc", "2", "5000"}, true, "texts that are no number are left out"},
+        {{"h1", "10", "5000"}, false, "a hidden row's value is left out too"},
+        {{"", "abc"}, false, "no number at all"},
+    };
+    for (const auto& c : cases) {
+        testing::Rows rows;
+        for (const std::string& cell : c.cells) rows.push_back({"UNITINFO", cell[0] == 'h' ? cell.substr(1) : cell});
+        TableData data;
+        FillTable(data, {"block", "cost"}, rows);
+        for (std::size_t r = 0; r < c.cells.size(); ++r) data.SetHidden(static_cast<int>(r), c.cells[r][0] == 'h');
+        EXPECT_EQ(StartsLogarithmic(data, 1), c.log) << c.why;
+    }
+    TableData data;
+    FillTable(data, {"block", "cost"}, {{"UNITINFO", "1"}, {"UNITINFO", "5000"}});
+    EXPECT_FALSE(StartsLogarithmic(data, 2)) << "no such column";
+}
+
+TEST(ChartColumns, LabelIsTheFirstColumnThatTellsRowsApart) {
+    const struct { std::vector<std::string> headings; testing::Rows rows; int collapsed; int label; const char* why; } cases[] = {
+        {{"block", "UnitName", "Name"},
+         {{"UNITINFO", "ARMCOM", "Commander"}, {"UNITINFO", "ARMPW", "Peewee"}, {"UNITINFO", "CORAK", "A.K."}},
+         -1, 1, "a game's unit files: the block name is the same in every record"},
+        {{"name", "cost"}, {{"a", "1"}, {"b", "1"}, {"c", "2"}}, -1, 0, "a first column that tells every row apart"},
+        {{"block", "side", "weapon"}, {{"U", "ARM", "laser"}, {"U", "CORE", "laser"}, {"U", "ARM", "gun"}, {"U", "ARM", "rocket"}},
+         -1, 2, "none tells every row apart: the most distinct texts"},
+        {{"block", "a", "b"}, {{"U", "x", "p"}, {"U", "y", "q"}, {"U", "x", "p"}}, -1, 1, "a tie goes to the first"},
+        {{"block", "id", "name"}, {{"U", "1", "tank"}, {"U", "2", "jet"}, {"U", "3", "ship"}}, 1, 2,
+         "a collapsed column shows nothing, so it names nothing"},
+        {{"block", "gaps", "kind"}, {{"U", "", "x"}, {"U", "", "y"}, {"U", "a", "z"}, {"U", "b", "x"}}, -1, 2,
+         "empty cells tell nothing apart"},
+        {{"block", "side"}, {{"U", "ARM"}, {"U", "ARM"}}, -1, 0, "nothing better than the block name"},
+        {{"block", "side"}, {}, -1, 0, "no rows"},
+    };
+    for (const auto& c : cases) {
+        TableData data;
+        FillTable(data, c.headings, c.rows);
+        if (c.collapsed >= 0) data.SetColumnWidth(c.collapsed, TableListCtrl::kCollapsedLimit);
+        EXPECT_EQ(LabelColumn(data), c.label) << c.why;
+    }
+    EXPECT_EQ(LabelColumn(TableData{}), -1) << "no columns";
+}
+
 TEST(ChartColumns, NumberKindsAndColumnsOfNumbers) {
     TableData data;
     FillTable(data, {"name", "cost", "line", "mixed", "ratio", "empty", "hidden text"},
@@ -170,6 +269,10 @@ TEST(ChartHits, NearestPointAndRectangle) {
     EXPECT_EQ(plot.RowsIn(0, 0, 300, 200), (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(plot.RowsIn(210, 20, 110, 70), (std::vector<int>{1, 2, 3})) << "corners in any order, edges included";
     EXPECT_EQ(plot.RowsIn(11, 0, 109, 200), (std::vector<int>{}));
+    // Zoomed in to x 0..50: the point at 100 lies right of the area, out of reach.
+    plot.Place(points, AxisScale::Fit(0, 50, false), AxisScale::Fit(0, 100, false), {10, 20, 200, 100});
+    EXPECT_EQ(plot.PointAt(410, 20, 5), -1);
+    EXPECT_EQ(plot.RowsIn(0, 0, 1000, 1000), (std::vector<int>{0, 1, 3}));
 }
 
 TEST(ChartShade, TintFollowsTheValueWithinItsColumn) {
@@ -197,6 +300,31 @@ TEST(ChartShade, TintFollowsTheValueWithinItsColumn) {
     }
     // A dark palette moves up toward its highlight the same way.
     EXPECT_EQ(ShadeColour({20, 20, 20}, {60, 120, 220}, 1), (Rgb{40, 70, 120}));
+}
+
+TEST(ChartShade, LevelIsTheRankWithinTheColumn) {
+    TableData data;
+    FillTable(data, {"name", "outlier", "ties", "one", "none"},
+              {{"a", "1", "5", "", ""}, {"b", "2", "5", "", "x"}, {"c", "3", "7", "42", ""},
+               {"d", "70000000", "9", "", ""}, {"e", "", "5", "", ""}, {"f", "n/a", "", "x", ""}});
+    ShadeLevels levels;
+    levels.Update(data, {0x81, 0x05, 0x05, 0x45, 0x05});
+    const struct { int row, column; double level; const char* why; } cases[] = {
+        {0, 1, 0, "the lowest"},
+        {1, 1, 1.0 / 3, "an outlier does not squash the rest toward 0"},
+        {2, 1, 2.0 / 3, "evenly by rank"},
+        {3, 1, 1, "the outlier itself is just the highest"},
+        {4, 1, -1, "empty"},
+        {5, 1, -1, "no number"},
+        {0, 2, 0, "ties share the first one's rank: 5, 5, 5, 7, 9"},
+        {4, 2, 0, "a tie further down too"},
+        {2, 2, 0.75, "after three fives"},
+        {3, 2, 1, "the highest"},
+        {2, 3, 0, "a column of one value"},
+        {5, 3, -1, "the word beside it"},
+        {1, 4, -1, "a column without numbers"},
+    };
+    for (const auto& c : cases) EXPECT_DOUBLE_EQ(levels.Level(data, c.row, c.column), c.level) << c.why;
 }
 
 TEST(ChartFigures, ExactTextsOfTheHighlightedRows) {

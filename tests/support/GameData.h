@@ -1,5 +1,5 @@
 #pragma once
-// The records and configuration the load tests feed the program, and a chooser that answers without a dialog.
+// The records and configuration the load tests feed the program.
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "hpi/HpiWriter.h"
-#include "load/LoadRun.h"
 
 namespace lorvex::testing {
 
@@ -26,18 +25,5 @@ inline bool WriteArchive(const std::string& path, const std::vector<std::pair<st
     for (const auto& [entry, contents] : files) writer.AddFile(entry, contents);
     return writer.WriteTo(path);
 }
-
-class ScriptedChooser : public ConfigChooser {
-public:
-    std::string name;  // empty: the user cancels
-    int calls = 0;
-    std::function<void()> during;  // runs inside the load, before the answer
-    int RunChooser(char* buffer) override {
-        ++calls;
-        if (during) during();
-        std::snprintf(buffer, kBufferSize, "%s", name.c_str());
-        return name.empty() ? 2 : 1;
-    }
-};
 
 }  // namespace lorvex::testing

@@ -15,16 +15,12 @@ namespace lorvex::testing {
 
 class RecordingView : public LoadView {
 public:
-    std::string title;
     std::vector<std::string> archiveLabels;
     std::vector<std::string> fileLabels;
     std::vector<std::string> events;
-    void SetWindowTitle(std::string_view t) override { title = t; }
-    void SetTableVisible(bool v) override { events.push_back(v ? "table shown" : "table hidden"); }
     void SetProgressVisible(bool v) override { events.push_back(v ? "labels shown" : "labels hidden"); }
     void SetArchiveLabel(std::string_view t) override { archiveLabels.emplace_back(t); }
     void SetFileLabel(std::string_view t) override { fileLabels.emplace_back(t); }
-    void UpdateStatusLine() override { events.push_back("status"); }
     // How many times the load asked to wait; answers with waitAnswer(calls).
     int waits = 0;
     std::function<bool(int)> waitAnswer = [](int) { return true; };
@@ -34,14 +30,10 @@ public:
 struct Harness {
     TableListCtrl table;
     RecordingView view;
-    testing::ScriptedChooser chooser;
     lorvex::test::CapturedMessages messages;
-    Loader loader{table, view, chooser, messages};
+    Loader loader{table, view, messages};
 
-    void Load(const std::string& cfg) {
-        chooser.name = cfg;
-        loader.LoadRun();
-    }
+    LoadEnd Load(const std::string& cfg) { return loader.LoadRun(cfg); }
     TableData& Data() { return table.Data(); }
     // Everything the load put into the table: headings, kinds, widths and every cell.
     std::string Everything() {

@@ -33,15 +33,26 @@ TEST_F(RowFilterTest, TermsPickTheRightRows) {
         {"\"Energy per metal\" = 20", "Alpha,epsilon"},  // numbers: 20 = 20.0
         {"\"energy PER metal\"=20", "Alpha,epsilon"},    // heading case, no blanks round the operator
         {"\"Energy per metal\" != 20", "beta,Gamma,delta"},
-        {"\"Energy per metal\" < 20", "beta"},  // 9 < 20 as numbers, "abc" as text is above "20"
-        {"\"Energy per metal\" <= 20", "Alpha,beta,epsilon"}, {"\"Energy per metal\" > 20", "Gamma,delta"},
-        {"\"Energy per metal\" >= 100", "Gamma,delta"},
+        {"\"Energy per metal\" < 20", "beta"},  // 9 < 20 as numbers
+        {"\"Energy per metal\" <= 20", "Alpha,beta,epsilon"},
+        {"\"Energy per metal\" > 20", "Gamma"},  // "abc" is neither below nor above a number
+        {"\"Energy per metal\" >= 100", "Gamma"},
+        {"\"Energy per metal\" > -1", "Alpha,beta,Gamma,epsilon"},  // a minus after the operator is the value's
         {"\"Energy per metal\" ~ 0", "Alpha,Gamma,epsilon"},  // contains, as text
         {"Name > c", "Gamma,delta,epsilon"},                   // text, case folded: "Gamma" > "c"
         {"Side = arm", "Alpha,Gamma"}, {"Side = \"\"", "epsilon"},
         {"Side != core arm", "Alpha,Gamma"},  // all terms must hold
         {"Side = core Name ~ ta", "beta,delta"},
-        {"Note < 10", "Gamma,epsilon"},  // "9" < 10 as numbers; the empty text is below "10"
+        {"Note < 10", "epsilon"},  // "9" < 10; Gamma's empty note is no number, so not below it
+        {"Note = \"\"", "Gamma"}, {"Note != \"\"", "Alpha,beta,delta,epsilon"},  // empty cells, and the others
+        {"Side = core or Name = gamma", "beta,Gamma,delta"},
+        {"arm Name ~ al or delta", "Alpha,delta"},  // (arm and al) or delta, not arm and (al or delta)
+        {"delta or arm Name ~ al", "Alpha,delta"},  // the same from the other side
+        {"-arm", "beta,delta,epsilon"}, {"NOT arm", "beta,delta,epsilon"}, {"not not arm", "Alpha,Gamma"},
+        {"-arm or Name = alpha", "Alpha,beta,delta,epsilon"},  // (not arm) or alpha: not binds tighter than or
+        {"Side = core -Name ~ b", "delta"},                    // not binds tighter than and
+        {"-\"Energy per metal\" > 20", "Alpha,beta,delta,epsilon"},  // a negated ordering takes the non-numbers
+        {"\"or\"", "beta,delta"},  // quoted, a keyword is a word to search for ("core")
         {"", "Alpha,beta,Gamma,delta,epsilon"},
     };
     for (const auto& c : cases) {
@@ -68,6 +79,13 @@ TEST_F(RowFilterTest, UnreadableFiltersAreRefusedWithAReason) {
         {"= 3", "\"=\" needs a column heading before it"},
         {"Name => 3", "\"=>\" is no operator; use = != < <= > >= or ~"},
         {"\"Energy per", "A quote is not closed: \"Energy per"},
+        {"or arm", "\"or\" needs a term on each side"},
+        {"arm OR", "\"OR\" needs a term on each side"},  // as typed
+        {"arm or or beta", "\"or\" needs a term on each side"},
+        {"arm -", "\"-\" needs a term after it"},
+        {"not or arm", "\"not\" needs a term after it"},
+        {"- > 3", "\">\" needs a column heading before it"},
+        {"not = 3", "No column is headed \"not\""},  // before an operator "not" is a heading
     };
     for (const auto& c : cases) {
         const FilterParse p = RowFilter::Parse(c.expr, data);

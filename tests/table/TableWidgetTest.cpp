@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QProxyStyle>
 #include <QSignalSpy>
+#include <QStyleOptionHeader>
 #include <QTest>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "table/widget/CellText.h"
 #include "table/widget/TableHeaderCtrl.h"
@@ -17,6 +22,21 @@ namespace {
 
 using testing::Click;
 using testing::Mouse;
+
+// The application's style, noting each sort arrow it is asked to draw.
+struct ArrowStyle : QProxyStyle {
+    struct Arrow {
+        QRect rect;
+        bool up;
+    };
+    void drawPrimitive(PrimitiveElement e, const QStyleOption* o, QPainter* p, const QWidget* w) const override {
+        if (e == PE_IndicatorHeaderArrow)
+            if (const auto* h = qstyleoption_cast<const QStyleOptionHeader*>(o))
+                drawn.push_back({h->rect, h->sortIndicator == QStyleOptionHeader::SortUp});
+        QProxyStyle::drawPrimitive(e, o, p, w);
+    }
+    mutable std::vector<Arrow> drawn;
+};
 
 class TableWidget : public ::testing::Test {
 protected:
@@ -46,8 +66,16 @@ protected:
     QPoint RowPoint(int r) const { return QPoint(20, view->RowBoundsRect(r).center().y()); }
     QWidget* Header() const { return view->Header(); }
     QWidget* Rows() const { return view->viewport(); }
+    // The arrows the header draws when it paints itself whole.
+    std::vector<ArrowStyle::Arrow> ArrowsDrawn() {
+        Header()->setStyle(&style);
+        style.drawn.clear();
+        Header()->grab();
+        return style.drawn;
+    }
 
     TableListCtrl table;
+    ArrowStyle style;  // outlives the view that may use it
     std::unique_ptr<TableListView> view;
 };
 
@@ -140,14 +168,7 @@ TEST_F(TableWidget, KeyboardSelection) {
 
 TEST_F(TableWidget, AShakyClickStillSortsAndTheArrowShowsTheDirection) {
     const int slack = QApplication::startDragDistance();
-    // Whether the header's top row is lit at a heading's middle, and 3 pixels left of it.
-    auto arrowTop = [&](int c) {
-        const QImage image = Header()->grab().toImage();
-        const QPoint m = view->HeadingRect(c).center();
-        const QRgb arrow = Header()->palette().color(QPalette::ButtonText).rgb();
-        return std::pair(image.pixel(m.x(), 0) == arrow, image.pixel(m.x() - 3, 0) == arrow);
-    };
-    EXPECT_EQ(arrowTop(1), std::pair(false, false));
+    EXPECT_TRUE(ArrowsDrawn().empty());
     const struct { QPoint moved; bool ascending, dragged; } cases[] = {
         {QPoint(slack - 1, 0), true, false},
         {QPoint(0, slack - 1), false, false},
@@ -162,9 +183,44 @@ TEST_F(TableWidget, AShakyClickStillSortsAndTheArrowShowsTheDirection) {
         Mouse(Header(), QEvent::MouseButtonRelease, HeadingCenter(1) + c.moved, Qt::LeftButton, Qt::NoButton);
         EXPECT_EQ(table.SortColumn(), 1);
         EXPECT_EQ(table.SortAscending(), c.ascending);
-        // Up (only the tip at the top) when ascending, down (the base at the top) when descending.
-        EXPECT_EQ(arrowTop(1), std::pair(true, !c.ascending));
-        EXPECT_EQ(arrowTop(0), std::pair(false, false));
+        const std::vector<ArrowStyle::Arrow> arrows = ArrowsDrawn();
+        ASSERT_EQ(arrows.size(), 1u);
+        EXPECT_TRUE(view->HeadingRect(1).contains(arrows[0].rect));
+        EXPECT_EQ(arrows[0].up, c.ascending);
+    }
+}
+
+TEST_F(TableWidget, TheArrowMovesWithEverySortAtTheStylesSize) {
+    Header()->setStyle(&style);
+    Click(Header(), HeadingCenter(0));
+    QApplication::processEvents();
+    const struct { const char* why; std::function<void()> sort; int column; bool up; int rows = 6; } cases[] = {
+        {"a click on another heading", [&] { Click(Header(), HeadingCenter(1)); }, 1, true},
+        {"a second click turns it", [&] { Click(Header(), HeadingCenter(1)); }, 1, false},
+        {"Ctrl+click", [&] { Click(Header(), HeadingCenter(2), Qt::ControlModifier); }, 2, true},
+        {"a sort that no click started", [&] { table.HeadingClick(0, 0, false); }, 0, true},
+        {"a table of one row sorts without telling the rows' observers", [&] { Click(Header(), HeadingCenter(1)); }, 1,
+         true, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        while (table.Data().RowCount() > c.rows) table.Data().DeleteRow(0);
+        QApplication::processEvents();
+        style.drawn.clear();
+        c.sort();
+        QApplication::processEvents();  // the header paints only what was asked for
+        ASSERT_FALSE(style.drawn.empty()) << "the header was not drawn again";
+        const ArrowStyle::Arrow arrow = style.drawn.back();
+        EXPECT_EQ(arrow.up, c.up);
+        // Where and as large as the style puts a heading's arrow.
+        QStyleOptionHeader heading;
+        heading.initFrom(Header());
+        heading.rect = view->HeadingRect(c.column);
+        heading.orientation = Qt::Horizontal;
+        heading.state |= QStyle::State_Horizontal;
+        heading.sortIndicator = c.up ? QStyleOptionHeader::SortUp : QStyleOptionHeader::SortDown;
+        EXPECT_EQ(arrow.rect, style.subElementRect(QStyle::SE_HeaderArrow, &heading, Header()));
+        EXPECT_TRUE(view->HeadingRect(c.column).contains(arrow.rect));
     }
 }
 
@@ -225,6 +281,51 @@ TEST_F(TableWidget, HiddenRowsTakeNoLine) {
     ASSERT_EQ(menu.count(), 1);
     EXPECT_EQ(menu.at(0).at(0).toInt(), e);
     EXPECT_EQ(Selected(), std::to_string(e));
+}
+
+// A chart window or the filter line works on the table from elsewhere: while
+// either holds the focus, the highlight shows in the inactive colour; any
+// other window that takes the focus hides it, as the original does.
+TEST_F(TableWidget, CompanionFocusShowsTheHighlightInTheInactiveColour) {
+    const QColor active(0, 0, 200), inactive(0, 160, 0);
+    QPalette pal = view->palette();
+    pal.setColor(QPalette::Active, QPalette::Highlight, active);
+    pal.setColor(QPalette::Inactive, QPalette::Highlight, inactive);
+    view->setPalette(pal);
+    table.Data().SetSelected(1, true);
+    auto highlight = [&] {
+        const QRect row = view->RowBoundsRect(1);
+        // Inside "text", above its letter.
+        return QColor(view->viewport()->grab().toImage().pixel(2 * 80 + 2, row.top() + 2)).name().toStdString();
+    };
+    auto activate = [](QWidget* window) {
+        window->show();
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window);
+    };
+    auto* filterBar = new QWidget(view.get());  // in the table's own window, its line inside
+    auto* filterLine = new QLineEdit(filterBar);
+    filterBar->show();
+    view->AddFocusCompanion(filterBar);
+    auto chart = std::make_unique<QWidget>();
+    auto* chartList = new QLineEdit(chart.get());
+    view->AddFocusCompanion(chart.get());
+    QWidget dialog;
+
+    EXPECT_EQ(highlight(), active.name().toStdString()) << "the table focused";
+    filterLine->setFocus();
+    EXPECT_EQ(highlight(), inactive.name().toStdString()) << "the filter line focused";
+    ASSERT_TRUE(activate(chart.get()));
+    chartList->setFocus();
+    EXPECT_TRUE(view->CompanionHasFocus());
+    EXPECT_EQ(highlight(), inactive.name().toStdString()) << "a chart window in front";
+    ASSERT_TRUE(activate(&dialog));
+    EXPECT_FALSE(view->CompanionHasFocus());
+    EXPECT_EQ(highlight(), pal.color(QPalette::Base).name().toStdString()) << "another window in front";
+    ASSERT_TRUE(activate(chart.get()));
+    EXPECT_EQ(highlight(), inactive.name().toStdString()) << "the chart again";
+    chart.reset();
+    EXPECT_FALSE(view->CompanionHasFocus()) << "a closed chart is forgotten";
 }
 
 TEST(CellText, Windows1252) {

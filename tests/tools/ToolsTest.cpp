@@ -170,6 +170,16 @@ TEST_F(DemoGame, ExportOptions) {
         EXPECT_EQ(c.prefix ? out.substr(0, c.expected.size()) : out, c.expected) << c.args;
     }
     EXPECT_TRUE(fs::is_directory("../Lorvex/Lorvex temp"));
+    // A relative output is the start folder's, whatever folder the load works in.
+    for (const char* args : {"--game .. -o rel.tsv units.cfg", "-C ../Lorvex units.cfg rel.tsv"}) {
+        fs::remove("rel.tsv");
+        const Ran run = Export(args);
+        EXPECT_EQ(run.status, 0) << args << run.err;
+        EXPECT_EQ(GameFolder::Read("rel.tsv"), tsv.out) << args;
+        EXPECT_FALSE(fs::exists("../Lorvex/rel.tsv")) << args;
+        EXPECT_NE(run.err.find("lorvex-export: wrote " + (fs::current_path() / "rel.tsv").string() + "\n"),
+                  std::string::npos) << run.err;
+    }
     EXPECT_EQ(tsv.err.find("CNDGECKO.FBI"), std::string::npos);
     EXPECT_NE(Export("-v units.cfg").err.find("\n  CNDGECKO.FBI\n"), std::string::npos);
     // The demo's damaged archive: its record file is named, with the count, and the table is still written.
