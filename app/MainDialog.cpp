@@ -157,7 +157,7 @@ void MainDialog::BuildMenu() {
 
     auto* corner = new QMenuBar(menuBar);
     corner->setNativeMenuBar(false);
-    versionAction = corner->addAction(QStringLiteral("v1.2"));
+    versionAction = corner->addAction(QStringLiteral("v" LORVEX_VERSION));
     menuBar->setCornerWidget(corner, Qt::TopRightCorner);
     // Commands added since: after the original items, wired by their own rooms.
     openGameAction = gameMenu->addAction(QStringLiteral("&Open Game Folder..."));
@@ -259,6 +259,7 @@ void MainDialog::done(int result) {
 void MainDialog::ExportTable() {
     ExportSettings settings;
     ExportDialog dialog(this);
+    dialog.SetConfiguration(loadedConfig);  // what was chosen last for this configuration
     if (!dialog.RunExportDialog(settings)) return;
     std::string written;
     if (!WriteExport(table, settings, &written)) return ShowMessage("Unable to Create File");

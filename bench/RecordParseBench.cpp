@@ -12,7 +12,7 @@
 
 #include <unistd.h>
 
-#include "config/ColumnParser.h"
+#include "load/LoadRun.h"
 #include "load/RecordParser.h"
 
 namespace {
@@ -104,18 +104,7 @@ void SetUpColumns(lorvex::LoadState& state, lorvex::TableData& table, const std:
     lorvex::TdfReader reader;
     reader.Open(config);
     std::uint8_t kinds[lorvex::LoadState::kMaxListColumns] = {};
-    int n = 0;
-    for (lorvex::TdfResult r; (r = reader.NextEntry()) != lorvex::TdfResult::End;) {
-        if (r == lorvex::TdfResult::KeyValue && lorvex::TdfNameEquals("showunusedtags", reader.Key()))
-            state.showUnusedTags = reader.ValueInt();
-        if (r == lorvex::TdfResult::BlockOpen && n < lorvex::LoadState::kMaxColumns &&
-            lorvex::ParseColumnBlock(state, reader, table, messages, kinds[n], n))
-            ++n;
-    }
-    table.InsertColumn(n, "Located In", lorvex::Align::Left, 0);
-    table.InsertColumn(n + 1, "Line #", lorvex::Align::Right, 0);
-    state.locationColumn = n;
-    state.columnCount = state.firstExtraColumn = n + 2;
+    lorvex::ReadConfiguration(state, reader, table, messages, kinds);
 }
 
 void ParseRecords(benchmark::State& benchState) {

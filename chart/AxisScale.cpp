@@ -109,14 +109,14 @@ AxisScale AxisScale::Span(double lo, double hi, bool logarithmic, int maxTicks) 
     return axis;
 }
 
-AxisScale AxisScale::Zoomed(double fraction, double factor, int maxTicks) const {
-    if (!(factor > 0) || !std::isfinite(factor) || !std::isfinite(fraction)) return *this;
-    fraction = std::clamp(fraction, 0.0, 1.0);
-    // In the axis's own measure (the logarithm on a logarithmic one), so that
-    // the place under the pointer stays under it.
+AxisScale AxisScale::Zoomed(double value, double fraction, double factor, int maxTicks) const {
+    if (!(factor > 0) || !std::isfinite(factor) || !(fraction >= 0 && fraction <= 1) || !std::isfinite(value) ||
+        (log_ && !(value > 0)))
+        return *this;
+    // In the axis's own measure: the logarithm on a logarithmic one.
     const double a = log_ ? std::log10(lo_) : lo_, b = log_ ? std::log10(hi_) : hi_;
-    const double pivot = a + fraction * (b - a);
-    double lo = pivot - (pivot - a) * factor, hi = pivot + (b - pivot) * factor;
+    const double pivot = log_ ? std::log10(value) : value;
+    double lo = pivot - fraction * (b - a) * factor, hi = lo + (b - a) * factor;
     if (log_) {
         lo = std::pow(10.0, lo);
         hi = std::pow(10.0, hi);

@@ -23,10 +23,12 @@ public:
     // that a few huge values do not squash the rest into a corner.
     static bool WantsLogarithmic(double lo, double hi);
 
-    // The axis zoomed by factor (below 1 in, above 1 out) about the place at
-    // fraction along it, which stays where it is. Unchanged when the result
-    // would be too narrow to tell values apart, or beyond what a double holds.
-    AxisScale Zoomed(double fraction, double factor, int maxTicks = kMaxTicks) const;
+    // The axis zoomed by factor (below 1 in, above 1 out), with value at
+    // fraction (0 to 1) along it: the place under the pointer stays under it
+    // even when the plot's edges move. Unchanged when value has no place on
+    // the axis, or the result would be too narrow to tell values apart or
+    // beyond what a double holds.
+    AxisScale Zoomed(double value, double fraction, double factor, int maxTicks = kMaxTicks) const;
 
     bool Logarithmic() const { return log_; }
     double Lo() const { return lo_; }

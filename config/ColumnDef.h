@@ -5,6 +5,18 @@
 
 namespace lorvex {
 
+// How the table shows a column's cells.
+enum class ColumnAlign { Left, Right, Center };
+
+// The table column a column block declares: its heading, alignment, width
+// (0: fitted after the load) and kind byte (how it sorts and shows empties).
+struct ListColumn {
+    std::string heading;
+    ColumnAlign align = ColumnAlign::Left;
+    std::int32_t width = 0;
+    std::uint8_t kind = 0x01;
+};
+
 enum class ColumnType : std::int32_t {
     Numeric = 0,
     String = 1,

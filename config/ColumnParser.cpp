@@ -14,19 +14,19 @@ constexpr int kMaxTokens = ColumnDef::kNameSize - 1;
 struct TypeInfo {
     const char* blockName;
     ColumnType type;
-    Align align;
+    ColumnAlign align;
     std::uint8_t kind;
 };
 
 // In the order in which a block name is tested.
 constexpr TypeInfo kTypes[] = {
-    {"numeric", ColumnType::Numeric, Align::Right, 0x05},
-    {"string", ColumnType::String, Align::Left, 0x81},
-    {"boolean", ColumnType::Boolean, Align::Center, 0x41},
-    {"headertext", ColumnType::HeaderText, Align::Center, 0x01},
-    {"symbolic", ColumnType::Symbolic, Align::Center, 0x81},
-    {"multibool", ColumnType::MultiBool, Align::Left, 0x81},
-    {"math", ColumnType::Math, Align::Right, 0x45},
+    {"numeric", ColumnType::Numeric, ColumnAlign::Right, 0x05},
+    {"string", ColumnType::String, ColumnAlign::Left, 0x81},
+    {"boolean", ColumnType::Boolean, ColumnAlign::Center, 0x41},
+    {"headertext", ColumnType::HeaderText, ColumnAlign::Center, 0x01},
+    {"symbolic", ColumnType::Symbolic, ColumnAlign::Center, 0x81},
+    {"multibool", ColumnType::MultiBool, ColumnAlign::Left, 0x81},
+    {"math", ColumnType::Math, ColumnAlign::Right, 0x45},
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -83,9 +83,9 @@ int CompileEquation(ColumnDef& column, const char* text, const std::string& head
 
 }  // namespace
 
-bool ParseColumnBlock(LoadState& state, TdfReader& reader, TableData& table,
-                      platform::MessageSink& messages, std::uint8_t& kindSlot, int index) {
-    kindSlot = 0x01;
+bool ParseColumnBlock(LoadState& state, TdfReader& reader, platform::MessageSink& messages, ListColumn& listColumn,
+                      int index) {
+    listColumn = ListColumn{};
     std::string heading = kDefaultHeading;
     std::int32_t width = 0;
 
@@ -101,7 +101,7 @@ bool ParseColumnBlock(LoadState& state, TdfReader& reader, TableData& table,
     ColumnDef& column = state.columns[index];
     const ColumnType type = info->type;
     column.type = static_cast<std::int32_t>(type);
-    kindSlot = info->kind;
+    listColumn.kind = info->kind;
     // The definitions are reused from load to load: a block without a tag line
     // must not keep the tag of an earlier configuration.
     column.tag[0] = '\0';
@@ -176,7 +176,9 @@ bool ParseColumnBlock(LoadState& state, TdfReader& reader, TableData& table,
     default:
         break;
     }
-    table.InsertColumn(index, heading, info->align, width);
+    listColumn.heading = std::move(heading);
+    listColumn.align = info->align;
+    listColumn.width = width;
     return true;
 }
 

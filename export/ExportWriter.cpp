@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/AsciiText.h"
 #include "platform/FileSystem.h"
 #include "platform/SaveFile.h"
 #include "table/CopyText.h"
@@ -28,13 +29,8 @@ std::vector<int> ExportedColumns(const TableListCtrl& table, const ExportSetting
 }
 
 int FindColumnByHeading(const TableListCtrl& table, std::string_view text) {
-    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    for (int c = 0; c < table.GetColumnCount(); ++c) {
-        const std::string heading = table.GetColumnHeading(c);
-        if (heading.size() == text.size() &&
-            std::equal(heading.begin(), heading.end(), text.begin(), [&](char a, char b) { return fold(a) == fold(b); }))
-            return c;
-    }
+    for (int c = 0; c < table.GetColumnCount(); ++c)
+        if (platform::EqualsFolded(table.GetColumnHeading(c), text)) return c;
     return -1;
 }
 

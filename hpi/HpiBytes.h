@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace lorvex::hpi {
 
@@ -38,31 +37,6 @@ inline void AppendU32(std::string& out, std::uint32_t v)
 inline void PatchU32(std::string& out, std::size_t at, std::uint32_t v)
 {
     StoreU32(reinterpret_cast<std::uint8_t*>(out.data() + at), v);
-}
-
-// The one name comparison of the archive: letters A to Z match their lower case.
-inline char FoldAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// The key names are indexed under: equal for exactly the names NamesEqual matches.
-inline std::string FoldedName(std::string_view name)
-{
-    std::string folded(name);
-    for (char& c : folded)
-        c = FoldAscii(c);
-    return folded;
-}
-
-inline bool NamesEqual(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
-    return true;
 }
 
 }  // namespace lorvex::hpi

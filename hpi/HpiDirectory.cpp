@@ -7,8 +7,11 @@
 
 #include "hpi/HpiBytes.h"
 #include "hpi/HpiPath.h"
+#include "platform/AsciiText.h"
 
 namespace lorvex::hpi {
+
+using platform::FoldedAscii;
 
 namespace {
 
@@ -78,7 +81,7 @@ struct Directory::Parser {
             // be found by path, so the later ones are left out of the listing too.
             DirFolder& folder = dir.folders_[folderIndex];
             const auto index = static_cast<std::uint32_t>(isFolder ? dir.folders_.size() : dir.files_.size());
-            if (!(isFolder ? folder.folderIndex : folder.fileIndex).try_emplace(FoldedName(name), index).second) {
+            if (!(isFolder ? folder.folderIndex : folder.fileIndex).try_emplace(FoldedAscii(name), index).second) {
                 dir.skipped_.push_back(SkippedEntry{path, std::move(name), isFolder, "its name repeats an earlier one"});
                 continue;
             }
@@ -127,7 +130,7 @@ int Directory::FindFolder(std::string_view path) const
     std::uint32_t current = 0;
     const bool found = ForEachPathComponent(path, [&](std::string_view component) {
         const NameIndex& index = folders_[current].folderIndex;
-        const auto child = index.find(FoldedName(component));
+        const auto child = index.find(FoldedAscii(component));
         if (child == index.end())
             return false;
         current = child->second;
@@ -148,7 +151,7 @@ const DirFile* Directory::FindFile(std::string_view path) const
     if (folder < 0)
         return nullptr;
     const NameIndex& index = folders_[static_cast<std::size_t>(folder)].fileIndex;
-    const auto file = index.find(FoldedName(name));
+    const auto file = index.find(FoldedAscii(name));
     return file == index.end() ? nullptr : &files_[file->second];
 }
 

@@ -10,8 +10,11 @@
 #include "hpi/HpiDirectory.h"
 #include "hpi/HpiHeader.h"
 #include "hpi/HpiPath.h"
+#include "platform/AsciiText.h"
 
 namespace lorvex::hpi {
+
+using platform::FoldedAscii;
 
 namespace {
 
@@ -77,7 +80,7 @@ bool HpiWriter::StorablePath(std::string_view path)
 
 HpiWriter::Node* HpiWriter::Folder(Node& parent, std::string_view name)
 {
-    const auto [at, added] = parent.folderIndex.try_emplace(FoldedName(name), parent.children.size());
+    const auto [at, added] = parent.folderIndex.try_emplace(FoldedAscii(name), parent.children.size());
     if (added)
         parent.children.push_back(Node{std::string(name), true, {}, {}, {}, {}});
     return &parent.children[at->second];
@@ -92,7 +95,7 @@ bool HpiWriter::AddFile(std::string_view path, std::string_view contents, PackMe
     for (std::size_t i = 0; i + 1 < parts.size(); ++i)
         folder = Folder(*folder, parts[i]);
     // A file added twice keeps its first place and takes the later contents.
-    const auto [at, added] = folder->fileIndex.try_emplace(FoldedName(parts.back()), folder->children.size());
+    const auto [at, added] = folder->fileIndex.try_emplace(FoldedAscii(parts.back()), folder->children.size());
     if (added)
         folder->children.push_back(Node{std::string(parts.back()), false, {}, {}, {}, {}});
     folder->children[at->second].file = FileEntry{std::string(contents), method, scramble};

@@ -6,6 +6,7 @@
 #include "hpi/HpiArchive.h"
 #include "load/LoadRun.h"
 #include "load/RecordParser.h"
+#include "platform/AsciiText.h"
 #include "platform/FileSystem.h"
 
 namespace lorvex {
@@ -13,7 +14,7 @@ namespace {
 
 constexpr std::size_t kScratchPathSize = 512;
 
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+using platform::FoldAscii;
 
 // The ending is compared from the back; only the name's capitals are folded,
 // so an ending written in lower case matches any case.
@@ -21,7 +22,7 @@ bool EndsWith(const char* name, std::size_t nameLength, const std::string& endin
     if (ending.size() > nameLength) return false;
     const char* tail = name + (nameLength - ending.size());
     for (std::size_t i = 0; i < ending.size(); ++i)
-        if (tail[i] != ending[i] && Fold(tail[i]) != ending[i]) return false;
+        if (tail[i] != ending[i] && FoldAscii(tail[i]) != ending[i]) return false;
     return true;
 }
 
@@ -39,8 +40,8 @@ bool SameFolder(std::string_view a, std::string_view b) {
     while (!b.empty() && (b.front() == '\\' || b.front() == '/')) b.remove_prefix(1);
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        const char x = a[i] == '/' ? '\\' : Fold(a[i]);
-        const char y = b[i] == '/' ? '\\' : Fold(b[i]);
+        const char x = a[i] == '/' ? '\\' : FoldAscii(a[i]);
+        const char y = b[i] == '/' ? '\\' : FoldAscii(b[i]);
         if (x != y) return false;
     }
     return true;
@@ -79,8 +80,7 @@ void Loader::ScanArchive(std::string_view archivePath) {
                 Skip(archiveText, entry, "its name is no plain file name");
                 continue;
             }
-            std::string folded(name, nameLength);
-            LowercaseAscii(folded);
+            const std::string folded = platform::FoldedAscii(std::string_view(name, nameLength));
             if (extracted_.count(folded)) continue;
             const std::uint64_t size = archive->EntrySize(entry).value_or(0);
             if (size > limits_.recordFileBytes) {

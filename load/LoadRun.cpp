@@ -36,7 +36,12 @@ int ReadConfiguration(LoadState& state, TdfReader& reader, TableData& table, pla
                 if (n >= 0 && n < LoadState::kPairs) state.extensions[n] = reader.ValueText();
             }
         } else if (r == TdfResult::BlockOpen && configured < LoadState::kMaxColumns) {
-            if (ParseColumnBlock(state, reader, table, messages, kinds[configured], configured)) ++configured;
+            ListColumn column;
+            if (ParseColumnBlock(state, reader, messages, column, configured)) {
+                InsertListColumn(table, configured, column);
+                kinds[configured] = column.kind;
+                ++configured;
+            }
         }
     }
     reader.Close();
@@ -48,6 +53,13 @@ int ReadConfiguration(LoadState& state, TdfReader& reader, TableData& table, pla
     state.columnCount = state.firstExtraColumn = configured + 2;
     state.locationColumn = configured;
     return configured;
+}
+
+void InsertListColumn(TableData& table, int index, const ListColumn& column) {
+    const Align align = column.align == ColumnAlign::Right    ? Align::Right
+                        : column.align == ColumnAlign::Center ? Align::Center
+                                                              : Align::Left;
+    table.InsertColumn(index, column.heading, align, column.width);
 }
 
 std::filesystem::path Loader::ArchiveDiskPath(std::string_view archivePath) const {

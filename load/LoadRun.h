@@ -51,6 +51,9 @@ inline constexpr const char* kScratchPrefix = "Lorvex temp\\";
 int ReadConfiguration(LoadState& state, TdfReader& reader, TableData& table, platform::MessageSink& messages,
                       std::uint8_t* kinds);
 
+// Appends the column a column block declared to the table, at index.
+void InsertListColumn(TableData& table, int index, const ListColumn& column);
+
 class Loader {
 public:
     Loader(TableListCtrl& table, LoadView& view, platform::MessageSink& messages);

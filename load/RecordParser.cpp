@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "load/PostfixEquation.h"
+#include "platform/AsciiText.h"
+#include "platform/NumberFormat.h"
+
 namespace lorvex {
 namespace {
 
@@ -28,58 +32,19 @@ struct Matcher {
 // hash of the folded text narrows the names to try without changing the rule.
 std::uint32_t FoldedHash(const char* text, std::size_t length) {
     std::uint32_t h = 2166136261u;
-    for (std::size_t i = 0; i < length; ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
-    }
+    for (std::size_t i = 0; i < length; ++i)
+        h = (h ^ static_cast<unsigned char>(platform::FoldAscii(text[i]))) * 16777619u;
     return h;
 }
 
-// Reads "%.<n>f" and gives n, clamped to what a cell may show; -1 for any other text.
-int FormatPrecision(const char* format) {
-    if (!format || format[0] != '%' || format[1] != '.') return -1;
-    const char* p = format + 2;
-    long n = 0;
-    bool digits = false;
-    while (*p >= '0' && *p <= '9') {
-        if (n <= ColumnDef::kMaxDecimals) n = n * 10 + (*p - '0');
-        digits = true;
-        ++p;
-    }
-    if (*p != 'f' || p[1] != '\0') return -1;
-    if (!digits) n = 0;  // "%.f" means no places, as in printf
-    return static_cast<int>(std::min<long>(n, ColumnDef::kMaxDecimals));
-}
-
-// The formatted text of value with the given places. It does not depend on
-// the process locale: a point always separates the places.
-void FormatInto(std::string& out, int precision, double value) {
-    // A double has at most 309 digits before the point; with 60 places that fits.
-    char buffer[512];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
-    if (result.ec == std::errc()) {
-        out.assign(buffer, result.ptr);
-        return;
-    }
-    const int needed = std::snprintf(nullptr, 0, "%.*f", precision, value);
-    if (needed <= 0) {
-        out.clear();
-        return;
-    }
-    std::vector<char> big(static_cast<std::size_t>(needed) + 1);
-    std::snprintf(big.data(), big.size(), "%.*f", precision, value);
-    out.assign(big.data(), static_cast<std::size_t>(needed));
+int ColumnPrecision(const ColumnDef& def) {
+    const int precision = platform::FormatPrecision(def.texts[0].c_str(), ColumnDef::kMaxDecimals);
+    return precision < 0 ? 4 : precision;
 }
 
 void FormatTrimmed(std::string& out, int precision, double value) {
-    FormatInto(out, precision, value);
-    TrimNumber(out);
-}
-
-int ColumnPrecision(const ColumnDef& def) {
-    const int precision = FormatPrecision(def.texts[0].c_str());
-    return precision < 0 ? 4 : precision;
+    platform::FormatFixed(out, precision, value);
+    platform::TrimNumber(out);
 }
 
 std::int32_t RoundSymbol(float value) {
@@ -285,44 +250,19 @@ private:
         const int c = state_.columnCount;
         table_.InsertColumn(c, std::string_view(key, length), Align::Center, 0);
         CopyName(state_.columns[c].tag, key);
-        LowercaseAscii(state_.columns[c].tag);
+        platform::FoldAsciiInPlace(state_.columns[c].tag);
         ++state_.columnCount;
         AddExtra(c);
         table_.SetCell(row_, c, reader_.ValueText());
     }
 
     void Evaluate(ColumnDef& def, int column) {
-        const int count = std::clamp(def.count, 0, ColumnDef::kMaxOperands);
-        int k = 0;
-        int s = 0;
-        float* work = def.work;
-        // Operands are read from work[k] and the stack grows in work[0..s): s never
-        // passes k, so a push never overwrites an operand still to come.
-        for (const char* p = def.tag; p < def.tag + ColumnDef::kNameSize && *p; ++p) {
-            if (k < 0 || k > count) break;
-            const char c = *p;
-            if (c == 'x') {
-                if (k < count) {
-                    work[s++] = work[k++];
-                } else {
-                    k = -1000;
-                }
-            } else if ((c == '+' || c == '-' || c == '*' || c == '/') && s >= 2) {
-                const float r = work[--s];
-                float& top = work[s - 1];
-                if (c == '+') top = top + r;
-                else if (c == '-') top = top - r;
-                else if (c == '*') top = top * r;
-                else if (r == 0.0f) k = 1000;
-                else top = top / r;
-            } else {
-                k = -1000;
-            }
-        }
-        if (k == count && s == 1) {
-            FormatTrimmed(text_, precision_[column], work[0]);
+        const EquationResult result =
+            EvaluatePostfix(def.tag, ColumnDef::kNameSize, def.work, std::clamp(def.count, 0, ColumnDef::kMaxOperands));
+        if (result.outcome == EquationOutcome::Value) {
+            FormatTrimmed(text_, precision_[column], result.value);
             table_.SetCell(row_, column, text_);
-        } else if (k < count) {
+        } else if (result.outcome == EquationOutcome::Bad) {
             table_.SetCell(row_, column, kBadEquation);
         }
     }
@@ -352,20 +292,6 @@ private:
 };
 
 }  // namespace
-
-void TrimNumber(std::string& text) {
-    if (text.find('.') == std::string::npos) return;
-    while (!text.empty() && text.back() == '0') text.pop_back();
-    if (!text.empty() && text.back() == '.') text.pop_back();
-}
-
-std::string FormatNumber(const char* format, double value) {
-    std::string out;
-    int precision = FormatPrecision(format);
-    if (precision < 0) precision = 4;
-    FormatInto(out, precision, value);
-    return out;
-}
 
 namespace {
 

@@ -22,9 +22,4 @@ bool ParseRecordText(LoadState& state, TdfReader& reader, TableData& table, std:
                      std::string_view text, std::string_view archivePath, int pairIndex,
                      std::size_t rowLimit = SIZE_MAX);
 
-// Removes trailing zeros after a decimal point, and the point when it is left last.
-void TrimNumber(std::string& text);
-// Formats value with a "%.<n>f" format, into a buffer large enough for any float.
-std::string FormatNumber(const char* format, double value);
-
 }  // namespace lorvex

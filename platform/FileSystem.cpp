@@ -3,19 +3,12 @@
 #include <algorithm>
 #include <system_error>
 
+#include "platform/AsciiText.h"
+
 namespace fs = std::filesystem;
 
 namespace lorvex::platform {
 namespace {
-
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameNameFolded(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Fold(a[i]) != Fold(b[i])) return false;
-    return true;
-}
 
 // Finds an entry of folder whose name equals component without regard to
 // case; an exact match is preferred, so a folder holding both spellings is
@@ -32,7 +25,7 @@ bool FindEntry(const fs::path& folder, const std::string& component, std::string
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec) return false;
         std::string name = it->path().filename().string();
-        if (SameNameFolded(name, component)) {
+        if (EqualsFolded(name, component)) {
             *found = std::move(name);
             return true;
         }
@@ -95,7 +88,7 @@ bool WildcardMatch(std::string_view pattern, std::string_view text) {
         if (p < pattern.size() && pattern[p] == '*') {
             starP = p++;
             starT = t;
-        } else if (p < pattern.size() && (pattern[p] == '?' || Fold(pattern[p]) == Fold(text[t]))) {
+        } else if (p < pattern.size() && (pattern[p] == '?' || FoldAscii(pattern[p]) == FoldAscii(text[t]))) {
             ++p;
             ++t;
         } else if (starP != std::string_view::npos) {
@@ -122,15 +115,11 @@ std::vector<std::string> ListFiles(std::string_view folderText, std::string_view
         std::string name = it->path().filename().string();
         if (WildcardMatch(wildcard, name)) names.push_back(std::move(name));
     }
+    // Names that differ only in case tie when folded: raw bytes then decide,
+    // so that the order is total and no two runs list them differently.
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        const std::size_t n = std::min(a.size(), b.size());
-        for (std::size_t i = 0; i < n; ++i) {
-            const auto ca = static_cast<unsigned char>(Fold(a[i]));
-            const auto cb = static_cast<unsigned char>(Fold(b[i]));
-            if (ca != cb) return ca < cb;
-        }
-        if (a.size() != b.size()) return a.size() < b.size();
-        return a < b;
+        const int folded = CompareFolded(a, b);
+        return folded != 0 ? folded < 0 : a < b;
     });
     return names;
 }

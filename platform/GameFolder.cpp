@@ -8,20 +8,13 @@
 #include <cstdio>
 #include <system_error>
 
+#include "platform/AsciiText.h"
 #include "platform/FileSystem.h"
 
 namespace fs = std::filesystem;
 
 namespace lorvex::platform {
 namespace {
-
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameFolded(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return Fold(x) == Fold(y);
-           });
-}
 
 // The names of the regular files (links followed) in folder that match one of
 // the wildcards, sorted; false when the folder could not be read.
@@ -77,7 +70,7 @@ fs::path WorkFolderIn(const fs::path& game) {
     if (!ec)
         for (; it != fs::directory_iterator(); it.increment(ec)) {
             if (ec) break;
-            if (SameFolded(it->path().filename().string(), "Lorvex")) return it->path();
+            if (EqualsFolded(it->path().filename().string(), "Lorvex")) return it->path();
         }
     return game / "Lorvex";
 }
@@ -207,7 +200,7 @@ std::optional<std::string> FindConfiguration(const fs::path& folder, std::string
     std::optional<std::string> folded;
     for (const std::string& n : names) {
         if (n == name) return n;
-        if (!folded && SameFolded(n, name)) folded = n;
+        if (!folded && EqualsFolded(n, name)) folded = n;
     }
     return folded;
 }

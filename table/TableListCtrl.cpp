@@ -56,7 +56,10 @@ void TableListCtrl::SortBy(int column, bool descending) {
     if (column < 0 || column >= data_.ColumnCount()) return;
     sortColumn_ = column;
     sortAscending_ = descending ? 0 : 1;
-    if (data_.RowCount() < 2) return;
+    if (data_.RowCount() < 2) {
+        data_.NotifyRowsChanged();  // nothing moves, but the header's arrow does
+        return;
+    }
     const std::uint8_t kind =
         static_cast<std::size_t>(column) < columnKinds_.size() ? columnKinds_[column] : kKindWithoutKinds;
     NotifyHold hold(data_);

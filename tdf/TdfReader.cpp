@@ -138,7 +138,7 @@ bool TdfReader::KeyWithArgument(std::string_view word) {
     for (std::size_t i = 0; i < word.size(); ++i) {
         const char t = key[i];
         if (t == '\0') return false;
-        if (t != word[i] && (t < 'A' || t > 'Z' || static_cast<char>(t - 'A' + 'a') != word[i])) return false;
+        if (t != word[i] && platform::FoldAscii(t) != word[i]) return false;
     }
     if (key[word.size()] != '(') return false;
     argument_ = key_ + word.size() + 1;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/AsciiText.h"
 #include "platform/TextFile.h"
 
 namespace lorvex {
@@ -23,9 +24,8 @@ enum class TdfResult : int {
 // True when text has the pattern's length and each text character equals the
 // pattern's, or is a capital A-Z whose lower case equals it. Only text is folded.
 bool TdfNameEquals(std::string_view pattern, std::string_view text);
-// Folds A-Z to a-z in place; every other byte stays.
-void LowercaseAscii(char* text);
-void LowercaseAscii(std::string& text);
+// The configuration reader's name for platform::FoldAsciiInPlace.
+inline void LowercaseAscii(char* text) { platform::FoldAsciiInPlace(text); }
 
 class TdfReader {
 public:

@@ -31,8 +31,9 @@ constexpr int kPointSize = 5;
 constexpr int kHighlightSize = 7;
 constexpr int kDragThreshold = 4;
 constexpr double kWheelNotch = 120;  // angle delta of one notch
-constexpr int kListLetters = 14;     // the column lists' width; their popups show names in full
-constexpr int kStartWidth = 640, kStartHeight = 480;
+constexpr int kListLetters = 12;     // the column lists' width; their popups show names in full
+constexpr int kStartWidth = 720, kStartHeight = 520;
+constexpr int kZoomPasses = 3;
 constexpr int kFrameRoom = 48;       // for the frame and title bar the window system adds
 const char* const kLegend = "highlighted rows";
 
@@ -74,11 +75,24 @@ void ChartCanvas::Relayout() {
 }
 
 void ChartCanvas::ZoomAt(const QPointF& at, double factor) {
+    const AxisScale x = plot_.XScale(), y = plot_.YScale();
     const PlotArea& a = plot_.Area();
-    zoomX_ = plot_.XScale().Zoomed((at.x() - a.left) / a.width, factor);
-    zoomY_ = plot_.YScale().Zoomed(1 - (at.y() - a.top) / a.height, factor);
+    // A pointer beside the plot zooms about the nearest place on it.
+    const QPointF inside(std::clamp(at.x(), a.left, a.left + a.width), std::clamp(at.y(), a.top, a.top + a.height));
+    const double vx = x.ValueAt((inside.x() - a.left) / a.width), vy = y.ValueAt(1 - (inside.y() - a.top) / a.height);
     zoomed_ = true;
-    Relayout();
+    // New ticks can take another width and move the plot's left edge: place
+    // again until the value under the pointer stays there.
+    for (int pass = 0; pass < kZoomPasses; ++pass) {
+        const PlotArea before = plot_.Area();
+        zoomX_ = x.Zoomed(vx, std::clamp((inside.x() - before.left) / before.width, 0.0, 1.0), factor);
+        zoomY_ = y.Zoomed(vy, std::clamp(1 - (inside.y() - before.top) / before.height, 0.0, 1.0), factor);
+        Relayout();
+        const PlotArea after = plot_.Area();
+        if (after.left == before.left && after.width == before.width && after.top == before.top &&
+            after.height == before.height)
+            break;
+    }
     update();
 }
 
@@ -352,13 +366,14 @@ void ChartWindow::PlaceOnScreen(QWidget* over) {
         return;
     }
     const QRect free = screen->availableGeometry();
-    const QSize room = (free.size() - QSize(kFrameRoom, kFrameRoom)).expandedTo(minimumSizeHint());
-    const QSize size = QSize(kStartWidth, kStartHeight).boundedTo(room);
+    const QSize room = free.size() - QSize(kFrameRoom, kFrameRoom);
+    const QSize size = QSize(kStartWidth, kStartHeight).boundedTo(room).expandedTo(minimumSizeHint());
     QRect place(QPoint(0, 0), size);
     place.moveCenter(over ? over->frameGeometry().center() : free.center());
     const int right = free.left() + free.width() - size.width() - kFrameRoom;
     const int bottom = free.top() + free.height() - size.height() - kFrameRoom;
-    place.moveTo(std::clamp(place.left(), free.left(), std::max(free.left(), right)),
+    (void)right;
+    place.moveTo(place.left(),
                  std::clamp(place.top(), free.top(), std::max(free.top(), bottom)));
     resize(size);
     move(place.topLeft());

@@ -14,6 +14,7 @@
 
 #include "export/ExportWriter.h"
 #include "load/LoadRun.h"
+#include "platform/AsciiText.h"
 #include "platform/FileSystem.h"
 #include "platform/GameFolder.h"
 #include "platform/PrintableText.h"
@@ -219,7 +220,7 @@ bool ApplyOptions(lorvex::TableListCtrl& table, const Options& o, lorvex::Export
         const std::size_t colon = heading.rfind(':');
         // Any case, as the headings themselves.
         std::string direction = colon == std::string::npos ? std::string() : heading.substr(colon);
-        for (char& c : direction) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        lorvex::platform::FoldAsciiInPlace(direction);
         if (direction == ":desc" || direction == ":asc") {
             descending = direction == ":desc";
             heading.resize(colon);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "hpi/HpiPath.h"
+#include "platform/AsciiText.h"
 #include "platform/PrintableText.h"
 
 namespace lorvex::hpi {
@@ -23,14 +24,6 @@ constexpr const char* kTemporaryName = ".lorvex-XXXXXX";
 
 std::string Join(const std::string& folder, std::string_view name) {
     return folder.empty() ? std::string(name) : folder + "\\" + std::string(name);
-}
-
-bool FoldedEqual(std::string_view a, std::string_view b) {
-    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (fold(a[i]) != fold(b[i])) return false;
-    return true;
 }
 
 std::string Shown(const fs::path& path) {
@@ -96,7 +89,7 @@ std::optional<std::string> FindArchiveFolder(const HpiArchive& archive, std::str
     const bool ok = ForEachPathComponent(folder, [&](std::string_view part) {
         for (std::size_t c = archive.DirFolders(0, found, name, sizeof name); c != 0;
              c = archive.DirFolders(c, found, name, sizeof name)) {
-            if (FoldedEqual(name, part)) {
+            if (platform::EqualsFolded(name, part)) {
                 found = Join(found, name);
                 return true;
             }

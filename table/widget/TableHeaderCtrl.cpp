@@ -223,14 +223,22 @@ QStyleOptionHeader TableHeaderCtrl::HeadingOption(int column, const QRect& secti
 }
 
 // The heading inside the same margin as the cells below it, so that a fitted
-// column shows its whole heading; the sorted one gives the style's arrow its room.
+// column shows its whole heading. The sorted one gives the style's arrow its
+// room, and gives up the margin on the other side before a letter of a
+// fitted heading.
 QRect TableHeaderCtrl::HeadingTextRect(int column, const QRect& section) const {
     const int m = CellMargin();
     QRect text = section.adjusted(m, 0, -m, 0);
     const QRect arrow = column == control_.SortColumn() ? SortArrowRect(column) : QRect();
     if (arrow.isEmpty()) return text;
-    if (arrow.center().x() >= section.center().x()) text.setRight(std::min(text.right(), arrow.left() - 1));
-    else text.setLeft(std::max(text.left(), arrow.right() + 1));
+    const int wanted = fontMetrics().horizontalAdvance(DecodeCellText(control_.Data().Column(column).heading));
+    if (arrow.center().x() >= section.center().x()) {
+        text.setRight(std::min(text.right(), arrow.left() - 1));
+        if (text.width() < wanted) text.setLeft(std::max(section.left() + kTightMargin, text.right() + 1 - wanted));
+    } else {
+        text.setLeft(std::max(text.left(), arrow.right() + 1));
+        if (text.width() < wanted) text.setRight(std::min(section.right() - kTightMargin, text.left() + wanted - 1));
+    }
     return text;
 }
 

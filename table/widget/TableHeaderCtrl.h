@@ -43,6 +43,7 @@ public:
     void TableColumnsChanged() override { FollowSort(); }
 
     static constexpr int kDividerGrip = 4;
+    static constexpr int kTightMargin = 2;  // what a sorted heading keeps of its margin when short of room
 
 protected:
     void paintEvent(QPaintEvent* event) override;

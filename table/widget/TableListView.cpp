@@ -45,6 +45,8 @@ TableListView::TableListView(TableListCtrl& control, QWidget* parent)
 TableListView::~TableListView() {
     // The children go after this part of the view: the focus moving off them must not reach it.
     disconnect(focusWatch_);
+    for (const QPointer<QWidget>& c : companions_)
+        if (c) c->removeEventFilter(this);
     if (control_.Measure() == &measure_) control_.SetTextMeasure(nullptr);
     control_.Data().SetObserver(nullptr);
 }

@@ -115,7 +115,11 @@ TEST_F(Conveniences, FilterErrorsReadAsErrorsInLightAndDarkPalettes) {
     const struct { const char* why; QPalette palette; } cases[] = {
         {"the style's own, light", QApplication::palette()},
         {"dark", DarkPalette()},
-        {"dark, and the highlight is red", [] { QPalette p = DarkPalette(); p.setColor(QPalette::Highlight, 0xf07070); return p; }()},
+        {"dark, and the highlight is red", [] {
+             QPalette p = DarkPalette();
+             p.setColor(QPalette::Highlight, 0xf07070);
+             return p;
+         }()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
@@ -130,7 +134,8 @@ TEST_F(Conveniences, FilterErrorsReadAsErrorsInLightAndDarkPalettes) {
         EXPECT_GT(text.red(), 2 * std::max(text.green(), text.blue())) << "red: " << text.name().toStdString();
         // The warning sign, as tall as the text and beside it, on the same line.
         const QPixmap sign = Bar()->errorIcon->pixmap();
-        EXPECT_EQ(sign.deviceIndependentSize().toSize(), QSize(error->fontMetrics().height(), error->fontMetrics().height()));
+        const int textHeight = error->fontMetrics().height();
+        EXPECT_EQ(sign.deviceIndependentSize().toSize(), QSize(textHeight, textHeight));
         EXPECT_LE(Bar()->errorIcon->geometry().right(), error->geometry().left());
         EXPECT_EQ(Bar()->errorIcon->geometry().top(), error->geometry().top());
         Line()->setText("Cost > 1");
@@ -282,7 +287,8 @@ TEST_F(Conveniences, TableDrawsFromADarkPalette) {
     ASSERT_FALSE(arrow.isEmpty());
     int lightest = 0;
     for (int y = arrow.top(); y <= arrow.bottom(); ++y)
-        for (int x = arrow.left(); x <= arrow.right(); ++x) lightest = std::max(lightest, qGray(at(header, QPoint(x, y))));
+        for (int x = arrow.left(); x <= arrow.right(); ++x)
+            lightest = std::max(lightest, qGray(at(header, QPoint(x, y))));
     EXPECT_GT(lightest, 0xa0);
     if (qEnvironmentVariableIsSet("LORVEX_DOCS")) shot.save(qEnvironmentVariable("LORVEX_DOCS") + "/dark-palette.png");
 }

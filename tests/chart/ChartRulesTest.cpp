@@ -111,15 +111,21 @@ TEST(ChartAxis, ZoomsAboutAFixedPlace) {
         {log, 0.5, 1e200, "", false, "past what a double holds"},
         {linear, 0.5, 0, "", false, "no factor"},
         {linear, std::nan(""), 0.5, "", false, "no place"},
+        {linear, 1.5, 0.5, "", false, "a place off the axis"},
     };
     for (const auto& c : cases) {
-        const AxisScale zoomed = c.axis.Zoomed(c.fraction, c.factor);
+        const AxisScale zoomed = c.axis.Zoomed(c.axis.ValueAt(c.fraction), c.fraction, c.factor);
         const bool changes = zoomed.Lo() != c.axis.Lo() || zoomed.Hi() != c.axis.Hi();
         EXPECT_EQ(changes, c.changes) << c.why;
         if (!c.changes) continue;
         EXPECT_EQ(Ticks(zoomed), c.ticks) << c.why;
         EXPECT_NEAR(zoomed.Fraction(c.axis.ValueAt(c.fraction)), c.fraction, 1e-9) << c.why << ": the place stays";
     }
+    // The plot's left edge moved: 50 now lands a quarter along, the span still halved.
+    const AxisScale moved = linear.Zoomed(50, 0.25, 0.5);
+    EXPECT_DOUBLE_EQ(moved.Lo(), 37.5);
+    EXPECT_DOUBLE_EQ(moved.Hi(), 87.5);
+    EXPECT_EQ(log.Zoomed(0, 0.5, 0.5).Hi(), log.Hi()) << "no 0 on a logarithmic axis";
 }
 
 TEST(ChartAxis, PlacesValuesByValueOrLogarithm) {

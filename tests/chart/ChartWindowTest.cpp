@@ -8,8 +8,10 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 #include <memory>
 
 #include "chart/widget/ChartWindow.h"
@@ -74,6 +76,23 @@ protected:
         return {static_cast<int>(std::lround(plot.PixelX(x))), static_cast<int>(std::lround(plot.PixelY(y)))};
     }
     std::string Highlighted() const { return HighlightedRows(table.Data()); }
+    // A game's units: the block name in every record, then the name; one
+    // cost of 70,000,000 among costs of 4 to 42; y from 1 to 100.
+    void LoadUnits() {
+        testing::Rows rows;
+        for (int i = 0; i < 40; ++i)
+            rows.push_back({"UNITINFO", "U" + std::to_string(i), i == 0 ? "70000000" : std::to_string(i + 3),
+                            std::to_string(i * 37 % 100 + 1)});
+        NotifyHold hold(table.Data());
+        FillTable(table.Data(), {"block", "UnitName", "cost", "y"}, rows, 60);
+        const std::uint8_t kinds[] = {0x81, 0x81, 0x45, 0x45};
+        table.SetColumnKinds(kinds, 4);
+    }
+    void Wheel(QPoint at, int notches) {
+        QWheelEvent e(QPointF(at), QPointF(chart->canvas->mapToGlobal(at)), QPoint(), QPoint(0, 120 * notches),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(chart->canvas, &e);
+    }
 
     TableListCtrl table;
     std::unique_ptr<QMenu> menu;
@@ -108,6 +127,79 @@ TEST_F(ChartOverTable, ClickFocusesTheRowAndScrollsItIntoView) {
     Click(chart->canvas, At(100, 150));  // nothing there
     EXPECT_EQ(table.Data().FocusedRow(), 60);
     EXPECT_EQ(Highlighted(), "") << "a click focuses; it does not highlight";
+}
+
+TEST_F(ChartOverTable, RealUnitsAreNamedAndTheirOutliersGoLogarithmic) {
+    LoadUnits();
+    Settle();
+    ASSERT_EQ(chart->xList->currentText().toStdString(), "cost");
+    EXPECT_TRUE(chart->xLog->isChecked()) << "costs from 4 to 70,000,000";
+    EXPECT_FALSE(chart->yLog->isChecked()) << "y within two decades";
+    EXPECT_EQ(chart->PointText(PointOf(5)).toStdString(), "U5\ncost: 8\ny: 86") << "named by UnitName, not the block";
+    chart->xLog->setChecked(false);  // the user's choice holds while the column does
+    table.Data().SetSelected(3, true);
+    Settle();
+    EXPECT_FALSE(chart->xLog->isChecked());
+    chart->xList->setCurrentIndex(1);
+    chart->xList->setCurrentIndex(0);
+    EXPECT_TRUE(chart->xLog->isChecked()) << "chosen again with the column";
+}
+
+TEST_F(ChartOverTable, WheelZoomsAboutThePointerAndHomeOrADoubleClickShowsAll) {
+    const ChartPlot& plot = chart->canvas->Plot();
+    const QPoint at = chart->canvas->PointPosition(PointOf(50));  // x 50, y 50
+    const double span = plot.XScale().Hi() - plot.XScale().Lo();
+    Wheel(at, 2);
+    EXPECT_NEAR(plot.XScale().Hi() - plot.XScale().Lo(), span * ChartCanvas::kZoomPerNotch * ChartCanvas::kZoomPerNotch, 1e-6);
+    EXPECT_LE((chart->canvas->PointPosition(PointOf(50)) - at).manhattanLength(), 2) << "the place under the pointer stays";
+    EXPECT_EQ(plot.PointAt(plot.PixelX(0), plot.PixelY(0), 3), -1) << "u0 zoomed out of the plot";
+    table.Data().SetSelected(3, true);
+    Settle();
+    EXPECT_LT(plot.XScale().Hi() - plot.XScale().Lo(), span) << "a change of the table keeps the zoom";
+    chart->canvas->setFocus();
+    QTest::keyClick(chart->canvas, Qt::Key_Home);
+    EXPECT_EQ(plot.XScale().Lo(), 0);
+    EXPECT_EQ(plot.XScale().Hi(), 200);
+    Wheel(at, -3);
+    EXPECT_GT(plot.XScale().Hi() - plot.XScale().Lo(), span);
+    testing::DoubleClick(chart->canvas, at);
+    EXPECT_EQ(plot.XScale().Hi(), 200);
+    Wheel(at, 1);
+    chart->yLog->setChecked(true);
+    EXPECT_EQ(plot.XScale().Hi(), 200) << "other axes start unzoomed";
+}
+
+TEST_F(ChartOverTable, ALegendTellsTheHighlightColourAndTheWindowFitsTheScreen) {
+    ASSERT_EQ(Highlighted(), "");
+    const QImage image = chart->canvas->grab().toImage();
+    const QRgb highlight = chart->canvas->palette().color(QPalette::Highlight).rgb();
+    int legend = 0;  // nothing is highlighted: the colour shows only in the legend, above the plot
+    for (int y = 0; y < static_cast<int>(chart->canvas->Plot().Area().top) - 2; ++y)
+        for (int x = 0; x < image.width(); ++x) legend += image.pixel(x, y) == highlight;
+    EXPECT_GT(legend, 10);
+
+    // A main window at the screen's far corner, a heading wider than the screen.
+    const QRect free = host->screen()->availableGeometry();
+    host->move(free.right() - 100, free.bottom() - 100);
+    table.Data().SetColumnHeading(1, std::string(300, 'w'));
+    ChartWindow* other = commands->OpenChart();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(other));
+    fprintf(stderr, "DBG free %d,%d %dx%d host %d,%d %dx%d other %d,%d %dx%d list %d\n", free.x(), free.y(), free.width(), free.height(),
+            host->frameGeometry().x(), host->frameGeometry().y(), host->width(), host->height(), other->x(), other->y(), other->width(), other->height(), other->xList->width());
+    EXPECT_TRUE(free.contains(other->frameGeometry())) << other->frameGeometry().x() << "," << other->frameGeometry().y()
+                                                       << " " << other->frameGeometry().width() << "x"
+                                                       << other->frameGeometry().height();
+}
+
+TEST_F(ChartOverTable, TheTableShowsItsHighlightWhileTheChartHasTheFocus) {
+    chart->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(chart));
+    Drag(chart->canvas, At(9.5, -1), At(14.5, 101));
+    ASSERT_EQ(Highlighted(), "10,11,12,13,14");
+    const QImage image = view->viewport()->grab().toImage();
+    const QRect row = view->RowBoundsRect(12);
+    EXPECT_EQ(QColor(image.pixel(3 * 60 + 3, row.top() + 2)).name().toStdString(),
+              view->palette().color(QPalette::Inactive, QPalette::Highlight).name().toStdString());
 }
 
 TEST_F(ChartOverTable, DraggedRectangleHighlightsTheRowsInside) {

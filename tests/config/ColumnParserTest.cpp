@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <sstream>
+#include <vector>
 
 #include "tests/tdf/TestFiles.h"
 
@@ -14,9 +15,8 @@ namespace {
 // collected as top-level keys. The state is kept from one Read to the next.
 struct Loaded {
     std::unique_ptr<LoadState> state = std::make_unique<LoadState>();
-    TableData table;
+    std::vector<ListColumn> columns;  // the table columns the blocks declared
     test::CapturedMessages messages;
-    std::uint8_t kinds[LoadState::kMaxListColumns] = {};
     int configured = 0;
     std::string topLevelKeys;
 
@@ -25,40 +25,42 @@ struct Loaded {
         test::TempFolder folder;
         TdfReader reader;
         ASSERT_TRUE(reader.Open(folder.Write("c.cfg", text)));
-        table = TableData();
+        columns.clear();
         configured = 0;
         state->headerTextColumn = -1;
         for (TdfResult r; (r = reader.NextEntry()) != TdfResult::End;) {
             if (r == TdfResult::KeyValue) topLevelKeys += std::string(reader.Key()) + " ";
-            if (r == TdfResult::BlockOpen &&
-                ParseColumnBlock(*state, reader, table, messages, kinds[configured], configured))
+            ListColumn column;
+            if (r == TdfResult::BlockOpen && ParseColumnBlock(*state, reader, messages, column, configured)) {
+                columns.push_back(column);
                 ++configured;
+            }
         }
     }
     const ColumnDef& Column(int i) const { return state->columns[i]; }
 };
 
 TEST(ColumnParser, TypesHeadingsAlignmentsKindsAndDecimals) {
-    const std::tuple<const char*, const char*, ColumnType, Align, std::uint8_t> cases[] = {
-        {"NUMERIC", "tag=a;", ColumnType::Numeric, Align::Right, 0x05},
-        {"string", "tag=a;", ColumnType::String, Align::Left, 0x81},
-        {"boolean", "tag=a;", ColumnType::Boolean, Align::Center, 0x41},
-        {"headertext", "", ColumnType::HeaderText, Align::Center, 0x01},
-        {"symbolic", "tag=a;", ColumnType::Symbolic, Align::Center, 0x81},
-        {"multibool", "tagfor(A)=a;", ColumnType::MultiBool, Align::Left, 0x81},
-        {"math", "equation=a b +;", ColumnType::Math, Align::Right, 0x45},
+    const std::tuple<const char*, const char*, ColumnType, ColumnAlign, std::uint8_t> cases[] = {
+        {"NUMERIC", "tag=a;", ColumnType::Numeric, ColumnAlign::Right, 0x05},
+        {"string", "tag=a;", ColumnType::String, ColumnAlign::Left, 0x81},
+        {"boolean", "tag=a;", ColumnType::Boolean, ColumnAlign::Center, 0x41},
+        {"headertext", "", ColumnType::HeaderText, ColumnAlign::Center, 0x01},
+        {"symbolic", "tag=a;", ColumnType::Symbolic, ColumnAlign::Center, 0x81},
+        {"multibool", "tagfor(A)=a;", ColumnType::MultiBool, ColumnAlign::Left, 0x81},
+        {"math", "equation=a b +;", ColumnType::Math, ColumnAlign::Right, 0x45},
     };
     for (const auto& [block, body, type, align, kind] : cases) {
         Loaded l(std::string("[") + block + "]\n{\nname=H;\nname=Last;\nwidth=77;\n" + body + "\n}\n");
         ASSERT_EQ(l.configured, 1) << block;
         EXPECT_EQ(l.Column(0).type, static_cast<int>(type)) << block;
-        EXPECT_EQ(l.table.Column(0).align, align) << block;
-        EXPECT_EQ(l.kinds[0], kind) << block;
-        EXPECT_EQ(l.table.Column(0).heading + std::to_string(l.table.Column(0).width), "Last77") << block;
+        EXPECT_EQ(l.columns.at(0).align, align) << block;
+        EXPECT_EQ(l.columns.at(0).kind, kind) << block;
+        EXPECT_EQ(l.columns.at(0).heading + std::to_string(l.columns.at(0).width), "Last77") << block;
     }
     Loaded item("hpifolder=units;\n[string]\n{\ntag=ItemName;\n}\n");
     EXPECT_STREQ(item.Column(0).tag, "itemname");
-    EXPECT_EQ(item.table.Column(0).width, 0);
+    EXPECT_EQ(item.columns.at(0).width, 0);
     EXPECT_EQ(item.topLevelKeys, "hpifolder ");
     const std::pair<const char*, const char*> decimals[] = {
         {"", "%.4f"}, {"decimals=-3;", "%.0f"}, {"decimals=abc;", "%.0f"}, {"decimals=1000;", "%.60f"},
@@ -81,11 +83,11 @@ TEST(ColumnParser, RefusedBlocksAndWhoReadsTheirLines) {
              "[string]\n{\nname=Outer;\n[inner]\n{\ntag=x;\n}\nwidth=5;\n}\n"  // a nested header ends the column
              "[boolean]\n{\n}\n");
     ASSERT_EQ(l.configured, 3);
-    EXPECT_EQ(l.table.Column(0).heading, "First");
+    EXPECT_EQ(l.columns.at(0).heading, "First");
     EXPECT_EQ(l.state->headerTextColumn, 0);
-    EXPECT_EQ(l.table.Column(1).heading, "Outer");
+    EXPECT_EQ(l.columns.at(1).heading, "Outer");
     EXPECT_STREQ(l.Column(1).tag, "");
-    EXPECT_EQ(l.table.Column(2).heading, "................");
+    EXPECT_EQ(l.columns.at(2).heading, "................");
     EXPECT_EQ(l.Column(2).texts[0] + "|" + l.Column(2).texts[1], "|X");
     EXPECT_EQ(l.topLevelKeys, "name extension tag width ");
     // A later load reuses the entries: nothing of the earlier columns stays.
@@ -151,7 +153,7 @@ TEST(ColumnParser, CompilesEquationsAndCutsOverlongTexts) {
              ")=" + longName + ";\n}\n[math]\n{\nequation=" + longName + " " + std::string(400, '+') + ";\n}\n");
     ASSERT_EQ(l.configured, 3);
     EXPECT_EQ(l.Column(0).tag, std::string(127, 'q'));
-    EXPECT_EQ(l.table.Column(0).heading, longName);
+    EXPECT_EQ(l.columns.at(0).heading, longName);
     EXPECT_EQ(l.Column(1).names[0], std::string(127, 'q'));
     EXPECT_EQ(l.Column(1).texts[0], longName);
     EXPECT_EQ(l.Column(2).names[0], std::string(127, 'Q'));  // operand names keep their case

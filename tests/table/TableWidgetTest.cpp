@@ -199,6 +199,7 @@ TEST_F(TableWidget, TheArrowMovesWithEverySortAtTheStylesSize) {
         {"a second click turns it", [&] { Click(Header(), HeadingCenter(1)); }, 1, false},
         {"Ctrl+click", [&] { Click(Header(), HeadingCenter(2), Qt::ControlModifier); }, 2, true},
         {"a sort that no click started", [&] { table.HeadingClick(0, 0, false); }, 0, true},
+        {"SortBy, as the export tool sorts", [&] { table.SortBy(2, true); }, 2, false},
         {"a table of one row sorts without telling the rows' observers", [&] { Click(Header(), HeadingCenter(1)); }, 1,
          true, 1},
     };
@@ -222,6 +223,11 @@ TEST_F(TableWidget, TheArrowMovesWithEverySortAtTheStylesSize) {
         EXPECT_EQ(arrow.rect, style.subElementRect(QStyle::SE_HeaderArrow, &heading, Header()));
         EXPECT_TRUE(view->HeadingRect(c.column).contains(arrow.rect));
     }
+    // A heading fitted to its text stays whole beside the arrow (a cut one would have a tip).
+    table.Data().SetColumnHeading(2, "Energy");
+    table.AutoSizeColumns(2, 1000);
+    table.HeadingClick(2, 0, false);
+    EXPECT_EQ(static_cast<TableHeaderCtrl*>(Header())->HeadingTip(2).toStdString(), "");
 }
 
 TEST_F(TableWidget, TipsShowCutAndCollapsedTexts) {

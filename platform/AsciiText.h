@@ -1,0 +1,26 @@
+#pragma once
+// The one case rule of the game's names: file names, archive entries, record
+// keys, column headings. Only A-Z fold to a-z; every other byte, the
+// code page's accented letters included, stays as it is, whatever the locale,
+// so that a name matches and sorts the same on every machine.
+#include <string>
+#include <string_view>
+
+namespace lorvex::platform {
+
+// Inline: the sort and the record parser fold every byte they look at.
+constexpr char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+void FoldAsciiInPlace(std::string& text);
+// A NUL-terminated text (the fixed name buffers of the configuration); null is left alone.
+void FoldAsciiInPlace(char* text);
+std::string FoldedAscii(std::string_view text);
+
+// Same length and the same bytes after folding.
+bool EqualsFolded(std::string_view a, std::string_view b);
+
+// -1, 0 or 1: the folded bytes compared as unsigned values, and a text that
+// begins the other first. Callers that need a total order break its ties themselves.
+int CompareFolded(std::string_view a, std::string_view b);
+
+}  // namespace lorvex::platform
