@@ -7,17 +7,14 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
-#include <QPixmap>
 #include <QPointer>
 #include <QTimer>
-#include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "app/ConfigChooserDialog.h"
 #include "app/DataListingDialog.h"
-#include "app/filter/FilterBar.h"
+#include "app/LoadProgress.h"
+#include "app/WindowIcon.h"
 #include "app/skipped/SkippedNotice.h"
 #include "app/view/TableConveniences.h"
 #include "chart/widget/FiguresLabel.h"
@@ -27,6 +24,7 @@
 #include "export/ExportDialog.h"
 #include "export/ExportWriter.h"
 #include "load/RecordListing.h"
+#include "table/RowRemoval.h"
 #include "table/widget/PlainTip.h"
 #include "table/widget/TableListView.h"
 
@@ -41,20 +39,6 @@ std::string WindowTitle(const std::string& config) {
 // The table starts this many pixels below the top of the client area.
 constexpr int kTableTop = 18;
 
-QIcon MakeIcon() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setPen(QColor(40, 40, 40));
-    p.setBrush(QColor(250, 250, 240));
-    p.drawRect(2, 4, 27, 23);
-    p.fillRect(3, 5, 26, 5, QColor(60, 90, 160));
-    p.fillRect(3, 16, 26, 4, QColor(150, 180, 230));
-    for (int x : {11, 20}) p.drawLine(x, 10, x, 26);
-    for (int y : {15, 20}) p.drawLine(3, y, 28, y);
-    return QIcon(pixmap);
-}
-
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, Qt::Alignment align) {
     auto* label = new QLabel(QString::fromLatin1(text), parent);
     label->setObjectName(QLatin1String(name));
@@ -63,43 +47,24 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, Qt::Align
     return label;
 }
 
-bool IsInput(QEvent::Type type) {
-    switch (type) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::Shortcut:
-        case QEvent::ContextMenu:
-        case QEvent::TouchBegin:
-        case QEvent::TouchUpdate:
-        case QEvent::TouchEnd:
-        case QEvent::Close:
-            return true;
-        default:
-            return false;
-    }
-}
-
 }  // namespace
 
 MainDialog::MainDialog(QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                           Qt::WindowCloseButtonHint),
-      boxes(this),
-      loader(table, *this, *this) {
+      boxes(this) {
     setWindowTitle(BytesToBoxText(WindowTitle("")));
-    setWindowIcon(MakeIcon());
+    setWindowIcon(WindowIcon());
 
     statusText = MakeLabel(this, "statusText", "", Qt::AlignLeft);
     fileLabel = MakeLabel(this, "fileLabel", "TDF FILE", Qt::AlignLeft);
     archiveLabel = MakeLabel(this, "archiveLabel", "Parsing Hpi File", Qt::AlignRight);
     view = new TableListView(table, this);
     view->setObjectName(QStringLiteral("table"));
+    // The window takes the name of the configuration once its load starts replacing the table.
+    progress = new LoadProgress(this, view, statusText, archiveLabel, fileLabel,
+                                [this] { setWindowTitle(BytesToBoxText(WindowTitle(loadingConfig))); });
+    loader = std::make_unique<Loader>(table, *progress, *this);
     BuildMenu();
     numberCommands = new NumberCommands(viewMenu, table, view, statusText);
     skippedNotice = new SkippedNotice(statusText);
@@ -213,31 +178,20 @@ void MainDialog::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (loading && IsInput(event->type()) && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == this) {
-        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
-            waitCancelled = true;  // only a load that waits listens for it
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 void MainDialog::LoadRun() {
     if (loading) return;
     loading = true;
     conveniences->BeforeLoad();
-    waitCancelled = false;
-    qApp->installEventFilter(this);
+    progress->Begin();
     loadingConfig = reloadName.empty() ? ChooseConfiguration() : reloadName;
-    const LoadEnd end = loader.LoadRun(loadingConfig);
-    qApp->removeEventFilter(this);
+    const LoadEnd end = loader->LoadRun(loadingConfig);
+    progress->End();
     loading = false;
-    if (loader.Report().ReplacedTable()) {
+    if (loader->Report().ReplacedTable()) {
         loadedConfig = loadingConfig;
         view->setVisible(true);
         conveniences->AfterLoad(loadedConfig);
-        skippedNotice->Show(loader.Report());
+        skippedNotice->Show(loader->Report());
         numberCommands->figures->ReserveRight(skippedNotice->ReservedWidth());
         UpdateStatusLine();
     } else if (end == LoadEnd::Cancelled) {
@@ -270,31 +224,16 @@ void MainDialog::ExportTable() {
     statusText->setToolTip(PlainTip(path));
 }
 
-void MainDialog::RemoveHighlighted() {
-    TableData& rows = table.Data();
+void MainDialog::RemoveHighlighted() { RemoveRows(true); }
+
+void MainDialog::RemoveUnhighlighted() { RemoveRows(false); }
+
+void MainDialog::RemoveRows(bool highlighted) {
     // Hiding the view hands the focus on (to the filter line, text selected,
     // where the next Delete would wipe it): it comes back once the rows are gone.
     const QPointer<QWidget> focused = QApplication::focusWidget();
     view->hide();
-    rows.SetNotify(false);
-    // From the bottom up: the same rows go as when searching from the top
-    // after every deletion, without the search.
-    for (int row = rows.RowCount() - 1; row >= 0; --row)
-        if (rows.IsSelected(row) && !rows.IsHidden(row)) rows.DeleteRow(row);
-    rows.SetNotify(true);
-    view->show();
-    if (focused) focused->setFocus();
-    UpdateStatusLine();
-}
-
-void MainDialog::RemoveUnhighlighted() {
-    TableData& rows = table.Data();
-    const QPointer<QWidget> focused = QApplication::focusWidget();
-    view->hide();
-    rows.SetNotify(false);
-    for (int row = rows.RowCount() - 1; row >= 0; --row)
-        if (!rows.IsSelected(row) && !rows.IsHidden(row)) rows.DeleteRow(row);
-    rows.SetNotify(true);
+    RemoveShownRows(table.Data(), highlighted);
     view->show();
     if (focused) focused->setFocus();
     UpdateStatusLine();
@@ -302,56 +241,14 @@ void MainDialog::RemoveUnhighlighted() {
 
 DataListingDialog* MainDialog::OpenRecordListing(int row) {
     ListingRequest request;
-    if (!ListingRequestForRow(table, loader.State().locationColumn, row, &request)) return nullptr;
+    if (!ListingRequestForRow(table, loader->State().locationColumn, row, &request)) return nullptr;
     auto* listing = new DataListingDialog(this);
     listing->ShowListing(request.path, request.lineNumber);
     return listing;
 }
 
-void MainDialog::SetProgressVisible(bool visible) {
-    if (visible) {
-        // The load has begun to replace the table: the window takes its name,
-        // and the labels stand where the table was until the rows are in.
-        setWindowTitle(BytesToBoxText(WindowTitle(loadingConfig)));
-        view->hide();
-        repaint();  // no event is handled until the load ends
-    }
-    // The labels are repainted at a bounded rate while the load runs (ProgressRepaint).
-    if (visible) progress.Start(archiveLabel, fileLabel);
-    else progress.Flush();  // the last texts are shown before the labels go
-    archiveLabel->setVisible(visible);
-    fileLabel->setVisible(visible);
-    archiveLabel->repaint();
-    fileLabel->repaint();
-}
-
-void MainDialog::SetArchiveLabel(std::string_view text) {
-    archiveLabel->setText(BytesToBoxText(text));
-    progress.Changed();
-}
-
-void MainDialog::SetFileLabel(std::string_view text) {
-    fileLabel->setText(BytesToBoxText(text));
-    progress.Changed();
-}
-
-bool MainDialog::KeepWaiting(std::string_view text) {
-    // The status line says it: the table (still the previous one) stays in view.
-    const QString shown = BytesToBoxText(std::string(text) + " (Escape cancels)");
-    if (statusText->text() != shown) {
-        statusText->setText(shown);
-        statusText->repaint();
-    }
-    QApplication::processEvents(QEventLoop::AllEvents, kWaitStepMs);
-    return !waitCancelled;
-}
-
 std::string MainDialog::StatusLineText() const {
-    const TableData& rows = table.Data();
-    std::string text = std::to_string(rows.RowCount()) + " total table entries,   " +
-                       std::to_string(rows.SelectedCount()) + " hilighted entries";
-    if (conveniences && conveniences->FilterActive()) text += ",   " + std::to_string(rows.ShownCount()) + " shown";
-    return text;
+    return lorvex::StatusLineText(table.Data(), conveniences && conveniences->FilterActive());
 }
 
 void MainDialog::UpdateStatusLine() {

@@ -6,8 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include <memory>
+
 #include "app/ConfigChooser.h"
-#include "app/ProgressRepaint.h"
 #include "app/QtMessageSink.h"
 #include "load/LoadRun.h"
 #include "platform/MessageSink.h"
@@ -26,7 +27,9 @@ class NumberCommands;
 class SkippedNotice;
 class TableListView;
 
-class MainDialog : public QDialog, public LoadView, public platform::MessageSink {
+class LoadProgress;
+
+class MainDialog : public QDialog, public platform::MessageSink {
 public:
     explicit MainDialog(QWidget* parent = nullptr);
     ~MainDialog() override;
@@ -47,13 +50,6 @@ public:
     void LayoutTable();
 
     void UpdateStatusLine();
-
-    // LoadView: the labels replace the table while a load runs.
-    void SetProgressVisible(bool visible) override;
-    void SetArchiveLabel(std::string_view text) override;
-    void SetFileLabel(std::string_view text) override;
-    // Shows that the load waits for another one; Escape cancels it.
-    bool KeepWaiting(std::string_view text) override;
     // MessageSink: a message box, or the sink set below.
     void ShowMessage(std::string_view text) override;
 
@@ -64,12 +60,12 @@ public:
 
     TableListCtrl& Table() { return table; }
     TableListView* View() const { return view; }
-    const LoadState& State() const { return loader.State(); }
-    const LoadReport& LastLoad() const { return loader.Report(); }
-    void SetLoadLimits(const LoadLimits& limits) { loader.SetLimits(limits); }
+    const LoadState& State() const { return loader->State(); }
+    const LoadReport& LastLoad() const { return loader->Report(); }
+    void SetLoadLimits(const LoadLimits& limits) { loader->SetLimits(limits); }
     bool Loading() const { return loading; }
-    void SetArchiveFolder(std::string folder) { loader.SetArchiveFolder(std::move(folder)); }
-    const std::string& ArchiveFolder() const { return loader.ArchiveFolder(); }
+    void SetArchiveFolder(std::string folder) { loader->SetArchiveFolder(std::move(folder)); }
+    const std::string& ArchiveFolder() const { return loader->ArchiveFolder(); }
 
     QLabel* statusText = nullptr;
     QLabel* fileLabel = nullptr;
@@ -97,18 +93,19 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     // Every way the window ends comes here: the column layout is kept.
     void done(int result) override;
-    // Swallows the user's input to this window while a load runs.
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildMenu();
+    // Removes the shown rows that are (or are not) highlighted; the focus stays where it was.
+    void RemoveRows(bool highlighted);
     int ClientTop() const;
 
     TableListCtrl table;
     QtMessageSink boxes;
     platform::MessageSink* messages = &boxes;
     ConfigChooser* chooser = nullptr;
-    Loader loader;
+    LoadProgress* progress = nullptr;  // what a load shows, and the input it swallows
+    std::unique_ptr<Loader> loader;
     TableListView* view = nullptr;  // refers to table: deleted before it
     bool initialized = false;
     bool firstPaint = true;
@@ -120,8 +117,6 @@ private:
     std::string loadingConfig;  // the configuration of the load under way
     std::string loadedConfig;   // the configuration the table holds
     std::string reloadName;     // answers the next chooser call instead of the user
-    bool waitCancelled = false;  // Escape while the load waits for another one
-    ProgressRepaint progress;
 };
 
 }  // namespace lorvex

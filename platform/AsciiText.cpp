@@ -24,14 +24,4 @@ bool EqualsFolded(std::string_view a, std::string_view b) {
     return true;
 }
 
-int CompareFolded(std::string_view a, std::string_view b) {
-    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto x = static_cast<unsigned char>(FoldAscii(a[i]));
-        const auto y = static_cast<unsigned char>(FoldAscii(b[i]));
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
-}
-
 }  // namespace lorvex::platform

@@ -21,6 +21,14 @@ bool EqualsFolded(std::string_view a, std::string_view b);
 
 // -1, 0 or 1: the folded bytes compared as unsigned values, and a text that
 // begins the other first. Callers that need a total order break its ties themselves.
-int CompareFolded(std::string_view a, std::string_view b);
+inline int CompareFolded(std::string_view a, std::string_view b) {
+    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(FoldAscii(a[i]));
+        const auto y = static_cast<unsigned char>(FoldAscii(b[i]));
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
 
 }  // namespace lorvex::platform

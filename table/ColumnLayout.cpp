@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "platform/AsciiText.h"
+
 namespace lorvex {
 
 ColumnLayout CaptureLayout(const TableData& table) {
@@ -64,7 +66,7 @@ std::string LayoutKey(std::string_view configName, const TableData& table) {
         h ^= c;
         h *= 1099511628211ull;
     };
-    for (char c : configName) add(static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + 32 : c));
+    for (char c : configName) add(static_cast<unsigned char>(platform::FoldAscii(c)));
     add(0);
     for (int c = 0; c < table.ColumnCount(); ++c) {
         for (char ch : table.Column(c).heading) add(static_cast<unsigned char>(ch));

@@ -1,24 +1,17 @@
 #include "table/RowCompare.h"
 
-#include <array>
 #include <charconv>
 #include <cstring>
 #include <limits>
 #include <optional>
 
+#include "platform/AsciiText.h"
 #include "platform/DateParse.h"
 #include "table/MergeSort.h"
 #include "table/TableData.h"
 
 namespace lorvex {
 namespace {
-
-constexpr std::array<unsigned char, 256> MakeFoldTable() {
-    std::array<unsigned char, 256> t{};
-    for (int i = 0; i < 256; ++i) t[i] = static_cast<unsigned char>(i >= 'A' && i <= 'Z' ? i + ('a' - 'A') : i);
-    return t;
-}
-constexpr std::array<unsigned char, 256> kFold = MakeFoldTable();
 
 // White space as the C library's readers skip it in the "C" locale.
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
@@ -68,16 +61,6 @@ int CompareBytes(std::string_view a, std::string_view b) {
     const std::size_t n = a.size() < b.size() ? a.size() : b.size();
     if (n != 0) {
         if (const int r = std::memcmp(a.data(), b.data(), n)) return Sign(r);
-    }
-    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
-}
-
-int CompareFolded(std::string_view a, std::string_view b) {
-    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char x = kFold[static_cast<unsigned char>(a[i])];
-        const unsigned char y = kFold[static_cast<unsigned char>(b[i])];
-        if (x != y) return x < y ? -1 : 1;
     }
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
@@ -159,9 +142,8 @@ namespace {
 std::uint64_t Prefix(std::string_view text, bool fold) {
     std::uint64_t p = 0;
     for (std::size_t i = 0; i < 8; ++i) {
-        unsigned char c = i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
-        if (fold) c = kFold[c];
-        p = (p << 8) | c;
+        const char c = i < text.size() ? text[i] : '\0';
+        p = (p << 8) | static_cast<unsigned char>(fold ? platform::FoldAscii(c) : c);
     }
     return p;
 }

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/AsciiText.h"
+
 namespace lorvex {
 
 class TableData;
@@ -33,7 +35,7 @@ int CompareRows(const SortRecord& a, const SortRecord& b, std::uint32_t sortPara
 
 // The text readers of the comparisons, exposed for the tests and the sort.
 int CompareBytes(std::string_view a, std::string_view b);        // comparison 0
-int CompareFolded(std::string_view a, std::string_view b);       // comparison 1 (A-Z folded)
+using platform::CompareFolded;                                   // comparison 1 (A-Z folded)
 std::int64_t ReadWholeNumber(std::string_view text);             // comparison 2
 float ReadFloat(std::string_view text);                          // comparison 5
 

@@ -28,6 +28,7 @@ constexpr const char* kFixedFontKey = "listing/fixedWidthFont";
 TableConveniences::TableConveniences(MainDialog& window)
     : QObject(&window), window_(window), layout_(window.Table()) {
     filter_ = new FilterBar(window.Table().Data(), &window);
+    window.View()->AddFocusCompanion(filter_);  // the highlight shows while the line has the focus
     QMenu* view = window.viewMenu;
     filterAction = view->addAction(QStringLiteral("&Filter Rows..."));
     filterAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));

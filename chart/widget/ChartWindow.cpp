@@ -31,7 +31,7 @@ constexpr int kPointSize = 5;
 constexpr int kHighlightSize = 7;
 constexpr int kDragThreshold = 4;
 constexpr double kWheelNotch = 120;  // angle delta of one notch
-constexpr int kListLetters = 12;     // the column lists' width; their popups show names in full
+constexpr int kListLetters = 14;     // the column lists' width; their popups show names in full
 constexpr int kStartWidth = 720, kStartHeight = 520;
 constexpr int kZoomPasses = 3;
 constexpr int kFrameRoom = 48;       // for the frame and title bar the window system adds
@@ -372,8 +372,7 @@ void ChartWindow::PlaceOnScreen(QWidget* over) {
     place.moveCenter(over ? over->frameGeometry().center() : free.center());
     const int right = free.left() + free.width() - size.width() - kFrameRoom;
     const int bottom = free.top() + free.height() - size.height() - kFrameRoom;
-    (void)right;
-    place.moveTo(place.left(),
+    place.moveTo(std::clamp(place.left(), free.left(), std::max(free.left(), right)),
                  std::clamp(place.top(), free.top(), std::max(free.top(), bottom)));
     resize(size);
     move(place.topLeft());

@@ -184,8 +184,6 @@ TEST_F(ChartOverTable, ALegendTellsTheHighlightColourAndTheWindowFitsTheScreen) 
     table.Data().SetColumnHeading(1, std::string(300, 'w'));
     ChartWindow* other = commands->OpenChart();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(other));
-    fprintf(stderr, "DBG free %d,%d %dx%d host %d,%d %dx%d other %d,%d %dx%d list %d\n", free.x(), free.y(), free.width(), free.height(),
-            host->frameGeometry().x(), host->frameGeometry().y(), host->width(), host->height(), other->x(), other->y(), other->width(), other->height(), other->xList->width());
     EXPECT_TRUE(free.contains(other->frameGeometry())) << other->frameGeometry().x() << "," << other->frameGeometry().y()
                                                        << " " << other->frameGeometry().width() << "x"
                                                        << other->frameGeometry().height();

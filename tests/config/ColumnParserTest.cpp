@@ -6,6 +6,7 @@
 #include <sstream>
 #include <vector>
 
+#include "tests/support/GameFolder.h"
 #include "tests/tdf/TestFiles.h"
 
 namespace lorvex {
@@ -22,7 +23,7 @@ struct Loaded {
 
     explicit Loaded(std::string_view text) { Read(text); }
     void Read(std::string_view text) {
-        test::TempFolder folder;
+        testing::GameFolder folder;
         TdfReader reader;
         ASSERT_TRUE(reader.Open(folder.Write("c.cfg", text)));
         columns.clear();

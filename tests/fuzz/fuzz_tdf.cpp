@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/AsciiText.h"
 #include "tdf/TdfReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -17,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         sink = sink + static_cast<std::size_t>(reader.EntryLine());
         if (r == lorvex::TdfResult::End) break;
         std::string name = reader.BlockName();
-        lorvex::LowercaseAscii(name);
+        lorvex::platform::FoldAsciiInPlace(name);
         sink = sink + name.size() + lorvex::TdfNameEquals("numeric", reader.BlockName());
         if (r != lorvex::TdfResult::KeyValue) continue;
         std::string key = reader.Key();

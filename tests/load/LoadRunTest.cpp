@@ -34,37 +34,23 @@ using testing::Harness;
 TEST(LoadRun, LoadsEveryArchiveOfTheGameFolderInOrder) {
     GameFolder game;
     GameFolder::Write("t.cfg", kUnitsCfg);
-    {
-        HpiWriter w;
-        w.AddFile("units\\ARMA.fbi", "// a comment line\r\n" + Unit("UnitA", "Alpha", "10.50"), PackMethod::Zlib);
-        w.AddFile("units\\notes.txt", Unit("Nope", "Skipped", "1"), PackMethod::Zlib);
-        w.AddFile("weapons\\w.fbi", Unit("Nope", "Other folder", "1"), PackMethod::Zlib);
-        ASSERT_TRUE(w.WriteTo("../rev31.gp3", 0x5a17));
-    }
-    {
-        HpiWriter w;
-        w.AddFile("UNITS\\arma.FBI", Unit("UnitA2", "Shadowed", "99"), PackMethod::Lz77);
-        w.AddFile("units\\b.fbi", Unit("UnitB", "Beta", "7") + Unit("UnitB2", "Beta Two", "abc"), PackMethod::Lz77);
-        ASSERT_TRUE(w.WriteTo("../b.ccx", 0));
-    }
-    {
-        HpiWriter w;
-        w.AddFile("Units\\C.FBI", Unit("UnitC", "Gamma", "3.14159"), PackMethod::Stored);
-        ASSERT_TRUE(w.WriteTo("../c.UFO", 0x33));
-    }
-    {
-        HpiWriter w;
-        w.AddFile("units\\f.fbi", Unit("Broken", "Damaged copy", "1"), PackMethod::Zlib);
-        std::string bytes = w.Build(0);
-        bytes.back() = static_cast<char>(bytes.back() ^ 0x5a);  // inside the only chunk: its checksum fails
-        GameFolder::Write("../e.hpi", bytes);
-    }
+    ASSERT_TRUE(WriteArchive("../rev31.gp3",
+                             {{"units\\ARMA.fbi", "// a comment line\r\n" + Unit("UnitA", "Alpha", "10.50")},
+                              {"units\\notes.txt", Unit("Nope", "Skipped", "1")},
+                              {"weapons\\w.fbi", Unit("Nope", "Other folder", "1")}},
+                             PackMethod::Zlib, 0x5a17));
+    ASSERT_TRUE(WriteArchive("../b.ccx",
+                             {{"UNITS\\arma.FBI", Unit("UnitA2", "Shadowed", "99")},
+                              {"units\\b.fbi", Unit("UnitB", "Beta", "7") + Unit("UnitB2", "Beta Two", "abc")}},
+                             PackMethod::Lz77));
+    ASSERT_TRUE(WriteArchive("../c.UFO", {{"Units\\C.FBI", Unit("UnitC", "Gamma", "3.14159")}}, PackMethod::Stored, 0x33));
+    HpiWriter damaged;
+    damaged.AddFile("units\\f.fbi", Unit("Broken", "Damaged copy", "1"), PackMethod::Zlib);
+    std::string bytes = damaged.Build(0);
+    bytes.back() = static_cast<char>(bytes.back() ^ 0x5a);  // inside the only chunk: its checksum fails
+    GameFolder::Write("../e.hpi", bytes);
     GameFolder::Write("../garbage.hpi", "HAPI this is no archive at all");
-    {
-        HpiWriter w;
-        w.AddFile("units\\f.fbi", Unit("UnitF", "Foxtrot", "2"), PackMethod::Zlib, true);
-        ASSERT_TRUE(w.WriteTo("../z.hpi", 0x77));
-    }
+    ASSERT_TRUE(WriteArchive("../z.hpi", {{"units\\f.fbi", Unit("UnitF", "Foxtrot", "2")}}, PackMethod::Zlib, 0x77, true));
 
     Harness h;
     h.Load("t.cfg");
@@ -95,19 +81,21 @@ TEST(LoadRun, GlobalKeysAndTheirIndexedForms) {
                              {{"units\\a.fbi", Unit("A", "Alpha", "1")}, {"extra\\b.fbi", Unit("B", "Beta", "2")}}));
 
     const std::pair<const char*, const char*> cases[] = {
-        // An index out of range stores nothing but still writes folders into the locations.
-        {"HPIFOLDER=units;\nextension=fbi;\nhpifolder(40)=extra;\n", "rev31.gp3  ::  units\\a.fbi"},
+        // The first index past the range stores nothing but still writes folders into the locations.
+        {"HPIFOLDER=units;\nextension=fbi;\nhpifolder(32)=extra;\n", "rev31.gp3  ::  units\\a.fbi"},
         {"hpifolder=units;\nextension=fbi;\n", "rev31.gp3  ::  a.fbi"},
         {"hpifolder(1)=extra;\nextension(1)=fbi;\nhpifolder(x)=units;\nextension=fbi;\n",
          "rev31.gp3  ::  units\\a.fbi,rev31.gp3  ::  extra\\b.fbi"},
+        // The pair above left folder 1 set: this one names only its ending, so it harvests nothing.
+        {"hpifolder(0)=units;\nextension(0)=fbi;\nextension(1)=fbi;\n", "rev31.gp3  ::  units\\a.fbi"},
         // A blank before the parenthesis makes no indexed key.
         {"hpifolder (1)=extra;\nextension (1)=fbi;\nhpifolder=units;\nextension=fbi;\n", "rev31.gp3  ::  a.fbi"},
         {"hpifolder=units;\n", ""},  // no ending: nothing is harvested
         {"hpifolder(31)=extra;\nextension(31)=fbi;\n", "rev31.gp3  ::  extra\\b.fbi"},  // the last pair
     };
+    Harness h;  // one program loading each in turn: nothing of a configuration outlives its load
     for (const auto& [cfg, locations] : cases) {
         GameFolder::Write("t.cfg", cfg);
-        Harness h;
         h.Load("t.cfg");
         ASSERT_EQ(h.Data().ColumnCount(), 2) << cfg;
         EXPECT_EQ(ColumnText(h.Data(), 0), locations) << cfg;

@@ -23,6 +23,7 @@ TEST(RecordListing, FileNameAndLineNumberTexts) {
     const std::pair<const char*, std::int32_t> numbers[] = {
         {"  7", 7}, {"\t\n+8", 8}, {"-3", -3}, {"12abc", 12}, {"", 0}, {"abc", 0}, {"99999999999", INT_MAX},
         {"-99999999999", INT_MIN}, {"2147483647", INT_MAX}, {"1 2", 1},
+        {"010", 10},  // leading zeros: still decimal
     };
     for (const auto& [text, number] : numbers) EXPECT_EQ(ListingLineNumber(text), number) << text;
 }

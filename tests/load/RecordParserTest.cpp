@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "load/LoadRun.h"
+#include "tests/support/GameFolder.h"
 #include "tests/tdf/TestFiles.h"
 
 namespace lorvex {
@@ -15,7 +16,7 @@ struct Fixture {
     std::unique_ptr<LoadState> state = std::make_unique<LoadState>();
     TableData table;
     test::CapturedMessages messages;
-    test::TempFolder folder;
+    testing::GameFolder folder;
     TdfReader reader;
     int files = 0;
 

@@ -19,11 +19,13 @@ inline const char* kUnitsCfg =
     "[string]\n{\nname=Name;\ntag=name;\n}\n"
     "[numeric]\n{\nname=Cost;\ntag=cost;\ndecimals=2;\n}\n";
 
-// Packs (entry, contents) pairs with the default packing into an archive at path.
-inline bool WriteArchive(const std::string& path, const std::vector<std::pair<std::string, std::string>>& files) {
+// Packs (entry, contents) pairs into an archive at path, every file the same way.
+inline bool WriteArchive(const std::string& path, const std::vector<std::pair<std::string, std::string>>& files,
+                         hpi::PackMethod method = hpi::PackMethod::Zlib, std::uint32_t keySeed = 0,
+                         bool scramble = false) {
     hpi::HpiWriter writer;
-    for (const auto& [entry, contents] : files) writer.AddFile(entry, contents);
-    return writer.WriteTo(path);
+    for (const auto& [entry, contents] : files) writer.AddFile(entry, contents, method, scramble);
+    return writer.WriteTo(path, keySeed);
 }
 
 }  // namespace lorvex::testing

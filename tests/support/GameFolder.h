@@ -1,6 +1,8 @@
 #pragma once
 // A throw-away game folder for tests: archives in the folder itself, the
-// program's current folder one level down, entered for the test's lifetime.
+// program's current folder one level down, entered for the folder's lifetime
+// (folders may nest: each gives the current folder back to the one before).
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -17,9 +19,11 @@ namespace lorvex::testing {
 class GameFolder {
 public:
     GameFolder() {
+        static std::atomic<int> serial{0};
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root_ = std::filesystem::temp_directory_path() /
-                ("lorvex-game-" + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" + info->name());
+        root_ = std::filesystem::temp_directory_path() / ("lorvex-game-" + std::to_string(::getpid()) + "-" +
+                                                          info->test_suite_name() + "-" + info->name() + "-" +
+                                                          std::to_string(serial++));
         std::filesystem::remove_all(root_);
         std::filesystem::create_directories(root_ / "cur");
         old_ = std::filesystem::current_path();
@@ -35,11 +39,14 @@ public:
 
     const std::filesystem::path& Root() const { return root_; }
     std::filesystem::path Current() const { return root_ / "cur"; }
+    std::filesystem::path operator/(const std::string& name) const { return Current() / name; }
+    std::string PathOf(const std::string& name) const { return (Current() / name).string(); }
 
-    // Writes a file relative to the current folder ("t.cfg", "../x.hpi").
-    static void Write(const std::filesystem::path& relative, std::string_view bytes) {
+    // Writes a file relative to the current folder ("t.cfg", "../x.hpi") and gives its full path.
+    static std::string Write(const std::filesystem::path& relative, std::string_view bytes) {
         std::ofstream out(relative, std::ios::binary | std::ios::trunc);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return (std::filesystem::current_path() / relative).string();
     }
     static std::string Read(const std::filesystem::path& relative) {
         std::ifstream in(relative, std::ios::binary);

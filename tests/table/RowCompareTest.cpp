@@ -21,9 +21,8 @@ TEST(CompareRows, EveryComparisonAndEmptyRule) {
         // 0: bytes, unsigned; a text that begins the other comes first
         {0x00, true, "abc", "abd", -1}, {0x00, true, "ab", "abc", -1}, {0x00, true, "B", "a", -1},
         {0x00, true, "\xe9", "z", 1}, {0x00, true, "abc", "abc", 0}, {0x00, false, "abc", "abd", 1},
-        // 1: only A-Z folded; '_' lies between 'Z' and 'a'
-        {0x01, true, "abc", "ABC", 0}, {0x01, true, "a_b", "aab", -1}, {0x01, true, "A_B", "AAB", -1},
-        {0x01, false, "B", "a", -1}, {0x01, true, "\xc9", "\xe9", -1},
+        // 1: folded (platform::CompareFolded's own cases are in AsciiTextTest), turned by the direction
+        {0x01, true, "abc", "ABC", 0}, {0x01, false, "B", "a", -1},
         // 2: whole numbers
         {0x02, true, "9", "10", -1}, {0x02, true, "12abc", "12", 0}, {0x02, true, "abc", "0", 0},
         {0x02, true, " -5", "+3", -1}, {0x02, false, "9", "10", 1}, {0x02, true, "99999999999999999999", "1", 1},

@@ -1,17 +1,18 @@
-// lorvex-hpi against archives and source folders from strangers: entries the
-// directory leaves out are reported, pack follows no link, names never reach a
-// terminal raw, and --max-bytes bounds what one run unpacks.
+// lorvex-hpi end to end: every packing round trips, entries the directory
+// leaves out are reported, pack follows no link, names never reach a terminal
+// raw, --max-bytes bounds what one run unpacks, and each failure has its status.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "hpi/HpiWriter.h"
 #include "tests/hpi/RawArchive.h"
-#include "tests/tdf/TestFiles.h"
+#include "tests/support/ToolRun.h"
 
 namespace lorvex {
 namespace {
@@ -20,36 +21,139 @@ namespace fs = std::filesystem;
 using hpi::HpiWriter;
 using test::RawArchive;
 using test::RawEntry;
-using test::ReadBytes;
-
-struct Ran {
-    int status;
-    std::string out, err;
-};
+using testing::GameFolder;
+using testing::Has;
+using testing::Ran;
 
 class HpiTool : public ::testing::Test {
 protected:
     // A path in the scratch folder, quoted for the shell.
     std::string Q(const std::string& name) const { return " '" + scratch.PathOf(name) + "'"; }
-
-    // Runs the shell command line `line` (the tool is $T) with its output kept beside it.
+    // Runs the shell command line `line` (the tool is $T).
     Ran Shell(const std::string& line) const {
-        const std::string command = "export T='" + std::string(LORVEX_HPI_TOOL) + "'; " + line + " >" + Q("run.out") +
-                                    " 2>" + Q("run.err");
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(scratch / "run.out"),
-                ReadBytes(scratch / "run.err")};
+        return testing::RunShell("export T='" + std::string(LORVEX_HPI_TOOL) + "'; " + line, scratch / "");
     }
     Ran Hpi(const std::string& args) const { return Shell("\"$T\" " + args); }
-
     // The files of an archive as "list" names them, one a line.
     std::string Listing(const std::string& archive) const { return Hpi("list" + Q(archive)).out; }
+    // Every file below a scratch folder with its bytes, and every folder, sorted.
+    std::string Tree(const std::string& name) const {
+        std::vector<std::string> lines;
+        for (const auto& e : fs::recursive_directory_iterator(scratch / name))
+            lines.push_back(fs::relative(e.path(), scratch / name).string() +
+                            (e.is_regular_file() ? "=" + GameFolder::Read(e.path()) : "/"));
+        std::sort(lines.begin(), lines.end());
+        std::string text;
+        for (const std::string& l : lines) text += l + "\n";
+        return text;
+    }
 
-    test::TempFolder scratch;
+    testing::GameFolder scratch;
 };
 
-bool Has(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
+// The fields of each line of "list -l": unpacked size, packed size, method, name.
+std::vector<std::vector<std::string>> Fields(const std::string& listing) {
+    std::vector<std::vector<std::string>> lines;
+    std::istringstream in(listing);
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        lines.emplace_back(std::istream_iterator<std::string>(words), std::istream_iterator<std::string>());
+    }
+    return lines;
+}
+
+// Each packing through extract, pack and list -l gives back the same entries and
+// bytes, empty folders too; packing or extracting again over the last run's output
+// gives the same bytes, so a run is repeatable into the same folder.
+TEST_F(HpiTool, EveryPackingRoundTripsAndRepeats) {
+    ASSERT_EQ(Hpi("seeds" + Q("seeds")).status, 0);
+    for (const std::string method : {"stored", "lz77", "zlib"}) {
+        SCOPED_TRACE(method);
+        const std::string seed = "seeds/" + method + "_plain.hpi";
+        const Ran listed = Hpi("list -l" + Q(seed));
+        ASSERT_EQ(listed.status, 0) << listed.err;
+        for (const auto& f : Fields(listed.out)) {
+            ASSERT_EQ(f.size(), 4u) << listed.out;
+            EXPECT_EQ(f[2], method) << listed.out;
+            EXPECT_TRUE(method != "stored" || f[0] == f[1]) << listed.out;  // a stored entry packs to its size
+        }
+        for (int run = 0; run < 2; ++run) ASSERT_EQ(Hpi("extract" + Q(seed) + Q("x")).status, 0) << run;
+        EXPECT_TRUE(fs::is_directory(scratch / "x/empty"));
+        ASSERT_EQ(Hpi("pack" + Q("re.hpi") + Q("x") + " --seed 9 --method " + method).status, 0);
+        const std::string packed = GameFolder::Read(scratch / "re.hpi");
+        ASSERT_EQ(Hpi("pack" + Q("re.hpi") + Q("x") + " --method " + method + " --seed 9").status, 0);
+        EXPECT_EQ(GameFolder::Read(scratch / "re.hpi"), packed);
+        auto unpackedAndName = [](const std::string& listing) {
+            std::vector<std::string> kept;
+            for (const auto& f : Fields(listing)) kept.push_back(f.at(0) + " " + f.at(2) + " " + f.at(3));
+            std::sort(kept.begin(), kept.end());
+            return kept;
+        };
+        EXPECT_EQ(unpackedAndName(Hpi("list -l" + Q("re.hpi")).out), unpackedAndName(listed.out));
+        ASSERT_EQ(Hpi("extract" + Q("re.hpi") + Q("y")).status, 0);
+        EXPECT_EQ(Tree("y"), Tree("x"));
+        fs::remove_all(scratch / "x"), fs::remove_all(scratch / "y");
+    }
+    // The packed size is what the file holds past the header and the directory (8 for the
+    // root node, 9 for its entry, 2 for the name "a", 9 for the file record).
+    fs::create_directories(scratch / "one");
+    scratch.Write("one/a", std::string(100000, 'x'));
+    for (const char* method : {"zlib", "lz77"}) {
+        ASSERT_EQ(Hpi(std::string("pack") + Q("one.hpi") + Q("one") + " --method " + method).status, 0);
+        const auto f = Fields(Hpi("list -l" + Q("one.hpi")).out);
+        ASSERT_EQ(f.size(), 1u);
+        EXPECT_EQ(f[0], (std::vector<std::string>{"100000", std::to_string(fs::file_size(scratch / "one.hpi") - 48),
+                                                  method, "a"}));
+    }
+    // One folder of the archive, named in any case, keeps the tree above it; one entry goes to a file.
+    ASSERT_EQ(Hpi("extract" + Q("seeds/zlib_plain.hpi") + Q("z") + " 'UNITS\\SUB'").status, 0);
+    EXPECT_EQ(Tree("z"), "units/\nunits/sub/\nunits/sub/core.fbi=[CORE]{a=1;}\n");
+    ASSERT_EQ(Hpi("extract" + Q("seeds/zlib_plain.hpi") + " 'units\\ARMX.FBI'" + Q("one.fbi")).status, 0);
+    EXPECT_EQ(GameFolder::Read(scratch / "one.fbi").substr(0, 6), "[ARMX]");
+}
+
+// Each failure exits with its status and names its cause; nothing is written where it must not be.
+TEST_F(HpiTool, FailuresEndWithTheirStatusAndMessage) {
+    ASSERT_EQ(Hpi("seeds" + Q("seeds")).status, 0);
+    fs::create_directories(scratch / "outside");
+    fs::create_directories(scratch / "dest");
+    fs::create_directory_symlink(scratch / "outside", scratch / "dest/units");
+    fs::create_directories(scratch / "clash");
+    scratch.Write("clash/big", "a file where the archive has a folder");
+    HpiWriter writer;  // cut short inside its only file's stored bytes
+    writer.AddFile("units\\cut.fbi", std::string(100, 'c'), hpi::PackMethod::Stored);
+    const std::string whole = writer.Build();
+    scratch.Write("cut.hpi", whole.substr(0, whole.size() - 10));
+    const std::string zlib = Q("seeds/zlib_plain.hpi");
+    const struct {
+        std::string args;
+        int status;
+        std::string message;
+    } cases[] = {
+        {"extract" + zlib + Q("dest"), 1, "is a symbolic link"},
+        {"extract" + zlib + Q("clash"), 1, "skipped big\\long.tdf: " + scratch.PathOf("clash/big") + " is already there as a file"},
+        {"extract" + Q("cut.hpi") + Q("cut"), 1, "cannot extract units\\cut.fbi"},
+        {"extract" + zlib + Q("c") + " nothing", 1, "no folder nothing"},
+        {"extract" + zlib + " nothing" + Q("none.fbi"), 1, ""},
+        {"extract" + Q("missing.hpi") + Q("c"), 1, "cannot open archive"},
+        {"list", 2, "usage: lorvex-hpi list [-l] ARCHIVE [FOLDER]"},
+        {"list -l", 2, "usage"},
+        {"extract" + zlib, 2, "usage"},
+        {"frobnicate", 2, "usage"},
+    };
+    for (const auto& c : cases) {
+        const Ran run = Hpi(c.args);
+        EXPECT_EQ(run.status, c.status) << c.args;
+        EXPECT_TRUE(Has(run.err, c.message)) << c.args << ": " << run.err;
+    }
+    EXPECT_TRUE(fs::is_empty(scratch / "outside")) << "nothing written through the link";
+    EXPECT_TRUE(fs::exists(scratch / "dest/readme.txt")) << "the rest of the archive is still unpacked";
+    EXPECT_FALSE(fs::exists(scratch / "c") || fs::exists(scratch / "none.fbi"));
+    EXPECT_EQ(Tree("cut"), "units/\n") << "no half-written file of the damaged entry";
+    EXPECT_EQ(Fields(Hpi("list -l" + Q("cut.hpi")).out).at(0).at(1), "?") << "its packed size cannot be known";
+    for (const char* help : {"--help", "-h"})
+        EXPECT_TRUE(Has(Hpi(help).out, "extract ARCHIVE DEST_FOLDER [FOLDER_IN_ARCHIVE]")) << help;
+    EXPECT_EQ(Hpi("--version").out, std::string("lorvex-hpi ") + LORVEX_VERSION + "\n");
 }
 
 TEST_F(HpiTool, EntriesLeftOutOfTheDirectoryAreReportedWhereTheyLie) {
@@ -92,7 +196,7 @@ TEST_F(HpiTool, EntriesLeftOutOfTheDirectoryAreReportedWhereTheyLie) {
         EXPECT_EQ(extracted.status, 1);
         EXPECT_TRUE(Has(extracted.err, message)) << extracted.err;
         EXPECT_TRUE(Has(extracted.err, "3 files written, 1 skipped, 0 failed")) << extracted.err;
-        EXPECT_EQ(ReadBytes(scratch / "d/units/good.fbi"), "Z");
+        EXPECT_EQ(GameFolder::Read(scratch / "d/units/good.fbi"), "Z");
         EXPECT_EQ(Hpi("extract" + Q("a.hpi") + Q("u") + " units").status, 1);
     }
 }
@@ -208,7 +312,7 @@ TEST_F(HpiTool, MaxBytesBoundsWhatOneExtractionUnpacks) {
     EXPECT_EQ(Hpi("extract --max-bytes 299" + Q("a.hpi") + " C" + Q("one")).status, 1);
     EXPECT_FALSE(fs::exists(scratch / "one"));
     EXPECT_EQ(Hpi("extract" + Q("a.hpi") + " C" + Q("one") + " --max-bytes 300").status, 0);
-    EXPECT_EQ(ReadBytes(scratch / "one"), std::string(300, 'c'));
+    EXPECT_EQ(GameFolder::Read(scratch / "one"), std::string(300, 'c'));
     for (const char* bad : {"x", "-1", "5Q", "K", "99999999999999999999", "17179869184G", ""}) {
         const Ran run = Hpi(std::string("extract --max-bytes '") + bad + "'" + Q("a.hpi") + Q("d"));
         EXPECT_EQ(run.status, 2) << bad;
@@ -226,7 +330,7 @@ TEST_F(HpiTool, ANameNearTheFileNameLimitStillExtracts) {
     writer.WriteTo(scratch / "a.hpi");
     const Ran run = Hpi("extract" + Q("a.hpi") + Q("d"));
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(ReadBytes(scratch / "d/units" / name), "long");
+    EXPECT_EQ(GameFolder::Read(scratch / "d/units" / name), "long");
     EXPECT_EQ(std::distance(fs::directory_iterator(scratch / "d/units"), fs::directory_iterator()), 1)
         << "no temporary file left";
 }
