@@ -9,6 +9,8 @@
 #include <memory>
 
 #include "app/ConfigChooser.h"
+#include "app/game/GameWindow.h"
+#include "app/view/ConvenienceHost.h"
 #include "app/QtMessageSink.h"
 #include "load/LoadRun.h"
 #include "platform/MessageSink.h"
@@ -29,25 +31,25 @@ class TableListView;
 
 class LoadProgress;
 
-class MainDialog : public QDialog, public platform::MessageSink {
+class MainDialog : public QDialog, public platform::MessageSink, public ConvenienceHost, public GameWindow {
 public:
     explicit MainDialog(QWidget* parent = nullptr);
     ~MainDialog() override;
 
     // Menu commands and table notifications.
-    void LoadRun();
+    void LoadRun() override;
     void ExportTable();
-    void RemoveHighlighted();
+    void RemoveHighlighted() override;
     void RemoveUnhighlighted();
     // Opens the data listing of row; the new window, or nullptr when the row
     // names no record.
-    DataListingDialog* OpenRecordListing(int row);
+    DataListingDialog* OpenRecordListing(int row) override;
     // Loads the configuration loaded last again without asking (F5); asks
     // when none has been loaded.
-    void Reload();
+    void Reload() override;
     // The status line's text for the table as it is now.
-    std::string StatusLineText() const;
-    void LayoutTable();
+    std::string StatusLineText() const override;
+    void LayoutTable() override;
 
     void UpdateStatusLine();
     // MessageSink: a message box, or the sink set below.
@@ -55,17 +57,26 @@ public:
 
     // Stand-ins for the modal dialogs (nullptr restores the real ones), so a
     // script or test can drive loads without a user at the keyboard.
-    void SetChooser(ConfigChooser* replacement) { chooser = replacement; }
+    void SetChooser(ConfigChooser* replacement) override { chooser = replacement; }
     void SetMessageSink(platform::MessageSink* replacement) { messages = replacement ? replacement : &boxes; }
 
-    TableListCtrl& Table() { return table; }
-    TableListView* View() const { return view; }
+    TableListCtrl& Table() override { return table; }
+    TableListView* View() const override { return view; }
     const LoadState& State() const { return loader->State(); }
-    const LoadReport& LastLoad() const { return loader->Report(); }
+    const LoadReport& LastLoad() const override { return loader->Report(); }
     void SetLoadLimits(const LoadLimits& limits) { loader->SetLimits(limits); }
-    bool Loading() const { return loading; }
-    void SetArchiveFolder(std::string folder) { loader->SetArchiveFolder(std::move(folder)); }
-    const std::string& ArchiveFolder() const { return loader->ArchiveFolder(); }
+    bool Loading() const override { return loading; }
+    void SetArchiveFolder(std::string folder) override { loader->SetArchiveFolder(std::move(folder)); }
+    const std::string& ArchiveFolder() const override { return loader->ArchiveFolder(); }
+
+    // ConvenienceHost and GameWindow: the parts the features are handed.
+    QWidget* HostWidget() override { return this; }
+    QWidget& Widget() override { return *this; }
+    QMenu* ViewMenu() const override { return viewMenu; }
+    QLabel* StatusLabel() const override { return statusText; }
+    QAction* OpenGameAction() const override { return openGameAction; }
+    QMenu* GameMenu() const override { return gameMenu; }
+    QMenu* RecentGamesMenu() const override { return recentGamesMenu; }
 
     QLabel* statusText = nullptr;
     QLabel* fileLabel = nullptr;

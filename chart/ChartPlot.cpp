@@ -62,4 +62,22 @@ std::vector<int> ChartPlot::RowsIn(double x0, double y0, double x1, double y1) c
     return rows;
 }
 
+ZoomAnchor ChartPlot::AnchorAt(double x, double y) const {
+    const PlotArea& a = area_;
+    ZoomAnchor at;
+    at.x = std::clamp(x, a.left, a.left + a.width);
+    at.y = std::clamp(y, a.top, a.top + a.height);
+    at.valueX = x_.ValueAt((at.x - a.left) / a.width);
+    at.valueY = y_.ValueAt(1 - (at.y - a.top) / a.height);
+    return at;
+}
+
+AxisScale ChartPlot::ZoomedX(const AxisScale& from, const ZoomAnchor& at, double factor) const {
+    return from.Zoomed(at.valueX, std::clamp((at.x - area_.left) / area_.width, 0.0, 1.0), factor);
+}
+
+AxisScale ChartPlot::ZoomedY(const AxisScale& from, const ZoomAnchor& at, double factor) const {
+    return from.Zoomed(at.valueY, std::clamp(1 - (at.y - area_.top) / area_.height, 0.0, 1.0), factor);
+}
+
 }  // namespace lorvex

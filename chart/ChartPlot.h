@@ -1,7 +1,7 @@
 #pragma once
-// The chart's points placed in a plot rectangle (pixels, y downwards), and
-// the hit tests on them: the point under the pointer, the rows inside a
-// dragged rectangle. Free of any window toolkit.
+// The chart's points placed in a plot rectangle (pixels, y downwards), the
+// hit tests on them (the point under the pointer, the rows inside a dragged
+// rectangle) and the zoom about the pointer. Free of any window toolkit.
 #include <vector>
 
 #include "chart/AxisScale.h"
@@ -11,6 +11,13 @@ namespace lorvex {
 
 struct PlotArea {
     double left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const PlotArea&) const = default;
+};
+
+// The place a zoom keeps still: a pixel on the plot and the values there.
+struct ZoomAnchor {
+    double x = 0, y = 0;
+    double valueX = 0, valueY = 0;
 };
 
 class ChartPlot {
@@ -39,6 +46,15 @@ public:
     // included, in row order; the area's points only.
     std::vector<int> RowsIn(double x0, double y0, double x1, double y1) const;
     bool InArea(int i) const;
+
+    // The place to zoom about for the pointer at (x, y); a pointer beside the
+    // plot zooms about the nearest place on it.
+    ZoomAnchor AnchorAt(double x, double y) const;
+    // Axis `from` zoomed by factor (below 1 in) so that the anchor's value
+    // lands on its pixel in this plot's area, which may have moved since the
+    // anchor was taken (new ticks take another width).
+    AxisScale ZoomedX(const AxisScale& from, const ZoomAnchor& at, double factor) const;
+    AxisScale ZoomedY(const AxisScale& from, const ZoomAnchor& at, double factor) const;
 
 private:
     const ChartPoints* points_ = nullptr;

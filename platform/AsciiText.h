@@ -8,8 +8,26 @@
 
 namespace lorvex::platform {
 
+namespace detail {
+constexpr int kByteValues = 256;
+struct FoldTable {
+    unsigned char folded[kByteValues];
+};
+constexpr FoldTable MakeFoldTable() {
+    FoldTable t{};
+    for (int i = 0; i < kByteValues; ++i)
+        t.folded[i] = static_cast<unsigned char>(i >= 'A' && i <= 'Z' ? i - 'A' + 'a' : i);
+    return t;
+}
+// A table rather than two comparisons: the sort folds both texts byte by byte,
+// and a lookup keeps that loop as short as a plain byte comparison.
+inline constexpr FoldTable kFoldTable = MakeFoldTable();
+}  // namespace detail
+
 // Inline: the sort and the record parser fold every byte they look at.
-constexpr char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char FoldAscii(char c) {
+    return static_cast<char>(detail::kFoldTable.folded[static_cast<unsigned char>(c)]);
+}
 
 void FoldAsciiInPlace(std::string& text);
 // A NUL-terminated text (the fixed name buffers of the configuration); null is left alone.
@@ -20,7 +38,8 @@ std::string FoldedAscii(std::string_view text);
 bool EqualsFolded(std::string_view a, std::string_view b);
 
 // -1, 0 or 1: the folded bytes compared as unsigned values, and a text that
-// begins the other first. Callers that need a total order break its ties themselves.
+// begins the other first. Callers that need a total order break its ties
+// themselves. Inline for the same reason as FoldAscii: it is the sort's inner loop.
 inline int CompareFolded(std::string_view a, std::string_view b) {
     const std::size_t n = a.size() < b.size() ? a.size() : b.size();
     for (std::size_t i = 0; i < n; ++i) {

@@ -3,20 +3,14 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
-#include <QLabel>
 #include <QMenu>
-#include <QScreen>
-#include <QSettings>
 #include <QStandardPaths>
-#include <QStyle>
-#include <algorithm>
-#include <cstdio>
 #include <utility>
 
 #include "app/ConfigChooserDialog.h"
-#include "app/MainDialog.h"
-#include "app/game/Placement.h"
+#include "app/game/GameWindow.h"
+#include "load/LoadReport.h"
+#include "app/game/Remembered.h"
 #include "platform/GameFolder.h"
 
 namespace fs = std::filesystem;
@@ -24,43 +18,9 @@ namespace fs = std::filesystem;
 namespace lorvex::game {
 namespace {
 
-const QString kRecentKey = QStringLiteral("recentGames");
-const QString kLastConfigurationKey = QStringLiteral("lastConfiguration");
-const QString kGeometryKey = QStringLiteral("window/geometry");
-const QString kMaximizedKey = QStringLiteral("window/maximized");
-
 fs::path ToPath(const QString& text) { return fs::path(QFile::encodeName(text).toStdString()); }
 QString FromPath(const fs::path& path) { return QFile::decodeName(QByteArray::fromStdString(path.string())); }
 QString FromBytes(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
-
-Rect ToRect(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
-
-// Each game's last configuration, as a readable list of game and name pairs.
-QMap<QString, QString> ReadLastConfigurations(QSettings& settings) {
-    QMap<QString, QString> last;
-    // A damaged file may claim any size; more than the recent games never get written.
-    const int size = std::min(settings.beginReadArray(kLastConfigurationKey), 4 * int(platform::kMaxRecentGames));
-    for (int i = 0; i < size; ++i) {
-        settings.setArrayIndex(i);
-        const QString game = settings.value(QStringLiteral("game")).toString();
-        const QString name = settings.value(QStringLiteral("configuration")).toString();
-        if (!game.isEmpty() && !name.isEmpty()) last.insert(game, name);
-    }
-    settings.endArray();
-    return last;
-}
-
-void WriteLastConfigurations(QSettings& settings, const QMap<QString, QString>& last) {
-    settings.remove(kLastConfigurationKey);
-    settings.beginWriteArray(kLastConfigurationKey, static_cast<int>(last.size()));
-    int i = 0;
-    for (auto it = last.begin(); it != last.end(); ++it) {
-        settings.setArrayIndex(i++);
-        settings.setValue(QStringLiteral("game"), it.key());
-        settings.setValue(QStringLiteral("configuration"), it.value());
-    }
-    settings.endArray();
-}
 
 }  // namespace
 
@@ -74,21 +34,22 @@ QString SampleConfigurationFolder() {
     return {};
 }
 
-GameShell::GameShell(MainDialog& mainWindow, QSettings& store, Tell teller, QString data, QString sampleFolder)
+GameShell::GameShell(GameWindow& mainWindow, QSettings& store, Tell teller, QString data, QString sampleFolder)
     : window(mainWindow),
-      settings(store),
+      remembered(store),
       tell(std::move(teller)),
       dataLocation(std::move(data)),
       samples(std::move(sampleFolder)),
       writable(platform::CanWriteIn) {
     window.SetChooser(this);
-    QObject::connect(window.openGameAction, &QAction::triggered, &window, [this] { OpenGameFolderCommand(); });
+    QObject::connect(window.OpenGameAction(), &QAction::triggered, &window.Widget(), [this] { OpenGameFolderCommand(); });
     // Filled as the menu opens, so games that went away since are not offered.
-    QObject::connect(window.gameMenu, &QMenu::aboutToShow, &window, [this] {
-        QMenu* recent = window.recentGamesMenu;
+    QObject::connect(window.GameMenu(), &QMenu::aboutToShow, &window.Widget(), [this] {
+        QMenu* recent = window.RecentGamesMenu();
         recent->clear();
         for (const QString& game : RecentGames())
-            QObject::connect(recent->addAction(QDir::toNativeSeparators(game).replace(u'&', QStringLiteral("&&"))), &QAction::triggered, &window,
+            QObject::connect(recent->addAction(QDir::toNativeSeparators(game).replace(u'&', QStringLiteral("&&"))),
+                             &QAction::triggered, &window.Widget(),
                              [this, game] { SwitchToGame(game); });
         recent->setEnabled(!recent->isEmpty());
     });
@@ -140,17 +101,7 @@ bool GameShell::Enter(const Place& place) {
     return true;
 }
 
-void GameShell::AddToRecentGames(const std::string& game) {
-    std::vector<std::string> recent;
-    for (const QString& g : settings.value(kRecentKey).toStringList()) recent.push_back(QFile::encodeName(g).toStdString());
-    QStringList updated;
-    for (const std::string& g : platform::AddRecentGame(recent, game)) updated += FromBytes(g);
-    settings.setValue(kRecentKey, updated);
-    // Only the recent games keep their last configuration, so the list cannot grow without end.
-    QMap<QString, QString> last = ReadLastConfigurations(settings);
-    last.removeIf([&updated](const auto& entry) { return !updated.contains(entry.key()); });
-    WriteLastConfigurations(settings, last);
-}
+void GameShell::AddToRecentGames(const std::string& game) { remembered.AddRecentGame(game); }
 
 bool GameShell::OpenGame(const QString& folder) {
     const std::optional<Place> place = PrepareGame(folder);
@@ -161,7 +112,7 @@ bool GameShell::OpenGame(const QString& folder) {
 
 void GameShell::OpenGameFolderCommand() {
     if (window.Loading()) return;
-    SwitchToGame(pickFolder ? pickFolder(&window) : QString());
+    SwitchToGame(pickFolder ? pickFolder(&window.Widget()) : QString());
 }
 
 void GameShell::SwitchToGame(const QString& folder) {
@@ -199,7 +150,7 @@ std::string GameShell::ChooseConfiguration() {
     if (chooser) {
         chosen = chooser->ChooseConfiguration();
     } else {
-        ConfigChooserDialog dialog(&window);
+        ConfigChooserDialog dialog(&window.Widget());
         // A game opened by its folder offers its last configuration, or else the first, so Enter loads it.
         if (!currentGame.isEmpty())
             dialog.Preselect(QFile::encodeName(LastConfiguration(currentGame)).toStdString(), true);
@@ -210,58 +161,17 @@ std::string GameShell::ChooseConfiguration() {
 }
 
 void GameShell::Remember(const QString& configuration) {
-    if (currentGame.isEmpty()) return;
-    QMap<QString, QString> last = ReadLastConfigurations(settings);
-    last[currentGame] = configuration;
-    WriteLastConfigurations(settings, last);
+    if (!currentGame.isEmpty()) remembered.SetLastConfiguration(currentGame, configuration);
 }
 
-QStringList GameShell::RecentGames() const {
-    std::vector<std::string> recent;
-    for (const QString& g : settings.value(kRecentKey).toStringList()) recent.push_back(QFile::encodeName(g).toStdString());
-    QStringList usable;
-    for (const std::string& g : platform::UsableRecentGames(recent)) usable += FromBytes(g);
-    return usable;
-}
+QStringList GameShell::RecentGames() const { return remembered.RecentGames(); }
 
-QString GameShell::LastConfiguration(const QString& game) const {
-    const QString name = ReadLastConfigurations(settings).value(game);
-    return platform::IsConfigurationName(QFile::encodeName(name).toStdString()) ? name : QString();
-}
+QString GameShell::LastConfiguration(const QString& game) const { return remembered.LastConfiguration(game); }
 
-QRect GameShell::ClientArea(const QRect& available) const {
-    // The window manager's frame goes around the client area; before the
-    // window is first shown its size is not known, so the style's guess stands in.
-    const QRect outer = window.frameGeometry(), inner = window.geometry();
-    QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                   outer.bottom() - inner.bottom());
-    if (frame.isNull()) {
-        const int side = window.style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
-        frame = QMargins(side, window.style()->pixelMetric(QStyle::PM_TitleBarHeight) + side, side, side);
-    }
-    return available.marginsRemoved(frame);
-}
+QRect GameShell::ClientArea(const QRect& available) const { return Remembered::ClientArea(window.Widget(), available); }
 
-void GameShell::RestoreGeometry() {
-    std::vector<Rect> screens;
-    for (const QScreen* screen : QGuiApplication::screens())
-        screens.push_back(ToRect(ClientArea(screen->availableGeometry())));
-    const QRect saved = settings.value(kGeometryKey).toRect();
-    if (auto placed = RestoredPlacement(ToRect(saved), screens)) {
-        window.setGeometry(placed->x, placed->y, placed->width, placed->height);
-        if (settings.value(kMaximizedKey).toBool()) window.setWindowState(Qt::WindowMaximized);
-        return;
-    }
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    if (!primary) return;
-    const Rect first = FirstPlacement(window.width(), window.height(), ToRect(ClientArea(primary->availableGeometry())));
-    window.setGeometry(first.x, first.y, first.width, first.height);
-}
+void GameShell::RestoreGeometry() { remembered.RestoreGeometry(window.Widget()); }
 
-void GameShell::SaveGeometry() {
-    const bool maximized = window.isMaximized();
-    settings.setValue(kGeometryKey, maximized ? window.normalGeometry() : window.geometry());
-    settings.setValue(kMaximizedKey, maximized);
-}
+void GameShell::SaveGeometry() { remembered.SaveGeometry(window.Widget()); }
 
 }  // namespace lorvex::game

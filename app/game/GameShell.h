@@ -1,10 +1,9 @@
 #pragma once
 // Opening a game: from the command line, the start dialog, the menu command
 // "Open Game Folder..." or a recent entry. It makes the game's work folder
-// the current folder, points the load run at the game's archives, fills an
-// empty work folder with the sample configurations, and keeps what is
-// remembered between runs (recent games, each game's last configuration, the
-// window's place). The rules live in platform/GameFolder and Placement.
+// the current folder, points the load run at the game's archives and fills an
+// empty work folder with the sample configurations (platform/GameFolder);
+// what is remembered between runs lives in Remembered.
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -15,11 +14,12 @@
 
 #include "app/game/StartDialog.h"
 #include "app/ConfigChooser.h"
+#include "app/game/Remembered.h"
 
 class QSettings;
 
 namespace lorvex {
-class MainDialog;
+class GameWindow;
 }
 
 namespace lorvex::game {
@@ -33,7 +33,7 @@ using Tell = std::function<void(const QString& message)>;
 class GameShell : public ConfigChooser {
 public:
     // dataLocation holds the work folders of games whose own folder cannot be written.
-    GameShell(MainDialog& window, QSettings& settings, Tell tell, QString dataLocation, QString samples);
+    GameShell(GameWindow& window, QSettings& settings, Tell tell, QString dataLocation, QString samples);
 
     // Stand-ins for what a test cannot answer: the folder dialog, the write
     // test of a game folder, the configuration chooser (nullptr: the real one).
@@ -89,8 +89,8 @@ private:
     void AddToRecentGames(const std::string& game);
     void Remember(const QString& configuration);
 
-    MainDialog& window;
-    QSettings& settings;
+    GameWindow& window;
+    Remembered remembered;
     Tell tell;
     QString dataLocation;
     QString samples;

@@ -12,7 +12,7 @@
 #include <QSettings>
 
 #include "app/DataListingDialog.h"
-#include "app/MainDialog.h"
+#include "app/view/ConvenienceHost.h"
 #include "app/filter/FilterBar.h"
 #include "table/CopyText.h"
 #include "table/widget/CellText.h"
@@ -25,11 +25,12 @@ constexpr const char* kFixedFontKey = "listing/fixedWidthFont";
 
 }  // namespace
 
-TableConveniences::TableConveniences(MainDialog& window)
-    : QObject(&window), window_(window), layout_(window.Table()) {
-    filter_ = new FilterBar(window.Table().Data(), &window);
+TableConveniences::TableConveniences(ConvenienceHost& window)
+    : QObject(window.HostWidget()), window_(window), layout_(window.Table()) {
+    QWidget* host = window.HostWidget();
+    filter_ = new FilterBar(window.Table().Data(), host);
     window.View()->AddFocusCompanion(filter_);  // the highlight shows while the line has the focus
-    QMenu* view = window.viewMenu;
+    QMenu* view = window.ViewMenu();
     filterAction = view->addAction(QStringLiteral("&Filter Rows..."));
     filterAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     copyAction = view->addAction(QStringLiteral("&Copy"));
@@ -51,7 +52,7 @@ TableConveniences::TableConveniences(MainDialog& window)
     connect(fixedFontAction, &QAction::toggled, this, [this](bool on) {
         QSettings().setValue(QLatin1String(kFixedFontKey), on);
         DataListingDialog::SetFixedWidthFont(on);
-        for (DataListingDialog* open : window_.findChildren<DataListingDialog*>()) open->UpdateFont();
+        for (DataListingDialog* open : window_.HostWidget()->findChildren<DataListingDialog*>()) open->UpdateFont();
     });
     connect(filter_, &FilterBar::heightChanged, this, [this] { window_.LayoutTable(); });
     filter_->line->installEventFilter(this);
@@ -61,7 +62,7 @@ TableConveniences::TableConveniences(MainDialog& window)
 
     window.Table().Data().AddObserver(this);
     // The dialog-unit size may not fit a small screen or a large scale factor.
-    if (QScreen* screen = window.screen()) window.resize(window.size().boundedTo(screen->availableGeometry().size()));
+    if (QScreen* screen = host->screen()) host->resize(host->size().boundedTo(screen->availableGeometry().size()));
 }
 
 TableConveniences::~TableConveniences() { window_.Table().Data().RemoveObserver(this); }
@@ -89,7 +90,7 @@ bool TableConveniences::eventFilter(QObject* watched, QEvent* event) {
             QKeySequence::Undo,      QKeySequence::Redo, QKeySequence::Delete};
         for (QKeySequence::StandardKey standard : editing)
             if (key->matches(standard)) return false;
-        for (const QAction* action : window_.findChildren<QAction*>())
+        for (const QAction* action : window_.HostWidget()->findChildren<QAction*>())
             if (action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == pressed) {
                 event->ignore();
                 return true;  // not the line's: the shortcut goes to the command
@@ -116,14 +117,14 @@ void TableConveniences::AfterLoad(const std::string& configName) {
 
 // The highlighted count follows every change of the highlight, not only clicks.
 void TableConveniences::TableRowsChanged() {
-    if (window_.statusText->text().isEmpty() || window_.Loading()) return;
+    if (window_.StatusLabel()->text().isEmpty() || window_.Loading()) return;
     const QString text = QString::fromStdString(window_.StatusLineText());
-    if (window_.statusText->text() != text) window_.statusText->setText(text);
+    if (window_.StatusLabel()->text() != text) window_.StatusLabel()->setText(text);
 }
 
 void TableConveniences::ShowRowMenu(int row, const QPoint& globalPos) {
     delete rowMenu;
-    rowMenu = new QMenu(&window_);
+    rowMenu = new QMenu(window_.HostWidget());
     rowMenu->setObjectName(QStringLiteral("rowMenu"));
     rowMenu->setAttribute(Qt::WA_DeleteOnClose, false);
     QAction* copy = rowMenu->addAction(QStringLiteral("Copy"));

@@ -15,13 +15,13 @@ class QMenu;
 
 namespace lorvex {
 
+class ConvenienceHost;
 class FilterBar;
-class MainDialog;
 
 class TableConveniences : public QObject, public TableObserver {
     Q_OBJECT
 public:
-    explicit TableConveniences(MainDialog& window);
+    explicit TableConveniences(ConvenienceHost& window);
     ~TableConveniences() override;
 
     FilterBar* Filter() const { return filter_; }
@@ -55,7 +55,7 @@ protected:
 private:
     void ShowRowMenu(int row, const QPoint& globalPos);
 
-    MainDialog& window_;
+    ConvenienceHost& window_;
     FilterBar* filter_ = nullptr;
     LayoutKeeper layout_;
 };

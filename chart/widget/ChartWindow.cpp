@@ -8,262 +8,28 @@
 #include <QImage>
 #include <QLabel>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QSvgGenerator>
 #include <QTimer>
-#include <QToolTip>
 #include <QVBoxLayout>
-#include <QWheelEvent>
 #include <algorithm>
-#include <cmath>
 
 #include "table/widget/CellText.h"
-#include "table/widget/PlainTip.h"
 #include "table/widget/TableListView.h"
 
 namespace lorvex {
 namespace {
 
-constexpr int kPointSize = 5;
-constexpr int kHighlightSize = 7;
-constexpr int kDragThreshold = 4;
-constexpr double kWheelNotch = 120;  // angle delta of one notch
 constexpr int kListLetters = 14;     // the column lists' width; their popups show names in full
 constexpr int kStartWidth = 720, kStartHeight = 520;
-constexpr int kZoomPasses = 3;
 constexpr int kFrameRoom = 48;       // for the frame and title bar the window system adds
-const char* const kLegend = "highlighted rows";
 
 QString Decode(std::string_view bytes) { return DecodeCellText(bytes); }
 QString FromStd(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
 }  // namespace
-
-// ---- The canvas ----
-
-ChartCanvas::ChartCanvas(ChartWindow* chart) : QWidget(chart), chart_(chart) {
-    setMouseTracking(true);
-    setFocusPolicy(Qt::StrongFocus);  // Home shows everything again
-    setMinimumSize(240, 180);
-    setBackgroundRole(QPalette::Base);
-    setAutoFillBackground(true);
-}
-
-QPoint ChartCanvas::PointPosition(int i) const {
-    return {static_cast<int>(std::lround(plot_.X(i))), static_cast<int>(std::lround(plot_.Y(i)))};
-}
-
-// Room for the tick texts left and below, and for the two column names.
-void ChartCanvas::Relayout() {
-    const ChartPoints& points = chart_->Points();
-    const bool logX = chart_->xLog->isChecked(), logY = chart_->yLog->isChecked();
-    const AxisScale x = zoomed_ ? zoomX_ : ChartPlot::FitX(points, logX);
-    const AxisScale y = zoomed_ ? zoomY_ : ChartPlot::FitY(points, logY);
-    const QFontMetrics m = fontMetrics();
-    int tickWidth = 0;
-    for (double t : y.Ticks()) tickWidth = std::max(tickWidth, m.horizontalAdvance(FromStd(y.TickText(t))));
-    PlotArea area;
-    area.left = m.height() + tickWidth + 14;
-    area.top = m.height() + 8;  // the legend above
-    area.width = std::max(10, width() - static_cast<int>(area.left) - m.horizontalAdvance(QStringLiteral("0000")));
-    area.height = std::max(10, height() - static_cast<int>(area.top) - 2 * m.height() - 14);
-    plot_.Place(points, x, y, area);
-    hovered_ = -1;
-}
-
-void ChartCanvas::ZoomAt(const QPointF& at, double factor) {
-    const AxisScale x = plot_.XScale(), y = plot_.YScale();
-    const PlotArea& a = plot_.Area();
-    // A pointer beside the plot zooms about the nearest place on it.
-    const QPointF inside(std::clamp(at.x(), a.left, a.left + a.width), std::clamp(at.y(), a.top, a.top + a.height));
-    const double vx = x.ValueAt((inside.x() - a.left) / a.width), vy = y.ValueAt(1 - (inside.y() - a.top) / a.height);
-    zoomed_ = true;
-    // New ticks can take another width and move the plot's left edge: place
-    // again until the value under the pointer stays there.
-    for (int pass = 0; pass < kZoomPasses; ++pass) {
-        const PlotArea before = plot_.Area();
-        zoomX_ = x.Zoomed(vx, std::clamp((inside.x() - before.left) / before.width, 0.0, 1.0), factor);
-        zoomY_ = y.Zoomed(vy, std::clamp(1 - (inside.y() - before.top) / before.height, 0.0, 1.0), factor);
-        Relayout();
-        const PlotArea after = plot_.Area();
-        if (after.left == before.left && after.width == before.width && after.top == before.top &&
-            after.height == before.height)
-            break;
-    }
-    update();
-}
-
-void ChartCanvas::ResetZoom() {
-    zoomed_ = false;
-    Relayout();
-    update();
-}
-
-QPointF ChartCanvas::LegendDot() const {
-    const PlotArea& a = plot_.Area();
-    const QFontMetrics m = fontMetrics();
-    const double textLeft = a.left + a.width - m.horizontalAdvance(QString::fromLatin1(kLegend));
-    return {textLeft - kHighlightSize - 3, a.top - 4 - m.height() / 2.0};
-}
-
-void ChartCanvas::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    Relayout();
-}
-
-void ChartCanvas::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    Render(p);
-}
-
-void ChartCanvas::Render(QPainter& p) {
-    const QPalette& pal = palette();
-    const PlotArea& a = plot_.Area();
-    const QRectF frame(a.left, a.top, a.width, a.height);
-    const QFontMetrics m = fontMetrics();
-    p.fillRect(rect(), pal.color(QPalette::Base));
-
-    // Grid and ticks.
-    QColor grid = pal.color(QPalette::Text);
-    grid.setAlpha(40);
-    p.setPen(pal.color(QPalette::Text));
-    for (double t : plot_.XScale().Ticks()) {
-        const double px = plot_.PixelX(t);
-        p.setPen(grid);
-        p.drawLine(QPointF(px, frame.top()), QPointF(px, frame.bottom()));
-        p.setPen(pal.color(QPalette::Text));
-        const QString text = FromStd(plot_.XScale().TickText(t));
-        const int w = m.horizontalAdvance(text);
-        p.drawText(QPointF(px - w / 2.0, frame.bottom() + 4 + m.ascent()), text);
-    }
-    for (double t : plot_.YScale().Ticks()) {
-        const double py = plot_.PixelY(t);
-        p.setPen(grid);
-        p.drawLine(QPointF(frame.left(), py), QPointF(frame.right(), py));
-        p.setPen(pal.color(QPalette::Text));
-        const QString text = FromStd(plot_.YScale().TickText(t));
-        p.drawText(QPointF(frame.left() - 6 - m.horizontalAdvance(text), py + m.ascent() / 2.0 - 1), text);
-    }
-    p.setPen(pal.color(QPalette::Text));
-    p.drawRect(frame);
-
-    // What the highlight colour means, above the top right corner.
-    const QPointF dot = LegendDot();
-    p.setPen(QPen(pal.color(QPalette::Highlight), kHighlightSize, Qt::SolidLine, Qt::RoundCap));
-    p.drawPoint(dot);
-    p.setPen(pal.color(QPalette::Text));
-    p.drawText(QPointF(dot.x() + kHighlightSize + 3, dot.y() + m.ascent() / 2.0 - 1), QString::fromLatin1(kLegend));
-
-    // Column names: x centred below the ticks, y turned up along the left edge.
-    const QString xName = chart_->ColumnHeading(chart_->XColumn());
-    const QString yName = chart_->ColumnHeading(chart_->YColumn());
-    p.drawText(QRectF(frame.left(), frame.bottom() + 6 + m.height(), frame.width(), m.height()), Qt::AlignHCenter, xName);
-    p.save();
-    p.translate(2, frame.center().y());
-    p.rotate(-90);
-    p.drawText(QRectF(-frame.height() / 2, 0, frame.height(), m.height()), Qt::AlignHCenter, yName);
-    p.restore();
-
-    // The points: plain ones first, the highlighted ones last and larger.
-    const ChartPoints& points = chart_->Points();
-    const int count = plot_.Count();
-    std::vector<QPointF> at(count);
-    for (int i = 0; i < count; ++i) at[i] = QPointF(plot_.X(i), plot_.Y(i));
-    p.setClipRect(frame.adjusted(-kHighlightSize, -kHighlightSize, kHighlightSize, kHighlightSize));
-    QColor plain = pal.color(QPalette::Text);
-    plain.setAlpha(150);
-    p.setPen(QPen(plain, kPointSize, Qt::SolidLine, Qt::RoundCap));
-    p.drawPoints(at.data(), points.firstHighlighted);
-    p.setPen(QPen(pal.color(QPalette::Highlight), kHighlightSize, Qt::SolidLine, Qt::RoundCap));
-    p.drawPoints(at.data() + points.firstHighlighted, count - points.firstHighlighted);
-    if (hovered_ >= 0 && hovered_ < count) {
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(pal.color(QPalette::Text), 1.5));
-        p.setBrush(Qt::NoBrush);
-        p.drawEllipse(at[hovered_], kHighlightSize, kHighlightSize);
-        p.setRenderHint(QPainter::Antialiasing, false);
-    }
-    p.setClipping(false);
-
-    if (dragging_) {
-        QColor band = pal.color(QPalette::Highlight);
-        p.setPen(QPen(band, 1, Qt::DashLine));
-        band.setAlpha(40);
-        p.setBrush(band);
-        p.drawRect(QRect(pressAt_, dragTo_).normalized());
-    }
-}
-
-void ChartCanvas::Hover(const QPoint& at, const QPoint& global) {
-    const int hit = plot_.PointAt(at.x(), at.y(), kPickRadius);
-    if (hit == hovered_) return;
-    hovered_ = hit;
-    update();
-    if (hit >= 0) ShowPlainTip(global, chart_->PointText(hit), this);
-    else QToolTip::hideText();
-}
-
-void ChartCanvas::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
-    pressed_ = true;
-    dragging_ = false;
-    pressAt_ = dragTo_ = event->position().toPoint();
-}
-
-void ChartCanvas::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint at = event->position().toPoint();
-    if (pressed_ && (event->buttons() & Qt::LeftButton)) {
-        dragTo_ = at;
-        if (!dragging_ && (at - pressAt_).manhattanLength() >= kDragThreshold) dragging_ = true;
-        if (dragging_) update();
-        return;
-    }
-    Hover(at, event->globalPosition().toPoint());
-}
-
-void ChartCanvas::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !pressed_) return;
-    pressed_ = false;
-    const QPoint at = event->position().toPoint();
-    if (dragging_) {
-        dragging_ = false;
-        update();
-        chart_->HighlightRows(plot_.RowsIn(pressAt_.x(), pressAt_.y(), at.x(), at.y()),
-                              event->modifiers() & Qt::ControlModifier);
-        return;
-    }
-    const int hit = plot_.PointAt(at.x(), at.y(), kPickRadius);
-    if (hit >= 0) chart_->FocusRow(chart_->Points().points[hit].row);
-}
-
-void ChartCanvas::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) ResetZoom();
-}
-
-void ChartCanvas::wheelEvent(QWheelEvent* event) {
-    const double notches = event->angleDelta().y() / kWheelNotch;
-    if (notches == 0) {
-        event->ignore();
-        return;
-    }
-    ZoomAt(event->position(), std::pow(kZoomPerNotch, notches));
-}
-
-void ChartCanvas::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Home && event->modifiers() == Qt::NoModifier) ResetZoom();
-    else QWidget::keyPressEvent(event);
-}
-
-void ChartCanvas::leaveEvent(QEvent*) {
-    if (hovered_ < 0) return;
-    hovered_ = -1;
-    update();
-}
-
-// ---- The window ----
 
 ChartWindow::ChartWindow(TableListCtrl& control, TableListView* view, QWidget* parent)
     : QWidget(parent, Qt::Window), control_(&control), view_(view) {
@@ -276,7 +42,7 @@ ChartWindow::ChartWindow(TableListCtrl& control, TableListView* view, QWidget* p
     saveButton = new QPushButton(QStringLiteral("Save Image..."), this);
     note = new QLabel(this);
     note->setTextFormat(Qt::PlainText);
-    canvas = new ChartCanvas(this);
+    canvas = new ChartCanvas(points_, this);
     // Sized to a few letters rather than the longest heading, which can be wider than the screen.
     for (QComboBox* list : {xList, yList}) {
         list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -308,6 +74,9 @@ ChartWindow::ChartWindow(TableListCtrl& control, TableListView* view, QWidget* p
     connect(xLog, &QCheckBox::toggled, this, redraw);
     connect(yLog, &QCheckBox::toggled, this, redraw);
     connect(saveButton, &QPushButton::clicked, this, [this] { AskAndSave(); });
+    connect(canvas, &ChartCanvas::rowClicked, this, &ChartWindow::FocusRow);
+    connect(canvas, &ChartCanvas::rowsDragged, this, &ChartWindow::HighlightRows);
+    canvas->SetPointText([this](int i) { return PointText(i); });
 
     control.Data().AddObserver(this);
     view->AddFocusCompanion(this);
@@ -316,6 +85,7 @@ ChartWindow::ChartWindow(TableListCtrl& control, TableListView* view, QWidget* p
         if (control_) control_->Data().RemoveObserver(this);
         control_ = nullptr;
         view_ = nullptr;
+        canvas->SetAxes(xLog->isChecked(), yLog->isChecked(), QString(), QString());  // no table, no names
     });
     PlaceOnScreen(parent);
     Refresh();
@@ -395,6 +165,7 @@ void ChartWindow::Refresh() {
     if (control_) points_ = CollectPoints(control_->Data(), XColumn(), YColumn(), xLog->isChecked(), yLog->isChecked());
     else points_ = ChartPoints{};
     const QString xName = ColumnHeading(XColumn()), yName = ColumnHeading(YColumn());
+    canvas->SetAxes(xLog->isChecked(), yLog->isChecked(), xName, yName);
     setWindowTitle(xName.isEmpty() ? QStringLiteral("Chart") : QStringLiteral("Chart - %1 against %2").arg(yName, xName));
     note->setText(FromStd(ChartNote(points_)));
     canvas->Relayout();

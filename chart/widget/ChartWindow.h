@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "chart/ChartData.h"
-#include "chart/ChartPlot.h"
+#include "chart/widget/ChartCanvas.h"
 #include "table/TableListCtrl.h"
 
 class QCheckBox;
@@ -21,55 +21,6 @@ class QPushButton;
 namespace lorvex {
 
 class TableListView;
-class ChartWindow;
-
-// The plot itself, drawn with QPainter: 100,000 points are one drawPoints call
-// per colour, and the hit tests run on the placed points of chart/.
-class ChartCanvas : public QWidget {
-public:
-    explicit ChartCanvas(ChartWindow* chart);
-    const ChartPlot& Plot() const { return plot_; }
-    // Where point i (index into the window's points) lies on the canvas.
-    QPoint PointPosition(int i) const;
-    // Places the points again, for the canvas's size.
-    void Relayout();
-    // Draws the whole chart at the canvas's size, on screen or into a file.
-    void Render(QPainter& p);
-    int Hovered() const { return hovered_; }
-    // factor below 1 zooms in, about the place at `at`, which stays under it.
-    void ZoomAt(const QPointF& at, double factor);
-    // Everything again: the axes fitted to the points.
-    void ResetZoom();
-    bool Zoomed() const { return zoomed_; }
-    // The legend's dot, above the plot's top right corner.
-    QPointF LegendDot() const;
-
-    static constexpr int kPickRadius = 6;
-    static constexpr double kZoomPerNotch = 0.8;  // one wheel notch in
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-
-private:
-    void Hover(const QPoint& at, const QPoint& global);
-
-    ChartWindow* chart_;
-    ChartPlot plot_;
-    int hovered_ = -1;
-    bool pressed_ = false;
-    bool dragging_ = false;
-    QPoint pressAt_, dragTo_;
-    bool zoomed_ = false;
-    AxisScale zoomX_, zoomY_;  // the axes shown while zoomed
-};
 
 class ChartWindow : public QWidget, public TableObserver {
     Q_OBJECT
@@ -85,7 +36,7 @@ public:
     QCheckBox* yLog = nullptr;
     QPushButton* saveButton = nullptr;
     QLabel* note = nullptr;
-    ChartCanvas* canvas = nullptr;
+    ChartCanvas* canvas = nullptr;  // the window's child
 
     // The table columns of the two lists' current entries (-1 for none).
     int XColumn() const;

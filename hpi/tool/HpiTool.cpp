@@ -275,20 +275,35 @@ int Pack(const std::vector<std::string>& args)
     std::uint32_t seed = 0;
     bool scramble = false;
     for (std::size_t i = 2; i < args.size(); ++i) {
-        if (args[i] == "--scramble") {
+        // Each option takes its value as the next argument or after "=", as lorvex-export's do.
+        std::string option = args[i], value;
+        const std::size_t equals = option.find('=');
+        const bool joined = option.rfind("--", 0) == 0 && equals != std::string::npos;
+        if (joined) {
+            value = option.substr(equals + 1);
+            option.resize(equals);
+        }
+        const auto take = [&] {
+            if (joined)
+                return true;
+            if (i + 1 >= args.size())
+                return false;
+            value = args[++i];
+            return true;
+        };
+        if (option == "--scramble" && !joined) {
             scramble = true;
-        } else if (args[i] == "--method" && i + 1 < args.size()) {
-            const std::string& m = args[++i];
-            if (m == "stored")
+        } else if (option == "--method" && take()) {
+            if (value == "stored")
                 method = PackMethod::Stored;
-            else if (m == "lz77")
+            else if (value == "lz77")
                 method = PackMethod::Lz77;
-            else if (m == "zlib")
+            else if (value == "zlib")
                 method = PackMethod::Zlib;
             else
                 return Usage();
-        } else if (args[i] == "--seed" && i + 1 < args.size()) {
-            if (!ParseSeed(args[++i], seed))
+        } else if (option == "--seed" && take()) {
+            if (!ParseSeed(value, seed))
                 return Usage();
         } else {
             return Usage();

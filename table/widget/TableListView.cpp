@@ -18,18 +18,13 @@
 namespace lorvex {
 namespace {
 
-// A horizontal span [left, right) in viewport pixels.
-struct Span {
-    int left = 0, right = 0;
-};
-
-QRect ToRect(Span s, int top, int height) { return {s.left, top, std::max(0, s.right - s.left), height}; }
-
+QRect ToRect(XSpan s, int top, int height) { return {s.left, top, std::max(0, s.right - s.left), height}; }
 
 }  // namespace
 
 TableListView::TableListView(TableListCtrl& control, QWidget* parent)
-    : QAbstractScrollArea(parent), control_(control), measure_(font(), font()) {
+    : QAbstractScrollArea(parent), control_(control), measure_(font(), font()), lines_(control.Data()),
+      selection_(control.Data(), lines_) {
     header_ = new TableHeaderCtrl(control_, this);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setBackgroundRole(QPalette::Base);
@@ -54,66 +49,24 @@ TableListView::~TableListView() {
 int TableListView::RowHeight() const { return fontMetrics().height() + 4; }
 int TableListView::CellMargin() const { return 2 * fontMetrics().horizontalAdvance(QLatin1Char(' ')); }
 int TableListView::FirstVisibleRow() const { return verticalScrollBar()->value(); }
+LineScroll TableListView::Scroll() const { return {FirstVisibleRow(), RowHeight(), viewport()->height()}; }
+int TableListView::VisibleRowCount() const { return Scroll().PageLines(); }
 
-int TableListView::VisibleRowCount() const { return std::max(1, viewport()->height() / RowHeight()); }
+int TableListView::TotalColumnWidth() const { return RowWidth(control_.Data()); }
 
-int TableListView::TotalColumnWidth() const {
-    const TableData& table = control_.Data();
-    int total = 0;
-    for (int c = 0; c < table.ColumnCount(); ++c) total += table.ColumnWidth(c);
-    return total;
-}
-
-void TableListView::SyncLines() const {
-    if (!linesDirty_) return;
-    linesDirty_ = false;
-    lines_.clear();
-    const TableData& table = control_.Data();
-    if (table.HiddenCount() == 0) return;
-    lines_.reserve(static_cast<std::size_t>(table.ShownCount()));
-    for (int r = table.NextRow(-1, false, true); r >= 0; r = table.NextRow(r, false, true)) lines_.push_back(r);
-}
-
-int TableListView::ShownRowCount() const {
-    SyncLines();
-    return control_.Data().HiddenCount() == 0 ? control_.Data().RowCount() : static_cast<int>(lines_.size());
-}
-
-int TableListView::RowAtLine(int line) const {
-    if (line < 0 || line >= ShownRowCount()) return -1;
-    return control_.Data().HiddenCount() == 0 ? line : lines_[static_cast<std::size_t>(line)];
-}
-
-int TableListView::LineOfRow(int row) const {
-    const TableData& table = control_.Data();
-    if (row < 0 || row >= table.RowCount() || table.IsHidden(row)) return -1;
-    if (table.HiddenCount() == 0) return row;
-    SyncLines();
-    const auto it = std::lower_bound(lines_.begin(), lines_.end(), row);
-    return it != lines_.end() && *it == row ? static_cast<int>(it - lines_.begin()) : -1;
-}
-
-int TableListView::RowAt(int viewportY) const {
-    if (viewportY < 0) return -1;
-    return RowAtLine(FirstVisibleRow() + viewportY / RowHeight());
-}
+int TableListView::ShownRowCount() const { return lines_.Count(); }
+int TableListView::RowAtLine(int line) const { return lines_.RowAt(line); }
+int TableListView::LineOfRow(int row) const { return lines_.LineOf(row); }
+int TableListView::RowAt(int viewportY) const { return lines_.RowAt(Scroll().LineAtY(viewportY)); }
 
 int TableListView::ColumnAt(int viewportX) const {
-    const TableData& table = control_.Data();
-    int left = -horizontalScrollBar()->value();
-    for (int c = 0; c < table.ColumnCount(); ++c) {
-        const int right = left + table.ColumnWidth(c);
-        if (viewportX >= left && viewportX < right) return c;
-        left = right;
-    }
-    return -1;
+    return ColumnAtX(control_.Data(), -horizontalScrollBar()->value(), viewportX);
 }
 
 QRect TableListView::RowBoundsRect(int row) const {
     const int line = LineOfRow(row);
     if (line < 0) return {};
-    const int top = (line - FirstVisibleRow()) * RowHeight();
-    return {-horizontalScrollBar()->value(), top, TotalColumnWidth(), RowHeight()};
+    return {-horizontalScrollBar()->value(), Scroll().TopOf(line), TotalColumnWidth(), RowHeight()};
 }
 
 // The list view has no icons here, so a row's label is its first column.
@@ -127,11 +80,8 @@ QRect TableListView::HeadingRect(int column) const { return header_->HeadingRect
 
 void TableListView::EnsureRowVisible(int row) {
     FlushPending();
-    row = LineOfRow(row);
-    if (row < 0) return;
-    QScrollBar* bar = verticalScrollBar();
-    if (row < bar->value()) bar->setValue(row);
-    else if (row >= bar->value() + VisibleRowCount()) bar->setValue(row - VisibleRowCount() + 1);
+    const int line = LineOfRow(row);
+    if (line >= 0) verticalScrollBar()->setValue(Scroll().FirstShowing(line));
 }
 
 void TableListView::UpdateGeometries() {
@@ -144,9 +94,8 @@ void TableListView::UpdateGeometries() {
 
 void TableListView::UpdateScrollBars() {
     const int rows = ShownRowCount();
-    const int page = VisibleRowCount();
-    verticalScrollBar()->setPageStep(page);
-    verticalScrollBar()->setRange(0, std::max(0, rows - page));
+    verticalScrollBar()->setPageStep(VisibleRowCount());
+    verticalScrollBar()->setRange(0, Scroll().LastFirst(rows));
     const int width = viewport()->width();
     horizontalScrollBar()->setPageStep(std::max(1, width));
     horizontalScrollBar()->setRange(0, std::max(0, TotalColumnWidth() - width));
@@ -158,7 +107,7 @@ void TableListView::UpdateScrollBars() {
 // they only mark the view; the scroll ranges follow once, before the next
 // event that looks at them or the next paint.
 void TableListView::TableRowsChanged() {
-    linesDirty_ = true;
+    lines_.Invalidate();
     MarkPending(false);
 }
 void TableListView::TableColumnsChanged() { MarkPending(true); }
@@ -178,7 +127,7 @@ void TableListView::FlushPending() {
     if (columnsPending_ || rows != knownRowCount_) UpdateScrollBars();
     if (columnsPending_) header_->update();
     columnsPending_ = false;
-    if (anchorRow_ >= control_.Data().RowCount()) anchorRow_ = -1;
+    selection_.DropLostAnchor();
 }
 
 void TableListView::resizeEvent(QResizeEvent* event) {
@@ -266,25 +215,17 @@ void TableListView::DrawRow(QPainter& p, int row, int line, const QRect& area) {
     const bool focused = hasFocus() || companion;
     const QPalette::ColorGroup group = companion ? QPalette::Inactive : pal.currentColorGroup();
     const bool highlighted = table.IsSelected(row) && focused;
-    const int top = (line - FirstVisibleRow()) * RowHeight();
+    const int top = Scroll().TopOf(line);
     const int height = RowHeight();
     const int x0 = -horizontalScrollBar()->value();
 
-    Span bounds{x0, x0 + TotalColumnWidth()};
-    const Span label{x0, x0 + table.ColumnWidth(0)};
+    XSpan bounds{x0, x0 + TotalColumnWidth()};
+    const XSpan label{x0, x0 + table.ColumnWidth(0)};
     const QString firstText = DecodeCellText(table.Cell(row, 0));
     const int m = CellMargin();
-
-    Span light;
-    switch (control_.HighlightMode()) {
-    case 1: light = {label.left, bounds.right}; break;
-    case 2: light = {label.left, std::max(viewport()->width(), label.left)}; break;
-    case 0:
-        light = label;
-        light.right = std::min(light.right, label.left + metrics.horizontalAdvance(firstText) + m);
-        break;
-    default: light = label; break;
-    }
+    const int mode = control_.HighlightMode();
+    const int textWidth = mode == 0 ? metrics.horizontalAdvance(firstText) + m : 0;
+    const XSpan light = HighlightSpan(mode, label, bounds.right, textWidth, viewport()->width());
 
     QColor text = pal.color(QPalette::Text);
     p.fillRect(ToRect(light, top, height), highlighted ? pal.color(group, QPalette::Highlight) : pal.color(QPalette::Base));
@@ -293,7 +234,7 @@ void TableListView::DrawRow(QPainter& p, int row, int line, const QRect& area) {
 
     // The first cell: left-aligned whatever the column's format, inside the
     // label less m/2 on the left and m on the right, clipped to column 0.
-    Span column{bounds.left, bounds.left + table.ColumnWidth(0)};
+    XSpan column{bounds.left, bounds.left + table.ColumnWidth(0)};
     p.setClipRect(ToRect(column, top, height));
     p.setPen(text);
     const int firstWidth = (label.right - m) - (label.left + m / 2);
@@ -303,7 +244,6 @@ void TableListView::DrawRow(QPainter& p, int row, int line, const QRect& area) {
                    metrics.elidedText(firstText, Qt::ElideRight, firstWidth));
     }
 
-    const int mode = control_.HighlightMode();
     if (mode == 0) p.setPen(pal.color(QPalette::Text));  // the other cells show as not highlighted
     bounds.right = std::max(bounds.right, light.right);
     const QRect boundsRect = ToRect(bounds, top, height);
@@ -352,53 +292,17 @@ void TableListView::TintCell(QPainter& p, int row, int column, const QRect& cell
     p.fillRect(cell, colour);
 }
 
-void TableListView::SelectOnly(int row) {
-    TableData& table = control_.Data();
-    NotifyHold hold(table);
-    table.SelectAll(false);
-    table.SetSelected(row, true);
-}
-
-void TableListView::SelectRange(int from, int to, bool keepOthers) {
-    TableData& table = control_.Data();
-    NotifyHold hold(table);
-    if (!keepOthers) table.SelectAll(false);
-    // Hidden rows between the two stay as they are.
-    from = LineOfRow(from);
-    to = LineOfRow(to);
-    if (from < 0 || to < 0) return;
-    if (from > to) std::swap(from, to);
-    for (int line = from; line <= to; ++line) table.SetSelected(RowAtLine(line), true);
-}
-
 void TableListView::mousePressEvent(QMouseEvent* event) {
     FlushPending();
     if (event->button() != Qt::LeftButton) {
         QAbstractScrollArea::mousePressEvent(event);
         return;
     }
-    TableData& table = control_.Data();
     const Qt::KeyboardModifiers mods = event->modifiers();
-    const bool ctrl = mods & Qt::ControlModifier, shift = mods & Qt::ShiftModifier;
     pressInRows_ = true;
     const int row = RowAt(event->position().toPoint().y());
-    if (row < 0) {
-        if (!ctrl && !shift) table.SelectAll(false);
-        return;
-    }
-    NotifyHold hold(table);
-    if (shift) {
-        if (anchorRow_ < 0) anchorRow_ = table.FocusedRow() >= 0 ? table.FocusedRow() : row;
-        SelectRange(anchorRow_, row, ctrl);
-    } else if (ctrl) {
-        table.SetSelected(row, !table.IsSelected(row));
-        anchorRow_ = row;
-    } else {
-        SelectOnly(row);
-        anchorRow_ = row;
-    }
-    table.SetFocusedRow(row);
-    EnsureRowVisible(row);
+    NotifyHold hold(control_.Data());
+    if (selection_.Click(row, mods & Qt::ControlModifier, mods & Qt::ShiftModifier)) EnsureRowVisible(row);
 }
 
 void TableListView::mouseReleaseEvent(QMouseEvent* event) {
@@ -418,67 +322,38 @@ void TableListView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (row >= 0) emit rowDoubleClicked(row);
 }
 
-// line: the line of the view to go to, clamped to the shown rows.
-void TableListView::MoveFocusTo(int line, Qt::KeyboardModifiers modifiers) {
-    TableData& table = control_.Data();
-    if (ShownRowCount() == 0) return;
-    const int row = RowAtLine(std::clamp(line, 0, ShownRowCount() - 1));
-    NotifyHold hold(table);
-    if (modifiers & Qt::ShiftModifier) {
-        if (anchorRow_ < 0) anchorRow_ = table.FocusedRow() >= 0 ? table.FocusedRow() : row;
-        SelectRange(anchorRow_, row, false);
-    } else if (!(modifiers & Qt::ControlModifier)) {
-        SelectOnly(row);
-        anchorRow_ = row;
-    }
-    table.SetFocusedRow(row);
-    EnsureRowVisible(row);
+void TableListView::MoveFocus(RowKey key, Qt::KeyboardModifiers modifiers) {
+    NotifyHold hold(control_.Data());
+    const int page = std::max(1, VisibleRowCount() - 1);
+    const int row = selection_.Move(key, page, modifiers & Qt::ControlModifier, modifiers & Qt::ShiftModifier);
+    if (row >= 0) EnsureRowVisible(row);
 }
 
 void TableListView::keyPressEvent(QKeyEvent* event) {
     FlushPending();
-    TableData& table = control_.Data();
     const Qt::KeyboardModifiers mods = event->modifiers();
-    const int focusRow = table.FocusedRow();
-    const int focus = LineOfRow(focusRow);  // the keys walk the shown rows
-    const int page = std::max(1, VisibleRowCount() - 1);
     if (event->matches(QKeySequence::SelectAll)) {
         HighlightShownRows();
         return;
     }
     switch (event->key()) {
     case Qt::Key_Delete: emit deleteKeyPressed(); return;
-    case Qt::Key_Up: MoveFocusTo(focus < 0 ? 0 : focus - 1, mods); return;
-    case Qt::Key_Down: MoveFocusTo(focus < 0 ? 0 : focus + 1, mods); return;
-    case Qt::Key_PageUp: MoveFocusTo(focus < 0 ? 0 : focus - page, mods); return;
-    case Qt::Key_PageDown: MoveFocusTo(focus < 0 ? 0 : focus + page, mods); return;
-    case Qt::Key_Home: MoveFocusTo(0, mods); return;
-    case Qt::Key_End: MoveFocusTo(ShownRowCount() - 1, mods); return;
-    case Qt::Key_Space:
-        if (focus >= 0) {
-            if (mods & Qt::ControlModifier) table.SetSelected(focusRow, !table.IsSelected(focusRow));
-            else table.SetSelected(focusRow, true);
-            anchorRow_ = focusRow;
-        }
-        return;
+    case Qt::Key_Up: MoveFocus(RowKey::Up, mods); return;
+    case Qt::Key_Down: MoveFocus(RowKey::Down, mods); return;
+    case Qt::Key_PageUp: MoveFocus(RowKey::PageUp, mods); return;
+    case Qt::Key_PageDown: MoveFocus(RowKey::PageDown, mods); return;
+    case Qt::Key_Home: MoveFocus(RowKey::Home, mods); return;
+    case Qt::Key_End: MoveFocus(RowKey::End, mods); return;
+    case Qt::Key_Space: selection_.Space(mods & Qt::ControlModifier); return;
     default: QAbstractScrollArea::keyPressEvent(event);
     }
 }
 
-void TableListView::HighlightShownRows() {
-    TableData& table = control_.Data();
-    if (table.HiddenCount() == 0) {
-        table.SelectAll(true);
-        return;
-    }
-    NotifyHold hold(table);
-    for (int r = table.NextRow(-1, false, true); r >= 0; r = table.NextRow(r, false, true)) table.SetSelected(r, true);
-}
+void TableListView::HighlightShownRows() { selection_.HighlightShown(); }
 
 void TableListView::contextMenuEvent(QContextMenuEvent* event) {
     FlushPending();
-    TableData& table = control_.Data();
-    int row = table.FocusedRow();
+    int row = control_.Data().FocusedRow();
     QPoint global = event->globalPos();
     if (event->reason() == QContextMenuEvent::Mouse) {
         row = RowAt(event->pos().y());
@@ -487,12 +362,7 @@ void TableListView::contextMenuEvent(QContextMenuEvent* event) {
     } else {
         row = -1;
     }
-    if (row >= 0) {
-        NotifyHold hold(table);
-        if (!table.IsSelected(row)) SelectOnly(row);
-        table.SetFocusedRow(row);
-        anchorRow_ = row;
-    }
+    selection_.MenuOn(row);
     emit rowMenuRequested(row, global);
 }
 

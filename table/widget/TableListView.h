@@ -4,11 +4,14 @@
 // cell's label, or out to the window's edge, by the control's highlight mode),
 // shows the highlight and the focus rectangle only while it (or one of its
 // focus companions) has the keyboard focus, and selects rows with the mouse
-// and the keyboard like a list view.
+// and the keyboard like a list view. The rules are table/RowSelection's and
+// table/ListGeometry's; this draws them and turns events into their calls.
 #include <QAbstractScrollArea>
 #include <QPointer>
 #include <vector>
 
+#include "table/ListGeometry.h"
+#include "table/RowSelection.h"
 #include "table/TableListCtrl.h"
 #include "table/widget/CellTint.h"
 #include "table/widget/QtTextMeasure.h"
@@ -92,7 +95,6 @@ protected:
 
 private:
     void DrawRow(QPainter& p, int row, int line, const QRect& area);
-    void SyncLines() const;
     void TintCell(QPainter& p, int row, int column, const QRect& cell, bool covered);
     void FollowCompanionFocus();
 
@@ -100,22 +102,19 @@ private:
     void FlushPending();
     void UpdateGeometries();
     void UpdateScrollBars();
+    LineScroll Scroll() const;
     int VisibleRowCount() const;  // rows that fit whole
-    void SelectOnly(int row);
-    void SelectRange(int from, int to, bool keepOthers);
-    void MoveFocusTo(int row, Qt::KeyboardModifiers modifiers);
+    void MoveFocus(RowKey key, Qt::KeyboardModifiers modifiers);
 
     TableListCtrl& control_;
     TableHeaderCtrl* header_ = nullptr;
     QtTextMeasure measure_;
-    int anchorRow_ = -1;
     int knownRowCount_ = -1;
     bool pressInRows_ = false;
     bool pending_ = false;         // data changed since the scroll ranges were set
     bool columnsPending_ = false;  // ... and the columns among it
-    // The shown rows in order, kept only while some row is hidden.
-    mutable std::vector<int> lines_;
-    mutable bool linesDirty_ = true;
+    RowLines lines_;
+    RowSelection selection_;  // over lines_
     CellTint* tint_ = nullptr;
     std::vector<QPointer<QWidget>> companions_;
     bool companionFocused_ = false;  // as last drawn

@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -12,6 +13,7 @@
 #include "app/filter/FilterBar.h"
 #include "app/filter/NoMatchNotice.h"
 #include "app/view/TableConveniences.h"
+#include "export/ExportDialog.h"
 #include "export/ExportWriter.h"
 #include "table/widget/TableHeaderCtrl.h"
 #include "tests/app/AppTestSupport.h"
@@ -43,20 +45,13 @@ protected:
             s += (c ? "," : "") + Data().Column(c).heading + ":" + std::to_string(Data().ColumnWidth(c));
         return s;
     }
-    void Reopen() {
-        window->close();
-        Open("units.cfg");
-    }
+    void Reopen() { window->close(), Open("units.cfg"); }
 };
 
 TEST_F(Conveniences, FilterLineHidesRowsAndTellsErrors) {
     EXPECT_TRUE(Bar()->isHidden());
-    const struct {
-        const char* filter;
-        const char* shown;
-        int count;  // in the status line; -1: not there
-        const char* error;
-    } cases[] = {
+    const struct { const char* filter; const char* shown; int count /* shown, in the status line; -1: not there */;
+                   const char* error; } cases[] = {
         {"cost > 2.5", "alpha,gamma", 2, ""},
         {"Cost >= 7 Name ~ AM", "gamma", 1, ""},
         {"a.FBI", "alpha,beta", 2, ""},
@@ -98,6 +93,54 @@ TEST_F(Conveniences, FilterLineHidesRowsAndTellsErrors) {
     EXPECT_EQ(Status(), Lit(4, 0));
     EXPECT_EQ(window->View()->y(), Bar()->y());
     QTest::keyClick(window.get(), Qt::Key_Escape);  // elsewhere it ends the program
+    EXPECT_FALSE(window->isVisible());
+}
+
+// With the filter line open, the keys a modder presses in the table: Escape
+// closes the filter before it ends anything, Delete keeps the focus in the
+// table, and the window's shortcuts work from the line too.
+TEST_F(Conveniences, KeysWithTheFilterLineOpen) {
+    FilterBar* bar = Bar();
+    Filter("cost < 8");  // hides alpha
+    window->View()->setFocus();
+    QTest::keyClick(window->View(), Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(bar->isHidden() && bar->line->text().isEmpty());
+    EXPECT_EQ(Data().HiddenCount(), 0);
+    EXPECT_TRUE(window->View()->hasFocus());
+
+    Filter("cost < 8");
+    window->View()->setFocus();
+    QTest::mouseClick(Rows(), Qt::LeftButton, {}, RowPoint(0));  // delta
+    QTest::keyClick(window->View(), Qt::Key_Delete);
+    EXPECT_EQ(Column(0), "alpha,beta,gamma");
+    EXPECT_TRUE(window->View()->hasFocus());
+    QTest::keyClick(window->View(), Qt::Key_Delete);  // nothing highlighted: nothing goes, the filter stays
+    EXPECT_EQ(bar->line->text().toStdString(), "cost < 8");
+
+    // Ctrl+E from the line opens the export dialog, as Ctrl+O opens the chooser,
+    // though the line claims it as its End key (as under X11's key bindings).
+    struct ClaimsCtrlE : QObject {
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::ShortcutOverride &&
+                static_cast<QKeyEvent*>(event)->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_E))
+                event->accept();
+            return false;
+        }
+    } claim;
+    bar->line->installEventFilter(&claim);
+    bar->line->setFocus();
+    bool exported = false;
+    WhenModal<ExportDialog>([&](auto* dialog) { exported = true, dialog->reject(); }, window.get());
+    QTest::keyClick(bar->line, Qt::Key_E, Qt::ControlModifier);
+    EXPECT_TRUE(exported);
+    QTest::keyClick(bar->line, Qt::Key_A, Qt::ControlModifier);  // the line's own keys stay its own
+    EXPECT_EQ(bar->line->selectedText().toStdString(), "cost < 8");
+    EXPECT_EQ(Data().SelectedCount(), 0);
+    bar->line->removeEventFilter(&claim);
+
+    QTest::keyClick(window->View(), Qt::Key_Escape);
+    QTest::keyClick(window->View(), Qt::Key_Escape);  // no filter open: it ends the program as before
     EXPECT_FALSE(window->isVisible());
 }
 

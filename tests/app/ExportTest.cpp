@@ -154,14 +154,11 @@ TEST_F(ExportMemory, KeepsTheLastChoicesPerConfiguration) {
         return [=](ExportDialog* d) { (d->*button)->click(); };
     };
     const auto csvKeepingFormulas = [](ExportDialog* d) {
-        d->csvButton->click();
-        d->keepFormulasBox->click();
-        d->onlyHighlightedBox->click();
+        d->csvButton->click(), d->keepFormulasBox->click(), d->onlyHighlightedBox->click();
     };
     const auto browseDeep = [&](ExportDialog* d) {
         d->chooseSavePath = [&](const QString&) { return QString::fromStdString(deep + "t.txt"); };
-        d->browseButton->click();
-        d->markdownButton->click();
+        d->browseButton->click(), d->markdownButton->click();
     };
     const auto nothing = [](ExportDialog*) {};
     const struct {
@@ -195,15 +192,11 @@ TEST_F(ExportMemory, KeepsTheLastChoicesPerConfiguration) {
          deep + "units.md|markdown|0000|\t"},
         {"in the kept folder, the default name", Ok("units.cfg", browseDeep), "units.cfg",
          click(&ExportDialog::markdownButton), deep + "DavuveRadev.dat|tsv|0000|\t"},
-        {"a typed folder kept as the folder it named", Ok("units.cfg", [](ExportDialog* d) {
-             d->fileNameEdit->setText("sub/x.txt");
-             d->includeCollapsedBox->click();
-         }),
+        {"a typed folder kept as the folder it named",
+         Ok("units.cfg", [](ExportDialog* d) { d->fileNameEdit->setText("sub/x.txt"), d->includeCollapsedBox->click(); }),
          "units.cfg", nothing, cwd + "/sub/DavuveRadev.dat|tsv|1000|\t"},
-        {"a folder that is not there is dropped", Ok("units.cfg", [](ExportDialog* d) {
-             d->fileNameEdit->setText("gone/x.md");
-             d->markdownButton->click();
-         }),
+        {"a folder that is not there is dropped",
+         Ok("units.cfg", [](ExportDialog* d) { d->fileNameEdit->setText("gone/x.md"), d->markdownButton->click(); }),
          "units.cfg", nothing, "units.md|markdown|0000|\t"},
         {"the HTML table kept, boxes and all", Ok("units.cfg", click(&ExportDialog::htmlButton)), "units.cfg", nothing,
          "DavuveRadev.html|tsv|0001| </TD><TD> "},
@@ -272,6 +265,8 @@ TEST_F(ExportThroughWindow, WritesTheExactBytesInEveryMode) {
                              Sub(Sub(kTab, "\t", " </TD><TD> "), "\r\n", row) +
                              " </TD>\r\n         </TR>\r\n      </TABLE>\r\n   </BODY>\r\n</HTML>\r\n";
     const std::string deep = std::string(70, 'd') + "/t.";  // a browsed path longer than 63 characters
+    const auto cell = [](const char* text) { return [=](TableListCtrl& t) { t.Data().SetCell(0, 0, text); }; };
+    const auto press = [](auto... buttons) { return Steps(nullptr, [=](ExportDialog* d) { ((d->*buttons)->click(), ...); }); };
     const std::tuple<std::function<void(TableListCtrl&)>, std::function<void(ExportDialog*)>, std::string, std::string>
         cases[] = {
             {{}, Steps(nullptr), "DavuveRadev.dat", kTab},
@@ -292,25 +287,16 @@ TEST_F(ExportThroughWindow, WritesTheExactBytesInEveryMode) {
                  QTest::keyClick(d->trailerEdit, Qt::Key_Return);
              },
              "framed.txt", std::string("Units\r\n") + kTab + "\r\nend"},
-            {{}, Steps(nullptr, [](ExportDialog* d) { d->htmlButton->click(); }), "DavuveRadev.html", html},
+            {{}, press(&ExportDialog::htmlButton), "DavuveRadev.html", html},
             // A cell that is markup: plain text keeps it, the HTML table shows it as text.
-            {[](TableListCtrl& t) { t.Data().SetCell(0, 0, "<i>delta</i> & co"); }, Steps(nullptr),
-             "DavuveRadev.dat", Sub(kTab, "delta", "<i>delta</i> & co")},
-            {[](TableListCtrl& t) { t.Data().SetCell(0, 0, "<i>delta</i> & co"); },
-             Steps(nullptr, [](ExportDialog* d) { d->htmlButton->click(); }), "DavuveRadev.html",
+            {cell("<i>delta</i> & co"), Steps(nullptr), "DavuveRadev.dat", Sub(kTab, "delta", "<i>delta</i> & co")},
+            {cell("<i>delta</i> & co"), press(&ExportDialog::htmlButton), "DavuveRadev.html",
              Sub(html, "delta", "&lt;i&gt;delta&lt;/i&gt; &amp; co")},
             // A formula in a cell: written behind a ' unless the user keeps formulas.
-            {[](TableListCtrl& t) { t.Data().SetCell(0, 0, "=1+1"); },
-             Steps(nullptr, [](ExportDialog* d) { d->csvButton->click(); }), "units.csv",
-             Sub(Sub(kTab, "\t", ","), "delta", "'=1+1") + "\r\n"},
-            {[](TableListCtrl& t) { t.Data().SetCell(0, 0, "=1+1"); },
-             Steps(nullptr, [](ExportDialog* d) {
-                 d->csvButton->click();
-                 d->keepFormulasBox->click();
-             }),
+            {cell("=1+1"), press(&ExportDialog::csvButton), "units.csv", Sub(Sub(kTab, "\t", ","), "delta", "'=1+1") + "\r\n"},
+            {cell("=1+1"), Steps(nullptr, [](ExportDialog* d) { d->csvButton->click(), d->keepFormulasBox->click(); }),
              "units.csv", Sub(Sub(kTab, "\t", ","), "delta", "=1+1") + "\r\n"},
-            {{}, Steps(nullptr, [](auto* d) { d->htmlButton->click(); d->markdownButton->click(); }),  // preset ignored
-             "units.md",
+            {{}, press(&ExportDialog::htmlButton, &ExportDialog::markdownButton), "units.md",  // the preset ignored
              "| Name | Cost | Located In | Line # |\r\n| --- | --- | --- | --- |\r\n"
              "| delta | 0.5 | more.ufo  ::  c.fbi | 2 |\r\n| alpha | 10 | base.hpi  ::  a.fbi | 1 |\r\n"
              "| beta | 2.5 | base.hpi  ::  a.fbi | 6 |\r\n| gamma | 7 | base.hpi  ::  b.fbi | 1 |\r\n"},

@@ -8,7 +8,15 @@
 #include <QSettings>
 #include <climits>
 #include <cstdio>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 
 #include "app/ConfigChooserDialog.h"
 #include "app/game/CommandLine.h"
@@ -17,6 +25,8 @@
 #include "app/game/StartDialog.h"
 #include "platform/GameFolder.h"
 #include "tests/app/AppTestSupport.h"
+
+extern char** environ;
 
 inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 inline void PrintTo(const QStringList& list, std::ostream* os) { *os << list.join(QLatin1Char('|')).toStdString(); }
@@ -66,6 +76,17 @@ protected:
             if (row >= 0) chooser->fileList->setCurrentRow(row);
             chooser->okButton->click();
         }, window.get());
+    }
+    // Started on the game with units.cfg loaded, and a second game with a record of its own beside it.
+    fs::path StartWithAnotherGame() {
+        Make();
+        shell->SetFirstConfiguration(QStringLiteral("units.cfg"));
+        EXPECT_TRUE(shell->Start(Q(game.Root())));
+        ShowAndLoad();
+        const fs::path other = game.Root() / "other";
+        fs::create_directories(other);
+        EXPECT_TRUE(WriteArchive((other / "z.hpi").string(), {{"units\\z.fbi", Unit("ZED", "zed", "1")}}));
+        return other;
     }
     std::string Column(int c) { return ColumnText(window->Table().Data(), c); }
     fs::path Home() const { return game.Root() / "home/user"; }
@@ -170,13 +191,7 @@ TEST_F(Shell, BadArgumentIsToldThenTheStartDialogAsks) {
 }
 
 TEST_F(Shell, MenuCommandOpensAnotherGameAndPreselectsItsLastConfiguration) {
-    Make();
-    shell->SetFirstConfiguration(QStringLiteral("units.cfg"));
-    ASSERT_TRUE(shell->Start(Q(game.Root())));
-    ShowAndLoad();
-    const fs::path other = game.Root() / "other";  // a second game with a record of its own
-    fs::create_directories(other);
-    ASSERT_TRUE(WriteArchive((other / "z.hpi").string(), {{"units\\z.fbi", Unit("ZED", "zed", "1")}}));
+    const fs::path other = StartWithAnotherGame();
     picked = Q(other);
     ChooseRow(0);  // units.cfg, copied from the samples
     QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
@@ -198,13 +213,7 @@ TEST_F(Shell, MenuCommandOpensAnotherGameAndPreselectsItsLastConfiguration) {
 // Another game opened, then its chooser cancelled (or its configuration gone
 // before the load reads it): the game before, its folder, its title and its table stay.
 TEST_F(Shell, SwitchingGamesTakesEffectOnlyWhenALoadDoes) {
-    Make();
-    shell->SetFirstConfiguration(QStringLiteral("units.cfg"));
-    ASSERT_TRUE(shell->Start(Q(game.Root())));
-    ShowAndLoad();
-    const fs::path other = game.Root() / "other";
-    fs::create_directories(other);
-    ASSERT_TRUE(WriteArchive((other / "z.hpi").string(), {{"units\\z.fbi", Unit("ZED", "zed", "1")}}));
+    const fs::path other = StartWithAnotherGame();
     const fs::path before = fs::current_path();
     const QString title = window->windowTitle();
     const QStringList recent = shell->RecentGames();
@@ -320,6 +329,71 @@ TEST(CommandLine, ProgramAnswersWithoutADisplay) {
         EXPECT_EQ(WEXITSTATUS(::pclose(pipe)), status) << args;
         EXPECT_EQ(out.substr(0, output.size()), output) << args;
     }
+}
+
+// Far longer than a start takes; a start that blocks never gets there.
+constexpr auto kStartLimit = std::chrono::seconds(20);
+
+// Runs the program with home as its home and config folder, on a game folder that does not exist, and returns
+// what it writes on stderr up to its message about that folder (the first thing it says after the settings are
+// open), or everything it said until kStartLimit. It then waits for the message box: it is killed.
+std::string StartOver(const fs::path& home) {
+    const std::string homeVar = "HOME=" + home.string(), configVar = "XDG_CONFIG_HOME=" + (home / "config").string(),
+                      dataVar = "XDG_DATA_HOME=" + (home / "data").string(), tmpVar = "TMPDIR=" + home.string();
+    const std::string program = LORVEX_PROGRAM, gameFolder = (home / "no-such-game").string();
+    const char* argv[] = {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM=offscreen",
+                          homeVar.c_str(), configVar.c_str(), dataVar.c_str(), tmpVar.c_str(),
+                          program.c_str(), gameFolder.c_str(), nullptr};
+    int err[2];
+    if (::pipe2(err, O_CLOEXEC) != 0) return "(no pipe)";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    pid_t pid = -1;
+    const int spawned = posix_spawnp(&pid, "env", &actions, nullptr, const_cast<char* const*>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(err[1]);
+    std::string said;
+    const auto deadline = std::chrono::steady_clock::now() + kStartLimit;
+    while (spawned == 0 && said.find("no-such-game") == std::string::npos) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd p{err[0], POLLIN, 0};
+        char chunk[512];
+        ssize_t n = 0;
+        if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0 ||
+            (n = ::read(err[0], chunk, sizeof chunk)) <= 0)
+            break;
+        said.append(chunk, static_cast<std::size_t>(n));
+    }
+    ::close(err[0]);
+    if (spawned == 0) ::kill(pid, SIGKILL), ::waitpid(pid, nullptr, 0);
+    return said;
+}
+
+// A named pipe standing in for a settings file QSettings reads at start is named, and the start goes on.
+TEST(SettingsStart, PipeForSettingsFileIsNamedAndPassedBy) {
+    const fs::path home = fs::temp_directory_path() / ("lorvex-fifo-home-" + std::to_string(::getpid()));
+    const std::pair<const char*, const char*> cases[] = {
+        {"config/Lorvex/Lorvex.conf", "the program's own settings"},
+        {"config/Lorvex.conf", "the file for every program of the name, read as well"},
+    };
+    for (const auto& [file, why] : cases) {
+        fs::remove_all(home);
+        fs::create_directories(home / "config" / "Lorvex");
+        const fs::path pipe = home / file;
+        ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+        const std::string said = StartOver(home);
+        EXPECT_NE(said.find("settings file " + pipe.string() + " is a named pipe"), std::string::npos) << why << said;
+        EXPECT_NE(said.find("no-such-game"), std::string::npos) << why << ": the start went no further\n" << said;
+        // Nothing was written beside or through it.
+        EXPECT_TRUE(fs::is_fifo(pipe)) << why;
+        std::size_t entries = 0;
+        for (const auto& e : fs::recursive_directory_iterator(home / "config")) entries += e.is_directory() ? 0 : 1;
+        EXPECT_EQ(entries, 1u) << why;
+    }
+    fs::remove_all(home);
 }
 
 }  // namespace

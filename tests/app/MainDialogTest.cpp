@@ -1,5 +1,4 @@
 #include <QAction>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -14,9 +13,7 @@
 
 #include "app/ConfigChooserDialog.h"
 #include "app/DataListingDialog.h"
-#include "app/filter/FilterBar.h"
 #include "app/view/TableConveniences.h"
-#include "export/ExportDialog.h"
 #include "app/skipped/SkippedNotice.h"
 #include "hpi/HpiWriter.h"
 #include "table/widget/TableHeaderCtrl.h"
@@ -119,12 +116,8 @@ TEST_F(MainWindow, InputDuringALoadIsIgnoredAndStatusFollowsClicks) {
 TEST_F(MainWindow, RemovesTheRightRows) {
     QAction* MainDialog::*const lit = &MainDialog::removeHighlightedAction;
     QAction* MainDialog::*const unlit = &MainDialog::removeUnhighlightedAction;
-    const struct {
-        std::vector<int> highlight;
-        QAction* MainDialog::*action;  // none: the Delete key
-        const char* left;
-        int total, lit;
-    } cases[] = {
+    const struct { std::vector<int> highlight; QAction* MainDialog::*action /* none: the Delete key */;
+                   const char* left; int total, lit; } cases[] = {
         {{1, 3}, nullptr, "delta,beta", 2, 0}, {{0, 2}, lit, "alpha,gamma", 2, 0}, {{0, 2}, unlit, "delta,beta", 2, 2},
         {{}, unlit, "", 0, 0},                 {{}, lit, "delta,alpha,beta,gamma", 4, 0},
     };
@@ -182,10 +175,7 @@ TEST_F(MainWindow, MessageBoxShowsTheText) {
     Open("");
     window->SetMessageSink(nullptr);  // the real message boxes
     std::string text;
-    WhenModal<QMessageBox>([&](auto* box) {
-        text = box->text().toStdString();
-        box->button(QMessageBox::Ok)->click();
-    });
+    WhenModal<QMessageBox>([&](auto* box) { text = box->text().toStdString(), box->button(QMessageBox::Ok)->click(); });
     window->ShowMessage("Unable to Create File");
     EXPECT_EQ(text, "Unable to Create File");
 }
@@ -241,60 +231,6 @@ TEST_F(MainWindow, ALoadThatWaitsShowsItAndEscapeCancelsIt) {
     EXPECT_EQ(Status(), Lit(4, 0));
     Load("a.cfg");  // let go: it loads
     EXPECT_EQ(window->LastLoad().end, LoadEnd::Loaded);
-}
-
-// With the filter line open, the keys a modder presses in the table: Escape
-// closes the filter before it ends anything, Delete keeps the focus in the
-// table, and the window's shortcuts work from the line too.
-TEST_F(MainWindow, KeysWithTheFilterLineOpen) {
-    Open("units.cfg");
-    FilterBar* bar = window->conveniences->Filter();
-    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
-    bar->line->setText(QStringLiteral("cost < 8"));  // hides alpha
-    window->View()->setFocus();
-    QTest::keyClick(window->View(), Qt::Key_Escape);
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_TRUE(bar->isHidden() && bar->line->text().isEmpty());
-    EXPECT_EQ(Data().HiddenCount(), 0);
-    EXPECT_TRUE(window->View()->hasFocus());
-
-    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
-    bar->line->setText(QStringLiteral("cost < 8"));
-    window->View()->setFocus();
-    QTest::mouseClick(Rows(), Qt::LeftButton, {}, RowPoint(0));  // delta
-    QTest::keyClick(window->View(), Qt::Key_Delete);
-    EXPECT_EQ(Column(0), "alpha,beta,gamma");
-    EXPECT_TRUE(window->View()->hasFocus());
-    QTest::keyClick(window->View(), Qt::Key_Delete);  // nothing highlighted: nothing goes, the filter stays
-    EXPECT_EQ(bar->line->text().toStdString(), "cost < 8");
-
-    // Ctrl+E from the line opens the export dialog, as Ctrl+O opens the chooser,
-    // though the line claims it as its End key (as under X11's key bindings).
-    struct ClaimsCtrlE : QObject {
-        bool eventFilter(QObject*, QEvent* event) override {
-            if (event->type() == QEvent::ShortcutOverride &&
-                static_cast<QKeyEvent*>(event)->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_E))
-                event->accept();
-            return false;
-        }
-    } claim;
-    bar->line->installEventFilter(&claim);
-    bar->line->setFocus();
-    bool exported = false;
-    WhenModal<ExportDialog>([&](auto* dialog) {
-        exported = true;
-        dialog->reject();
-    }, window.get());
-    QTest::keyClick(bar->line, Qt::Key_E, Qt::ControlModifier);
-    EXPECT_TRUE(exported);
-    QTest::keyClick(bar->line, Qt::Key_A, Qt::ControlModifier);  // the line's own keys stay its own
-    EXPECT_EQ(bar->line->selectedText().toStdString(), "cost < 8");
-    EXPECT_EQ(Data().SelectedCount(), 0);
-    bar->line->removeEventFilter(&claim);
-
-    QTest::keyClick(window->View(), Qt::Key_Escape);
-    QTest::keyClick(window->View(), Qt::Key_Escape);  // no filter open: it ends the program as before
-    EXPECT_FALSE(window->isVisible());
 }
 
 // The real chooser over a buffer that holds junk beforehand: the result, the

@@ -44,9 +44,8 @@ TEST(ChartNumbers, FormatsAndCountsPlaces) {
     const struct { double value; int decimals; const char* text; } cases[] = {{2.5, 2, "2.5"}, {3, 4, "3"},
         {-0.0001, 2, "0"}, {1234.5678, 2, "1234.57"}, {100, 0, "100"}, {0.1 + 0.2, 6, "0.3"}, {-1.25, 9, "-1.25"}};
     for (const auto& c : cases) EXPECT_EQ(FormatNumber(c.value, c.decimals), c.text) << c.value;
-    EXPECT_EQ(DecimalsOf("12.50"), 2);
-    EXPECT_EQ(DecimalsOf("7"), 0);
-    EXPECT_EQ(DecimalsOf("0.123456789"), kMaxShownDecimals);
+    for (auto [text, places] : {std::pair{"12.50", 2}, {"7", 0}, {"0.123456789", kMaxShownDecimals}})
+        EXPECT_EQ(DecimalsOf(text), places) << text;
 }
 
 std::string Ticks(const AxisScale& axis) {
@@ -129,14 +128,12 @@ TEST(ChartAxis, ZoomsAboutAFixedPlace) {
 }
 
 TEST(ChartAxis, PlacesValuesByValueOrLogarithm) {
-    const AxisScale linear = AxisScale::Fit(3, 97, false);
-    const AxisScale log = AxisScale::Fit(3, 2500, true);
-    EXPECT_DOUBLE_EQ(linear.Fraction(50), 0.5);
-    EXPECT_DOUBLE_EQ(linear.Fraction(0), 0);
-    EXPECT_DOUBLE_EQ(linear.ValueAt(0.25), 25);
-    EXPECT_DOUBLE_EQ(log.Fraction(100), 0.5);
-    EXPECT_DOUBLE_EQ(log.Fraction(1), 0);
-    EXPECT_NEAR(log.ValueAt(0.75), 1000, 1e-9);
+    const AxisScale linear = AxisScale::Fit(3, 97, false), log = AxisScale::Fit(3, 2500, true);  // 0..100, 1..10k
+    for (const auto& [axis, value, fraction] : {std::tuple{linear, 50.0, 0.5}, {linear, 0.0, 0.0}, {linear, 25.0, 0.25},
+                                                {log, 100.0, 0.5}, {log, 1.0, 0.0}, {log, 1000.0, 0.75}}) {
+        EXPECT_NEAR(axis.Fraction(value), fraction, 1e-12) << value;
+        EXPECT_NEAR(axis.ValueAt(fraction), value, 1e-9) << fraction;
+    }
     EXPECT_LT(log.Fraction(0), 0) << "no place for zero on a logarithmic axis";
 }
 
@@ -144,15 +141,8 @@ TEST(ChartAxis, PlacesValuesByValueOrLogarithm) {
 class ChartRows : public ::testing::Test {
 protected:
     void SetUp() override {
-        FillTable(data, {"name", "x", "y"},
-                  {{"a", "1", "2"},
-                   {"b", "", "3"},
-                   {"c", "abc", "4"},
-                   {"d", "-2", "5"},
-                   {"e", "0", "6"},
-                   {"f", "10", "0"},
-                   {"g", "3", "Bad Equation"},
-                   {"h", "4", "4"}});
+        FillTable(data, {"name", "x", "y"}, {{"a", "1", "2"}, {"b", "", "3"}, {"c", "abc", "4"}, {"d", "-2", "5"},
+                                             {"e", "0", "6"}, {"f", "10", "0"}, {"g", "3", "Bad Equation"}, {"h", "4", "4"}});
         data.SetHidden(7, true);
     }
     std::string Names(const ChartPoints& points) {
@@ -182,11 +172,8 @@ TEST_F(ChartRows, PointsAreTheShownRowsWithTwoNumbers) {
 }
 
 TEST_F(ChartRows, RangesAndNotesFollowTheRows) {
-    ChartPoints points = CollectPoints(data, 1, 2, false, false);
-    EXPECT_EQ(points.xLo, -2);
-    EXPECT_EQ(points.xHi, 10);
-    EXPECT_EQ(points.yLo, 0);
-    EXPECT_EQ(points.yHi, 6);
+    const ChartPoints points = CollectPoints(data, 1, 2, false, false);
+    EXPECT_EQ((std::vector<double>{points.xLo, points.xHi, points.yLo, points.yHi}), (std::vector<double>{-2, 10, 0, 6}));
     data.SetCell(1, 1, "2");
     data.SetCell(2, 1, "2");
     EXPECT_EQ(ChartNote(CollectPoints(data, 1, 2, false, false)), "1 row without a number");
@@ -281,6 +268,36 @@ TEST(ChartHits, NearestPointAndRectangle) {
     EXPECT_EQ(plot.RowsIn(0, 0, 1000, 1000), (std::vector<int>{0, 1, 3}));
 }
 
+TEST(ChartHits, AZoomKeepsTheValuesUnderThePointer) {
+    const ChartPoints none;
+    const AxisScale axis = AxisScale::Fit(0, 100, false);
+    ChartPlot plot;
+    plot.Place(none, axis, axis, {10, 20, 200, 100});  // x from 10 to 210, y from 120 (value 0) up to 20
+    const struct { const char* why; double x, y, atX, atY, value; } cases[] = {
+        {"inside: a quarter along either axis", 60, 95, 60, 95, 25},
+        {"left of and below the plot: its corner", 0, 300, 10, 120, 0},
+        {"right of and above it: the other corner", 500, -5, 210, 20, 100},
+    };
+    for (const auto& c : cases) {
+        const ZoomAnchor at = plot.AnchorAt(c.x, c.y);
+        EXPECT_EQ(at.x, c.atX) << c.why;
+        EXPECT_EQ(at.y, c.atY) << c.why;
+        EXPECT_EQ(at.valueX, c.value) << c.why;
+        EXPECT_EQ(at.valueY, c.value) << c.why;
+        ChartPlot zoomed;
+        zoomed.Place(none, plot.ZoomedX(axis, at, 0.5), plot.ZoomedY(axis, at, 0.5), plot.Area());
+        EXPECT_NEAR(zoomed.PixelX(c.value), c.atX, 1e-9) << c.why;
+        EXPECT_NEAR(zoomed.PixelY(c.value), c.atY, 1e-9) << c.why;
+        EXPECT_DOUBLE_EQ(zoomed.XScale().Hi() - zoomed.XScale().Lo(), 50) << c.why;
+    }
+    // Wider ticks moved the plot's left edge: 25 still lands on the pointer's pixel.
+    const ZoomAnchor at = plot.AnchorAt(60, 95);
+    ChartPlot moved;
+    moved.Place(none, axis, axis, {50, 20, 160, 100});
+    moved.Place(none, moved.ZoomedX(axis, at, 0.5), axis, moved.Area());
+    EXPECT_NEAR(moved.PixelX(25), 60, 1e-9);
+}
+
 TEST(ChartShade, TintFollowsTheValueWithinItsColumn) {
     TableData data;
     FillTable(data, {"name", "cost", "same", "text"},
@@ -335,12 +352,8 @@ TEST(ChartShade, LevelIsTheRankWithinTheColumn) {
 
 TEST(ChartFigures, ExactTextsOfTheHighlightedRows) {
     TableData data;
-    FillTable(data, {"name", "Speed", "Role", "Line", "Cost"},
-              {{"a", "10", "Tank", "3", "1"},
-               {"b", "2.5", "Scout", "4", "2"},
-               {"c", "4", "12", "5", "2"},
-               {"d", "", "Tank", "6", "-1.25"},
-               {"e", "0.5", "7", "7", "0.5"}});
+    FillTable(data, {"name", "Speed", "Role", "Line", "Cost"}, {{"a", "10", "Tank", "3", "1"}, {"b", "2.5", "Scout", "4", "2"},
+              {"c", "4", "12", "5", "2"}, {"d", "", "Tank", "6", "-1.25"}, {"e", "0.5", "7", "7", "0.5"}});
     const std::vector<std::uint8_t> kinds = {0x81, 0x05, 0x81, 0x02, 0x45};
     const struct { std::vector<int> rows; int column; const char* text; } cases[] = {
         {{0, 1, 2}, 1, "Speed: sum 16.5   mean 5.5   min 2.5   max 10"},
@@ -364,8 +377,7 @@ TEST(ChartFigures, ExactTextsOfTheHighlightedRows) {
     }
     // Hidden rows are left out even when highlighted.
     data.SelectAll(true);
-    data.SetHidden(3, true);
-    data.SetHidden(4, true);
+    for (int r : {3, 4}) data.SetHidden(r, true);
     EXPECT_EQ(FiguresText(data, kinds, 3), "Line: sum 12   mean 4   min 3   max 5");
 }
 

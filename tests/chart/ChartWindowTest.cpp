@@ -112,6 +112,7 @@ TEST_F(ChartOverTable, OffersNumberColumnsAndCountsRowsWithoutANumber) {
     EXPECT_EQ(chart->Points().points.size(), 199u);
     EXPECT_EQ(chart->note->text().toStdString(), "1 row without a number");
     chart->xLog->setChecked(true);  // row 0 has x = 0
+    EXPECT_TRUE(chart->canvas->Plot().XScale().Logarithmic()) << "the canvas draws the axis the box asks for";
     EXPECT_EQ(chart->note->text().toStdString(),
               "1 row without a number,   1 row at or below zero, left off the logarithmic axis");
     EXPECT_EQ(chart->Points().points.size(), 198u);

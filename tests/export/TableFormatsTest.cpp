@@ -2,7 +2,6 @@
 
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "export/ExportWriter.h"
@@ -106,38 +105,6 @@ TEST(TableFormats, HostileCellsStayText) {
                                          : "| " + c.field + " |\r\n| --- |\r\n| " + c.field + " |\r\n";
         EXPECT_EQ(Formatted(c.format, {c.cell}, {{c.cell}}, c.options), expected) << c.why;
     }
-}
-
-// An independent RFC 4180 reader gives back exactly the table's cells, headings first.
-Rows ReadCsv(std::string_view text) {
-    Rows rows(1);
-    std::string field;
-    bool quoted = false, open = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char ch = text[i];
-        if (quoted) {
-            if (ch != '"') field += ch;
-            else if (i + 1 < text.size() && text[i + 1] == '"') field += text[++i];
-            else quoted = false;
-        } else if (ch == '"') {
-            quoted = open = true;
-        } else if (ch == ',' || (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
-            rows.back().push_back(std::exchange(field, {}));
-            open = false;
-            if (ch == '\r') rows.emplace_back(), ++i;
-        } else {
-            field += ch;
-        }
-    }
-    if (open || !field.empty()) rows.back().push_back(field);
-    if (rows.back().empty()) rows.pop_back();
-    return rows;
-}
-
-TEST(TableFormats, CsvReadsBackIntoTheCells) {
-    Rows expected{Rows::value_type(kHeadings.begin(), kHeadings.end())};
-    expected.insert(expected.end(), kRows.begin(), kRows.end());
-    EXPECT_EQ(ReadCsv(Formatted(ExportFormat::Csv, kHeadings, kRows)), expected);
 }
 
 TEST(TableFormats, RecognisesUtf8) {

@@ -115,10 +115,7 @@ TEST(HostileLoad, BoundsStopTheLoadWithAMessage) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        GameFolder game;
-        GameFolder::Write("t.cfg", kUnitsCfg);
-        ASSERT_TRUE(testing::WriteArchive("../rev31.gp3",
-                                          {{"units\\a.fbi", a}, {"units\\b.fbi", b}, {"units\\c.fbi", g}}));
+        testing::UnitsGame game({{"units\\a.fbi", a}, {"units\\b.fbi", b}, {"units\\c.fbi", g}});
         ASSERT_TRUE(testing::WriteArchive("../x.hpi", {{"units\\d.fbi", d}}));
         Harness h;
         h.loader.SetLimits(c.limits);
@@ -145,9 +142,7 @@ TEST(HostileLoad, AScratchFolderThatIsNoPlainFolderIsRefused) {
     };
     for (const auto& [what, make] : cases) {
         SCOPED_TRACE(what);
-        GameFolder game;
-        GameFolder::Write("t.cfg", kUnitsCfg);
-        ASSERT_TRUE(testing::WriteArchive("../rev31.gp3", {{"units\\a.fbi", Unit("A", "Alpha", "1")}}));
+        testing::UnitsGame game({{"units\\a.fbi", Unit("A", "Alpha", "1")}});
         fs::create_directory("../elsewhere");
         GameFolder::Write("../elsewhere/a.fbi", "precious");
         GameFolder::Write("../elsewhere/keep.txt", "precious");
@@ -172,9 +167,7 @@ TEST(HostileLoad, AScratchFolderThatIsNoPlainFolderIsRefused) {
 // Another process holding the scratch folder (flock, as a second load does):
 // the load waits, asking the view each time, until it is let go or cancelled.
 TEST(HostileLoad, ALoadWaitsForTheOneHoldingTheScratchFolder) {
-    GameFolder game;
-    GameFolder::Write("t.cfg", kUnitsCfg);
-    ASSERT_TRUE(testing::WriteArchive("../rev31.gp3", {{"units\\a.fbi", Unit("A", "Alpha", "1")}}));
+    testing::UnitsGame game({{"units\\a.fbi", Unit("A", "Alpha", "1")}});
     fs::create_directory("Lorvex temp");
     GameFolder::Write("Lorvex temp/other.fbi", "the other load's copy");
     // flock locks belong to the open file: a second open of the folder is another holder.

@@ -103,15 +103,13 @@ TEST(LoadRun, GlobalKeysAndTheirIndexedForms) {
 }
 
 TEST(LoadRun, ColumnCapAndBlocksReadAsTopLevelLines) {
-    GameFolder game;
-    ASSERT_TRUE(WriteArchive("../rev31.gp3", {{"units\\a.fbi", "[A]\n{\nk=v;\n}\n"}}));
     std::string cfg = "hpifolder=units;\n";
     for (int i = 0; i < 130; ++i) {
         cfg += "[string]\n{\nname=C" + std::to_string(i) + ";\ntag=k;\n";
         if (i == 129) cfg += "extension=fbi;\n";  // only read because the block is not taken
         cfg += "}\n";
     }
-    GameFolder::Write("t.cfg", cfg);
+    testing::UnitsGame game({{"units\\a.fbi", "[A]\n{\nk=v;\n}\n"}}, cfg);
     Harness h;
     h.Load("t.cfg");
     ASSERT_EQ(h.Data().ColumnCount(), 130);
@@ -127,11 +125,9 @@ TEST(LoadRun, ColumnCapAndBlocksReadAsTopLevelLines) {
 }
 
 TEST(LoadRun, ReadsArchivesFromTheArchiveFolder) {
-    GameFolder game;
+    testing::UnitsGame game({{"units\\a.fbi", Unit("A", "Alpha", "1")}});
     std::filesystem::create_directory("../mods");
-    ASSERT_TRUE(WriteArchive("../rev31.gp3", {{"units\\a.fbi", Unit("A", "Alpha", "1")}}));
     ASSERT_TRUE(WriteArchive("../mods/m.hpi", {{"units\\m.fbi", Unit("M", "Mod", "2")}}));
-    GameFolder::Write("t.cfg", kUnitsCfg);
     Harness h;
     EXPECT_EQ(h.loader.ArchiveFolder(), "..");
     h.loader.SetArchiveFolder("..\\MODS");
@@ -141,13 +137,10 @@ TEST(LoadRun, ReadsArchivesFromTheArchiveFolder) {
 }
 
 TEST(LoadRun, NothingChangesWithoutAConfiguration) {
-    GameFolder game;
-    ASSERT_TRUE(WriteArchive("../rev31.gp3", {{"units\\a.fbi", Unit("A", "Alpha", "1")}}));
-    GameFolder::Write("t.cfg", kUnitsCfg);
+    testing::UnitsGame game({{"units\\a.fbi", Unit("A", "Alpha", "1")}});
     Harness h;
     h.Load("t.cfg");
     ASSERT_EQ(h.Data().RowCount(), 1);
-
     EXPECT_EQ(h.Load(""), LoadEnd::NotChosen);             // cancelled
     EXPECT_EQ(h.Load("gone.cfg"), LoadEnd::Unreadable);    // chosen, then deleted before the load read it
     EXPECT_EQ(h.Data().RowCount(), 1);

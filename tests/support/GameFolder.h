@@ -2,6 +2,7 @@
 // A throw-away game folder for tests: archives in the folder itself, the
 // program's current folder one level down, entered for the folder's lifetime
 // (folders may nest: each gives the current folder back to the one before).
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -21,9 +22,10 @@ public:
     GameFolder() {
         static std::atomic<int> serial{0};
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root_ = std::filesystem::temp_directory_path() / ("lorvex-game-" + std::to_string(::getpid()) + "-" +
-                                                          info->test_suite_name() + "-" + info->name() + "-" +
-                                                          std::to_string(serial++));
+        std::string name = std::string(info->test_suite_name()) + "-" + info->name();
+        std::replace(name.begin(), name.end(), '/', '-');  // parameterised tests: one folder, not a tree
+        root_ = std::filesystem::temp_directory_path() /
+                ("lorvex-game-" + std::to_string(::getpid()) + "-" + name + "-" + std::to_string(serial++));
         std::filesystem::remove_all(root_);
         std::filesystem::create_directories(root_ / "cur");
         old_ = std::filesystem::current_path();

@@ -8,6 +8,7 @@
 
 #include "load/LoadRun.h"
 #include "tests/support/GameData.h"
+#include "tests/support/GameFolder.h"
 #include "tests/support/TableFill.h"
 #include "tests/tdf/TestFiles.h"
 
@@ -25,6 +26,16 @@ public:
     int waits = 0;
     std::function<bool(int)> waitAnswer = [](int) { return true; };
     bool KeepWaiting(std::string_view) override { return waitAnswer(++waits); }
+};
+
+// A game folder entered for the test's lifetime: t.cfg, and ../rev31.gp3 packed from (entry, contents) pairs.
+struct UnitsGame {
+    GameFolder folder;
+    explicit UnitsGame(const std::vector<std::pair<std::string, std::string>>& files,
+                       const std::string& cfg = kUnitsCfg) {
+        GameFolder::Write("t.cfg", cfg);
+        EXPECT_TRUE(WriteArchive("../rev31.gp3", files));
+    }
 };
 
 struct Harness {

@@ -34,8 +34,7 @@ void Fill(TableListCtrl& table, const std::vector<std::string>& headings, const 
     table.EnableClickSort(true);
 }
 
-// One column of values.
-Rows Single(const std::vector<std::string>& values) {
+Rows Single(const std::vector<std::string>& values) {  // one column of values
     Rows rows;
     for (const std::string& v : values) rows.push_back({v});
     return rows;
@@ -77,8 +76,7 @@ TEST(TableListCtrl, ClickDirectionAndRememberedColumn) {
         EXPECT_EQ(ColumnText(table.Data(), 0), names);
         EXPECT_EQ(table.Data().Cell(table.Data().NextRow(-1, true), 0), "b");
     }
-    // A new load keeps the remembered column and direction: the click reverses. So does a move: the position
-    // counts, not the column.
+    // A new load keeps the remembered column and direction: the click reverses. So does a move: the position counts.
     Fill(table, {"name", "n"}, {{"x", "1"}, {"y", "2"}}, {0x81, 0x02});
     table.HeadingClick(0, 0, false);
     EXPECT_EQ(ColumnText(table.Data(), 0), "y,x");
@@ -86,10 +84,7 @@ TEST(TableListCtrl, ClickDirectionAndRememberedColumn) {
     table.HeadingClick(0, 0, false);
     EXPECT_EQ(ColumnText(table.Data(), 0), "1,2");
     // Click sorting off, or a missing column: nothing.
-    table.EnableClickSort(false);
-    table.HeadingClick(1, 0, false);
-    table.EnableClickSort(true);
-    table.HeadingClick(5, 0, false);
+    for (auto [on, column] : {std::pair{false, 1}, {true, 5}}) table.EnableClickSort(on), table.HeadingClick(column, 0, false);
     EXPECT_TRUE(table.SortColumn() == 0 && table.SortAscending());
 }
 
@@ -240,9 +235,7 @@ TEST(HeaderDragTracker, GapAndMarker) {
     EXPECT_EQ(HeaderDragTracker::MarkerRectAt(100, 23), (MarkerRect{94, 11, 106, 24}));
     EXPECT_EQ(HeaderDragTracker::MarkerRectAt(0, 3), (MarkerRect{-1, 1, 1, 4}));
     const MarkerTriangle t = HeaderDragTracker::TriangleAt(100, 23);
-    EXPECT_EQ(t.tip, (MarkerPoint{100, 23}));
-    EXPECT_EQ(t.left, (MarkerPoint{95, 11}));
-    EXPECT_EQ(t.right, (MarkerPoint{105, 11}));
+    EXPECT_EQ((std::vector<MarkerPoint>{t.tip, t.left, t.right}), (std::vector<MarkerPoint>{{100, 23}, {95, 11}, {105, 11}}));
 }
 
 // The widget tests drive a whole drag; here what they cannot reach.

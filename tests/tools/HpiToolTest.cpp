@@ -81,7 +81,7 @@ TEST_F(HpiTool, EveryPackingRoundTripsAndRepeats) {
         EXPECT_TRUE(fs::is_directory(scratch / "x/empty"));
         ASSERT_EQ(Hpi("pack" + Q("re.hpi") + Q("x") + " --seed 9 --method " + method).status, 0);
         const std::string packed = GameFolder::Read(scratch / "re.hpi");
-        ASSERT_EQ(Hpi("pack" + Q("re.hpi") + Q("x") + " --method " + method + " --seed 9").status, 0);
+        ASSERT_EQ(Hpi("pack" + Q("re.hpi") + Q("x") + " --method=" + method + " --seed=9").status, 0);  // either spelling
         EXPECT_EQ(GameFolder::Read(scratch / "re.hpi"), packed);
         auto unpackedAndName = [](const std::string& listing) {
             std::vector<std::string> kept;
@@ -105,6 +105,9 @@ TEST_F(HpiTool, EveryPackingRoundTripsAndRepeats) {
         EXPECT_EQ(f[0], (std::vector<std::string>{"100000", std::to_string(fs::file_size(scratch / "one.hpi") - 48),
                                                   method, "a"}));
     }
+    // One folder, named in any case and either way round its separators, lists only its own files.
+    for (const char* folder : {"UNITS", "'\\units\\'"})
+        EXPECT_EQ(Hpi("list" + Q("seeds/zlib_plain.hpi") + " " + folder).out, "armx.fbi\n") << folder;
     // One folder of the archive, named in any case, keeps the tree above it; one entry goes to a file.
     ASSERT_EQ(Hpi("extract" + Q("seeds/zlib_plain.hpi") + Q("z") + " 'UNITS\\SUB'").status, 0);
     EXPECT_EQ(Tree("z"), "units/\nunits/sub/\nunits/sub/core.fbi=[CORE]{a=1;}\n");
@@ -136,6 +139,11 @@ TEST_F(HpiTool, FailuresEndWithTheirStatusAndMessage) {
         {"extract" + zlib + Q("c") + " nothing", 1, "no folder nothing"},
         {"extract" + zlib + " nothing" + Q("none.fbi"), 1, ""},
         {"extract" + Q("missing.hpi") + Q("c"), 1, "cannot open archive"},
+        // No climbing to the root's parent, nor quietly listing nothing.
+        {"list" + zlib + " ..", 1, "no folder .."},
+        {"list" + zlib + " nothing", 1, "no folder nothing"},
+        {"list" + zlib + " 'units\\missing'", 1, "no folder units\\missing"},
+        {"list" + zlib + " readme.txt", 1, "no folder readme.txt"},  // a file, not a folder
         {"list", 2, "usage: lorvex-hpi list [-l] ARCHIVE [FOLDER]"},
         {"list -l", 2, "usage"},
         {"extract" + zlib, 2, "usage"},
@@ -144,6 +152,7 @@ TEST_F(HpiTool, FailuresEndWithTheirStatusAndMessage) {
     for (const auto& c : cases) {
         const Ran run = Hpi(c.args);
         EXPECT_EQ(run.status, c.status) << c.args;
+        EXPECT_EQ(run.out, "") << c.args;
         EXPECT_TRUE(Has(run.err, c.message)) << c.args << ": " << run.err;
     }
     EXPECT_TRUE(fs::is_empty(scratch / "outside")) << "nothing written through the link";
@@ -164,9 +173,7 @@ TEST_F(HpiTool, EntriesLeftOutOfTheDirectoryAreReportedWhereTheyLie) {
         const char* reason;
     } cases[] = {
         {{"..", true}, "folder units\\..", kPlain},
-        {{"..\\..\\x"}, "units\\..\\..\\x", kPlain},
-        {{"a/b"}, "units\\a/b", kPlain},
-        {{"c:d"}, "units\\c:d", kPlain},
+        {{"a/b"}, "units\\a/b", kPlain},  // which names are left out is the archive's, tested with it
         {{""}, "units\\", kPlain},
         // A control byte never reaches stderr raw: the ESC would retitle the terminal.
         {{"\x1b]0;owned\x07"}, "units\\\\x1b]0;owned\\x07", "its name holds a control character"},
@@ -198,31 +205,6 @@ TEST_F(HpiTool, EntriesLeftOutOfTheDirectoryAreReportedWhereTheyLie) {
         EXPECT_TRUE(Has(extracted.err, "3 files written, 1 skipped, 0 failed")) << extracted.err;
         EXPECT_EQ(GameFolder::Read(scratch / "d/units/good.fbi"), "Z");
         EXPECT_EQ(Hpi("extract" + Q("a.hpi") + Q("u") + " units").status, 1);
-    }
-}
-
-TEST_F(HpiTool, ListingAFolderTheArchiveLacksFails) {
-    HpiWriter writer;
-    writer.AddFile("units\\a.fbi", "A");
-    writer.AddFile("top.fbi", "T");
-    writer.WriteTo(scratch / "a.hpi");
-    const struct {
-        const char* folder;
-        int status;
-        const char* out;
-    } cases[] = {
-        {"UNITS", 0, "a.fbi\n"},
-        {"'\\units\\'", 0, "a.fbi\n"},
-        {"..", 1, ""},  // no climbing to the root's parent, nor quietly listing nothing
-        {"nothing", 1, ""},
-        {"'units\\missing'", 1, ""},
-        {"top.fbi", 1, ""},  // a file, not a folder
-    };
-    for (const auto& c : cases) {
-        const Ran run = Hpi("list" + Q("a.hpi") + " " + c.folder);
-        EXPECT_EQ(run.status, c.status) << c.folder;
-        EXPECT_EQ(run.out, c.out) << c.folder;
-        EXPECT_EQ(Has(run.err, "no folder "), c.status != 0) << c.folder << ": " << run.err;
     }
 }
 

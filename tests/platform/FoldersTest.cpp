@@ -1,9 +1,15 @@
-#include "platform/GameFolder.h"
-
+// Paths as the game writes them, the scratch folder emptied, game and work folders, and settings files that are
+// safe to read.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
+#include "platform/FileSystem.h"
+#include "platform/GameFolder.h"
+#include "platform/SettingsGuard.h"
 #include "tests/support/GameFolder.h"
 
 namespace lorvex::platform {
@@ -11,6 +17,52 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::GameFolder;
+using List = std::vector<std::string>;
+
+void MakeFolders(std::initializer_list<const char*> names) {
+    for (const char* name : names) fs::create_directories(name);
+}
+
+TEST(FileSystem, PathTextsAndWildcardsIgnoreCase) {
+    GameFolder game;
+    MakeFolders({"Lorvex temp", "../dir.ccx"});
+    for (const char* name : {"Lorvex temp/armx.fbi", "../REV31.GP3", "../b.ccx", "../A.CCX", "../c.ufo"})
+        GameFolder::Write(name, "x");
+    const std::pair<const char*, const char*> paths[] = {
+        {"lorvex TEMP\\ARMX.fbi", "Lorvex temp/armx.fbi"}, {"..\\rev31.gp3", "../REV31.GP3"},
+        {"Lorvex temp\\new.fbi", "Lorvex temp/new.fbi"},  // not there yet: kept as written
+        {"missing\\Deeper\\x", "missing/Deeper/x"},
+    };
+    for (const auto& [text, disk] : paths) EXPECT_EQ(DiskPath(text), fs::path(disk)) << text;
+    EXPECT_TRUE(Exists("LORVEX TEMP\\Armx.Fbi"));
+    EXPECT_FALSE(Exists("Lorvex temp\\armx.fb"));
+    const std::tuple<const char*, const char*, bool> patterns[] = {
+        {"*.ccx", "Extra.CCX", true}, {"*.ccx", "extra.ccx.bak", false}, {"*.cfg", ".cfg", true},
+        {"*.*", "noext", false},      {"a?c", "ABC", true},              {"a*b*c", "aXXbYYc", true},
+        {"a*b*c", "aXXbYY", false},
+    };
+    for (const auto& [pattern, text, match] : patterns) EXPECT_EQ(WildcardMatch(pattern, text), match) << pattern << text;
+    EXPECT_EQ(ListFiles("..", "*.ccx"), (List{"A.CCX", "b.ccx"}));  // sorted, files only
+    EXPECT_TRUE(ListFiles("nowhere", "*").empty());
+}
+
+TEST(FileSystem, EmptyingTheScratchFolderStaysInsideIt) {
+    GameFolder game;
+    MakeFolders({"Lorvex temp/sub", "../outside"});
+    for (const char* name : {"Lorvex temp/sub/kept", "Lorvex temp/a.fbi", "../precious", "../outside/keep"})
+        GameFolder::Write(name, "x");
+    fs::create_symlink(fs::absolute("../precious"), "Lorvex temp/link");
+    fs::create_directory_symlink(fs::absolute("../outside"), "Lorvex temp/dirlink");
+    EXPECT_EQ(EmptyFolder("lorvex temp"), 0);
+    EXPECT_FALSE(fs::exists("Lorvex temp/a.fbi") || fs::is_symlink("Lorvex temp/link") ||
+                 fs::is_symlink("Lorvex temp/dirlink"));
+    EXPECT_TRUE(fs::exists("../precious") && fs::exists("../outside/keep") && fs::exists("Lorvex temp/sub/kept"));
+    // A scratch folder that is itself a link to elsewhere is left alone.
+    fs::remove_all("Lorvex temp");
+    fs::create_directory_symlink(fs::absolute("../outside"), "Lorvex temp");
+    EmptyFolder("Lorvex temp");
+    EXPECT_TRUE(fs::exists("../outside/keep"));
+}
 
 TEST(GameFolders, WhatMakesAGameFolder) {
     GameFolder root;
@@ -33,7 +85,6 @@ TEST(GameFolders, WhatMakesAGameFolder) {
     GameFolder::Write("file.hpi", "x");
     EXPECT_EQ(CheckGameFolder("file.hpi"), GameFolderCheck::NotAFolder);
     EXPECT_NE(GameFolderMessage(GameFolderCheck::NoArchive, "/g").find("/g is not a game folder"), std::string::npos);
-
     // Started from a desktop menu: nothing to work with, unless the parent is a
     // game or the current folder holds a configuration.
     EXPECT_TRUE(NeedsGameFolder("."));
@@ -49,19 +100,13 @@ TEST(GameFolders, WorkFolderInTheGameOrPerUser) {
     const fs::path data = root.Root() / "data";
     const auto yes = [](const fs::path&) { return true; };
     const auto no = [](const fs::path&) { return false; };
-    fs::create_directory("plain");
+    MakeFolders({"plain", "spelt/LORVEX", "ro", "clash", "linked", "elsewhere", "a/Game", "b/Game"});
     EXPECT_EQ(ChooseWorkFolder("plain", data, yes), fs::path("plain/Lorvex"));
     EXPECT_TRUE(fs::is_directory("plain/Lorvex"));
-    fs::create_directories("spelt/LORVEX");  // the spelling already there is used
-    EXPECT_EQ(ChooseWorkFolder("spelt", data, yes), fs::path("spelt/LORVEX"));
-
-    // Read-only game, a work folder that is a file, a read-only work folder: per user.
-    fs::create_directory("ro");
-    fs::create_directory("clash");
+    EXPECT_EQ(ChooseWorkFolder("spelt", data, yes), fs::path("spelt/LORVEX"));  // the spelling already there is used
+    // Read-only game, a work folder that is a file, a read-only work folder, and a game that ships "Lorvex" as a
+    // link (never worked in through it): per user.
     GameFolder::Write("clash/Lorvex", "x");
-    // A game that ships "Lorvex" as a link: never worked in through it.
-    fs::create_directories("linked");
-    fs::create_directories("elsewhere");
     fs::create_directory_symlink("../elsewhere", "linked/Lorvex");
     for (const auto& [game, probe] : {std::pair{"ro", +no}, {"clash", +yes}, {"spelt", +no}, {"linked", +yes}}) {
         const fs::path work = ChooseWorkFolder(game, data, probe);
@@ -71,29 +116,23 @@ TEST(GameFolders, WorkFolderInTheGameOrPerUser) {
     EXPECT_FALSE(fs::exists("ro/Lorvex"));
     EXPECT_TRUE(fs::is_empty("elsewhere"));
     EXPECT_EQ(ChooseWorkFolder("ro", "", no), fs::path());
-
     // The per-user names: readable, the same for one folder, distinct for two of one name.
-    fs::create_directories("a/Game");
-    fs::create_directories("b/Game");
     const std::string name = PerGameFolderName("a/Game");
     EXPECT_EQ(name.rfind("Game-", 0), 0u) << name;
     EXPECT_EQ(name, PerGameFolderName(fs::absolute("a/Game/")));
     EXPECT_NE(name, PerGameFolderName("b/Game"));
-
     // The real probe tries a file: a folder of the kernel's cannot take one, even for root.
     EXPECT_TRUE(CanWriteIn("."));
-    EXPECT_FALSE(CanWriteIn("/proc"));
-    EXPECT_FALSE(CanWriteIn("nowhere"));
+    EXPECT_FALSE(CanWriteIn("/proc") || CanWriteIn("nowhere"));
     EXPECT_TRUE(CanWriteIn("plain/Lorvex") && fs::is_empty("plain/Lorvex"));  // the probe leaves nothing behind
 }
 
 TEST(GameFolders, SampleConfigurationsOnlyIntoAFolderWithoutAny) {
     GameFolder root;
-    fs::create_directories("samples");
-    fs::create_directories("work");
+    MakeFolders({"samples", "work", "linkwork", "outside"});
     for (const char* name : {"samples/units.cfg", "samples/weapons.cfg", "samples/notes.txt"})
         GameFolder::Write(name, "sample");
-    EXPECT_EQ(CopySampleConfigurations("samples", "work"), (std::vector<std::string>{"units.cfg", "weapons.cfg"}));
+    EXPECT_EQ(CopySampleConfigurations("samples", "work"), (List{"units.cfg", "weapons.cfg"}));
     EXPECT_FALSE(fs::exists("work/notes.txt"));
     GameFolder::Write("work/units.cfg", "mine");
     fs::remove("work/weapons.cfg");
@@ -101,10 +140,7 @@ TEST(GameFolders, SampleConfigurationsOnlyIntoAFolderWithoutAny) {
     EXPECT_EQ(GameFolder::Read("work/units.cfg"), "mine");
     EXPECT_FALSE(fs::exists("work/weapons.cfg"));
     EXPECT_TRUE(CopySampleConfigurations("nowhere", "empty").empty());
-
     // A link where a sample goes is never written through, dangling or not.
-    fs::create_directories("linkwork");
-    fs::create_directories("outside");
     GameFolder::Write("outside/weapons.cfg", "theirs");
     fs::create_symlink("../outside/units.cfg", "linkwork/units.cfg");      // dangling
     fs::create_symlink("../outside/weapons.cfg", "linkwork/weapons.cfg");  // to a file
@@ -113,7 +149,7 @@ TEST(GameFolders, SampleConfigurationsOnlyIntoAFolderWithoutAny) {
     EXPECT_EQ(GameFolder::Read("outside/weapons.cfg"), "theirs");
 }
 
-TEST(GameFolders, ConfigurationNames) {
+TEST(GameFolders, ConfigurationNamesAndRecentGames) {
     GameFolder root;
     const std::pair<const char*, bool> names[] = {
         {"units.cfg", true}, {"My Units.CFG", true}, {"", false},        {"../units.cfg", false},
@@ -126,22 +162,50 @@ TEST(GameFolders, ConfigurationNames) {
         {"notes.txt", std::nullopt}, {"none.cfg", std::nullopt}, {"../cur/units.cfg", std::nullopt},
     };
     for (const auto& [name, expected] : found) EXPECT_EQ(FindConfiguration(".", name), expected) << name;
-}
 
-TEST(GameFolders, RecentGames) {
-    using List = std::vector<std::string>;
-    const std::tuple<List, std::string, List> cases[] = {
+    const std::tuple<List, std::string, List> recent[] = {
         {{}, "/g/a", {"/g/a"}},
         {{"/g/b", "/g/a", "/g/c"}, "/g/a/", {"/g/a", "/g/b", "/g/c"}},  // moved to the front, once
         {{"/g/b", "/g/b/.", "", "/g/c"}, "/g/a", {"/g/a", "/g/b", "/g/c"}},
         {{"/1", "/2", "/3", "/4", "/5", "/6", "/7", "/8"}, "/9", {"/9", "/1", "/2", "/3", "/4", "/5", "/6", "/7"}},
     };
-    for (const auto& [recent, added, expected] : cases) EXPECT_EQ(AddRecentGame(recent, added), expected) << added;
-
+    for (const auto& [before, added, after] : recent) EXPECT_EQ(AddRecentGame(before, added), after) << added;
     // Only games that are still there, most recent first, at most eight.
     const auto exists = [](const std::string& g) { return g.find("gone") == std::string::npos; };
     EXPECT_EQ(UsableRecentGames({"/a", "/gone", "/b/", "/a", "/c", "/d", "/e", "/f", "/g", "/h", "/i"}, exists),
               (List{"/a", "/b", "/c", "/d", "/e", "/f", "/g", "/h"}));
+}
+
+fs::path Sized(const char* name, std::uint64_t size) {
+    std::ofstream(name, std::ios::binary).close();
+    fs::resize_file(name, size);
+    return fs::absolute(name);
+}
+
+TEST(SettingsGuard, OnlyMissingOrSmallRegularFilesAreRead) {
+    GameFolder folder;
+    const struct { const char* why; std::function<fs::path()> make; const char* problem; } cases[] = {  // "": usable
+        {"the file a run wrote", [] { return Sized("a.conf", 300); }, ""},
+        {"the bound itself is still a settings file", [] { return Sized("b.conf", kMaxSettingsFileSize); }, ""},
+        {"a first run has none", [] { return fs::absolute("none.conf"); }, ""},
+        {"a pipe would wait for a writer forever", [] { ::mkfifo("p.conf", 0600); return fs::absolute("p.conf"); },
+         "named pipe"},
+        {"a symbolic link leads to the pipe just the same",
+         [] { fs::create_symlink("p.conf", "l.conf"); return fs::absolute("l.conf"); }, "named pipe"},
+        {"a folder has no settings to read", [] { fs::create_directory("d.conf"); return fs::absolute("d.conf"); },
+         "folder"},
+        {"a device never ends", [] { return fs::path("/dev/zero"); }, "device"},
+        {"one byte past the bound would be read whole", [] { return Sized("big.conf", kMaxSettingsFileSize + 1); },
+         "larger"},
+        {"a file where the folder should be", [] { return fs::absolute("a.conf/x.conf"); }, "cannot be opened"},
+    };
+    for (const auto& c : cases) {
+        const SettingsFileCheck check = CheckSettingsFile(c.make().string());
+        EXPECT_EQ(check.usable, *c.problem == 0) << c.why;
+        EXPECT_NE(check.problem.find(c.problem), std::string::npos) << c.why << ": " << check.problem;
+        EXPECT_EQ(check.problem.empty(), check.usable) << c.why;
+    }
+    EXPECT_TRUE(fs::is_fifo("p.conf")) << "looking must not have turned the pipe into anything else";
 }
 
 }  // namespace
