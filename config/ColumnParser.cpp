@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/AsciiText.h"
 #include "tdf/TdfNumber.h"
 
 namespace lorvex {
@@ -129,7 +130,7 @@ bool ParseColumnBlock(LoadState& state, TdfReader& reader, platform::MessageSink
             heading = reader.ValueText();
         } else if (readsTag && TdfNameEquals("tag", key)) {
             CopyName(column.tag, reader.ValueText());
-            LowercaseAscii(column.tag);
+            platform::FoldAsciiInPlace(column.tag);
         } else if (type == ColumnType::Math && TdfNameEquals("equation", key)) {
             operands = CompileEquation(column, reader.ValueText(), heading, messages);
         } else if (readsDecimals && TdfNameEquals("decimals", key)) {
@@ -146,7 +147,7 @@ bool ParseColumnBlock(LoadState& state, TdfReader& reader, platform::MessageSink
                 messages.ShowMessage("Column " + heading + ": too many TagFor= lines specified(16 max)");
             } else {
                 CopyName(column.names[entries], reader.ValueText());
-                LowercaseAscii(column.names[entries]);
+                platform::FoldAsciiInPlace(column.names[entries]);
                 column.texts[entries] = reader.Argument();
                 ++entries;
             }

@@ -24,8 +24,6 @@ enum class TdfResult : int {
 // True when text has the pattern's length and each text character equals the
 // pattern's, or is a capital A-Z whose lower case equals it. Only text is folded.
 bool TdfNameEquals(std::string_view pattern, std::string_view text);
-// The configuration reader's name for platform::FoldAsciiInPlace.
-inline void LowercaseAscii(char* text) { platform::FoldAsciiInPlace(text); }
 
 class TdfReader {
 public:

@@ -20,10 +20,10 @@
 #include "tests/support/QtInput.h"
 #include "tests/tdf/TestFiles.h"
 
-namespace lorvex::apptest {
+namespace lorvex::testkit {
 
-using namespace lorvex::testing;
-using lorvex::test::CapturedMessages;
+using namespace lorvex::testkit;
+using lorvex::testkit::CapturedMessages;
 
 // A chooser that answers without a dialog.
 class ScriptedChooser : public ConfigChooser {
@@ -113,4 +113,4 @@ protected:
     std::unique_ptr<MainDialog> window;
 };
 
-}  // namespace lorvex::apptest
+}  // namespace lorvex::testkit

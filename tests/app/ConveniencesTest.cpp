@@ -21,7 +21,7 @@
 namespace lorvex {
 namespace {
 
-using namespace apptest;
+using namespace testkit;
 
 // units.cfg: Name, Cost, Located In, Line #; rows delta 0.5, alpha 10, beta 2.5, gamma 7.
 class Conveniences : public WindowTest {

@@ -13,7 +13,7 @@
 namespace lorvex {
 namespace {
 
-using namespace apptest;
+using namespace testkit;
 
 // Runs the dialog with a script for the user, for configuration when one is
 // given; the settings start as junk.

@@ -35,7 +35,7 @@ namespace lorvex::game {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace apptest;
+using namespace testkit;
 
 QString Q(const fs::path& p) { return QString::fromStdString(p.string()); }
 

@@ -22,7 +22,7 @@
 namespace lorvex {
 namespace {
 
-using namespace apptest;
+using namespace testkit;
 
 // Rows as loaded: delta, alpha, beta, gamma.
 class MainWindow : public WindowTest {

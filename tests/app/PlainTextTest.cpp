@@ -18,7 +18,7 @@
 namespace lorvex {
 namespace {
 
-using namespace apptest;
+using namespace testkit;
 
 struct Hostile { const char* text; const char* why; };
 // The image last: before the fix a tip or box with it never comes back, and
@@ -49,7 +49,7 @@ protected:
     static constexpr int kCollapsed = TableListCtrl::kCollapsedLimit;
 
     void SetUp() override {
-        testing::App();
+        testkit::App();
         std::vector<std::string> headings, cells;
         Rows named;
         for (const Hostile& h : kHostile) {
@@ -99,7 +99,7 @@ protected:
         const auto& points = chart->Points().points;
         for (std::size_t i = 0; i < points.size(); ++i) {
             if (points[i].row != row) continue;
-            testing::Mouse(chart->canvas, QEvent::MouseMove, chart->canvas->PointPosition(static_cast<int>(i)),
+            testkit::Mouse(chart->canvas, QEvent::MouseMove, chart->canvas->PointPosition(static_cast<int>(i)),
                            Qt::NoButton, Qt::NoButton);
             return QToolTip::isVisible() ? Shown(QToolTip::text()) : "(no tip)";
         }

@@ -18,7 +18,7 @@
 namespace lorvex {
 namespace {
 
-using testing::FillTable;
+using testkit::FillTable;
 
 TEST(ChartNumbers, ReadsWholeTextsOnly) {
     const struct { const char* text; bool number; double value; } cases[] = {
@@ -194,7 +194,7 @@ TEST(ChartColumns, AxisStartsLogarithmicOverThreeDecades) {
         {{"", "abc"}, false, "no number at all"},
     };
     for (const auto& c : cases) {
-        testing::Rows rows;
+        testkit::Rows rows;
         for (const std::string& cell : c.cells) rows.push_back({"UNITINFO", cell[0] == 'h' ? cell.substr(1) : cell});
         TableData data;
         FillTable(data, {"block", "cost"}, rows);
@@ -207,7 +207,7 @@ TEST(ChartColumns, AxisStartsLogarithmicOverThreeDecades) {
 }
 
 TEST(ChartColumns, LabelIsTheFirstColumnThatTellsRowsApart) {
-    const struct { std::vector<std::string> headings; testing::Rows rows; int collapsed; int label; const char* why; } cases[] = {
+    const struct { std::vector<std::string> headings; testkit::Rows rows; int collapsed; int label; const char* why; } cases[] = {
         {{"block", "UnitName", "Name"},
          {{"UNITINFO", "ARMCOM", "Commander"}, {"UNITINFO", "ARMPW", "Peewee"}, {"UNITINFO", "CORAK", "A.K."}},
          -1, 1, "a game's unit files: the block name is the same in every record"},

@@ -26,17 +26,17 @@
 namespace lorvex {
 namespace {
 
-using testing::Click;
-using testing::Drag;
-using testing::FillTable;
-using testing::HighlightedRows;
+using testkit::Click;
+using testkit::Drag;
+using testkit::FillTable;
+using testkit::HighlightedRows;
 
 // 200 rows "u0".."u199": x = i, y = i * 37 mod 100; row 5 has no x.
 class ChartOverTable : public ::testing::Test {
 protected:
     void SetUp() override {
-        testing::App();
-        testing::Rows rows;
+        testkit::App();
+        testkit::Rows rows;
         for (int i = 0; i < 200; ++i)
             rows.push_back({"u" + std::to_string(i), i == 5 ? "" : std::to_string(i), std::to_string(i * 37 % 100),
                             i % 2 ? "odd" : "even"});
@@ -79,7 +79,7 @@ protected:
     // A game's units: the block name in every record, then the name; one
     // cost of 70,000,000 among costs of 4 to 42; y from 1 to 100.
     void LoadUnits() {
-        testing::Rows rows;
+        testkit::Rows rows;
         for (int i = 0; i < 40; ++i)
             rows.push_back({"UNITINFO", "U" + std::to_string(i), i == 0 ? "70000000" : std::to_string(i + 3),
                             std::to_string(i * 37 % 100 + 1)});
@@ -163,7 +163,7 @@ TEST_F(ChartOverTable, WheelZoomsAboutThePointerAndHomeOrADoubleClickShowsAll) {
     EXPECT_EQ(plot.XScale().Hi(), 200);
     Wheel(at, -3);
     EXPECT_GT(plot.XScale().Hi() - plot.XScale().Lo(), span);
-    testing::DoubleClick(chart->canvas, at);
+    testkit::DoubleClick(chart->canvas, at);
     EXPECT_EQ(plot.XScale().Hi(), 200);
     Wheel(at, 1);
     chart->yLog->setChecked(true);
@@ -206,9 +206,9 @@ TEST_F(ChartOverTable, DraggedRectangleHighlightsTheRowsInside) {
     Drag(chart->canvas, At(9.5, -1), At(14.5, 101));  // x from 10 to 14, every y
     EXPECT_EQ(Highlighted(), "10,11,12,13,14");
     // Only the rows whose y lies inside too: of 0..9, y = 0, 37, 74, 11, 48, (no x), 22, 59, 96, 33.
-    testing::Mouse(chart->canvas, QEvent::MouseButtonPress, At(-0.5, 30), Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier);
-    testing::Mouse(chart->canvas, QEvent::MouseMove, At(9.5, 60), Qt::NoButton, Qt::LeftButton, Qt::ControlModifier);
-    testing::Mouse(chart->canvas, QEvent::MouseButtonRelease, At(9.5, 60), Qt::LeftButton, Qt::NoButton, Qt::ControlModifier);
+    testkit::Mouse(chart->canvas, QEvent::MouseButtonPress, At(-0.5, 30), Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier);
+    testkit::Mouse(chart->canvas, QEvent::MouseMove, At(9.5, 60), Qt::NoButton, Qt::LeftButton, Qt::ControlModifier);
+    testkit::Mouse(chart->canvas, QEvent::MouseButtonRelease, At(9.5, 60), Qt::LeftButton, Qt::NoButton, Qt::ControlModifier);
     EXPECT_EQ(Highlighted(), "1,4,7,9,10,11,12,13,14") << "Ctrl keeps the others";
     Drag(chart->canvas, At(40, 101), At(60, 100.5));  // an empty rectangle
     EXPECT_EQ(Highlighted(), "");
@@ -319,7 +319,7 @@ TEST_F(ChartOverTable, FiguresFollowTheHighlightAndTheFocusedColumn) {
 }
 
 // The main window: the two commands after the original items, and charts that close with it.
-class ChartInMainWindow : public apptest::WindowTest {};
+class ChartInMainWindow : public testkit::WindowTest {};
 
 TEST_F(ChartInMainWindow, ViewMenuCommandsOpenChartsThatCloseWithTheWindow) {
     Open("units.cfg");

@@ -17,13 +17,13 @@ namespace {
 struct Loaded {
     std::unique_ptr<LoadState> state = std::make_unique<LoadState>();
     std::vector<ListColumn> columns;  // the table columns the blocks declared
-    test::CapturedMessages messages;
+    testkit::CapturedMessages messages;
     int configured = 0;
     std::string topLevelKeys;
 
     explicit Loaded(std::string_view text) { Read(text); }
     void Read(std::string_view text) {
-        testing::GameFolder folder;
+        testkit::GameFolder folder;
         TdfReader reader;
         ASSERT_TRUE(reader.Open(folder.Write("c.cfg", text)));
         columns.clear();

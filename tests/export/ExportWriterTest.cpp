@@ -11,11 +11,11 @@
 namespace lorvex {
 namespace {
 
-using testing::GameFolder;
+using testkit::GameFolder;
 
 // Name, Cost, Hidden (collapsed, 15 wide), Edge (16 wide) and four rows, rows 1 and 3 highlighted.
 void Fill(TableListCtrl& table) {
-    testing::FillTable(
+    testkit::FillTable(
         table.Data(), {"Name", "Cost", "Hidden", "Edge"},
         {{"a", "1", "h0", "e0"}, {"b", "2", "h1", "e1"}, {"c\td", "3", "h2", "e2"}, {"<x>", "", "h3", "e3"}}, 80);
     table.Data().SetColumnWidth(2, 15);
@@ -72,7 +72,7 @@ TEST(ExportWriter, WritesExactBytesAtTheEdges) {
         expectedHeadings += (c ? "\t" : "") + headings.back();
         expectedCells += (c ? "\t" : "") + cells.back();
     }
-    testing::FillTable(table.Data(), headings, {cells}, 30);
+    testkit::FillTable(table.Data(), headings, {cells}, 30);
     table.Data().SetColumnWidth(100, 10);
     EXPECT_EQ(Written(table, {}), expectedHeadings + "\r\n" + expectedCells);
 }
@@ -95,7 +95,7 @@ TEST(ExportWriter, ReplacesFilesOnlyWhenWrittenWhole) {
     }
     // A write that fails half way (the disk full): the old file stays whole and no temporary file is left behind.
     for (int r = 0; r < 2000; ++r) table.Data().AppendRow("a longer cell text to fill the file");
-    EXPECT_FALSE(testing::WithFileSizeLimit(4096, [&] { return WriteExport(table, {"old.dat"}); }));
+    EXPECT_FALSE(testkit::WithFileSizeLimit(4096, [&] { return WriteExport(table, {"old.dat"}); }));
     EXPECT_EQ(GameFolder::Read("old.dat"), "old contents");
     auto entries = [] { return std::distance(std::filesystem::directory_iterator("."), {}); };
     EXPECT_EQ(entries(), 2) << "old.dat and sub, nothing more";

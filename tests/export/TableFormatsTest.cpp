@@ -12,8 +12,8 @@
 namespace lorvex {
 namespace {
 
-using testing::GameFolder;
-using testing::Rows;
+using testkit::GameFolder;
+using testkit::Rows;
 
 // Every text a format must keep inside its cell: comma, quote, pipe, TAB,
 // CR LF, a lone LF and a lone CR, <&>, a Windows-1252 byte that is no UTF-8, empty cells.
@@ -118,7 +118,7 @@ TEST(TableFormats, RecognisesUtf8) {
 TEST(TableFormats, ExportWriterAppliesColumnsAndRows) {
     GameFolder folder;
     TableListCtrl table;
-    testing::FillTable(table.Data(), {"Name", "Hidden", "Note"}, {{"a", "h", "m\nn"}, {"f", "h", "y"}, {"b", "h", "x"}},
+    testkit::FillTable(table.Data(), {"Name", "Hidden", "Note"}, {{"a", "h", "m\nn"}, {"f", "h", "y"}, {"b", "h", "x"}},
                        80);
     table.Data().SetHidden(1, true);  // left out by a filter
     table.Data().SetColumnWidth(1, 15);

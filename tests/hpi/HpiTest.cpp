@@ -18,7 +18,7 @@
 namespace lorvex::hpi {
 namespace {
 
-using lorvex::testing::GameFolder;
+using lorvex::testkit::GameFolder;
 
 using Names = std::vector<std::string>;
 namespace fs = std::filesystem;
@@ -148,7 +148,7 @@ TEST(HpiHandBuilt, OpensListsAndExtracts) {
 }
 
 TEST(HpiHandBuilt, NamesThatAreNoPlainFileNameAndRepeatsAreLeftOutAndRecorded) {
-    using test::RawEntry;
+    using testkit::RawEntry;
     const char* const kBad = "its name is no plain file name";
     const char* const kControl = "its name holds a control character";
     const char* const kRepeat = "its name repeats an earlier one";
@@ -179,7 +179,7 @@ TEST(HpiHandBuilt, NamesThatAreNoPlainFileNameAndRepeatsAreLeftOutAndRecorded) {
         if (reason) expected.push_back({"Units\\Sub", entry.name, entry.folder, reason});
     }
     // A bad name in the root has the folder "", a folder's later repeat is skipped whole.
-    const std::string bytes = test::RawArchive({{"top\x01"}, units, {"UNITS", true, {{"z.fbi"}}}});
+    const std::string bytes = testkit::RawArchive({{"top\x01"}, units, {"UNITS", true, {{"z.fbi"}}}});
     expected.insert(expected.begin(), {"", "top\x01", false, kControl});
     expected.push_back({"", "UNITS", true, kRepeat});
 

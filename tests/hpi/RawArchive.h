@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace lorvex::test {
+namespace lorvex::testkit {
 
 struct RawEntry {
     std::string name;  // as stored, any bytes but NUL
@@ -66,4 +66,4 @@ inline std::string RawArchive(const std::vector<RawEntry>& root) {
     return b;
 }
 
-}  // namespace lorvex::test
+}  // namespace lorvex::testkit

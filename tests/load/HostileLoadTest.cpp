@@ -21,11 +21,11 @@ namespace {
 namespace fs = std::filesystem;
 using hpi::HpiWriter;
 using hpi::PackMethod;
-using testing::ColumnText;
-using testing::GameFolder;
-using testing::Harness;
-using testing::kUnitsCfg;
-using testing::Unit;
+using testkit::ColumnText;
+using testkit::GameFolder;
+using testkit::Harness;
+using testkit::kUnitsCfg;
+using testkit::Unit;
 
 // An archive of ok.fbi and one more entry; `rename` swaps that entry's name
 // for another of the same length in the stored bytes (the writer itself
@@ -115,8 +115,8 @@ TEST(HostileLoad, BoundsStopTheLoadWithAMessage) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        testing::UnitsGame game({{"units\\a.fbi", a}, {"units\\b.fbi", b}, {"units\\c.fbi", g}});
-        ASSERT_TRUE(testing::WriteArchive("../x.hpi", {{"units\\d.fbi", d}}));
+        testkit::UnitsGame game({{"units\\a.fbi", a}, {"units\\b.fbi", b}, {"units\\c.fbi", g}});
+        ASSERT_TRUE(testkit::WriteArchive("../x.hpi", {{"units\\d.fbi", d}}));
         Harness h;
         h.loader.SetLimits(c.limits);
         h.Load("t.cfg");
@@ -142,7 +142,7 @@ TEST(HostileLoad, AScratchFolderThatIsNoPlainFolderIsRefused) {
     };
     for (const auto& [what, make] : cases) {
         SCOPED_TRACE(what);
-        testing::UnitsGame game({{"units\\a.fbi", Unit("A", "Alpha", "1")}});
+        testkit::UnitsGame game({{"units\\a.fbi", Unit("A", "Alpha", "1")}});
         fs::create_directory("../elsewhere");
         GameFolder::Write("../elsewhere/a.fbi", "precious");
         GameFolder::Write("../elsewhere/keep.txt", "precious");
@@ -167,7 +167,7 @@ TEST(HostileLoad, AScratchFolderThatIsNoPlainFolderIsRefused) {
 // Another process holding the scratch folder (flock, as a second load does):
 // the load waits, asking the view each time, until it is let go or cancelled.
 TEST(HostileLoad, ALoadWaitsForTheOneHoldingTheScratchFolder) {
-    testing::UnitsGame game({{"units\\a.fbi", Unit("A", "Alpha", "1")}});
+    testkit::UnitsGame game({{"units\\a.fbi", Unit("A", "Alpha", "1")}});
     fs::create_directory("Lorvex temp");
     GameFolder::Write("Lorvex temp/other.fbi", "the other load's copy");
     // flock locks belong to the open file: a second open of the folder is another holder.
@@ -205,8 +205,8 @@ TEST(HostileLoad, ABackslashInAnArchiveFileNameIsPartOfTheName) {
     GameFolder game;
     GameFolder::Write("t.cfg", kUnitsCfg);
     fs::create_directories("../game/cur");
-    ASSERT_TRUE(testing::WriteArchive("../game/..\\secret.hpi", {{"units\\a.fbi", Unit("A", "Inside", "1")}}));
-    ASSERT_TRUE(testing::WriteArchive("../secret.hpi", {{"units\\a.fbi", Unit("A", "Outside", "1")}}));
+    ASSERT_TRUE(testkit::WriteArchive("../game/..\\secret.hpi", {{"units\\a.fbi", Unit("A", "Inside", "1")}}));
+    ASSERT_TRUE(testkit::WriteArchive("../secret.hpi", {{"units\\a.fbi", Unit("A", "Outside", "1")}}));
     fs::current_path("../game/cur");
     GameFolder::Write("t.cfg", kUnitsCfg);
     Harness h;

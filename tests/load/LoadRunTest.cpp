@@ -19,14 +19,14 @@ namespace {
 
 using hpi::HpiWriter;
 using hpi::PackMethod;
-using testing::GameFolder;
-using testing::ColumnText;
-using testing::kUnitsCfg;
-using testing::RowText;
-using testing::Unit;
-using testing::WriteArchive;
+using testkit::GameFolder;
+using testkit::ColumnText;
+using testkit::kUnitsCfg;
+using testkit::RowText;
+using testkit::Unit;
+using testkit::WriteArchive;
 
-using testing::Harness;
+using testkit::Harness;
 
 // The whole road of a record: archives packed every way, the visiting order,
 // the first archive holding a name winning, and a damaged archive skipped
@@ -109,7 +109,7 @@ TEST(LoadRun, ColumnCapAndBlocksReadAsTopLevelLines) {
         if (i == 129) cfg += "extension=fbi;\n";  // only read because the block is not taken
         cfg += "}\n";
     }
-    testing::UnitsGame game({{"units\\a.fbi", "[A]\n{\nk=v;\n}\n"}}, cfg);
+    testkit::UnitsGame game({{"units\\a.fbi", "[A]\n{\nk=v;\n}\n"}}, cfg);
     Harness h;
     h.Load("t.cfg");
     ASSERT_EQ(h.Data().ColumnCount(), 130);
@@ -125,7 +125,7 @@ TEST(LoadRun, ColumnCapAndBlocksReadAsTopLevelLines) {
 }
 
 TEST(LoadRun, ReadsArchivesFromTheArchiveFolder) {
-    testing::UnitsGame game({{"units\\a.fbi", Unit("A", "Alpha", "1")}});
+    testkit::UnitsGame game({{"units\\a.fbi", Unit("A", "Alpha", "1")}});
     std::filesystem::create_directory("../mods");
     ASSERT_TRUE(WriteArchive("../mods/m.hpi", {{"units\\m.fbi", Unit("M", "Mod", "2")}}));
     Harness h;
@@ -137,7 +137,7 @@ TEST(LoadRun, ReadsArchivesFromTheArchiveFolder) {
 }
 
 TEST(LoadRun, NothingChangesWithoutAConfiguration) {
-    testing::UnitsGame game({{"units\\a.fbi", Unit("A", "Alpha", "1")}});
+    testkit::UnitsGame game({{"units\\a.fbi", Unit("A", "Alpha", "1")}});
     Harness h;
     h.Load("t.cfg");
     ASSERT_EQ(h.Data().RowCount(), 1);

@@ -12,7 +12,7 @@
 namespace lorvex {
 namespace {
 
-using testing::GameFolder;
+using testkit::GameFolder;
 
 TEST(RecordListing, FileNameAndLineNumberTexts) {
     const std::pair<const char*, const char*> names[] = {
@@ -73,7 +73,7 @@ TEST(RecordListing, ShowsOneRecordFromItsHeaderToItsOutermostBrace) {
 // Name, Located In, Line # as a load leaves them; with `front`, a column of block names at the front that
 // the user named "Located In", of the same kind as the real one.
 void FillLoaded(TableListCtrl& table, bool front = false) {
-    testing::FillTable(table.Data(), {"Name", "Located In", "Line #"},
+    testkit::FillTable(table.Data(), {"Name", "Located In", "Line #"},
                        {{"alpha", "base.hpi  ::  a.fbi", "1"}, {"beta", "more.ufo  ::  units\\b.fbi", "17"},
                         {"gamma", "nothing here", "3"}, {"delta", "base.hpi  ::  d.fbi", "x"}});
     const std::uint8_t kinds[] = {0x01, 0x81, 0x01, 0x02};

@@ -15,8 +15,8 @@ namespace {
 struct Fixture {
     std::unique_ptr<LoadState> state = std::make_unique<LoadState>();
     TableData table;
-    test::CapturedMessages messages;
-    testing::GameFolder folder;
+    testkit::CapturedMessages messages;
+    testkit::GameFolder folder;
     TdfReader reader;
     int files = 0;
 

@@ -16,7 +16,7 @@ namespace lorvex::platform {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::GameFolder;
+using testkit::GameFolder;
 using List = std::vector<std::string>;
 
 void MakeFolders(std::initializer_list<const char*> names) {

@@ -15,7 +15,7 @@ namespace lorvex::platform {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::GameFolder;
+using testkit::GameFolder;
 
 const std::function<bool(std::FILE*)> kNewBytes = [](std::FILE* out) {
     return std::fputs("new bytes", out) >= 0 && std::fflush(out) == 0;

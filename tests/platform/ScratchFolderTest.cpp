@@ -13,7 +13,7 @@ namespace lorvex::platform {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::GameFolder;
+using testkit::GameFolder;
 
 // A file's number and modification time; Age dates it far back first, so that any write shows.
 std::tuple<ino_t, time_t, long> StampOf(const fs::path& p) {
@@ -137,7 +137,7 @@ TEST(ScratchFolder, FailuresLeaveNoFileOfThatName) {
     ScratchFolder scratch;
     ASSERT_TRUE(scratch.Begin("s"));
     const std::string big(4096, 'b');
-    EXPECT_FALSE(testing::WithFileSizeLimit(1024, [&] {
+    EXPECT_FALSE(testkit::WithFileSizeLimit(1024, [&] {
         return Store(scratch, "new.fbi", big) || Store(scratch, "old.fbi", big);
     }));
     scratch.Discard("gone.fbi");

@@ -13,7 +13,7 @@
 namespace lorvex::platform {
 namespace {
 
-using testing::GameFolder;
+using testkit::GameFolder;
 
 TEST(ParseDate, AcceptedAndRefusedForms) {
     const std::pair<const char*, double> accepted[] = {

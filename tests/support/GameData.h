@@ -8,7 +8,7 @@
 
 #include "hpi/HpiWriter.h"
 
-namespace lorvex::testing {
+namespace lorvex::testkit {
 
 inline std::string Unit(const std::string& block, const std::string& name, const std::string& cost) {
     return "[" + block + "]\r\n\t{\r\n\tName=" + name + ";\r\n\tCost=" + cost + ";\r\n\t}\r\n";
@@ -28,4 +28,4 @@ inline bool WriteArchive(const std::string& path, const std::vector<std::pair<st
     return writer.WriteTo(path, keySeed);
 }
 
-}  // namespace lorvex::testing
+}  // namespace lorvex::testkit

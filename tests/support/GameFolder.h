@@ -15,7 +15,7 @@
 
 #include <csignal>
 
-namespace lorvex::testing {
+namespace lorvex::testkit {
 
 class GameFolder {
 public:
@@ -75,4 +75,4 @@ auto WithFileSizeLimit(rlim_t bytes, Act act) {
     return result;
 }
 
-}  // namespace lorvex::testing
+}  // namespace lorvex::testkit

@@ -12,7 +12,7 @@
 #include "tests/support/TableFill.h"
 #include "tests/tdf/TestFiles.h"
 
-namespace lorvex::testing {
+namespace lorvex::testkit {
 
 class RecordingView : public LoadView {
 public:
@@ -41,7 +41,7 @@ struct UnitsGame {
 struct Harness {
     TableListCtrl table;
     RecordingView view;
-    lorvex::test::CapturedMessages messages;
+    lorvex::testkit::CapturedMessages messages;
     Loader loader{table, view, messages};
 
     LoadEnd Load(const std::string& cfg) { return loader.LoadRun(cfg); }
@@ -61,4 +61,4 @@ struct Harness {
     }
 };
 
-}  // namespace lorvex::testing
+}  // namespace lorvex::testkit

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 
-namespace lorvex::testing {
+namespace lorvex::testkit {
 
 inline QApplication* App() {
     static int argc = 1;
@@ -39,4 +39,4 @@ inline void Drag(QWidget* w, QPoint from, QPoint to) {
     Mouse(w, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
 }
 
-}  // namespace lorvex::testing
+}  // namespace lorvex::testkit

@@ -5,7 +5,7 @@
 
 #include "table/TableData.h"
 
-namespace lorvex::testing {
+namespace lorvex::testkit {
 
 using Rows = std::vector<std::vector<std::string>>;
 
@@ -40,4 +40,4 @@ inline std::string HighlightedRows(const TableData& data) {
     return s;
 }
 
-}  // namespace lorvex::testing
+}  // namespace lorvex::testkit

@@ -8,7 +8,7 @@
 
 #include "tests/support/GameFolder.h"
 
-namespace lorvex::testing {
+namespace lorvex::testkit {
 
 struct Ran {
     int status;
@@ -24,4 +24,4 @@ inline Ran RunShell(const std::string& line, const std::filesystem::path& logs) 
 
 inline bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-}  // namespace lorvex::testing
+}  // namespace lorvex::testkit

@@ -8,7 +8,7 @@
 namespace lorvex {
 namespace {
 
-using testing::FillTable;
+using testkit::FillTable;
 
 TEST(CopyText, TakesHighlightedShownRowsAndOpenColumns) {
     TableData data;
@@ -46,24 +46,24 @@ TEST(ColumnLayout, PutsOrderAndWidthsBackByHeading) {
     table.MoveColumn(1, 4);  // A to the end: D, B, C, A
     data.SetColumnWidth(2, 10);
     const ColumnLayout arranged = CaptureLayout(data);
-    EXPECT_EQ(testing::RowText(data, 0), "d,b,c,a");
+    EXPECT_EQ(testkit::RowText(data, 0), "d,b,c,a");
 
     ColumnLayout decoded;
     ASSERT_TRUE(DecodeLayout(EncodeLayout(arranged), &decoded));
     EXPECT_EQ(decoded, arranged);
 
     ApplyLayout(table, original);  // back to the configuration's own
-    EXPECT_EQ(testing::RowText(data, 0), "a,b,c,d");
+    EXPECT_EQ(testkit::RowText(data, 0), "a,b,c,d");
     EXPECT_EQ(CaptureLayout(data), original);
     EXPECT_EQ(table.ColumnKinds(), std::vector<std::uint8_t>({1, 2, 5, 0x81})) << "kinds travel with their columns";
 
     ApplyLayout(table, decoded);
-    EXPECT_EQ(testing::RowText(data, 0), "d,b,c,a");
+    EXPECT_EQ(testkit::RowText(data, 0), "d,b,c,a");
     EXPECT_EQ(data.ColumnWidth(2), 10);
 
     // A layout naming a column the table lacks, and missing one it has.
     ApplyLayout(table, ColumnLayout{{{"Z", 70}, {"C", 33}, {"A", 44}}});
-    EXPECT_EQ(testing::RowText(data, 0), "c,a,d,b");
+    EXPECT_EQ(testkit::RowText(data, 0), "c,a,d,b");
     EXPECT_EQ(data.ColumnWidth(0), 33);
     EXPECT_EQ(data.ColumnWidth(1), 44);
 }
@@ -97,7 +97,7 @@ TEST(RowRemoval, OnlyShownRowsOfTheAskedKindGoAndTheLineCountsThem) {
         data.SetSelected(3, true);
         data.SetHidden(2, c.hideC);
         EXPECT_EQ(RemoveShownRows(data, c.highlighted), c.removed) << c.why;
-        EXPECT_EQ(testing::ColumnText(data, 0), c.left) << c.why;
+        EXPECT_EQ(testkit::ColumnText(data, 0), c.left) << c.why;
         EXPECT_EQ(StatusLineText(data, c.hideC), c.status) << c.why;
     }
 }

@@ -13,8 +13,8 @@
 namespace lorvex {
 namespace {
 
-using testing::ColumnText;
-using testing::RowText;
+using testkit::ColumnText;
+using testkit::RowText;
 
 TEST(CompareRows, EveryComparisonAndEmptyRule) {
     const struct { std::uint8_t kind; bool ascending; const char *a, *b; int expected; } cases[] = {
@@ -74,7 +74,7 @@ void CheckSorts(const std::vector<const char*>& texts, unsigned seed, const std:
     std::mt19937 random(seed);
     TableData data;
     const int rows = 300;
-    testing::FillTable(data, {"first", "values"}, {});
+    testkit::FillTable(data, {"first", "values"}, {});
     std::vector<int> identity(rows);
     for (int r = 0; r < rows; ++r)
         data.SetCell(identity[r] = data.AppendRow(std::to_string(r)), 1, texts[random() % texts.size()]);
@@ -124,7 +124,7 @@ TEST(SortRowOrder, OrderedStableAndComplete) {
 // or not; highlight and focus travel with their rows.
 TEST(TableData, CellsFollowColumnsAndHighlightFollowsRows) {
     TableData t;
-    testing::FillTable(t, {"A", "B", "C"}, {{"r0a", "r0b", "r0c"}, {"r1a", "r1b", "r1c"}, {"short"}});
+    testkit::FillTable(t, {"A", "B", "C"}, {{"r0a", "r0b", "r0c"}, {"r1a", "r1b", "r1c"}, {"short"}});
     t.InsertColumn(1, "New", Align::Right, 0);
     EXPECT_EQ(RowText(t, 2), "short,,,");
     ASSERT_TRUE(t.MoveColumnTo(3, 0));
@@ -138,7 +138,7 @@ TEST(TableData, CellsFollowColumnsAndHighlightFollowsRows) {
     t.SetFocusedRow(2);
     t.PermuteRows({2, 0, 1});
     EXPECT_EQ(ColumnText(t, 0), "short,r0a,r1a");
-    EXPECT_EQ(testing::HighlightedRows(t), "0,1");
+    EXPECT_EQ(testkit::HighlightedRows(t), "0,1");
     EXPECT_EQ(t.FocusedRow(), 0);
     ASSERT_TRUE(t.DeleteRow(0));
     EXPECT_EQ(t.SelectedCount(), 1);
@@ -160,7 +160,7 @@ TEST(TableData, HiddenRowsAndExtraObservers) {
     t.SetObserver(&view);
     t.AddObserver(&chart);
     t.AddObserver(&chart);
-    testing::FillTable(t, {"A"}, {{"a"}, {"b"}, {"c"}, {"d"}});
+    testkit::FillTable(t, {"A"}, {{"a"}, {"b"}, {"c"}, {"d"}});
     for (int r : {1, 3, 3}) t.SetHidden(r, true);
     t.SetSelected(1, true);
     t.SetSelected(2, true);

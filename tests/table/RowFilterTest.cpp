@@ -13,7 +13,7 @@ namespace {
 class RowFilterTest : public ::testing::Test {
 protected:
     RowFilterTest() {
-        testing::FillTable(data, {"Name", "Energy per metal", "Side", "Note"},
+        testkit::FillTable(data, {"Name", "Energy per metal", "Side", "Note"},
                            {{"Alpha", "20", "ARM", "fast scout"}, {"beta", "9", "core", "Slow"}, {"Gamma", "100", "Arm", ""},
                             {"delta", "abc", "CORE", "two words here"}, {"epsilon", "20.0", "", "9"}});
         data.SetColumnWidth(3, 10);  // collapsed: plain words do not look there

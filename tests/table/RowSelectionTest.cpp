@@ -14,11 +14,11 @@
 namespace lorvex {
 namespace {
 
-using testing::HighlightedRows;
+using testkit::HighlightedRows;
 
 // Six rows, 0 to 5; `hidden` ones taken off the lines by a filter.
 void Fill(TableData& data, const std::vector<int>& hidden = {}) {
-    testing::FillTable(data, {"n"}, {{"0"}, {"1"}, {"2"}, {"3"}, {"4"}, {"5"}});
+    testkit::FillTable(data, {"n"}, {{"0"}, {"1"}, {"2"}, {"3"}, {"4"}, {"5"}});
     for (int r : hidden) data.SetHidden(r, true);
 }
 
@@ -85,7 +85,7 @@ TEST(LineScroll, WholeLinesInViewAndTheLeastScrollThatShowsALine) {
 
 TEST(ListColumns, ColumnsAlongXAndTheHighlightByMode) {
     TableData data;
-    testing::FillTable(data, {"a", "b", "c"}, {}, 0);
+    testkit::FillTable(data, {"a", "b", "c"}, {}, 0);
     for (int c : {0, 1, 2}) data.SetColumnWidth(c, (c + 1) * 10);  // 10, 20, 30
     EXPECT_EQ(RowWidth(data), 60);
     const struct { const char* why; int left, x, column; } xs[] = {

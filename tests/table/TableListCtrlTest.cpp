@@ -11,10 +11,10 @@
 namespace lorvex {
 namespace {
 
-using testing::ColumnText;
-using testing::HighlightedRows;
-using testing::Rows;
-using testing::RowText;
+using testkit::ColumnText;
+using testkit::HighlightedRows;
+using testkit::Rows;
+using testkit::RowText;
 using Kinds = std::vector<std::uint8_t>;
 using Moves = std::vector<std::pair<int, int>>;
 
@@ -29,7 +29,7 @@ struct FixedMeasure : TextMeasure {
 
 void Fill(TableListCtrl& table, const std::vector<std::string>& headings, const Rows& rows, const Kinds& kinds = {},
           int width = 50) {
-    testing::FillTable(table.Data(), headings, rows, width);
+    testkit::FillTable(table.Data(), headings, rows, width);
     table.SetColumnKinds(kinds.data(), static_cast<std::uint32_t>(kinds.size()));
     table.EnableClickSort(true);
 }

@@ -20,8 +20,8 @@
 namespace lorvex {
 namespace {
 
-using testing::Click;
-using testing::Mouse;
+using testkit::Click;
+using testkit::Mouse;
 
 // The application's style, noting each sort arrow it is asked to draw.
 struct ArrowStyle : QProxyStyle {
@@ -41,8 +41,8 @@ struct ArrowStyle : QProxyStyle {
 class TableWidget : public ::testing::Test {
 protected:
     void SetUp() override {
-        testing::App();
-        testing::FillTable(table.Data(), {"name", "num", "text"},
+        testkit::App();
+        testkit::FillTable(table.Data(), {"name", "num", "text"},
                            {{"d", "4", "x"}, {"b", "10", "y"}, {"a", "9", "x"}, {"B", "2", "z"}, {"c", "1", ""},
                             {"e", "7", "w"}},
                            80);
@@ -59,8 +59,8 @@ protected:
         view->setFocus();
     }
 
-    std::string Column(int c) const { return testing::ColumnText(table.Data(), c); }
-    std::string Selected() const { return testing::HighlightedRows(table.Data()); }
+    std::string Column(int c) const { return testkit::ColumnText(table.Data(), c); }
+    std::string Selected() const { return testkit::HighlightedRows(table.Data()); }
     QPoint HeadingCenter(int c) const { return view->HeadingRect(c).center(); }
     QPoint Divider(int c) const { return QPoint(view->HeadingRect(c).right() - 1, view->HeadingRect(c).center().y()); }
     QPoint RowPoint(int r) const { return QPoint(20, view->RowBoundsRect(r).center().y()); }
@@ -108,8 +108,8 @@ TEST_F(TableWidget, DragMovesColumn) {
     EXPECT_EQ(Column(2), "d,b,a,B,c,e");
     EXPECT_EQ(table.SortColumn(), -1);  // a drag is no click
     // A drag released beside itself moves nothing; a divider drag resizes the column left of it.
-    testing::Drag(Header(), HeadingCenter(0), HeadingCenter(0) + QPoint(QApplication::startDragDistance() + 1, 0));
-    testing::Drag(Header(), Divider(0), Divider(0) + QPoint(25, 0));
+    testkit::Drag(Header(), HeadingCenter(0), HeadingCenter(0) + QPoint(QApplication::startDragDistance() + 1, 0));
+    testkit::Drag(Header(), Divider(0), Divider(0) + QPoint(25, 0));
     EXPECT_EQ(table.GetColumnHeading(0), "num");
     EXPECT_EQ(table.Data().ColumnWidth(0), 105);
     EXPECT_EQ(table.SortColumn(), -1);

@@ -39,7 +39,7 @@ protected:
     }
     void TearDown() override { EXPECT_EQ(memory_, copy_); }
 
-    testing::GameFolder folder_;
+    testkit::GameFolder folder_;
     TdfReader reader_;
     std::string memory_, copy_;
 };
@@ -116,7 +116,7 @@ TEST_P(TdfSources, ValuesAndArguments) {
 }
 
 TEST(TdfReader, OpenFailsWithoutCreatingAndReopenStartsOver) {
-    testing::GameFolder folder;
+    testkit::GameFolder folder;
     TdfReader reader;
     EXPECT_FALSE(reader.Open(folder.PathOf("missing.cfg")));
     EXPECT_FALSE(std::filesystem::exists(folder.PathOf("missing.cfg")));

@@ -6,11 +6,11 @@
 
 #include "platform/MessageSink.h"
 
-namespace lorvex::test {
+namespace lorvex::testkit {
 
 struct CapturedMessages : platform::MessageSink {
     void ShowMessage(std::string_view text) override { texts.emplace_back(text); }
     std::vector<std::string> texts;
 };
 
-}  // namespace lorvex::test
+}  // namespace lorvex::testkit

@@ -19,11 +19,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using hpi::HpiWriter;
-using test::RawArchive;
-using test::RawEntry;
-using testing::GameFolder;
-using testing::Has;
-using testing::Ran;
+using testkit::RawArchive;
+using testkit::RawEntry;
+using testkit::GameFolder;
+using testkit::Has;
+using testkit::Ran;
 
 class HpiTool : public ::testing::Test {
 protected:
@@ -31,7 +31,7 @@ protected:
     std::string Q(const std::string& name) const { return " '" + scratch.PathOf(name) + "'"; }
     // Runs the shell command line `line` (the tool is $T).
     Ran Shell(const std::string& line) const {
-        return testing::RunShell("export T='" + std::string(LORVEX_HPI_TOOL) + "'; " + line, scratch / "");
+        return testkit::RunShell("export T='" + std::string(LORVEX_HPI_TOOL) + "'; " + line, scratch / "");
     }
     Ran Hpi(const std::string& args) const { return Shell("\"$T\" " + args); }
     // The files of an archive as "list" names them, one a line.
@@ -48,7 +48,7 @@ protected:
         return text;
     }
 
-    testing::GameFolder scratch;
+    testkit::GameFolder scratch;
 };
 
 // The fields of each line of "list -l": unpacked size, packed size, method, name.

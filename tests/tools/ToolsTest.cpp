@@ -21,13 +21,13 @@ namespace lorvex {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::GameFolder;
-using testing::Has;
-using testing::Ran;
+using testkit::GameFolder;
+using testkit::Has;
+using testkit::Ran;
 
 // Runs a tool in the current folder (after the shell commands in `before`); its output is kept beside it.
 Ran RunTool(const char* tool, const std::string& args, const std::string& before = "") {
-    return testing::RunShell(before + "'" + tool + "' " + args, "..");
+    return testkit::RunShell(before + "'" + tool + "' " + args, "..");
 }
 Ran Export(const std::string& args) { return RunTool(LORVEX_EXPORT_TOOL, args); }
 Ran Hpi(const std::string& args) { return RunTool(LORVEX_HPI_TOOL, args); }
