@@ -143,7 +143,7 @@ std::string AxisScale::TickText(double tick) const {
     // 1, 2 or 5 times a power of ten: each tells its own power.
     const int e = static_cast<int>(std::floor(std::log10(tick) + kSlack));
     const double power = std::pow(10.0, e);
-    if (e < -kMaxShownDecimals) return FormatNumber(tick / power, 0) + "e" + std::to_string(e);
+    if (e < -kMaxShownDecimals) return ShownNumber(tick / power, 0) + "e" + std::to_string(e);
     return ShortNumber(tick, power);
 }
 

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "platform/NumberFormat.h"
+
 namespace lorvex {
 namespace {
 
@@ -71,17 +73,11 @@ int DecimalsOf(std::string_view text) {
     return std::min(places, kMaxShownDecimals);
 }
 
-std::string FormatNumber(double value, int decimals) {
-    decimals = std::clamp(decimals, 0, kMaxShownDecimals);
-    char buffer[400];  // the widest double in fixed form, with its places
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    if (error != std::errc()) return {};
-    std::string text(buffer, end);
-    if (text.find('.') != std::string::npos) {
-        while (text.back() == '0') text.pop_back();
-        if (text.back() == '.') text.pop_back();
-    }
-    if (text == "-0") text = "0";
+std::string ShownNumber(double value, int decimals) {
+    std::string text;
+    platform::FormatFixed(text, std::clamp(decimals, 0, kMaxShownDecimals), value);
+    platform::TrimNumber(text);
+    if (text == "-0") text = "0";  // a figure reads as a number, not as the sign of a rounding
     return text;
 }
 
@@ -96,7 +92,7 @@ std::string ShortNumber(double value, double precision) {
     if (!std::isfinite(value)) return {};
     if (size >= kShortFormLimit * (1 - kSlack)) {
         const int power = static_cast<int>(std::floor(std::log10(size) + kSlack));
-        return FormatNumber(value / std::pow(10.0, power), 2) + "e" + std::to_string(power);
+        return ShownNumber(value / std::pow(10.0, power), 2) + "e" + std::to_string(power);
     }
     Unit unit{1, ""};
     for (const Unit& u : kUnits) {
@@ -108,7 +104,7 @@ std::string ShortNumber(double value, double precision) {
     int places = 0;
     if (precision > 0 && std::isfinite(precision))
         places = std::max(0, -static_cast<int>(std::floor(std::log10(precision / unit.size) + kSlack)));
-    return FormatNumber(value / unit.size, places) + unit.suffix;
+    return ShownNumber(value / unit.size, places) + unit.suffix;
 }
 
 }  // namespace lorvex

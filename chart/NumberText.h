@@ -16,7 +16,7 @@ int DecimalsOf(std::string_view text);
 
 // value with `decimals` places, trailing zeros and a bare point dropped,
 // "-0" shown as "0"; the same in every locale.
-std::string FormatNumber(double value, int decimals);
+std::string ShownNumber(double value, int decimals);
 
 inline constexpr int kMaxShownDecimals = 6;
 

@@ -333,6 +333,17 @@ std::optional<HpiArchive::EntryInfo> HpiArchive::Info(std::string_view entryPath
     return info;
 }
 
+bool HpiArchive::ExtractTo(std::string_view entryPath, std::FILE* out) const
+{
+    if (!impl_ || out == nullptr)
+        return false;
+    const DirFile* entry = impl_->directory.FindFile(entryPath);
+    if (entry == nullptr || entry->compression > kFileZlib)
+        return false;
+    Impl::FileSink sink(impl_->out, out, entry->size);
+    return entry->compression == kFileStored ? impl_->DecodeStored(*entry, sink) : impl_->DecodePacked(*entry, sink);
+}
+
 bool HpiArchive::ExtractFile(std::string_view entryPath, const std::filesystem::path& destination) const
 {
     if (!impl_)

@@ -2,6 +2,7 @@
 // Reader of the game's archives. The load code uses exactly these four
 // operations: Open, Dir, ExtractFile and closing (the destructor or Close).
 #include <cstddef>
+#include <cstdio>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -45,6 +46,10 @@ public:
     // is checked; on any failure the partly written destination is removed and
     // false is returned. Never writes more than the entry's stated size.
     bool ExtractFile(std::string_view entryPath, const std::filesystem::path& destination) const;
+
+    // The same into an open stream (the caller owns it and what becomes of a
+    // partly written file); false on any failure.
+    bool ExtractTo(std::string_view entryPath, std::FILE* out) const;
 
     // The entry's bytes into `bytes` (replacing what it held), with the same
     // checks as ExtractFile; on any failure `bytes` is left empty and false is

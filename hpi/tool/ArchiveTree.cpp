@@ -8,6 +8,7 @@
 #include "hpi/HpiPath.h"
 #include "platform/AsciiText.h"
 #include "platform/PrintableText.h"
+#include "platform/SaveFile.h"
 
 namespace lorvex::hpi {
 
@@ -17,10 +18,6 @@ using platform::EscapeControls;
 namespace {
 
 constexpr std::size_t kNameRoom = 4096;
-// mkstemp's pattern beside the file being written. Short and fixed rather than
-// derived from the entry's name, so that a name near the 255-byte limit of a
-// file name still gets a temporary name.
-constexpr const char* kTemporaryName = ".lorvex-XXXXXX";
 
 std::string Join(const std::string& folder, std::string_view name) {
     return folder.empty() ? std::string(name) : folder + "\\" + std::string(name);
@@ -131,8 +128,6 @@ ExtractCounts ExtractTree(const HpiArchive& archive, const std::string& folder, 
         ++counts.skipped;
     }
     std::uint64_t unpacked = 0;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
     std::vector<TreeEntry> entries;
     if (!folder.empty()) entries.push_back({folder, true});  // the folders above keep the archive's tree
     const std::vector<TreeEntry> below = WalkTree(archive, folder);
@@ -162,26 +157,17 @@ ExtractCounts ExtractTree(const HpiArchive& archive, const std::string& folder, 
             continue;
         }
         fs::create_directories(path.parent_path(), error);
-        std::string temp = (path.parent_path() / kTemporaryName).string();
-        const int fd = error ? -1 : ::mkstemp(temp.data());
-        if (fd < 0) {
-            messages << "lorvex-hpi: cannot write " << Shown(path) << '\n';
-            ++counts.failed;
-            continue;
-        }
-        // What a plainly created file would get, not the temporary file's owner-only mode.
-        const bool modeOk = ::fchmod(fd, 0666 & ~mask) == 0;
-        ::close(fd);
-        if (!modeOk || !archive.ExtractFile(entry.path, temp)) {
-            messages << "lorvex-hpi: cannot extract " << EscapeControls(entry.path) << " (damaged entry or disk full)\n";
-            ::unlink(temp.c_str());
-            ++counts.failed;
-            continue;
-        }
-        fs::rename(temp, path, error);
-        if (error) {
-            messages << "lorvex-hpi: cannot write " << Shown(path) << ": " << error.message() << '\n';
-            ::unlink(temp.c_str());
+        // Written whole or not at all: a damaged entry leaves no half-written file.
+        bool unpackedWhole = true;
+        const platform::SaveResult saved = error ? platform::SaveResult{false, error.message(), {}}
+                                                 : platform::SaveFile(path, [&](std::FILE* out) {
+                                                       return unpackedWhole = archive.ExtractTo(entry.path, out);
+                                                   });
+        if (!saved.ok) {
+            if (!unpackedWhole)
+                messages << "lorvex-hpi: cannot extract " << EscapeControls(entry.path) << " (damaged entry or disk full)\n";
+            else
+                messages << "lorvex-hpi: cannot write " << Shown(path) << ": " << EscapeControls(saved.error) << '\n';
             ++counts.failed;
             continue;
         }

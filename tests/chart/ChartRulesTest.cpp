@@ -43,7 +43,7 @@ TEST(ChartNumbers, ReadsWholeTextsOnly) {
 TEST(ChartNumbers, FormatsAndCountsPlaces) {
     const struct { double value; int decimals; const char* text; } cases[] = {{2.5, 2, "2.5"}, {3, 4, "3"},
         {-0.0001, 2, "0"}, {1234.5678, 2, "1234.57"}, {100, 0, "100"}, {0.1 + 0.2, 6, "0.3"}, {-1.25, 9, "-1.25"}};
-    for (const auto& c : cases) EXPECT_EQ(FormatNumber(c.value, c.decimals), c.text) << c.value;
+    for (const auto& c : cases) EXPECT_EQ(ShownNumber(c.value, c.decimals), c.text) << c.value;
     for (auto [text, places] : {std::pair{"12.50", 2}, {"7", 0}, {"0.123456789", kMaxShownDecimals}})
         EXPECT_EQ(DecimalsOf(text), places) << text;
 }
