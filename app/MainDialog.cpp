@@ -14,6 +14,7 @@
 #include "app/ConfigChooserDialog.h"
 #include "app/DataListingDialog.h"
 #include "app/LoadProgress.h"
+#include "app/MainMenu.h"
 #include "app/WindowIcon.h"
 #include "app/skipped/SkippedNotice.h"
 #include "app/view/TableConveniences.h"
@@ -102,33 +103,18 @@ MainDialog::~MainDialog() {
 }
 
 void MainDialog::BuildMenu() {
-    menuBar = new QMenuBar(this);
-    menuBar->setNativeMenuBar(false);
-    selectConfigurationAction = menuBar->addAction(QStringLiteral("&Select Configuration File"));
-    selectConfigurationAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    menuBar->addAction(QStringLiteral("|"))->setEnabled(false);
-    exportAction = menuBar->addAction(QStringLiteral("&Export table"));
-    exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    menuBar->addAction(QStringLiteral("|"))->setEnabled(false);
-    removeMenu = menuBar->addMenu(QStringLiteral("&Remove From Table..."));
-    // The "Delete" beside the item is only text: the key works in the table.
-    removeHighlightedAction = removeMenu->addAction(QStringLiteral("All &Hilighted Items\tDelete"));
-    removeUnhighlightedAction = removeMenu->addAction(QStringLiteral("All &Unhilighted Items"));
-    // Everything added since the first release sits after the original items,
-    // so the original menu keeps its places: games, then views of the table.
-    menuBar->addAction(QStringLiteral("|"))->setEnabled(false);
-    gameMenu = menuBar->addMenu(QStringLiteral("&Game"));
-    viewMenu = menuBar->addMenu(QStringLiteral("&View"));
-
-    auto* corner = new QMenuBar(menuBar);
-    corner->setNativeMenuBar(false);
-    versionAction = corner->addAction(QStringLiteral("v" LORVEX_VERSION));
-    menuBar->setCornerWidget(corner, Qt::TopRightCorner);
-    // Commands added since: after the original items, wired by their own rooms.
-    openGameAction = gameMenu->addAction(QStringLiteral("&Open Game Folder..."));
-    openGameAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+O")));
-    recentGamesMenu = gameMenu->addMenu(QStringLiteral("&Recent Games"));
-
+    const MainMenu menu = BuildMainMenu(this);
+    menuBar = menu.bar;
+    selectConfigurationAction = menu.selectConfiguration;
+    exportAction = menu.exportTable;
+    removeMenu = menu.remove;
+    removeHighlightedAction = menu.removeHighlighted;
+    removeUnhighlightedAction = menu.removeUnhighlighted;
+    gameMenu = menu.game;
+    viewMenu = menu.view;
+    versionAction = menu.version;
+    openGameAction = menu.openGame;
+    recentGamesMenu = menu.recentGames;
     connect(selectConfigurationAction, &QAction::triggered, this, [this] { LoadRun(); });
     connect(exportAction, &QAction::triggered, this, [this] { ExportTable(); });
     connect(removeHighlightedAction, &QAction::triggered, this, [this] { RemoveHighlighted(); });
