@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <cstring>
 
+#include "platform/FileSystem.h"
 #include "ui/DialogText.h"
 #include "ui/DialogUnits.h"
-#include "platform/FileSystem.h"
 
 namespace lorvex {
 
@@ -71,7 +71,8 @@ int ConfigChooserDialog::RunChooser(char* buffer) {
     selectedName = buffer;
     buffer[0] = '\0';
     for (int i = 0; !preselected.empty() && i < fileList->count(); ++i)
-        if (fileList->item(i)->data(Qt::UserRole).toByteArray().toStdString() == preselected) fileList->setCurrentRow(i);
+        if (fileList->item(i)->data(Qt::UserRole).toByteArray().toStdString() == preselected)
+            fileList->setCurrentRow(i);
     if (firstWhenNone && fileList->currentRow() < 0 && fileList->count() > 0) fileList->setCurrentRow(0);
     const int result = exec();
     if (result != QDialog::Accepted) buffer[0] = '\0';

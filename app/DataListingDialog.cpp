@@ -2,19 +2,19 @@
 
 #include <QFontDatabase>
 #include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
 #include <cmath>
-#include <QPlainTextEdit>
-#include <QPointer>
-#include <QTextCursor>
 
-#include "ui/DialogText.h"
-#include "ui/DialogUnits.h"
 #include "load/LoadRun.h"
 #include "load/RecordListing.h"
+#include "ui/DialogText.h"
+#include "ui/DialogUnits.h"
 
 namespace lorvex {
 
@@ -52,8 +52,8 @@ bool DataListingDialog::FixedWidthFont() { return fixedWidthFont; }
 void DataListingDialog::UpdateFont() {
     listingEdit->setFont(fixedWidthFont ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : font());
     const DialogUnits du;
-    listingEdit->setTabStopDistance(fixedWidthFont ? 8 * QFontMetricsF(listingEdit->font()).horizontalAdvance(QLatin1Char(' '))
-                                                   : du.X(32));
+    listingEdit->setTabStopDistance(
+        fixedWidthFont ? 8 * QFontMetricsF(listingEdit->font()).horizontalAdvance(QLatin1Char(' ')) : du.X(32));
 }
 
 QSize DataListingDialog::SizeForText() const {
@@ -62,11 +62,13 @@ QSize DataListingDialog::SizeForText() const {
     int widest = 0, lines = 0;
     for (const QString& line : listingEdit->toPlainText().split(QLatin1Char('\n'))) {
         qreal x = 0;
-        for (QChar c : line) x = c == QLatin1Char('\t') ? (std::floor(x / tab) + 1) * tab : x + metrics.horizontalAdvance(c);
+        for (QChar c : line)
+            x = c == QLatin1Char('\t') ? (std::floor(x / tab) + 1) * tab : x + metrics.horizontalAdvance(c);
         widest = std::max(widest, static_cast<int>(std::ceil(x)));
         ++lines;
     }
-    const int frame = 2 * listingEdit->frameWidth() + 2 * static_cast<int>(listingEdit->document()->documentMargin()) + 8;
+    const int frame =
+        2 * listingEdit->frameWidth() + 2 * static_cast<int>(listingEdit->document()->documentMargin()) + 8;
     const int scroll = listingEdit->verticalScrollBar()->sizeHint().width();
     QSize wanted(widest + frame + scroll, lines * metrics.lineSpacing() + frame);
     const DialogUnits du;
@@ -81,7 +83,8 @@ void DataListingDialog::PlaceAfterPrevious() {
         if (const QScreen* s = screen()) {
             const QRect room = s->availableGeometry();
             // Start again at the top left when the next step would leave the screen.
-            if (at.x() + width() > room.right() || at.y() + height() > room.bottom()) at = room.topLeft() + QPoint(kCascadeStep, kCascadeStep);
+            if (at.x() + width() > room.right() || at.y() + height() > room.bottom())
+                at = room.topLeft() + QPoint(kCascadeStep, kCascadeStep);
         }
         move(at);
     }

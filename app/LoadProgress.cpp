@@ -25,17 +25,15 @@ bool IsInput(QEvent::Type type) {
         case QEvent::TouchBegin:
         case QEvent::TouchUpdate:
         case QEvent::TouchEnd:
-        case QEvent::Close:
-            return true;
-        default:
-            return false;
+        case QEvent::Close: return true;
+        default: return false;
     }
 }
 
 }  // namespace
 
-LoadProgress::LoadProgress(QWidget* window, QWidget* table, QLabel* statusText, QLabel* archiveLabel,
-                           QLabel* fileLabel, std::function<void()> started)
+LoadProgress::LoadProgress(QWidget* window, QWidget* table, QLabel* statusText, QLabel* archiveLabel, QLabel* fileLabel,
+                           std::function<void()> started)
     : QObject(window),
       window_(window),
       table_(table),
@@ -71,7 +69,7 @@ void LoadProgress::SetProgressVisible(bool visible) {
         // was until the rows are in.
         if (started_) started_();
         table_->hide();
-        window_->repaint();  // no event is handled until the load ends
+        window_->repaint();                         // no event is handled until the load ends
         repaint_.Start(archiveLabel_, fileLabel_);  // at a bounded rate from here on
     } else {
         repaint_.Flush();  // the last texts are shown before the labels go

@@ -20,14 +20,14 @@
 #include "app/view/TableConveniences.h"
 #include "chart/widget/FiguresLabel.h"
 #include "chart/widget/NumberCommands.h"
-#include "ui/DialogText.h"
-#include "ui/DialogUnits.h"
 #include "export/ExportDialog.h"
 #include "export/ExportWriter.h"
 #include "load/RecordListing.h"
 #include "table/RowRemoval.h"
 #include "table/widget/PlainTip.h"
 #include "table/widget/TableListView.h"
+#include "ui/DialogText.h"
+#include "ui/DialogUnits.h"
 
 namespace lorvex {
 namespace {

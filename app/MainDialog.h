@@ -9,9 +9,9 @@
 #include <memory>
 
 #include "app/ConfigChooser.h"
+#include "app/QtMessageSink.h"
 #include "app/game/GameWindow.h"
 #include "app/view/ConvenienceHost.h"
-#include "app/QtMessageSink.h"
 #include "load/LoadRun.h"
 #include "platform/MessageSink.h"
 #include "table/TableListCtrl.h"

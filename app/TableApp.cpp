@@ -57,7 +57,8 @@ std::unique_ptr<QTemporaryDir> GuardSettings() {
     const QString shared = config + QLatin1Char('/') + organization;  // read too, for the whole organization
     for (const QString& base : {own, shared}) {
         for (const QString& file : {base + QStringLiteral(".conf"), base + QStringLiteral(".conf.lock")}) {
-            const platform::SettingsFileCheck check = platform::CheckSettingsFile(QFile::encodeName(file).toStdString());
+            const platform::SettingsFileCheck check =
+                platform::CheckSettingsFile(QFile::encodeName(file).toStdString());
             if (check.usable) continue;
             auto fallback = std::make_unique<QTemporaryDir>();
             if (!fallback->isValid()) return fallback;

@@ -30,7 +30,8 @@ struct BigTable {
         lorvex::TableData& data = control.Data();
         std::mt19937 random(7);
         data.InsertColumn(0, "Name", lorvex::Align::Left, 80);
-        for (int c = 1; c <= kNumberColumns; ++c) data.InsertColumn(c, "N" + std::to_string(c), lorvex::Align::Right, 60);
+        for (int c = 1; c <= kNumberColumns; ++c)
+            data.InsertColumn(c, "N" + std::to_string(c), lorvex::Align::Right, 60);
         data.InsertColumn(kNumberColumns + 1, "Role", lorvex::Align::Left, 80);
         for (int r = 0; r < kRows; ++r) {
             const int row = data.AppendRow("unit" + std::to_string(r));
@@ -76,7 +77,8 @@ void BM_HoverHitTest100k(benchmark::State& state) {
     BigTable& t = Table();
     const lorvex::ChartPoints points = lorvex::CollectPoints(t.control.Data(), 1, 2, false, false);
     lorvex::ChartPlot plot;
-    plot.Place(points, lorvex::ChartPlot::FitX(points, false), lorvex::ChartPlot::FitY(points, false), {60, 10, 700, 500});
+    plot.Place(points, lorvex::ChartPlot::FitX(points, false), lorvex::ChartPlot::FitY(points, false),
+               {60, 10, 700, 500});
     std::mt19937 random(3);
     for (auto _ : state) benchmark::DoNotOptimize(plot.PointAt(60 + random() % 700, 10 + random() % 500, 6));
 }

@@ -23,12 +23,11 @@ constexpr int kFilesPerArchive = 25;
 
 // Text shaped like the game's unit records: many small blocks of key=value
 // lines whose values vary, so it packs about as well as the real thing.
-std::string RecordText(std::uint32_t seed, std::size_t size)
-{
-    static const char* const keys[] = {"name",         "description",   "buildcostenergy", "buildcostmetal",
-                                       "maxdamage",    "maxvelocity",   "acceleration",    "brakerate",
-                                       "turnrate",     "sightdistance", "radardistance",   "category",
-                                       "footprintx",   "footprintz",    "maxslope",        "weapon1"};
+std::string RecordText(std::uint32_t seed, std::size_t size) {
+    static const char* const keys[] = {"name",       "description",   "buildcostenergy", "buildcostmetal",
+                                       "maxdamage",  "maxvelocity",   "acceleration",    "brakerate",
+                                       "turnrate",   "sightdistance", "radardistance",   "category",
+                                       "footprintx", "footprintz",    "maxslope",        "weapon1"};
     std::string text;
     text.reserve(size + 512);
     std::uint32_t x = seed * 2654435761u + 1;
@@ -57,8 +56,7 @@ std::string RecordText(std::uint32_t seed, std::size_t size)
     return text;
 }
 
-std::size_t FileSize(int index)
-{
+std::size_t FileSize(int index) {
     // 60 KB to ~1.2 MB, about 600 KB on average.
     return 60000 + static_cast<std::size_t>((index * 7919) % 100) * 11000;
 }
@@ -71,8 +69,7 @@ struct Data {
     std::vector<std::size_t> chunkSizes;            // unpacked size of each
     std::uint64_t totalBytes = 0;
 
-    Data()
-    {
+    Data() {
         folder = fs::temp_directory_path() / ("lorvex-hpi-bench-" + std::to_string(::getpid()));
         fs::create_directories(folder / "out");
         int index = 0;
@@ -97,21 +94,18 @@ struct Data {
             writer.WriteTo(archives.back(), 0x1207u + static_cast<std::uint32_t>(a));
         }
     }
-    ~Data()
-    {
+    ~Data() {
         std::error_code ignored;
         fs::remove_all(folder, ignored);
     }
 };
 
-Data& TheData()
-{
+Data& TheData() {
     static Data data;
     return data;
 }
 
-void InflateChunks(benchmark::State& state, InflateBackend backend)
-{
+void InflateChunks(benchmark::State& state, InflateBackend backend) {
     Data& data = TheData();
     Inflater inflater(backend);
     std::vector<std::uint8_t> out(kChunkUnpacked);
@@ -126,14 +120,10 @@ void InflateChunks(benchmark::State& state, InflateBackend backend)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.totalBytes));
 }
 
-void BM_InflateChunksZlib(benchmark::State& state)
-{
-    InflateChunks(state, InflateBackend::Zlib);
-}
+void BM_InflateChunksZlib(benchmark::State& state) { InflateChunks(state, InflateBackend::Zlib); }
 BENCHMARK(BM_InflateChunksZlib)->Unit(benchmark::kMillisecond);
 
-void BM_InflateChunksLibdeflate(benchmark::State& state)
-{
+void BM_InflateChunksLibdeflate(benchmark::State& state) {
     if (!HaveLibdeflate()) {
         state.SkipWithError("built without libdeflate");
         return;
@@ -143,8 +133,7 @@ void BM_InflateChunksLibdeflate(benchmark::State& state)
 BENCHMARK(BM_InflateChunksLibdeflate)->Unit(benchmark::kMillisecond);
 
 // Open every archive and extract every file, as a load does.
-void BM_ExtractAllFiles(benchmark::State& state)
-{
+void BM_ExtractAllFiles(benchmark::State& state) {
     Data& data = TheData();
     const fs::path out = data.folder / "out";
     for (auto _ : state) {

@@ -5,19 +5,19 @@
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
+#include "bench/QuietLoad.h"
+#include "bench/Reloads.h"
 #include "bench/SyntheticGame.h"
 #include "hpi/HpiInflate.h"
 #include "hpi/HpiWriter.h"
-#include "bench/QuietLoad.h"
-#include "bench/Reloads.h"
 #include "load/LoadRun.h"
 
 namespace fs = std::filesystem;
@@ -76,7 +76,6 @@ Game& TheGame() {
     return game;
 }
 
-
 long PeakKiB() {
     std::ifstream in("/proc/self/status");
     std::string line;
@@ -87,7 +86,8 @@ long PeakKiB() {
 
 void Counters(benchmark::State& state, long rows) {
     state.counters["rows"] = static_cast<double>(rows);
-    state.counters["records/s"] = benchmark::Counter(static_cast<double>(rows) * state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["records/s"] =
+        benchmark::Counter(static_cast<double>(rows) * state.iterations(), benchmark::Counter::kIsRate);
     state.counters["MB_text"] = static_cast<double>(TheGame().textBytes) / 1e6;
     state.counters["peak_MiB"] = static_cast<double>(PeakKiB()) / 1024.0;
 }
@@ -119,10 +119,9 @@ BENCHMARK(BM_LoadWholeGame)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The same program loading again in the same folder.
 void BM_ReloadWholeGame(benchmark::State& state) {
-    lorvex::bench::TimeReloads(state, TheGame().root / "cur", "bench.cfg",
-                               [&](const lorvex::Loader&, const lorvex::TableListCtrl& table) {
-                                   Counters(state, table.Data().RowCount());
-                               });
+    lorvex::bench::TimeReloads(
+        state, TheGame().root / "cur", "bench.cfg",
+        [&](const lorvex::Loader&, const lorvex::TableListCtrl& table) { Counters(state, table.Data().RowCount()); });
 }
 BENCHMARK(BM_ReloadWholeGame)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -140,11 +139,13 @@ void BM_InflateAndWrite(benchmark::State& state) {
             for (std::size_t i = 0; i < g.chunks[f].size(); ++i) {
                 const std::string& c = g.chunks[f][i];
                 const std::size_t n = std::min<std::size_t>(65536, g.sizes[f] - i * 65536);
-                if (!inflater.Inflate(reinterpret_cast<const std::uint8_t*>(c.data()), c.size(), out.data() + i * 65536, n))
+                if (!inflater.Inflate(reinterpret_cast<const std::uint8_t*>(c.data()), c.size(), out.data() + i * 65536,
+                                      n))
                     state.SkipWithError("inflate failed");
             }
             std::FILE* file = std::fopen((folder / ("r" + std::to_string(f) + ".rec")).c_str(), "wb");
-            if (!file || std::fwrite(out.data(), 1, out.size(), file) != out.size()) state.SkipWithError("write failed");
+            if (!file || std::fwrite(out.data(), 1, out.size(), file) != out.size())
+                state.SkipWithError("write failed");
             if (file) std::fclose(file);
         }
     }

@@ -13,8 +13,8 @@
 #include <fstream>
 #include <string>
 
-#include "bench/Reloads.h"
 #include "bench/RealShapedGame.h"
+#include "bench/Reloads.h"
 #include "hpi/HpiWriter.h"
 #include "load/LoadRun.h"
 

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "bench/RealShapedGame.h"
 #include "bench/QuietLoad.h"
+#include "bench/RealShapedGame.h"
 #include "bench/Reloads.h"
 #include "load/LoadRun.h"
 
@@ -21,7 +21,6 @@ lorvex::bench::RealShapedGame& TheGame() {
     static lorvex::bench::RealShapedGame game;
     return game;
 }
-
 
 void Report(benchmark::State& state, const lorvex::TableListCtrl& table) {
     state.counters["rows"] = table.Data().RowCount();

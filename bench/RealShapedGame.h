@@ -36,8 +36,10 @@ struct RealShapedGame {
             const std::string text = SyntheticRecordFile(f, 1, keys);
             textBytes += text.size();
             const std::string entry = "units\\u" + std::to_string(f) + ".fbi";
-            if (f % 5 == 4) expansion.AddFile(entry, text, hpi::PackMethod::Lz77);
-            else base.AddFile(entry, text, hpi::PackMethod::Zlib);
+            if (f % 5 == 4)
+                expansion.AddFile(entry, text, hpi::PackMethod::Lz77);
+            else
+                base.AddFile(entry, text, hpi::PackMethod::Zlib);
         }
         base.WriteTo(root / "rev31.gp3", 0x2c51);
         expansion.WriteTo(root / "expansion.ccx", 0);

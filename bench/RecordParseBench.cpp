@@ -40,7 +40,8 @@ std::string Configuration() {
     auto block = [&c](const std::string& type, const std::string& body) {
         c += "[" + type + "]\n{\nname=" + type + ";\n" + body + "}\n";
     };
-    for (int i = 0; i < 10; ++i) block("numeric", "tag=k" + std::to_string(key++) + ";\ndecimals=" + std::to_string(i % 4) + ";\n");
+    for (int i = 0; i < 10; ++i)
+        block("numeric", "tag=k" + std::to_string(key++) + ";\ndecimals=" + std::to_string(i % 4) + ";\n");
     for (int i = 0; i < 6; ++i) block("string", "tag=K" + std::to_string(key++) + ";\n");
     for (int i = 0; i < 4; ++i) block("boolean", "tag=k" + std::to_string(key++) + ";\n");
     for (int i = 0; i < 3; ++i)
@@ -64,9 +65,12 @@ std::string Record(int i, std::uint32_t& seed) {
     for (int k = 0; k < kKeys; ++k) {
         r += "\tk" + std::to_string(k) + "=";
         const std::uint32_t v = next();
-        if (k >= 10 && k < 16) r += (k == 10 ? "Unit number " + std::to_string(i) : "Text" + std::to_string(v % 50));
-        else if (k < 10) r += std::to_string(v % 10000) + "." + std::to_string(v % 100);
-        else r += std::to_string(v % 3);
+        if (k >= 10 && k < 16)
+            r += (k == 10 ? "Unit number " + std::to_string(i) : "Text" + std::to_string(v % 50));
+        else if (k < 10)
+            r += std::to_string(v % 10000) + "." + std::to_string(v % 100);
+        else
+            r += std::to_string(v % 3);
         r += ";\n";
         if (k == 20) r += "\t[weapon]\n\t{\n\tdamage=" + std::to_string(v % 500) + ";\n\t}\n";
     }
@@ -130,9 +134,8 @@ void ParseRecords(benchmark::State& benchState) {
         benchState.ResumeTiming();
     }
     if (rows != kRecords) benchState.SkipWithError("wrong row count");
-    benchState.counters["records/s"] =
-        benchmark::Counter(static_cast<double>(kRecords) * static_cast<double>(benchState.iterations()),
-                           benchmark::Counter::kIsRate);
+    benchState.counters["records/s"] = benchmark::Counter(
+        static_cast<double>(kRecords) * static_cast<double>(benchState.iterations()), benchmark::Counter::kIsRate);
     benchState.counters["columns"] = columns;
     benchState.counters["peak_KiB"] = PeakMemoryKiB();
 }

@@ -36,17 +36,28 @@ inline std::string SyntheticRecordFile(int fileIndex, int perFile, int keys) {
 
 // A configuration of 30 columns over Key0..Key39: every column type.
 inline std::string SyntheticConfiguration(const std::string& folder, const std::string& ending, int showUnused) {
-    std::string cfg = "hpifolder=" + folder + ";\nextension=" + ending + ";\nshowunusedtags=" +
-                      std::to_string(showUnused) + ";\n[headertext]\n{\nname=Record;\n}\n";
+    std::string cfg = "hpifolder=" + folder + ";\nextension=" + ending +
+                      ";\nshowunusedtags=" + std::to_string(showUnused) + ";\n[headertext]\n{\nname=Record;\n}\n";
     for (int c = 0; c < 29; ++c) {
         const int k = c;
         switch (c % 6) {
-            case 0: cfg += "[numeric]\n{\nname=N" + std::to_string(c) + ";\ntag=key" + std::to_string(k) + ";\ndecimals=2;\n}\n"; break;
-            case 1: cfg += "[numeric]\n{\nname=F" + std::to_string(c) + ";\ntag=Key" + std::to_string(k) + ";\n}\n"; break;
-            case 2: cfg += "[boolean]\n{\nname=B" + std::to_string(c) + ";\ntag=key" + std::to_string(k) + ";\n}\n"; break;
-            case 3: cfg += "[string]\n{\nname=S" + std::to_string(c) + ";\ntag=key" + std::to_string(k) + ";\n}\n"; break;
-            case 4: cfg += "[symbolic]\n{\nname=Y" + std::to_string(c) + ";\ntag=key" + std::to_string(k) +
-                           ";\nsymbol(0)=none;\nsymbol(1)=one;\n}\n"; break;
+            case 0:
+                cfg += "[numeric]\n{\nname=N" + std::to_string(c) + ";\ntag=key" + std::to_string(k) +
+                       ";\ndecimals=2;\n}\n";
+                break;
+            case 1:
+                cfg += "[numeric]\n{\nname=F" + std::to_string(c) + ";\ntag=Key" + std::to_string(k) + ";\n}\n";
+                break;
+            case 2:
+                cfg += "[boolean]\n{\nname=B" + std::to_string(c) + ";\ntag=key" + std::to_string(k) + ";\n}\n";
+                break;
+            case 3:
+                cfg += "[string]\n{\nname=S" + std::to_string(c) + ";\ntag=key" + std::to_string(k) + ";\n}\n";
+                break;
+            case 4:
+                cfg += "[symbolic]\n{\nname=Y" + std::to_string(c) + ";\ntag=key" + std::to_string(k) +
+                       ";\nsymbol(0)=none;\nsymbol(1)=one;\n}\n";
+                break;
             default:
                 cfg += "[math]\n{\nname=M" + std::to_string(c) + ";\nequation=key" + std::to_string(k - 5) + " key" +
                        std::to_string(k - 4) + "(1) /;\ndecimals=3;\n}\n";

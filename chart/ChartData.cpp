@@ -4,8 +4,8 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "chart/NumberText.h"
 #include "chart/AxisScale.h"
+#include "chart/NumberText.h"
 #include "table/RowCompare.h"
 #include "table/TableData.h"
 #include "table/TableListCtrl.h"
@@ -44,7 +44,8 @@ std::vector<int> ChartableColumns(const TableData& data, const std::vector<std::
 ChartPoints CollectPoints(const TableData& data, int xColumn, int yColumn, bool logX, bool logY) {
     ChartPoints result;
     std::vector<ChartPoint> highlighted;
-    const bool columnsExist = xColumn >= 0 && yColumn >= 0 && xColumn < data.ColumnCount() && yColumn < data.ColumnCount();
+    const bool columnsExist =
+        xColumn >= 0 && yColumn >= 0 && xColumn < data.ColumnCount() && yColumn < data.ColumnCount();
     for (int r = data.NextRow(-1, false, true); r >= 0; r = data.NextRow(r, false, true)) {
         ChartPoint p;
         p.row = r;

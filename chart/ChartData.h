@@ -27,9 +27,9 @@ struct ChartPoints {
     // The plain points in row order, then the highlighted ones in row order,
     // so that drawing in this order puts the highlight on top.
     std::vector<ChartPoint> points;
-    int firstHighlighted = 0;  // index of the first highlighted point
-    int withoutNumber = 0;     // shown rows whose x or y cell is empty or no number
-    int offLogAxis = 0;        // further rows with a value at or below 0 on a logarithmic axis
+    int firstHighlighted = 0;                     // index of the first highlighted point
+    int withoutNumber = 0;                        // shown rows whose x or y cell is empty or no number
+    int offLogAxis = 0;                           // further rows with a value at or below 0 on a logarithmic axis
     double xLo = 0, xHi = -1, yLo = 0, yHi = -1;  // the points' ranges (lo > hi when none)
 };
 

@@ -57,7 +57,8 @@ std::vector<int> ChartPlot::RowsIn(double x0, double y0, double x1, double y1) c
     if (y0 > y1) std::swap(y0, y1);
     std::vector<int> rows;
     for (int i = 0; i < Count(); ++i)
-        if (InArea(i) && px_[i] >= x0 && px_[i] <= x1 && py_[i] >= y0 && py_[i] <= y1) rows.push_back(points_->points[i].row);
+        if (InArea(i) && px_[i] >= x0 && px_[i] <= x1 && py_[i] >= y0 && py_[i] <= y1)
+            rows.push_back(points_->points[i].row);
     std::sort(rows.begin(), rows.end());
     return rows;
 }

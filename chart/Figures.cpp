@@ -29,8 +29,8 @@ std::string FiguresText(const TableData& data, const std::vector<std::uint8_t>& 
     }
     if (rows < 2 || numbers == 0) return {};
     std::string text = data.Column(column).heading + ": sum " + ShownNumber(sum, decimals) + "   mean " +
-                       ShownNumber(sum / numbers, decimals + 2) + "   min " + ShownNumber(lo, decimals) +
-                       "   max " + ShownNumber(hi, decimals);
+                       ShownNumber(sum / numbers, decimals + 2) + "   min " + ShownNumber(lo, decimals) + "   max " +
+                       ShownNumber(hi, decimals);
     const int missing = rows - numbers;
     if (missing > 0)
         text += "   (" + std::to_string(missing) + (missing == 1 ? " row" : " rows") + " without a number)";

@@ -34,7 +34,8 @@ bool ReadNumber(std::string_view text, double* value) {
     // Most cells are short plain decimals ("162.8"): read them as a whole number
     // over a power of ten, which is exact to the nearest double for up to 15
     // digits (both are exact doubles, and one division rounds once).
-    static constexpr double kTens[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    static constexpr double kTens[] = {1,   1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     std::int64_t whole = 0;
     int digits = 0, places = -1;
     std::size_t i = 0;

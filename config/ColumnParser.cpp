@@ -42,8 +42,7 @@ std::string NumberFormat(std::int32_t decimals) {
 // Compiles one postfix equation into column.tag (one character per token) and
 // column.names / column.values (operand names as written, and defaults).
 // Returns the number of operands taken.
-int CompileEquation(ColumnDef& column, const char* text, const std::string& heading,
-                    platform::MessageSink& messages) {
+int CompileEquation(ColumnDef& column, const char* text, const std::string& heading, platform::MessageSink& messages) {
     int operands = 0;
     int tokens = 0;
     column.tag[0] = '\0';
@@ -115,8 +114,8 @@ bool ParseColumnBlock(LoadState& state, TdfReader& reader, platform::MessageSink
     int entries = 0;   // symbol or tagfor lines taken
     int operands = 0;  // operands of the last equation
 
-    const bool readsTag = type == ColumnType::Numeric || type == ColumnType::String ||
-                          type == ColumnType::Boolean || type == ColumnType::Symbolic;
+    const bool readsTag = type == ColumnType::Numeric || type == ColumnType::String || type == ColumnType::Boolean ||
+                          type == ColumnType::Symbolic;
     const bool readsDecimals = type == ColumnType::Numeric || type == ColumnType::Math;
 
     for (;;) {
@@ -155,27 +154,22 @@ bool ParseColumnBlock(LoadState& state, TdfReader& reader, platform::MessageSink
     }
 
     switch (type) {
-    case ColumnType::Numeric:
-        column.texts[0] = NumberFormat(column.decimals);
-        break;
-    case ColumnType::HeaderText:
-        if (state.headerTextColumn >= 0) return false;  // only the first one counts
-        state.headerTextColumn = index;
-        break;
-    case ColumnType::Symbolic:
-        column.count = entries;
-        break;
-    case ColumnType::MultiBool:
-        if (entries == 0) return false;
-        column.count = entries;
-        break;
-    case ColumnType::Math:
-        if (operands == 0) return false;
-        column.texts[0] = NumberFormat(column.decimals);
-        column.count = operands;
-        break;
-    default:
-        break;
+        case ColumnType::Numeric: column.texts[0] = NumberFormat(column.decimals); break;
+        case ColumnType::HeaderText:
+            if (state.headerTextColumn >= 0) return false;  // only the first one counts
+            state.headerTextColumn = index;
+            break;
+        case ColumnType::Symbolic: column.count = entries; break;
+        case ColumnType::MultiBool:
+            if (entries == 0) return false;
+            column.count = entries;
+            break;
+        case ColumnType::Math:
+            if (operands == 0) return false;
+            column.texts[0] = NumberFormat(column.decimals);
+            column.count = operands;
+            break;
+        default: break;
     }
     listColumn.heading = std::move(heading);
     listColumn.align = info->align;

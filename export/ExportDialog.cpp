@@ -164,15 +164,17 @@ void ExportDialog::SetConfiguration(std::string_view configName) {
 // The check boxes and texts kept as they were at the last OK.
 struct ExportDialog::Kept {
     static auto Boxes(ExportDialog& d) {
-        return std::array<std::pair<QCheckBox*, const char*>, 5>{{
-            {d.includeCollapsedBox, "includeCollapsed"}, {d.onlyHighlightedBox, "onlyHighlighted"},
-            {d.customDelimitersBox, "customDelimiters"}, {d.customHeaderBox, "customHeader"},
-            {d.keepFormulasBox, "keepFormulas"}}};
+        return std::array<std::pair<QCheckBox*, const char*>, 5>{{{d.includeCollapsedBox, "includeCollapsed"},
+                                                                  {d.onlyHighlightedBox, "onlyHighlighted"},
+                                                                  {d.customDelimitersBox, "customDelimiters"},
+                                                                  {d.customHeaderBox, "customHeader"},
+                                                                  {d.keepFormulasBox, "keepFormulas"}}};
     }
     static auto Texts(ExportDialog& d) {
-        return std::array<std::pair<QPlainTextEdit*, const char*>, 4>{{
-            {d.columnDelimiterEdit, "columnDelimiter"}, {d.rowDelimiterEdit, "rowDelimiter"},
-            {d.headerEdit, "header"}, {d.trailerEdit, "trailer"}}};
+        return std::array<std::pair<QPlainTextEdit*, const char*>, 4>{{{d.columnDelimiterEdit, "columnDelimiter"},
+                                                                       {d.rowDelimiterEdit, "rowDelimiter"},
+                                                                       {d.headerEdit, "header"},
+                                                                       {d.trailerEdit, "trailer"}}};
     }
 };
 
@@ -186,7 +188,8 @@ void ExportDialog::Restore() {
     htmlPreset_ = settings.value(QLatin1String(kHtmlTableKey)).toBool();
     // A folder since removed, or a damaged entry, leaves the file where it always went.
     const QString folder = settings.value(QLatin1String(kFolderKey)).toString();
-    if (folder.endsWith(QLatin1Char('/')) && QDir::isAbsolutePath(folder) && QFileInfo(folder).isDir()) folder_ = folder;
+    if (folder.endsWith(QLatin1Char('/')) && QDir::isAbsolutePath(folder) && QFileInfo(folder).isDir())
+        folder_ = folder;
     Suggest(Suggestion(ExportFormat::Delimited));
     const std::optional<ExportFormat> format =
         FormatFromName(settings.value(QLatin1String(kFormatKey)).toString().toStdString());
@@ -258,7 +261,8 @@ std::string ExportDialog::SettingText(const QString& boxText, std::size_t limit)
 
 void ExportDialog::OnOK() {
     const bool browsed = !browsedPath_.isEmpty() && fileNameEdit->text() == browsedPath_;
-    std::string fileName = browsed ? QFile::encodeName(browsedPath_).toStdString() : BoxTextToBytes(fileNameEdit->text());
+    std::string fileName =
+        browsed ? QFile::encodeName(browsedPath_).toStdString() : BoxTextToBytes(fileNameEdit->text());
     if (!browsed && fileName.size() > kMaxFileName) fileName.resize(kMaxFileName);
     Remember(browsed ? browsedPath_ : BytesToBoxText(fileName));
     if (settings_) {
@@ -323,7 +327,7 @@ void ExportDialog::SetFormat(ExportFormat format) {
     // The formats bring their own separators: the delimiter texts do not apply.
     const bool delimited = format == ExportFormat::Delimited;
     for (QWidget* w : std::initializer_list<QWidget*>{customDelimitersBox, customHeaderBox, columnDelimiterEdit,
-                                                     rowDelimiterEdit, headerEdit, trailerEdit})
+                                                      rowDelimiterEdit, headerEdit, trailerEdit})
         w->setEnabled(delimited);
     keepFormulasBox->setEnabled(format == ExportFormat::Csv);
 }
@@ -336,8 +340,9 @@ void ExportDialog::SetFileName(const QString& name) {
 
 void ExportDialog::OnBrowse() {
     const QString start = QFileInfo(QDir::current(), fileNameEdit->text()).absoluteFilePath();
-    const QString chosen = chooseSavePath ? chooseSavePath(start)
-                                          : QFileDialog::getSaveFileName(this, QStringLiteral("Save table as..."), start);
+    const QString chosen = chooseSavePath
+                               ? chooseSavePath(start)
+                               : QFileDialog::getSaveFileName(this, QStringLiteral("Save table as..."), start);
     if (chosen.isEmpty()) return;
     browsedPath_ = chosen;
     fileNameEdit->setText(chosen);

@@ -132,8 +132,8 @@ std::string WithEnding(std::string_view fileName, std::string_view ending) {
     return std::string(fileName.substr(0, hasEnding ? dot : fileName.size())) + std::string(ending);
 }
 
-void WriteFormatted(ExportFormat format, const TableSlice& slice,
-                    const std::function<void(std::string_view)>& sink, const FormatOptions& options) {
+void WriteFormatted(ExportFormat format, const TableSlice& slice, const std::function<void(std::string_view)>& sink,
+                    const FormatOptions& options) {
     const std::size_t columns = slice.headings.size();
     const auto heading = [&](std::size_t c) { return slice.headings[c]; };
     std::string out;

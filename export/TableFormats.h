@@ -44,8 +44,8 @@ struct FormatOptions {
 
 // Hands the slice written in format (anything but Delimited) to sink as the
 // file's exact bytes; every line, the last included, ends with CR LF.
-void WriteFormatted(ExportFormat format, const TableSlice& slice,
-                    const std::function<void(std::string_view)>& sink, const FormatOptions& options = {});
+void WriteFormatted(ExportFormat format, const TableSlice& slice, const std::function<void(std::string_view)>& sink,
+                    const FormatOptions& options = {});
 
 // True when a spreadsheet would take text for a formula: it starts with = + -
 // or @ and does not read as a number the way the table's filter reads one.

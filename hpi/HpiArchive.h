@@ -2,8 +2,8 @@
 // Reader of the game's archives. The load code uses exactly these four
 // operations: Open, Dir, ExtractFile and closing (the destructor or Close).
 #include <cstddef>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -66,10 +66,10 @@ public:
 
     // What "lorvex-hpi list -l" shows of an entry: its sizes and how it is packed.
     struct EntryInfo {
-        std::uint32_t size = 0;         // once unpacked
-        std::uint64_t packedSize = 0;   // as stored, chunk-length table included
-        bool packedSizeKnown = false;   // false when the chunk table lies outside the file
-        std::uint8_t compression = 0;   // 0 stored, 1 LZ77, 2 zlib (any other value is damage)
+        std::uint32_t size = 0;        // once unpacked
+        std::uint64_t packedSize = 0;  // as stored, chunk-length table included
+        bool packedSizeKnown = false;  // false when the chunk table lies outside the file
+        std::uint8_t compression = 0;  // 0 stored, 1 LZ77, 2 zlib (any other value is damage)
     };
     // Empty when there is no such entry.
     std::optional<EntryInfo> Info(std::string_view entryPath) const;

@@ -12,8 +12,7 @@ namespace lorvex::hpi {
 
 namespace {
 
-std::uint32_t Checksum(const std::uint8_t* p, std::size_t size)
-{
+std::uint32_t Checksum(const std::uint8_t* p, std::size_t size) {
     // Eight bytes at a time: the bytes at even and odd places are added into
     // 16-bit lanes, which cannot overflow within 128 words (2 * 255 * 128 < 65536).
     constexpr std::uint64_t kLanes = 0x00FF00FF00FF00FFull;
@@ -26,25 +25,21 @@ std::uint32_t Checksum(const std::uint8_t* p, std::size_t size)
             std::memcpy(&w, p + i, 8);
             lanes += (w & kLanes) + ((w >> 8) & kLanes);
         }
-        for (int lane = 0; lane < 4; ++lane)
-            sum += static_cast<std::uint32_t>((lanes >> (16 * lane)) & 0xFFFF);
+        for (int lane = 0; lane < 4; ++lane) sum += static_cast<std::uint32_t>((lanes >> (16 * lane)) & 0xFFFF);
     }
-    for (; i < size; ++i)
-        sum += p[i];
+    for (; i < size; ++i) sum += p[i];
     return sum;
 }
 
 // Byte j (low 8 bits) is stored as (plain XOR j) + j.
-void Descramble(std::uint8_t* p, std::size_t size)
-{
+void Descramble(std::uint8_t* p, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
         const auto j = static_cast<std::uint8_t>(i);
         p[i] = static_cast<std::uint8_t>(static_cast<std::uint8_t>(p[i] - j) ^ j);
     }
 }
 
-void Scramble(std::uint8_t* p, std::size_t size)
-{
+void Scramble(std::uint8_t* p, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
         const auto j = static_cast<std::uint8_t>(i);
         p[i] = static_cast<std::uint8_t>((p[i] ^ j) + j);
@@ -53,11 +48,8 @@ void Scramble(std::uint8_t* p, std::size_t size)
 
 }  // namespace
 
-bool DecodeChunk(std::uint8_t* chunk, std::size_t length, std::uint8_t* out, std::size_t expected,
-                 Inflater& inflater)
-{
-    if (length < kChunkHeaderSize || LoadU32(chunk) != kChunkMarker || chunk[4] != kChunkVersion)
-        return false;
+bool DecodeChunk(std::uint8_t* chunk, std::size_t length, std::uint8_t* out, std::size_t expected, Inflater& inflater) {
+    if (length < kChunkHeaderSize || LoadU32(chunk) != kChunkMarker || chunk[4] != kChunkVersion) return false;
     const std::uint8_t method = chunk[5];
     const std::uint8_t scrambled = chunk[6];
     const std::uint32_t packedSize = LoadU32(chunk + 7);
@@ -68,17 +60,13 @@ bool DecodeChunk(std::uint8_t* chunk, std::size_t length, std::uint8_t* out, std
         packedSize > length - kChunkHeaderSize)
         return false;
     std::uint8_t* packed = chunk + kChunkHeaderSize;
-    if (Checksum(packed, packedSize) != checksum)
-        return false;
-    if (scrambled != 0)
-        Descramble(packed, packedSize);
-    if (method == kChunkLz77)
-        return Lz77Decode(packed, packedSize, out, expected);
+    if (Checksum(packed, packedSize) != checksum) return false;
+    if (scrambled != 0) Descramble(packed, packedSize);
+    if (method == kChunkLz77) return Lz77Decode(packed, packedSize, out, expected);
     return inflater.Inflate(packed, packedSize, out, expected);
 }
 
-bool AppendChunk(const std::uint8_t* data, std::size_t size, std::uint8_t method, bool scramble, std::string& out)
-{
+bool AppendChunk(const std::uint8_t* data, std::size_t size, std::uint8_t method, bool scramble, std::string& out) {
     std::string packed;
     if (method == kChunkLz77) {
         Lz77Encode(data, size, packed);
@@ -91,8 +79,7 @@ bool AppendChunk(const std::uint8_t* data, std::size_t size, std::uint8_t method
         packed.resize(room);
     }
     auto* p = reinterpret_cast<std::uint8_t*>(packed.data());
-    if (scramble)
-        Scramble(p, packed.size());
+    if (scramble) Scramble(p, packed.size());
     const auto packedSize = static_cast<std::uint32_t>(packed.size());
     AppendU32(out, kChunkMarker);
     out.push_back(static_cast<char>(kChunkVersion));

@@ -20,8 +20,7 @@ inline constexpr std::size_t kChunkUnpacked = 65536;
 inline constexpr std::size_t kMaxChunkLength = std::size_t{1} << 20;
 
 // Number of chunks of a packed file of the given unpacked size.
-inline std::uint64_t ChunkCount(std::uint64_t unpackedSize)
-{
+inline std::uint64_t ChunkCount(std::uint64_t unpackedSize) {
     return (unpackedSize + kChunkUnpacked - 1) / kChunkUnpacked;
 }
 
@@ -30,8 +29,7 @@ inline std::uint64_t ChunkCount(std::uint64_t unpackedSize)
 // have. Checks the marker, version, method, scramble flag, packed size,
 // checksum and unpacked size; the packed bytes are descrambled in place. False
 // on any damage; out is never written past `expected`.
-bool DecodeChunk(std::uint8_t* chunk, std::size_t length, std::uint8_t* out, std::size_t expected,
-                 Inflater& inflater);
+bool DecodeChunk(std::uint8_t* chunk, std::size_t length, std::uint8_t* out, std::size_t expected, Inflater& inflater);
 
 // Appends one chunk holding data (at most 65536 bytes) packed with method
 // kChunkLz77 or kChunkZlib, optionally scrambled. False if zlib fails.

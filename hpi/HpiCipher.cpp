@@ -5,14 +5,10 @@
 namespace lorvex::hpi {
 
 HpiCipher::HpiCipher(std::uint32_t seed)
-    : active_(seed != 0), key_(static_cast<std::uint8_t>(~((seed * 4u) | (seed >> 6))))
-{
-}
+    : active_(seed != 0), key_(static_cast<std::uint8_t>(~((seed * 4u) | (seed >> 6)))) {}
 
-void HpiCipher::Apply(std::uint8_t* data, std::size_t size, std::uint64_t position) const
-{
-    if (!active_)
-        return;
+void HpiCipher::Apply(std::uint8_t* data, std::size_t size, std::uint64_t position) const {
+    if (!active_) return;
     // plain = NOT(stored XOR (position XOR key)): each byte is XORed with a mask
     // that depends only on the low 8 bits of its position. Two periods of that
     // mask laid out in a table let any run of 256 bytes be XORed word by word.
@@ -31,8 +27,7 @@ void HpiCipher::Apply(std::uint8_t* data, std::size_t size, std::uint64_t positi
             std::memcpy(data + i + w, &a, 8);
         }
     }
-    for (std::size_t j = 0; i < size; ++i, ++j)
-        data[i] ^= mask[j];
+    for (std::size_t j = 0; i < size; ++i, ++j) data[i] ^= mask[j];
 }
 
 }  // namespace lorvex::hpi

@@ -10,8 +10,7 @@
 
 namespace lorvex::hpi {
 
-bool HaveLibdeflate()
-{
+bool HaveLibdeflate() {
 #ifdef LORVEX_HPI_LIBDEFLATE
     return true;
 #else
@@ -19,37 +18,28 @@ bool HaveLibdeflate()
 #endif
 }
 
-InflateBackend DefaultInflateBackend()
-{
-    return HaveLibdeflate() ? InflateBackend::Libdeflate : InflateBackend::Zlib;
-}
+InflateBackend DefaultInflateBackend() { return HaveLibdeflate() ? InflateBackend::Libdeflate : InflateBackend::Zlib; }
 
-Inflater::Inflater(InflateBackend backend) : backend_(HaveLibdeflate() ? backend : InflateBackend::Zlib)
-{
+Inflater::Inflater(InflateBackend backend) : backend_(HaveLibdeflate() ? backend : InflateBackend::Zlib) {
 #ifdef LORVEX_HPI_LIBDEFLATE
     if (backend_ == InflateBackend::Libdeflate) {
         libdeflate_ = libdeflate_alloc_decompressor();
-        if (libdeflate_ == nullptr)
-            backend_ = InflateBackend::Zlib;
+        if (libdeflate_ == nullptr) backend_ = InflateBackend::Zlib;
     }
 #endif
 }
 
-Inflater::~Inflater()
-{
+Inflater::~Inflater() {
     if (zlib_ != nullptr) {
-        if (zlibReady_)
-            inflateEnd(zlib_);
+        if (zlibReady_) inflateEnd(zlib_);
         delete zlib_;
     }
 #ifdef LORVEX_HPI_LIBDEFLATE
-    if (libdeflate_ != nullptr)
-        libdeflate_free_decompressor(libdeflate_);
+    if (libdeflate_ != nullptr) libdeflate_free_decompressor(libdeflate_);
 #endif
 }
 
-bool Inflater::Inflate(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out, std::size_t outSize)
-{
+bool Inflater::Inflate(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out, std::size_t outSize) {
 #ifdef LORVEX_HPI_LIBDEFLATE
     if (backend_ == InflateBackend::Libdeflate) {
         // No actual-size pointer: libdeflate then insists on exactly outSize bytes.
@@ -59,17 +49,13 @@ bool Inflater::Inflate(const std::uint8_t* in, std::size_t inSize, std::uint8_t*
     return InflateZlib(in, inSize, out, outSize);
 }
 
-bool Inflater::InflateZlib(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out, std::size_t outSize)
-{
+bool Inflater::InflateZlib(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out, std::size_t outSize) {
     constexpr std::size_t kMaxLength = std::numeric_limits<uInt>::max();
-    if (inSize > kMaxLength || outSize > kMaxLength)
-        return false;
-    if (zlib_ == nullptr)
-        zlib_ = new z_stream{};
+    if (inSize > kMaxLength || outSize > kMaxLength) return false;
+    if (zlib_ == nullptr) zlib_ = new z_stream{};
     if (!zlibReady_) {
         *zlib_ = z_stream{};
-        if (inflateInit(zlib_) != Z_OK)
-            return false;
+        if (inflateInit(zlib_) != Z_OK) return false;
         zlibReady_ = true;
     } else if (inflateReset(zlib_) != Z_OK) {
         return false;

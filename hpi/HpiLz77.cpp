@@ -18,8 +18,7 @@ constexpr std::size_t kMaxDistance = kLz77Window - 1;
 constexpr int kHashBits = 13;
 constexpr int kMaxChain = 48;
 
-unsigned Hash3(const std::uint8_t* p)
-{
+unsigned Hash3(const std::uint8_t* p) {
     const std::uint32_t v = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
                             (static_cast<std::uint32_t>(p[2]) << 16);
     return (v * 2654435761u) >> (32 - kHashBits);
@@ -30,14 +29,12 @@ class ItemWriter {
 public:
     explicit ItemWriter(std::string& out) : out_(out) {}
 
-    void Literal(std::uint8_t b)
-    {
+    void Literal(std::uint8_t b) {
         NextTag(false);
         out_.push_back(static_cast<char>(b));
     }
 
-    void Reference(unsigned offset, std::size_t length)
-    {
+    void Reference(unsigned offset, std::size_t length) {
         NextTag(true);
         const auto v = static_cast<unsigned>((offset << 4) | (length - 2));
         out_.push_back(static_cast<char>(v & 0xFF));
@@ -45,15 +42,13 @@ public:
     }
 
 private:
-    void NextTag(bool reference)
-    {
+    void NextTag(bool reference) {
         if (bits_ == 8) {
             tagAt_ = out_.size();
             out_.push_back('\0');
             bits_ = 0;
         }
-        if (reference)
-            out_[tagAt_] = static_cast<char>(static_cast<std::uint8_t>(out_[tagAt_]) | (1u << bits_));
+        if (reference) out_[tagAt_] = static_cast<char>(static_cast<std::uint8_t>(out_[tagAt_]) | (1u << bits_));
         ++bits_;
     }
 
@@ -64,8 +59,7 @@ private:
 
 }  // namespace
 
-bool Lz77Decode(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out, std::size_t outSize)
-{
+bool Lz77Decode(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out, std::size_t outSize) {
     std::uint8_t window[kLz77Window] = {};
     unsigned w = 1;
     std::size_t produced = 0;
@@ -74,26 +68,21 @@ bool Lz77Decode(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out, s
         const unsigned tag = in[i++];
         for (int bit = 0; bit < 8; ++bit) {
             if ((tag & (1u << bit)) == 0) {
-                if (i >= inSize)
-                    return produced == outSize;
-                if (produced == outSize)
-                    return false;
+                if (i >= inSize) return produced == outSize;
+                if (produced == outSize) return false;
                 const std::uint8_t b = in[i++];
                 out[produced++] = b;
                 window[w] = b;
                 w = (w + 1) & kWindowMask;
                 continue;
             }
-            if (inSize - i < 2)
-                return produced == outSize;
+            if (inSize - i < 2) return produced == outSize;
             const unsigned v = LoadU16(in + i);
             i += 2;
             unsigned offset = v >> 4;
-            if (offset == 0)
-                return produced == outSize;
+            if (offset == 0) return produced == outSize;
             const std::size_t length = (v & 15u) + 2;
-            if (length > outSize - produced)
-                return false;
+            if (length > outSize - produced) return false;
             // One byte at a time: a reference may overlap the bytes it writes.
             for (std::size_t k = 0; k < length; ++k) {
                 const std::uint8_t b = window[offset];
@@ -107,8 +96,7 @@ bool Lz77Decode(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out, s
     return produced == outSize;
 }
 
-void Lz77Encode(const std::uint8_t* in, std::size_t size, std::string& out)
-{
+void Lz77Encode(const std::uint8_t* in, std::size_t size, std::string& out) {
     ItemWriter items(out);
     std::vector<int> head(std::size_t{1} << kHashBits, -1);
     std::vector<int> prev(size, -1);
@@ -129,27 +117,22 @@ void Lz77Encode(const std::uint8_t* in, std::size_t size, std::string& out)
             int candidate = head[Hash3(in + k)];
             for (int chain = 0; candidate >= 0 && chain < kMaxChain; ++chain, candidate = prev[candidate]) {
                 const auto source = static_cast<std::size_t>(candidate);
-                if (k - source > kMaxDistance)
-                    break;
+                if (k - source > kMaxDistance) break;
                 // Output byte s sits at window position s + 1; position 0 as a
                 // start would read as the end of the chunk.
-                if (((source + 1) & kWindowMask) == 0)
-                    continue;
+                if (((source + 1) & kWindowMask) == 0) continue;
                 std::size_t length = 0;
-                while (length < limit && in[source + length] == in[k + length])
-                    ++length;
+                while (length < limit && in[source + length] == in[k + length]) ++length;
                 if (length > bestLength) {
                     bestLength = length;
                     bestSource = source;
-                    if (length == limit)
-                        break;
+                    if (length == limit) break;
                 }
             }
         }
         if (bestLength >= kMinMatch) {
             items.Reference(static_cast<unsigned>((bestSource + 1) & kWindowMask), bestLength);
-            for (std::size_t j = 0; j < bestLength; ++j)
-                insert(k + j);
+            for (std::size_t j = 0; j < bestLength; ++j) insert(k + j);
             k += bestLength;
         } else {
             items.Literal(in[k]);

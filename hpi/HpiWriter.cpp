@@ -19,38 +19,30 @@ using platform::FoldedAscii;
 namespace {
 
 // The components of a storable path; empty for any other path.
-std::vector<std::string_view> SplitPath(std::string_view path)
-{
+std::vector<std::string_view> SplitPath(std::string_view path) {
     std::vector<std::string_view> parts;
     std::size_t start = 0;
     for (std::size_t i = 0; i <= path.size(); ++i) {
-        if (i < path.size() && !IsPathSeparator(path[i]))
-            continue;
+        if (i < path.size() && !IsPathSeparator(path[i])) continue;
         const std::string_view part = path.substr(start, i - start);
-        if (!IsPlainName(part))
-            return {};
+        if (!IsPlainName(part)) return {};
         parts.push_back(part);
         start = i + 1;
     }
     return parts;
 }
 
-std::uint8_t RecordCompression(PackMethod method)
-{
+std::uint8_t RecordCompression(PackMethod method) {
     switch (method) {
-    case PackMethod::Stored:
-        return kFileStored;
-    case PackMethod::Lz77:
-        return kFileLz77;
-    case PackMethod::Zlib:
-        break;
+        case PackMethod::Stored: return kFileStored;
+        case PackMethod::Lz77: return kFileLz77;
+        case PackMethod::Zlib: break;
     }
     return kFileZlib;
 }
 
 // Appends a file's contents in its record's form: as is, or a chunk-length table followed by the chunks.
-bool AppendContents(const std::string& contents, PackMethod method, bool scramble, std::string& out)
-{
+bool AppendContents(const std::string& contents, PackMethod method, bool scramble, std::string& out) {
     if (method == PackMethod::Stored) {
         out += contents;
         return true;
@@ -64,8 +56,7 @@ bool AppendContents(const std::string& contents, PackMethod method, bool scrambl
         const std::size_t begin = i * kChunkUnpacked;
         const std::size_t size = std::min(kChunkUnpacked, contents.size() - begin);
         const std::size_t chunkAt = out.size();
-        if (!AppendChunk(data + begin, size, chunkMethod, scramble, out))
-            return false;
+        if (!AppendChunk(data + begin, size, chunkMethod, scramble, out)) return false;
         PatchU32(out, tableAt + 4 * i, static_cast<std::uint32_t>(out.size() - chunkAt));
     }
     return true;
@@ -73,43 +64,31 @@ bool AppendContents(const std::string& contents, PackMethod method, bool scrambl
 
 }  // namespace
 
-bool HpiWriter::StorablePath(std::string_view path)
-{
-    return !SplitPath(path).empty();
-}
+bool HpiWriter::StorablePath(std::string_view path) { return !SplitPath(path).empty(); }
 
-HpiWriter::Node* HpiWriter::Folder(Node& parent, std::string_view name)
-{
+HpiWriter::Node* HpiWriter::Folder(Node& parent, std::string_view name) {
     const auto [at, added] = parent.folderIndex.try_emplace(FoldedAscii(name), parent.children.size());
-    if (added)
-        parent.children.push_back(Node{std::string(name), true, {}, {}, {}, {}});
+    if (added) parent.children.push_back(Node{std::string(name), true, {}, {}, {}, {}});
     return &parent.children[at->second];
 }
 
-bool HpiWriter::AddFile(std::string_view path, std::string_view contents, PackMethod method, bool scramble)
-{
+bool HpiWriter::AddFile(std::string_view path, std::string_view contents, PackMethod method, bool scramble) {
     const std::vector<std::string_view> parts = SplitPath(path);
-    if (parts.empty())
-        return false;
+    if (parts.empty()) return false;
     Node* folder = &root_;
-    for (std::size_t i = 0; i + 1 < parts.size(); ++i)
-        folder = Folder(*folder, parts[i]);
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i) folder = Folder(*folder, parts[i]);
     // A file added twice keeps its first place and takes the later contents.
     const auto [at, added] = folder->fileIndex.try_emplace(FoldedAscii(parts.back()), folder->children.size());
-    if (added)
-        folder->children.push_back(Node{std::string(parts.back()), false, {}, {}, {}, {}});
+    if (added) folder->children.push_back(Node{std::string(parts.back()), false, {}, {}, {}, {}});
     folder->children[at->second].file = FileEntry{std::string(contents), method, scramble};
     return true;
 }
 
-bool HpiWriter::AddFolder(std::string_view path)
-{
+bool HpiWriter::AddFolder(std::string_view path) {
     const std::vector<std::string_view> parts = SplitPath(path);
-    if (parts.empty())
-        return false;
+    if (parts.empty()) return false;
     Node* folder = &root_;
-    for (std::string_view part : parts)
-        folder = Folder(*folder, part);
+    for (std::string_view part : parts) folder = Folder(*folder, part);
     return true;
 }
 
@@ -126,8 +105,7 @@ struct PendingFile {
 // the entry's folder node or file record. File records are filled in once the
 // contents behind the directory have their offsets.
 template <typename NodeT>
-void AppendFolder(const NodeT& folder, std::string& out, std::vector<PendingFile>& files)
-{
+void AppendFolder(const NodeT& folder, std::string& out, std::vector<PendingFile>& files) {
     const std::size_t nodeAt = out.size();
     AppendU32(out, static_cast<std::uint32_t>(folder.children.size()));
     AppendU32(out, 0);
@@ -153,8 +131,7 @@ void AppendFolder(const NodeT& folder, std::string& out, std::vector<PendingFile
 
 }  // namespace
 
-std::string HpiWriter::Build(std::uint32_t keySeed) const
-{
+std::string HpiWriter::Build(std::uint32_t keySeed) const {
     std::string out;
     HpiHeader header;
     header.keySeed = keySeed;
@@ -172,22 +149,18 @@ std::string HpiWriter::Build(std::uint32_t keySeed) const
         out[file.recordAt + 8] = static_cast<char>(RecordCompression(file.method));
     }
     // Every offset is a u32: an archive past 4 GiB cannot be described.
-    if (out.size() > std::numeric_limits<std::uint32_t>::max())
-        return {};
+    if (out.size() > std::numeric_limits<std::uint32_t>::max()) return {};
     PatchU32(out, 8, static_cast<std::uint32_t>(directoryEnd));
     HpiCipher(keySeed).Apply(reinterpret_cast<std::uint8_t*>(out.data()) + kHeaderSize, out.size() - kHeaderSize,
                              kHeaderSize);
     return out;
 }
 
-bool HpiWriter::WriteTo(const std::filesystem::path& diskPath, std::uint32_t keySeed) const
-{
+bool HpiWriter::WriteTo(const std::filesystem::path& diskPath, std::uint32_t keySeed) const {
     const std::string bytes = Build(keySeed);
-    if (bytes.empty())
-        return false;
+    if (bytes.empty()) return false;
     std::FILE* file = std::fopen(diskPath.string().c_str(), "wb");
-    if (file == nullptr)
-        return false;
+    if (file == nullptr) return false;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return (std::fclose(file) == 0) && written;
 }

@@ -82,8 +82,8 @@ void Loader::Stop(std::string problem) {
 bool Loader::TakeScratchFolder() {
     if (!scratch_.Begin(kScratchFolder)) {
         report_.end = LoadEnd::ScratchRefused;
-        report_.problem = std::string("Lorvex cannot use its scratch folder \"") + kScratchFolder +
-                          "\": " + scratch_.Problem() + ".";
+        report_.problem =
+            std::string("Lorvex cannot use its scratch folder \"") + kScratchFolder + "\": " + scratch_.Problem() + ".";
         return false;
     }
     if (scratch_.TryLock()) return true;

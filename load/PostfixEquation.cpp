@@ -13,11 +13,16 @@ EquationResult EvaluatePostfix(const char* program, std::size_t programSize, flo
         } else if ((c == '+' || c == '-' || c == '*' || c == '/') && depth >= 2) {
             const float right = operands[--depth];
             float& top = operands[depth - 1];
-            if (c == '+') top = top + right;
-            else if (c == '-') top = top - right;
-            else if (c == '*') top = top * right;
-            else if (right == 0.0f) return {EquationOutcome::Blank};
-            else top = top / right;
+            if (c == '+')
+                top = top + right;
+            else if (c == '-')
+                top = top - right;
+            else if (c == '*')
+                top = top * right;
+            else if (right == 0.0f)
+                return {EquationOutcome::Blank};
+            else
+                top = top / right;
         } else {
             return {EquationOutcome::Bad};
         }

@@ -73,22 +73,19 @@ public:
             const auto type = static_cast<ColumnType>(def.type);
             if (type == ColumnType::Numeric || type == ColumnType::Math) precision_[c] = ColumnPrecision(def);
             switch (type) {
-            case ColumnType::MultiBool:
-            case ColumnType::Math: {
-                const int limit = type == ColumnType::Math ? ColumnDef::kMaxOperands : ColumnDef::kMaxEntries;
-                const int count = std::clamp(def.count, 0, limit);
-                for (int i = 0; i < count; ++i) AddMatcher(def.names[i], c, i, type);
-                finishing_.push_back(c);
-                break;
-            }
-            case ColumnType::Numeric:
-            case ColumnType::String:
-            case ColumnType::Boolean:
-            case ColumnType::Symbolic:
-                AddMatcher(def.tag, c, -1, type);
-                break;
-            default:
-                break;  // a header text column claims no key
+                case ColumnType::MultiBool:
+                case ColumnType::Math: {
+                    const int limit = type == ColumnType::Math ? ColumnDef::kMaxOperands : ColumnDef::kMaxEntries;
+                    const int count = std::clamp(def.count, 0, limit);
+                    for (int i = 0; i < count; ++i) AddMatcher(def.names[i], c, i, type);
+                    finishing_.push_back(c);
+                    break;
+                }
+                case ColumnType::Numeric:
+                case ColumnType::String:
+                case ColumnType::Boolean:
+                case ColumnType::Symbolic: AddMatcher(def.tag, c, -1, type); break;
+                default: break;  // a header text column claims no key
             }
         }
         std::stable_sort(matchers_.begin(), matchers_.end(), [](const Matcher& a, const Matcher& b) {
@@ -190,46 +187,43 @@ private:
         const auto index = static_cast<std::int32_t>(extras_.size());
         extras_.push_back(Extra{static_cast<std::uint32_t>(length), hash, column, -1});
         const std::size_t b = hash & (kExtraBuckets - 1);
-        if (extraTail_[b] < 0) extraHead_[b] = index;
-        else extras_[static_cast<std::size_t>(extraTail_[b])].next = index;
+        if (extraTail_[b] < 0)
+            extraHead_[b] = index;
+        else
+            extras_[static_cast<std::size_t>(extraTail_[b])].next = index;
         extraTail_[b] = index;
     }
 
     void Claim(const Matcher& match) {
         ColumnDef& def = state_.columns[match.column];
         switch (match.type) {
-        case ColumnType::MultiBool:
-            if (reader_.ValueInt() != 0) def.values[match.entry] = 1.0f;
-            break;
-        case ColumnType::Math:
-            def.work[match.entry] = reader_.ValueFloat();
-            break;
-        case ColumnType::Numeric:
-            FormatTrimmed(text_, precision_[match.column], reader_.ValueFloat());
-            table_.SetCell(row_, match.column, text_);
-            break;
-        case ColumnType::String:
-            table_.SetCell(row_, match.column, reader_.ValueText());
-            break;
-        case ColumnType::Boolean:
-            table_.SetCell(row_, match.column, def.texts[reader_.ValueInt() != 0 ? 1 : 0]);
-            break;
-        case ColumnType::Symbolic: {
-            const std::int32_t n = RoundSymbol(reader_.ValueFloat());
-            const int count = std::clamp(def.count, 0, ColumnDef::kMaxEntries);
-            for (int i = 0; i < count; ++i) {
-                if (def.values[i] == static_cast<float>(n)) {
-                    table_.SetCell(row_, match.column, def.texts[i]);
-                    return;
+            case ColumnType::MultiBool:
+                if (reader_.ValueInt() != 0) def.values[match.entry] = 1.0f;
+                break;
+            case ColumnType::Math: def.work[match.entry] = reader_.ValueFloat(); break;
+            case ColumnType::Numeric:
+                FormatTrimmed(text_, precision_[match.column], reader_.ValueFloat());
+                table_.SetCell(row_, match.column, text_);
+                break;
+            case ColumnType::String: table_.SetCell(row_, match.column, reader_.ValueText()); break;
+            case ColumnType::Boolean:
+                table_.SetCell(row_, match.column, def.texts[reader_.ValueInt() != 0 ? 1 : 0]);
+                break;
+            case ColumnType::Symbolic: {
+                const std::int32_t n = RoundSymbol(reader_.ValueFloat());
+                const int count = std::clamp(def.count, 0, ColumnDef::kMaxEntries);
+                for (int i = 0; i < count; ++i) {
+                    if (def.values[i] == static_cast<float>(n)) {
+                        table_.SetCell(row_, match.column, def.texts[i]);
+                        return;
+                    }
                 }
+                text_.clear();
+                AppendDecimal(text_, n);
+                table_.SetCell(row_, match.column, text_);
+                break;
             }
-            text_.clear();
-            AppendDecimal(text_, n);
-            table_.SetCell(row_, match.column, text_);
-            break;
-        }
-        default:
-            break;
+            default: break;
         }
     }
 
@@ -239,7 +233,8 @@ private:
         const std::string_view keyView(key, kept);
         const int first = std::max(state_.firstExtraColumn, 0);
         const std::uint32_t hash = FoldedHash(key, kept);
-        for (std::int32_t i = extraHead_[hash & (kExtraBuckets - 1)]; i >= 0; i = extras_[static_cast<std::size_t>(i)].next) {
+        for (std::int32_t i = extraHead_[hash & (kExtraBuckets - 1)]; i >= 0;
+             i = extras_[static_cast<std::size_t>(i)].next) {
             const Extra& extra = extras_[static_cast<std::size_t>(i)];
             if (extra.length != kept || extra.hash != hash) continue;
             if (!TdfNameEquals(std::string_view(state_.columns[extra.column].tag, kept), keyView)) continue;
@@ -325,10 +320,10 @@ bool ParseOpened(LoadState& state, TdfReader& reader, TableData& table, std::str
         int depth = 1;
         while (depth >= 1 && r != TdfResult::End) {
             switch (r) {
-            case TdfResult::KeyValue: writer.KeyValue(depth); break;
-            case TdfResult::BlockOpen: ++depth; break;
-            case TdfResult::BlockClose: --depth; break;
-            default: break;
+                case TdfResult::KeyValue: writer.KeyValue(depth); break;
+                case TdfResult::BlockOpen: ++depth; break;
+                case TdfResult::BlockClose: --depth; break;
+                default: break;
             }
             r = reader.NextEntry();
         }
@@ -340,9 +335,8 @@ bool ParseOpened(LoadState& state, TdfReader& reader, TableData& table, std::str
 
 }  // namespace
 
-void ParseRecordFile(LoadState& state, TdfReader& reader, TableData& table,
-                     std::string_view entryName, std::string_view scratchPath,
-                     std::string_view archivePath, int pairIndex) {
+void ParseRecordFile(LoadState& state, TdfReader& reader, TableData& table, std::string_view entryName,
+                     std::string_view scratchPath, std::string_view archivePath, int pairIndex) {
     if (!reader.Open(scratchPath)) {
         reader.Close();
         return;

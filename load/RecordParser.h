@@ -11,9 +11,8 @@ namespace lorvex {
 
 // Appends one row per top-level block of the record file at scratchPath.
 // archivePath begins with "..\"; pairIndex (0-31) names the folder it was found under.
-void ParseRecordFile(LoadState& state, TdfReader& reader, TableData& table,
-                     std::string_view entryName, std::string_view scratchPath,
-                     std::string_view archivePath, int pairIndex);
+void ParseRecordFile(LoadState& state, TdfReader& reader, TableData& table, std::string_view entryName,
+                     std::string_view scratchPath, std::string_view archivePath, int pairIndex);
 
 // The same for a record file's text already in memory (its bytes exactly as
 // extracted), read line by line as the file holding them would be. Stops

@@ -25,9 +25,7 @@ inline constexpr FoldTable kFoldTable = MakeFoldTable();
 }  // namespace detail
 
 // Inline: the sort and the record parser fold every byte they look at.
-constexpr char FoldAscii(char c) {
-    return static_cast<char>(detail::kFoldTable.folded[static_cast<unsigned char>(c)]);
-}
+constexpr char FoldAscii(char c) { return static_cast<char>(detail::kFoldTable.folded[static_cast<unsigned char>(c)]); }
 
 void FoldAsciiInPlace(std::string& text);
 // A NUL-terminated text (the fixed name buffers of the configuration); null is left alone.

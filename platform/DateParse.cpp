@@ -99,8 +99,10 @@ std::optional<double> ParseDate(std::string_view text) {
         if (eDigits > 2) return std::nullopt;
     } else {  // day first: 7/3/2024, 07.03.2024, 7-3-24
         day = a, month = b, year = e;
-        if (eDigits == 2) year += year < 30 ? 2000 : 1900;  // the usual two-digit window
-        else if (eDigits != 4) return std::nullopt;
+        if (eDigits == 2)
+            year += year < 30 ? 2000 : 1900;  // the usual two-digit window
+        else if (eDigits != 4)
+            return std::nullopt;
     }
     if (year < 100 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return std::nullopt;
 

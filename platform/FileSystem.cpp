@@ -137,8 +137,7 @@ int EmptyFolder(std::string_view folderText) {
         std::error_code sec;
         const fs::file_status st = it->symlink_status(sec);
         if (sec) continue;
-        if (st.type() == fs::file_type::regular || st.type() == fs::file_type::symlink)
-            doomed.push_back(it->path());
+        if (st.type() == fs::file_type::regular || st.type() == fs::file_type::symlink) doomed.push_back(it->path());
     }
     for (const fs::path& p : doomed) {
         std::error_code rec;

@@ -102,9 +102,7 @@ std::string GameFolderMessage(GameFolderCheck check, std::string_view shown) {
     return {};
 }
 
-bool NeedsGameFolder(const fs::path& current) {
-    return !IsGameFolder(current / "..") && !HasConfiguration(current);
-}
+bool NeedsGameFolder(const fs::path& current) { return !IsGameFolder(current / "..") && !HasConfiguration(current); }
 
 bool CanWriteIn(const fs::path& folder) {
     const fs::path probe = folder / (".lorvex-write-test-" + std::to_string(::getpid()));

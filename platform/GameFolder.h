@@ -17,9 +17,7 @@ enum class GameFolderCheck { Ok, Missing, NotAFolder, Unreadable, NoArchive };
 
 // A game folder holds rev31.gp3 or any *.ccx, *.ufo or *.hpi file, names in any case.
 GameFolderCheck CheckGameFolder(const std::filesystem::path& folder);
-inline bool IsGameFolder(const std::filesystem::path& folder) {
-    return CheckGameFolder(folder) == GameFolderCheck::Ok;
-}
+inline bool IsGameFolder(const std::filesystem::path& folder) { return CheckGameFolder(folder) == GameFolderCheck::Ok; }
 
 // The message for a folder that did not pass, naming it as the user gave it.
 std::string GameFolderMessage(GameFolderCheck check, std::string_view shown);
@@ -45,10 +43,10 @@ std::string PerGameFolderName(const std::filesystem::path& game);
 
 // A game folder opened for work, by the window and the command-line tool alike.
 struct OpenedGame {
-    std::string game;                   // the folder's key (GameKey); empty when it could not be opened
-    std::filesystem::path work;         // the folder to work in
-    std::vector<std::string> samples;   // the sample configurations copied into work
-    std::string problem;                // why it could not be opened, as a sentence naming `shown`
+    std::string game;                  // the folder's key (GameKey); empty when it could not be opened
+    std::filesystem::path work;        // the folder to work in
+    std::vector<std::string> samples;  // the sample configurations copied into work
+    std::string problem;               // why it could not be opened, as a sentence naming `shown`
 };
 
 // Checks folder, chooses the folder to work in for it (ChooseWorkFolder) and
@@ -81,8 +79,8 @@ std::string GameKey(const std::filesystem::path& game);
 std::vector<std::string> AddRecentGame(const std::vector<std::string>& recent, const std::string& game);
 
 // The entries that are still game folders, in order, without duplicates, at most kMaxRecentGames.
-std::vector<std::string> UsableRecentGames(const std::vector<std::string>& recent,
-                                           const std::function<bool(const std::string&)>& isGame =
-                                               [](const std::string& g) { return IsGameFolder(g); });
+std::vector<std::string> UsableRecentGames(
+    const std::vector<std::string>& recent,
+    const std::function<bool(const std::string&)>& isGame = [](const std::string& g) { return IsGameFolder(g); });
 
 }  // namespace lorvex::platform

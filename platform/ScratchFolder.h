@@ -64,7 +64,7 @@ private:
     bool Fill(int fd, const std::string& name, const std::uint8_t* bytes, std::size_t size, std::uint64_t oldSize);
     void Close();
 
-    int folder_ = -1;            // the open folder
+    int folder_ = -1;  // the open folder
     std::string problem_;
     std::unordered_set<std::string> stored_;
     std::vector<std::uint8_t> compare_;

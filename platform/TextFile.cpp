@@ -76,7 +76,7 @@ bool TextFileReader::ReadLine(char* buffer, std::size_t capacity, std::size_t* l
         pos_ += take;
         any = true;
         if (nl) {
-            ++pos_;  // the newline is consumed, not stored
+            ++pos_;                                   // the newline is consumed, not stored
             if (n > 0 && buffer[n - 1] == '\r') --n;  // CR LF is one line end
             buffer[n] = '\0';
             if (length) *length = n;
@@ -111,7 +111,7 @@ bool TextMemoryReader::ReadLine(char* buffer, std::size_t capacity, std::size_t*
     std::memcpy(buffer, start, n);
     pos_ += n;
     if (nl) {
-        ++pos_;  // the newline is consumed, not stored
+        ++pos_;                                   // the newline is consumed, not stored
         if (n > 0 && buffer[n - 1] == '\r') --n;  // CR LF is one line end
     } else if (n == limit && pos_ < end_) {
         // Stopped at the limit: a line end right behind belongs to this line.

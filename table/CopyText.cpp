@@ -15,11 +15,11 @@ void AppendPlainCell(std::string& out, std::string_view cell) {
 void AppendEscapedHtml(std::string& out, std::string_view text) {
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += c;
         }
     }
 }

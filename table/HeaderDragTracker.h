@@ -37,10 +37,10 @@ public:
     void Press(bool onHeading, int column);
 
     struct MoveResult {
-        bool passOn = true;         // the header's own handling may see this move
-        bool dragStarted = false;   // this move started the drag (capture the mouse)
-        bool dragEnded = false;     // a drag ended without a move (button no longer down)
-        bool markerMoved = false;   // repaint oldMarker and newMarker
+        bool passOn = true;        // the header's own handling may see this move
+        bool dragStarted = false;  // this move started the drag (capture the mouse)
+        bool dragEnded = false;    // a drag ended without a move (button no longer down)
+        bool markerMoved = false;  // repaint oldMarker and newMarker
         MarkerRect oldMarker;
         MarkerRect newMarker;
     };

@@ -52,10 +52,10 @@ int RowWidth(const TableData& data) {
 
 XSpan HighlightSpan(int mode, XSpan label, int rowRight, int textWidth, int viewRight) {
     switch (mode) {
-    case 0: return {label.left, std::min(label.right, label.left + textWidth)};
-    case 1: return {label.left, rowRight};
-    case 2: return {label.left, std::max(viewRight, label.left)};
-    default: return label;
+        case 0: return {label.left, std::min(label.right, label.left + textWidth)};
+        case 1: return {label.left, rowRight};
+        case 2: return {label.left, std::max(viewRight, label.left)};
+        default: return label;
     }
 }
 

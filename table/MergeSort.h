@@ -46,8 +46,10 @@ void MergeSort(std::vector<T>& items, Compare compare) {
                 continue;
             }
             while (i < mid && j < right) {
-                if (compare(src[i], src[j]) > 0) dst[k++] = std::move(src[j++]);
-                else dst[k++] = std::move(src[i++]);
+                if (compare(src[i], src[j]) > 0)
+                    dst[k++] = std::move(src[j++]);
+                else
+                    dst[k++] = std::move(src[i++]);
             }
             while (i < mid) dst[k++] = std::move(src[i++]);
             while (j < right) dst[k++] = std::move(src[j++]);

@@ -94,12 +94,15 @@ float ReadFloat(std::string_view text) {
     const std::string_view rest = text.substr(i);
     // Only the decimal form counts: digits, or a point followed by a digit.
     // (This also keeps words such as "inf" and "nan" at 0, like any other word.)
-    const bool startsNumber = !rest.empty() && (IsDigit(rest[0]) || (rest[0] == '.' && rest.size() > 1 && IsDigit(rest[1])));
+    const bool startsNumber =
+        !rest.empty() && (IsDigit(rest[0]) || (rest[0] == '.' && rest.size() > 1 && IsDigit(rest[1])));
     if (!startsNumber) return 0.0f;
     float value = 0.0f;
     const auto result = std::from_chars(rest.data(), rest.data() + rest.size(), value, std::chars_format::general);
-    if (result.ec == std::errc::result_out_of_range) value = OutOfRange(rest);
-    else if (result.ec != std::errc()) value = 0.0f;
+    if (result.ec == std::errc::result_out_of_range)
+        value = OutOfRange(rest);
+    else if (result.ec != std::errc())
+        value = 0.0f;
     return negative ? -value : value;
 }
 
@@ -118,20 +121,20 @@ int CompareRows(const SortRecord& a, const SortRecord& b, std::uint32_t sortPara
         if (bEmpty) return -d;
     }
     switch (c) {
-    case 0: return CompareBytes(a.text, b.text) * d;
-    case 1: return CompareFolded(a.text, b.text) * d;
-    case 2: {
-        const std::int64_t x = ReadWholeNumber(a.text), y = ReadWholeNumber(b.text);
-        return (x < y ? -1 : (x > y ? 1 : 0)) * d;
-    }
-    case 3:
-    case 6: {
-        const std::optional<double> x = platform::ParseDate(a.text), y = platform::ParseDate(b.text);
-        if (!x || !y) return 0;
-        return (*x < *y ? -1 : 1) * d;
-    }
-    case 5: return (ReadFloat(a.text) < ReadFloat(b.text) ? -1 : 1) * d;
-    default: return 0;  // 4 compares nothing; above 6 is refused by SetColumnKinds
+        case 0: return CompareBytes(a.text, b.text) * d;
+        case 1: return CompareFolded(a.text, b.text) * d;
+        case 2: {
+            const std::int64_t x = ReadWholeNumber(a.text), y = ReadWholeNumber(b.text);
+            return (x < y ? -1 : (x > y ? 1 : 0)) * d;
+        }
+        case 3:
+        case 6: {
+            const std::optional<double> x = platform::ParseDate(a.text), y = platform::ParseDate(b.text);
+            if (!x || !y) return 0;
+            return (*x < *y ? -1 : 1) * d;
+        }
+        case 5: return (ReadFloat(a.text) < ReadFloat(b.text) ? -1 : 1) * d;
+        default: return 0;  // 4 compares nothing; above 6 is refused by SetColumnKinds
     }
 }
 
@@ -211,49 +214,56 @@ std::vector<int> SortRowOrder(const TableData& data, int column, std::uint8_t ki
     std::vector<int> rows, empties;
     rows.reserve(static_cast<std::size_t>(n));
     for (int r = 0; r < n; ++r) {
-        if (emptyRule && ids[static_cast<std::size_t>(r)] == StringPool::kEmpty) empties.push_back(r);
-        else rows.push_back(r);
+        if (emptyRule && ids[static_cast<std::size_t>(r)] == StringPool::kEmpty)
+            empties.push_back(r);
+        else
+            rows.push_back(r);
     }
 
     switch (c) {
-    case 0:
-    case 1: {
-        const bool fold = c == 1;
-        SortByKeys<TextKey>(
-            rows, texts, d,
-            [fold](std::string_view t, int r) {
-                return TextKey{Prefix(t, fold), t.data(), static_cast<std::uint32_t>(t.size()), r};
-            },
-            [fold](const TextKey& a, const TextKey& b) {
-                if (a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
-                const std::string_view x(a.data, a.size), y(b.data, b.size);
-                return fold ? CompareFolded(x, y) : CompareBytes(x, y);
-            });
-        break;
-    }
-    case 2:
-        SortByKeys<ValueKey<std::int64_t>>(
-            rows, texts, d, [](std::string_view t, int r) { return ValueKey<std::int64_t>{ReadWholeNumber(t), r}; },
-            [](const auto& a, const auto& b) { return Order(a.value, b.value); });
-        break;
-    case 5:
-        SortByKeys<ValueKey<float>>(
-            rows, texts, d, [](std::string_view t, int r) { return ValueKey<float>{ReadFloat(t), r}; },
-            [](const auto& a, const auto& b) { return Order(a.value, b.value); });
-        break;
-    case 3:
-    case 6:
-        SortByKeys<DateKey>(
-            rows, texts, d,
-            [](std::string_view t, int r) {
-                const std::optional<double> v = platform::ParseDate(t);
-                return DateKey{v.value_or(0.0), v.has_value(), r};
-            },
-            // A text that is no date is equal to everything, as in CompareRows.
-            [](const DateKey& a, const DateKey& b) { return a.valid && b.valid ? Order(a.value, b.value) : 0; });
-        break;
-    default:
-        break;  // comparison 4: the rows keep their order
+        case 0:
+        case 1: {
+            const bool fold = c == 1;
+            SortByKeys<TextKey>(
+                rows, texts, d,
+                [fold](std::string_view t, int r) {
+                    return TextKey{Prefix(t, fold), t.data(), static_cast<std::uint32_t>(t.size()), r};
+                },
+                [fold](const TextKey& a, const TextKey& b) {
+                    if (a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
+                    const std::string_view x(a.data, a.size), y(b.data, b.size);
+                    return fold ? CompareFolded(x, y) : CompareBytes(x, y);
+                });
+            break;
+        }
+        case 2:
+            SortByKeys<ValueKey<std::int64_t>>(
+                rows, texts, d,
+                [](std::string_view t, int r) {
+                    return ValueKey<std::int64_t>{ReadWholeNumber(t), r};
+                },
+                [](const auto& a, const auto& b) { return Order(a.value, b.value); });
+            break;
+        case 5:
+            SortByKeys<ValueKey<float>>(
+                rows, texts, d,
+                [](std::string_view t, int r) {
+                    return ValueKey<float>{ReadFloat(t), r};
+                },
+                [](const auto& a, const auto& b) { return Order(a.value, b.value); });
+            break;
+        case 3:
+        case 6:
+            SortByKeys<DateKey>(
+                rows, texts, d,
+                [](std::string_view t, int r) {
+                    const std::optional<double> v = platform::ParseDate(t);
+                    return DateKey{v.value_or(0.0), v.has_value(), r};
+                },
+                // A text that is no date is equal to everything, as in CompareRows.
+                [](const DateKey& a, const DateKey& b) { return a.valid && b.valid ? Order(a.value, b.value) : 0; });
+            break;
+        default: break;  // comparison 4: the rows keep their order
     }
 
     if (empties.empty()) return rows;

@@ -34,10 +34,10 @@ constexpr std::uint32_t MakeSortParam(bool ascending, std::uint8_t kind) {
 int CompareRows(const SortRecord& a, const SortRecord& b, std::uint32_t sortParam);
 
 // The text readers of the comparisons, exposed for the tests and the sort.
-int CompareBytes(std::string_view a, std::string_view b);        // comparison 0
-using platform::CompareFolded;                                   // comparison 1 (A-Z folded)
-std::int64_t ReadWholeNumber(std::string_view text);             // comparison 2
-float ReadFloat(std::string_view text);                          // comparison 5
+int CompareBytes(std::string_view a, std::string_view b);  // comparison 0
+using platform::CompareFolded;                             // comparison 1 (A-Z folded)
+std::int64_t ReadWholeNumber(std::string_view text);       // comparison 2
+float ReadFloat(std::string_view text);                    // comparison 5
 
 // The new row order (new row i is old row order[i]) that sorts the table by
 // `column` with `kind`. A stable merge sort over keys read once per distinct

@@ -50,12 +50,12 @@ int RowSelection::Move(RowKey key, int page, bool ctrl, bool shift) {
     const int focus = lines_.LineOf(data_.FocusedRow());
     int line = 0;
     switch (key) {
-    case RowKey::Up: line = focus < 0 ? 0 : focus - 1; break;
-    case RowKey::Down: line = focus < 0 ? 0 : focus + 1; break;
-    case RowKey::PageUp: line = focus < 0 ? 0 : focus - page; break;
-    case RowKey::PageDown: line = focus < 0 ? 0 : focus + page; break;
-    case RowKey::Home: line = 0; break;
-    case RowKey::End: line = count - 1; break;
+        case RowKey::Up: line = focus < 0 ? 0 : focus - 1; break;
+        case RowKey::Down: line = focus < 0 ? 0 : focus + 1; break;
+        case RowKey::PageUp: line = focus < 0 ? 0 : focus - page; break;
+        case RowKey::PageDown: line = focus < 0 ? 0 : focus + page; break;
+        case RowKey::Home: line = 0; break;
+        case RowKey::End: line = count - 1; break;
     }
     const int row = lines_.RowAt(std::clamp(line, 0, count - 1));
     NotifyHold hold(data_);

@@ -57,8 +57,6 @@ StringPool::Id StringPool::Intern(std::string_view text) {
     return id;
 }
 
-std::size_t StringPool::MemoryUsed() const {
-    return chunkBytes_ + entries_.capacity() * sizeof(Entry);
-}
+std::size_t StringPool::MemoryUsed() const { return chunkBytes_ + entries_.capacity() * sizeof(Entry); }
 
 }  // namespace lorvex

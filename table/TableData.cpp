@@ -100,8 +100,10 @@ bool TableData::MoveColumnTo(int from, int to) {
     if (from < 0 || from >= count || to < 0 || to >= count) return false;
     if (from == to) return true;
     auto rotate = [from, to](auto& v) {
-        if (from < to) std::rotate(v.begin() + from, v.begin() + from + 1, v.begin() + to + 1);
-        else std::rotate(v.begin() + to, v.begin() + from, v.begin() + from + 1);
+        if (from < to)
+            std::rotate(v.begin() + from, v.begin() + from + 1, v.begin() + to + 1);
+        else
+            std::rotate(v.begin() + to, v.begin() + from, v.begin() + from + 1);
     };
     rotate(columns_);
     const std::size_t needed = static_cast<std::size_t>(std::max(from, to)) + 1;
@@ -133,8 +135,10 @@ bool TableData::DeleteRow(int row) {
     if (rows_[row].selected) --selectedCount_;
     if (rows_[row].hidden) --hiddenCount_;
     rows_.erase(rows_.begin() + row);
-    if (focusedRow_ == row) focusedRow_ = -1;
-    else if (focusedRow_ > row) --focusedRow_;
+    if (focusedRow_ == row)
+        focusedRow_ = -1;
+    else if (focusedRow_ > row)
+        --focusedRow_;
     RowsChanged();
     return true;
 }

@@ -7,7 +7,6 @@
 namespace lorvex {
 namespace {
 
-
 // Without a kind (before the first load, or after SetColumnKinds refused a
 // list) a column sorts as plain text with case folded and no empty-cell rule.
 constexpr std::uint8_t kKindWithoutKinds = 0x01;
@@ -81,7 +80,8 @@ void TableListCtrl::HeadingClick(int column, int button, bool ctrlDown) {
     data_.SelectAll(false);
     const StringPool& pool = data_.Pool();
     int before = data_.NextRow(-1, false, true);
-    for (int r = data_.NextRow(before, false, true); before >= 0 && r >= 0; before = r, r = data_.NextRow(r, false, true)) {
+    for (int r = data_.NextRow(before, false, true); before >= 0 && r >= 0;
+         before = r, r = data_.NextRow(r, false, true)) {
         const StringPool::Id current = data_.CellId(r, column), previous = data_.CellId(before, column);
         if (current == previous || CompareFolded(pool.Text(current), pool.Text(previous)) == 0) {
             data_.SetSelected(before, true);
@@ -100,15 +100,18 @@ void TableListCtrl::MoveColumn(int from, int to) {
     // every index the move touches; otherwise the kinds stay as they are.
     if (static_cast<std::size_t>(std::max(from, target)) < columnKinds_.size()) {
         auto first = columnKinds_.begin();
-        if (from < target) std::rotate(first + from, first + from + 1, first + target + 1);
-        else std::rotate(first + target, first + from, first + from + 1);
+        if (from < target)
+            std::rotate(first + from, first + from + 1, first + target + 1);
+        else
+            std::rotate(first + target, first + from, first + from + 1);
     }
 
     NotifyHold hold(data_);
     const std::string heading = data_.Column(from).heading;
     data_.MoveColumnTo(from, target);
     // A moved heading is carried over in a buffer of 159 characters.
-    if (heading.size() > kMaxMovedHeading) data_.SetColumnHeading(target, std::string_view(heading).substr(0, kMaxMovedHeading));
+    if (heading.size() > kMaxMovedHeading)
+        data_.SetColumnHeading(target, std::string_view(heading).substr(0, kMaxMovedHeading));
 }
 
 void TableListCtrl::AutoSizeColumns(int column, int limit) {
@@ -162,8 +165,10 @@ void TableListCtrl::AutoSizeColumns(int column, int limit) {
 
 void TableListCtrl::CollapseOrExpand(int column) {
     if (column < 0 || column >= data_.ColumnCount()) return;
-    if (data_.ColumnWidth(column) > kCollapsedLimit) data_.SetColumnWidth(column, kCollapsedWidth);
-    else AutoSizeColumns(column, 9999);
+    if (data_.ColumnWidth(column) > kCollapsedLimit)
+        data_.SetColumnWidth(column, kCollapsedWidth);
+    else
+        AutoSizeColumns(column, 9999);
 }
 
 }  // namespace lorvex

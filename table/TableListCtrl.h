@@ -29,7 +29,7 @@ public:
     int HighlightMode() const { return highlightMode_; }
     bool EnableColumnDrag(bool enable);  // returns the previous setting
     bool ColumnDragEnabled() const { return header_.DragEnabled(); }
-    bool EnableClickSort(bool enable);   // returns the previous setting
+    bool EnableClickSort(bool enable);  // returns the previous setting
     bool ClickSortEnabled() const { return clickSortEnabled_; }
 
     // Replaces the column kinds; false (and no kinds held) when any kind's

@@ -1,10 +1,10 @@
 #include "tdf/TdfNumber.h"
 
+#include <locale.h>
 #include <cerrno>
 #include <climits>
 #include <clocale>
 #include <cstdlib>
-#include <locale.h>
 
 namespace lorvex {
 namespace {

@@ -13,9 +13,7 @@ bool IsValueBlank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
-TdfReader::TdfReader()
-    : line_(new char[kLineBufferSize]()),
-      blockName_(new char[kBlockNameSize]()) {
+TdfReader::TdfReader() : line_(new char[kLineBufferSize]()), blockName_(new char[kBlockNameSize]()) {
     // The last byte of the line buffer is never written by a read (a read
     // stores at most kMaxLineRead characters and their NUL), so it is an empty
     // text that key, value and argument can point at while there is none.

@@ -10,7 +10,8 @@ DialogUnits::DialogUnits() {
     const QFontMetrics metrics(QApplication::font());
     // The average width of the 52 letters, rounded, as the platform's dialog
     // base unit is taken; the font's own average is often skewed by its digits.
-    const int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int letters =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     baseWidth_ = std::max(1, (letters / 26 + 1) / 2);
     baseHeight_ = std::max(1, metrics.height());
 }

@@ -16,13 +16,13 @@
 namespace lorvex {
 namespace {
 
-constexpr int kErrorHue = 0;             // red
-constexpr int kErrorSaturation = 200;    // of 255: plainly red, not glaring
+constexpr int kErrorHue = 0;           // red
+constexpr int kErrorSaturation = 200;  // of 255: plainly red, not glaring
 constexpr int kErrorStartLightness = 128;
 constexpr int kMaxLightness = 255;
 constexpr int kLightnessStep = 4;
-constexpr int kErrorIndent = 4;          // the error line's left and right inset
-constexpr int kIconGap = 4;              // between the warning sign and the text
+constexpr int kErrorIndent = 4;  // the error line's left and right inset
+constexpr int kIconGap = 4;      // between the warning sign and the text
 
 double Luminance(const QColor& c) {
     const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };

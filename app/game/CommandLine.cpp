@@ -12,10 +12,10 @@ namespace lorvex::game {
 namespace {
 
 // The options every toolkit program takes; those in the first list take a value.
-const char* const kToolkitValueOptions[] = {"platform", "platformpluginpath", "platformtheme", "plugin",
-                                            "qwindowgeometry", "qwindowicon", "qwindowtitle", "geometry", "title",
-                                            "name", "display", "session", "style", "stylesheet", "visual", "im",
-                                            "inputstyle", "qmljsdebugger"};
+const char* const kToolkitValueOptions[] = {
+    "platform",     "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon",
+    "qwindowtitle", "geometry",           "title",         "name",   "display",         "session",
+    "style",        "stylesheet",         "visual",        "im",     "inputstyle",      "qmljsdebugger"};
 const char* const kToolkitFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
 
 // The option's name when arg is one of the toolkit's ("-style", "--style=x"), else empty.

@@ -11,7 +11,7 @@ struct CommandLine {
     QString config;      // empty: ask with the chooser
     bool help = false;
     bool version = false;
-    QString error;       // set when the arguments cannot be used
+    QString error;  // set when the arguments cannot be used
 };
 
 // arguments[0] is the program. The toolkit's own options (-platform NAME,

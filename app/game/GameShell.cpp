@@ -9,8 +9,8 @@
 
 #include "app/ConfigChooserDialog.h"
 #include "app/game/GameWindow.h"
-#include "load/LoadReport.h"
 #include "app/game/Remembered.h"
+#include "load/LoadReport.h"
 #include "platform/GameFolder.h"
 
 namespace fs = std::filesystem;
@@ -42,15 +42,15 @@ GameShell::GameShell(GameWindow& mainWindow, QSettings& store, Tell teller, QStr
       samples(std::move(sampleFolder)),
       writable(platform::CanWriteIn) {
     window.SetChooser(this);
-    QObject::connect(window.OpenGameAction(), &QAction::triggered, &window.Widget(), [this] { OpenGameFolderCommand(); });
+    QObject::connect(window.OpenGameAction(), &QAction::triggered, &window.Widget(),
+                     [this] { OpenGameFolderCommand(); });
     // Filled as the menu opens, so games that went away since are not offered.
     QObject::connect(window.GameMenu(), &QMenu::aboutToShow, &window.Widget(), [this] {
         QMenu* recent = window.RecentGamesMenu();
         recent->clear();
         for (const QString& game : RecentGames())
             QObject::connect(recent->addAction(QDir::toNativeSeparators(game).replace(u'&', QStringLiteral("&&"))),
-                             &QAction::triggered, &window.Widget(),
-                             [this, game] { SwitchToGame(game); });
+                             &QAction::triggered, &window.Widget(), [this, game] { SwitchToGame(game); });
         recent->setEnabled(!recent->isEmpty());
     });
 }

@@ -12,9 +12,9 @@
 #include <optional>
 #include <string>
 
-#include "app/game/StartDialog.h"
 #include "app/ConfigChooser.h"
 #include "app/game/Remembered.h"
+#include "app/game/StartDialog.h"
 
 class QSettings;
 

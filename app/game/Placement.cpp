@@ -7,10 +7,10 @@ namespace {
 
 long long Overlap(const Rect& a, const Rect& b) {
     // A saved place read back from the settings may lie anywhere: no int sum may overflow.
-    const long long w = std::min(static_cast<long long>(a.x) + a.width, static_cast<long long>(b.x) + b.width) -
-                        std::max(a.x, b.x);
-    const long long h = std::min(static_cast<long long>(a.y) + a.height, static_cast<long long>(b.y) + b.height) -
-                        std::max(a.y, b.y);
+    const long long w =
+        std::min(static_cast<long long>(a.x) + a.width, static_cast<long long>(b.x) + b.width) - std::max(a.x, b.x);
+    const long long h =
+        std::min(static_cast<long long>(a.y) + a.height, static_cast<long long>(b.y) + b.height) - std::max(a.y, b.y);
     return (w > 0 && h > 0) ? w * h : 0;
 }
 

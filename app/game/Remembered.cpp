@@ -113,7 +113,8 @@ void Remembered::RestoreGeometry(QWidget& window) const {
     }
     const QScreen* primary = QGuiApplication::primaryScreen();
     if (!primary) return;
-    const Rect first = FirstPlacement(window.width(), window.height(), ToRect(ClientArea(window, primary->availableGeometry())));
+    const Rect first =
+        FirstPlacement(window.width(), window.height(), ToRect(ClientArea(window, primary->availableGeometry())));
     window.setGeometry(first.x, first.y, first.width, first.height);
 }
 

@@ -5,7 +5,9 @@
 namespace lorvex {
 namespace {
 
-QString SettingsKey(const std::string& key) { return QString::fromLatin1(LayoutKeeper::kGroup) + QString::fromStdString(key); }
+QString SettingsKey(const std::string& key) {
+    return QString::fromLatin1(LayoutKeeper::kGroup) + QString::fromStdString(key);
+}
 
 }  // namespace
 

@@ -31,7 +31,9 @@ void SkippedNotice::Show(const LoadReport& report) {
     Place();
 }
 
-int SkippedNotice::ReservedWidth() const { return isVisible() ? width() + fontMetrics().horizontalAdvance(QStringLiteral("   ")) : 0; }
+int SkippedNotice::ReservedWidth() const {
+    return isVisible() ? width() + fontMetrics().horizontalAdvance(QStringLiteral("   ")) : 0;
+}
 
 void SkippedNotice::Place() {
     adjustSize();

@@ -2,8 +2,8 @@
 // "N record files skipped" beside the status line after a load that left
 // record files out, with the list of them and why one click away. A load
 // that skipped nothing shows nothing.
-#include <QToolButton>
 #include <QString>
+#include <QToolButton>
 
 #include "load/LoadReport.h"
 

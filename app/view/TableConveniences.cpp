@@ -4,16 +4,16 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QScreen>
 #include <QSettings>
 
 #include "app/DataListingDialog.h"
-#include "app/view/ConvenienceHost.h"
 #include "app/filter/FilterBar.h"
+#include "app/view/ConvenienceHost.h"
 #include "table/CopyText.h"
 #include "table/widget/CellText.h"
 #include "table/widget/TableListView.h"
@@ -86,7 +86,7 @@ bool TableConveniences::eventFilter(QObject* watched, QEvent* event) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const QKeySequence pressed(key->keyCombination());
         static const QKeySequence::StandardKey editing[] = {
-            QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::Cut,  QKeySequence::Paste,
+            QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::Cut,   QKeySequence::Paste,
             QKeySequence::Undo,      QKeySequence::Redo, QKeySequence::Delete};
         for (QKeySequence::StandardKey standard : editing)
             if (key->matches(standard)) return false;

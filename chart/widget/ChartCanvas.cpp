@@ -19,7 +19,9 @@ constexpr double kWheelNotch = 120;  // angle delta of one notch
 constexpr int kZoomPasses = 3;
 const char* const kLegend = "highlighted rows";
 
-QString FromStd(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+QString FromStd(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 }  // namespace
 
@@ -136,7 +138,8 @@ void ChartCanvas::Render(QPainter& p) {
     p.drawText(QPointF(dot.x() + kHighlightSize + 3, dot.y() + m.ascent() / 2.0 - 1), QString::fromLatin1(kLegend));
 
     // Column names: x centred below the ticks, y turned up along the left edge.
-    p.drawText(QRectF(frame.left(), frame.bottom() + 6 + m.height(), frame.width(), m.height()), Qt::AlignHCenter, xName_);
+    p.drawText(QRectF(frame.left(), frame.bottom() + 6 + m.height(), frame.width(), m.height()), Qt::AlignHCenter,
+               xName_);
     p.save();
     p.translate(2, frame.center().y());
     p.rotate(-90);
@@ -177,8 +180,10 @@ void ChartCanvas::Hover(const QPoint& at, const QPoint& global) {
     if (hit == hovered_) return;
     hovered_ = hit;
     update();
-    if (hit >= 0) ShowPlainTip(global, pointText_ ? pointText_(hit) : QString(), this);
-    else QToolTip::hideText();
+    if (hit >= 0)
+        ShowPlainTip(global, pointText_ ? pointText_(hit) : QString(), this);
+    else
+        QToolTip::hideText();
 }
 
 void ChartCanvas::mousePressEvent(QMouseEvent* event) {
@@ -228,8 +233,10 @@ void ChartCanvas::wheelEvent(QWheelEvent* event) {
 }
 
 void ChartCanvas::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Home && event->modifiers() == Qt::NoModifier) ResetZoom();
-    else QWidget::keyPressEvent(event);
+    if (event->key() == Qt::Key_Home && event->modifiers() == Qt::NoModifier)
+        ResetZoom();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void ChartCanvas::leaveEvent(QEvent*) {

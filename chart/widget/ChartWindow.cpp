@@ -22,12 +22,14 @@
 namespace lorvex {
 namespace {
 
-constexpr int kListLetters = 14;     // the column lists' width; their popups show names in full
+constexpr int kListLetters = 14;  // the column lists' width; their popups show names in full
 constexpr int kStartWidth = 720, kStartHeight = 520;
-constexpr int kFrameRoom = 48;       // for the frame and title bar the window system adds
+constexpr int kFrameRoom = 48;  // for the frame and title bar the window system adds
 
 QString Decode(std::string_view bytes) { return DecodeCellText(bytes); }
-QString FromStd(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+QString FromStd(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 }  // namespace
 
@@ -162,11 +164,14 @@ void ChartWindow::Refresh() {
     labelColumn_.reset();
     FillLists();
     ChooseScales();
-    if (control_) points_ = CollectPoints(control_->Data(), XColumn(), YColumn(), xLog->isChecked(), yLog->isChecked());
-    else points_ = ChartPoints{};
+    if (control_)
+        points_ = CollectPoints(control_->Data(), XColumn(), YColumn(), xLog->isChecked(), yLog->isChecked());
+    else
+        points_ = ChartPoints{};
     const QString xName = ColumnHeading(XColumn()), yName = ColumnHeading(YColumn());
     canvas->SetAxes(xLog->isChecked(), yLog->isChecked(), xName, yName);
-    setWindowTitle(xName.isEmpty() ? QStringLiteral("Chart") : QStringLiteral("Chart - %1 against %2").arg(yName, xName));
+    setWindowTitle(xName.isEmpty() ? QStringLiteral("Chart")
+                                   : QStringLiteral("Chart - %1 against %2").arg(yName, xName));
     note->setText(FromStd(ChartNote(points_)));
     canvas->Relayout();
     canvas->update();
@@ -207,8 +212,8 @@ QString ChartWindow::PointText(int i) const {
     const TableData& table = control_->Data();
     const int row = points_.points[i].row;
     if (!labelColumn_) labelColumn_ = LabelColumn(table);
-    return Decode(table.Cell(row, *labelColumn_)) + QLatin1Char('\n') + ColumnHeading(XColumn()) + QStringLiteral(": ") +
-           Decode(table.Cell(row, XColumn())) + QLatin1Char('\n') + ColumnHeading(YColumn()) +
+    return Decode(table.Cell(row, *labelColumn_)) + QLatin1Char('\n') + ColumnHeading(XColumn()) +
+           QStringLiteral(": ") + Decode(table.Cell(row, XColumn())) + QLatin1Char('\n') + ColumnHeading(YColumn()) +
            QStringLiteral(": ") + Decode(table.Cell(row, YColumn()));
 }
 
@@ -239,7 +244,8 @@ void ChartWindow::AskAndSave() {
                                                 QStringLiteral("PNG image (*.png);;SVG image (*.svg)"), &filter);
     if (path.isEmpty()) return;
     const bool svg = filter.contains(QStringLiteral("svg"));
-    if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) && !path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive))
+    if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) &&
+        !path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive))
         path += svg ? QStringLiteral(".svg") : QStringLiteral(".png");
     if (!SaveImage(path)) QMessageBox::warning(this, windowTitle(), QStringLiteral("Unable to Create File"));
 }

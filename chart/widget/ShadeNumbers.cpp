@@ -21,8 +21,10 @@ void ShadeNumbers::SetOn(bool on) {
     if (on == on_) return;
     on_ = on;
     stale_ = true;
-    if (on) control_.Data().AddObserver(this);
-    else control_.Data().RemoveObserver(this);
+    if (on)
+        control_.Data().AddObserver(this);
+    else
+        control_.Data().RemoveObserver(this);
     view_->SetCellTint(on ? this : nullptr);
 }
 

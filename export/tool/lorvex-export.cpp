@@ -152,12 +152,16 @@ int ParseArguments(int argc, char** argv, Options& o, bool& done) {
         } else if (arg == "--game") {
             if (!take(o.game) || o.game.empty()) return BadArguments(arg + " needs a folder");
         } else if (arg == "-C" || arg == "-o" || arg == "--format" || arg == "--columns" || arg == "--sort") {
-            std::string& into = arg == "-C" ? o.folder : arg == "-o" ? output : arg == "--columns" ? o.columns
-                                : arg == "--sort" ? o.sort : formatName;
+            std::string& into = arg == "-C"          ? o.folder
+                                : arg == "-o"        ? output
+                                : arg == "--columns" ? o.columns
+                                : arg == "--sort"    ? o.sort
+                                                     : formatName;
             if (!take(into)) return BadArguments(arg + " needs a value");
             if (arg == "--format") {
                 o.format = lorvex::FormatFromName(formatName);
-                if (!o.format) return BadArguments("unknown format \"" + formatName + "\" (tsv, csv, markdown or html)");
+                if (!o.format)
+                    return BadArguments("unknown format \"" + formatName + "\" (tsv, csv, markdown or html)");
             }
             if (arg == "-o") {
                 if (output.empty()) return BadArguments("-o needs a file name");
@@ -177,8 +181,8 @@ int ParseArguments(int argc, char** argv, Options& o, bool& done) {
     if (o.config.empty()) return BadArguments("no configuration named");
     // One rule with the window's --config: a configuration is a file of the work folder.
     if (!lorvex::platform::IsConfigurationName(o.config))
-        return BadArguments("the configuration is named by its bare file name, without a folder or \"..\" (" + o.config +
-                            "); -C FOLDER or --game FOLDER chooses the folder");
+        return BadArguments("the configuration is named by its bare file name, without a folder or \"..\" (" +
+                            o.config + "); -C FOLDER or --game FOLDER chooses the folder");
     if (!o.game.empty() && !o.folder.empty()) return BadArguments("--game and -C both name the folder to work in");
     return kOk;
 }

@@ -1,9 +1,9 @@
 #include "hpi/tool/ArchiveTree.h"
 
-#include <cstdlib>
-#include <system_error>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstdlib>
+#include <system_error>
 
 #include "hpi/HpiPath.h"
 #include "platform/AsciiText.h"
@@ -23,13 +23,12 @@ std::string Join(const std::string& folder, std::string_view name) {
     return folder.empty() ? std::string(name) : folder + "\\" + std::string(name);
 }
 
-std::string Shown(const fs::path& path) {
-    return EscapeControls(path.string());
-}
+std::string Shown(const fs::path& path) { return EscapeControls(path.string()); }
 
 void WalkInto(const HpiArchive& archive, const std::string& folder, std::vector<TreeEntry>& entries, int depth) {
     char name[kNameRoom];
-    for (std::size_t c = archive.Dir(0, folder, name, sizeof name); c != 0; c = archive.Dir(c, folder, name, sizeof name))
+    for (std::size_t c = archive.Dir(0, folder, name, sizeof name); c != 0;
+         c = archive.Dir(c, folder, name, sizeof name))
         entries.push_back({Join(folder, name), false});
     if (depth >= 64) return;  // the reader refuses deeper trees; this only bounds the recursion
     std::vector<std::string> folders;
@@ -56,7 +55,8 @@ fs::path SafeDiskPath(const fs::path& destination, const std::string& inside, bo
         return bad.empty();
     });
     if (!bad.empty() || parts.empty()) {
-        messages << "lorvex-hpi: skipped " << EscapeControls(inside) << ": the name would leave the destination folder\n";
+        messages << "lorvex-hpi: skipped " << EscapeControls(inside)
+                 << ": the name would leave the destination folder\n";
         return {};
     }
     for (std::size_t i = 0; i < parts.size(); ++i) {
@@ -70,8 +70,8 @@ fs::path SafeDiskPath(const fs::path& destination, const std::string& inside, bo
         }
         const bool mustBeFolder = folder || i + 1 < parts.size();
         if (fs::exists(status) && fs::is_directory(status) != mustBeFolder) {
-            messages << "lorvex-hpi: skipped " << EscapeControls(inside) << ": " << Shown(path) << " is already there as a "
-                     << (mustBeFolder ? "file" : "folder") << '\n';
+            messages << "lorvex-hpi: skipped " << EscapeControls(inside) << ": " << Shown(path)
+                     << " is already there as a " << (mustBeFolder ? "file" : "folder") << '\n';
             return {};
         }
     }
@@ -159,13 +159,14 @@ ExtractCounts ExtractTree(const HpiArchive& archive, const std::string& folder, 
         fs::create_directories(path.parent_path(), error);
         // Written whole or not at all: a damaged entry leaves no half-written file.
         bool unpackedWhole = true;
-        const platform::SaveResult saved = error ? platform::SaveResult{false, error.message(), {}}
-                                                 : platform::SaveFile(path, [&](std::FILE* out) {
-                                                       return unpackedWhole = archive.ExtractTo(entry.path, out);
-                                                   });
+        const platform::SaveResult saved =
+            error ? platform::SaveResult{false, error.message(), {}} : platform::SaveFile(path, [&](std::FILE* out) {
+                return unpackedWhole = archive.ExtractTo(entry.path, out);
+            });
         if (!saved.ok) {
             if (!unpackedWhole)
-                messages << "lorvex-hpi: cannot extract " << EscapeControls(entry.path) << " (damaged entry or disk full)\n";
+                messages << "lorvex-hpi: cannot extract " << EscapeControls(entry.path)
+                         << " (damaged entry or disk full)\n";
             else
                 messages << "lorvex-hpi: cannot write " << Shown(path) << ": " << EscapeControls(saved.error) << '\n';
             ++counts.failed;

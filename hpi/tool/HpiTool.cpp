@@ -1,5 +1,6 @@
 // lorvex-hpi: lists, extracts and packs the game's archives from the command line.
 // The demo game is packed with it at build time, so packing is deterministic.
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -13,7 +14,6 @@
 #include <optional>
 #include <string>
 #include <system_error>
-#include <unistd.h>
 #include <vector>
 
 #include "hpi/HpiArchive.h"
@@ -61,36 +61,30 @@ constexpr const char* kUsageText =
     "  Exit status: 0 done, 1 an archive or file could not be read or written\n"
     "  (or an entry was skipped), 2 bad arguments.\n";
 
-int Usage()
-{
+int Usage() {
     std::cerr << kUsageText;
     return kUsage;
 }
 
-std::unique_ptr<HpiArchive> OpenOrComplain(const std::string& path)
-{
+std::unique_ptr<HpiArchive> OpenOrComplain(const std::string& path) {
     auto archive = HpiArchive::Open(path);
     if (!archive)
-        std::cerr << "lorvex-hpi: cannot open archive " << EscapeControls(path) << " (missing, unreadable or damaged)\n";
+        std::cerr << "lorvex-hpi: cannot open archive " << EscapeControls(path)
+                  << " (missing, unreadable or damaged)\n";
     return archive;
 }
 
-const char* MethodName(std::uint8_t compression)
-{
+const char* MethodName(std::uint8_t compression) {
     switch (compression) {
-    case 0:
-        return "stored";
-    case 1:
-        return "lz77";
-    case 2:
-        return "zlib";
+        case 0: return "stored";
+        case 1: return "lz77";
+        case 2: return "zlib";
     }
     return "unknown";
 }
 
 // With -l: unpacked size, packed size ("?" when the archive cannot say) and method before the name.
-void ListLine(const HpiArchive& archive, const std::string& path, const std::string& shown, bool details, bool escape)
-{
+void ListLine(const HpiArchive& archive, const std::string& path, const std::string& shown, bool details, bool escape) {
     if (details) {
         const auto info = archive.Info(path);
         char line[64];
@@ -98,40 +92,33 @@ void ListLine(const HpiArchive& archive, const std::string& path, const std::str
             std::snprintf(line, sizeof line, "%10lu %10llu %-7s ", static_cast<unsigned long>(info->size),
                           static_cast<unsigned long long>(info->packedSize), MethodName(info->compression));
         else
-            std::snprintf(line, sizeof line, "%10lu %10s %-7s ", static_cast<unsigned long>(info ? info->size : 0),
-                          "?", MethodName(info ? info->compression : 255));
+            std::snprintf(line, sizeof line, "%10lu %10s %-7s ", static_cast<unsigned long>(info ? info->size : 0), "?",
+                          MethodName(info ? info->compression : 255));
         std::cout << line;
     }
     std::cout << (escape ? EscapeControls(shown) : shown) << '\n';
 }
 
 // Reports each entry left out of what a command lists or extracts; true when there was none.
-bool ReportSkipped(const std::vector<lorvex::hpi::SkippedEntry>& skipped)
-{
-    for (const auto& entry : skipped)
-        std::cerr << lorvex::hpi::SkippedMessage(entry);
+bool ReportSkipped(const std::vector<lorvex::hpi::SkippedEntry>& skipped) {
+    for (const auto& entry : skipped) std::cerr << lorvex::hpi::SkippedMessage(entry);
     return skipped.empty();
 }
 
-int List(std::vector<std::string> args)
-{
+int List(std::vector<std::string> args) {
     const auto flag = std::find(args.begin(), args.end(), "-l");
     const bool details = flag != args.end();
-    if (details)
-        args.erase(flag);
-    if (args.size() < 1 || args.size() > 2)
-        return Usage();
+    if (details) args.erase(flag);
+    if (args.size() < 1 || args.size() > 2) return Usage();
     auto archive = OpenOrComplain(args[0]);
-    if (!archive)
-        return kFailure;
+    if (!archive) return kFailure;
     // A name is written as the archive holds it into a pipe or file (scripts get
     // the real bytes), but a terminal would obey the controls in it.
     const bool escape = ::isatty(STDOUT_FILENO) == 1;
     bool clean = true;
     if (args.size() == 1) {
         for (const auto& entry : lorvex::hpi::WalkTree(*archive, ""))
-            if (!entry.folder)
-                ListLine(*archive, entry.path, entry.path, details, escape);
+            if (!entry.folder) ListLine(*archive, entry.path, entry.path, details, escape);
         std::cout.flush();
         clean = ReportSkipped(archive->Skipped());
     } else {
@@ -152,15 +139,12 @@ int List(std::vector<std::string> args)
 }
 
 // Bytes with an optional K, M or G suffix (powers of 1024); empty for anything else.
-std::optional<std::uint64_t> ParseByteCount(const std::string& text)
-{
-    if (text.empty() || text[0] < '0' || text[0] > '9')
-        return std::nullopt;
+std::optional<std::uint64_t> ParseByteCount(const std::string& text) {
+    if (text.empty() || text[0] < '0' || text[0] > '9') return std::nullopt;
     errno = 0;
     char* end = nullptr;
     const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
-    if (errno != 0)
-        return std::nullopt;
+    if (errno != 0) return std::nullopt;
     int shift = 0;
     const std::string suffix = end;
     if (suffix == "K" || suffix == "k")
@@ -171,13 +155,11 @@ std::optional<std::uint64_t> ParseByteCount(const std::string& text)
         shift = 30;
     else if (!suffix.empty())
         return std::nullopt;
-    if (value > (std::numeric_limits<std::uint64_t>::max() >> shift))
-        return std::nullopt;
+    if (value > (std::numeric_limits<std::uint64_t>::max() >> shift)) return std::nullopt;
     return static_cast<std::uint64_t>(value) << shift;
 }
 
-int ExtractTree(const HpiArchive& archive, const std::vector<std::string>& args, std::uint64_t maxBytes)
-{
+int ExtractTree(const HpiArchive& archive, const std::vector<std::string>& args, std::uint64_t maxBytes) {
     const auto folder = lorvex::hpi::FindArchiveFolder(archive, args.size() > 2 ? args[2] : "");
     if (!folder) {
         std::cerr << "lorvex-hpi: no folder " << EscapeControls(args[2]) << " in " << EscapeControls(args[0]) << '\n';
@@ -199,8 +181,7 @@ int ExtractTree(const HpiArchive& archive, const std::vector<std::string>& args,
     return kOk;
 }
 
-int Extract(std::vector<std::string> args)
-{
+int Extract(std::vector<std::string> args) {
     std::uint64_t maxBytes = lorvex::hpi::kNoByteLimit;
     for (auto it = args.begin(); it != args.end();) {
         std::optional<std::string> value;
@@ -221,15 +202,12 @@ int Extract(std::vector<std::string> args)
         }
         maxBytes = *parsed;
     }
-    if (args.size() != 2 && args.size() != 3)
-        return Usage();
+    if (args.size() != 2 && args.size() != 3) return Usage();
     auto archive = OpenOrComplain(args[0]);
-    if (!archive)
-        return kFailure;
+    if (!archive) return kFailure;
     // Three arguments whose second names a file: the one-entry form.
     const auto size = args.size() == 3 ? archive->EntrySize(args[1]) : std::nullopt;
-    if (!size)
-        return ExtractTree(*archive, args, maxBytes);
+    if (!size) return ExtractTree(*archive, args, maxBytes);
     if (*size > maxBytes) {
         std::cerr << "lorvex-hpi: skipped " << EscapeControls(args[1]) << ": its " << *size
                   << " bytes would take this run past --max-bytes " << maxBytes << '\n';
@@ -243,10 +221,8 @@ int Extract(std::vector<std::string> args)
     return kOk;
 }
 
-int Run(int argc, char** argv)
-{
-    if (argc < 2)
-        return Usage();
+int Run(int argc, char** argv) {
+    if (argc < 2) return Usage();
     const std::string command = argv[1];
     if (command == "--help" || command == "-h") {
         std::cout << kUsageText;
@@ -257,10 +233,8 @@ int Run(int argc, char** argv)
         return kOk;
     }
     const std::vector<std::string> args(argv + 2, argv + argc);
-    if (command == "list")
-        return List(args);
-    if (command == "extract")
-        return Extract(args);
+    if (command == "list") return List(args);
+    if (command == "extract") return Extract(args);
     if (command == "pack" || command == "seeds") {
         const int status = command == "pack" ? lorvex::hpi::Pack(args) : lorvex::hpi::Seeds(args);
         return status == kUsage ? Usage() : status;
@@ -272,8 +246,7 @@ int Run(int argc, char** argv)
 
 // A file too large for memory or a file system error ends the run with a
 // message and exit 1, never an abort.
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     try {
         return Run(argc, argv);
     } catch (const std::bad_alloc&) {

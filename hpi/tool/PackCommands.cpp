@@ -21,34 +21,27 @@ namespace {
 namespace fs = std::filesystem;
 using lorvex::platform::EscapeControls;
 
-bool ReadWholeFile(const fs::path& path, std::string& contents)
-{
+bool ReadWholeFile(const fs::path& path, std::string& contents) {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
+    if (!in) return false;
     contents.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return !in.bad();
 }
 
-bool ParseSeed(const std::string& text, std::uint32_t& seed)
-{
-    if (text.empty() || text[0] == '-')
-        return false;
+bool ParseSeed(const std::string& text, std::uint32_t& seed) {
+    if (text.empty() || text[0] == '-') return false;
     errno = 0;
     char* end = nullptr;
     const unsigned long long value = std::strtoull(text.c_str(), &end, 0);
-    if (errno != 0 || *end != '\0' || value > 0xFFFFFFFFull)
-        return false;
+    if (errno != 0 || *end != '\0' || value > 0xFFFFFFFFull) return false;
     seed = static_cast<std::uint32_t>(value);
     return true;
 }
 
 }  // namespace
 
-int Pack(const std::vector<std::string>& args)
-{
-    if (args.size() < 2)
-        return kUsage;
+int Pack(const std::vector<std::string>& args) {
+    if (args.size() < 2) return kUsage;
     PackMethod method = PackMethod::Zlib;
     std::uint32_t seed = 0;
     bool scramble = false;
@@ -62,10 +55,8 @@ int Pack(const std::vector<std::string>& args)
             option.resize(equals);
         }
         const auto take = [&] {
-            if (joined)
-                return true;
-            if (i + 1 >= args.size())
-                return false;
+            if (joined) return true;
+            if (i + 1 >= args.size()) return false;
             value = args[++i];
             return true;
         };
@@ -81,8 +72,7 @@ int Pack(const std::vector<std::string>& args)
             else
                 return kUsage;
         } else if (option == "--seed" && take()) {
-            if (!ParseSeed(value, seed))
-                return kUsage;
+            if (!ParseSeed(value, seed)) return kUsage;
         } else {
             return kUsage;
         }
@@ -127,8 +117,7 @@ int Pack(const std::vector<std::string>& args)
         }
         if (!storable) {
             skip(it->path(), "an archive cannot hold its name");
-            if (folder)
-                it.disable_recursion_pending();
+            if (folder) it.disable_recursion_pending();
             continue;
         }
         if (!folder)
@@ -153,8 +142,7 @@ int Pack(const std::vector<std::string>& args)
             std::cerr << "lorvex-hpi: cannot read " << EscapeControls(path.string()) << '\n';
             return kFailure;
         }
-        if (!writer.AddFile(inside, contents, method, scramble))
-            skip(path, "an archive cannot hold its name");
+        if (!writer.AddFile(inside, contents, method, scramble)) skip(path, "an archive cannot hold its name");
     }
     if (!writer.WriteTo(args[0], seed)) {
         std::cerr << "lorvex-hpi: cannot write archive " << EscapeControls(args[0]) << '\n';
@@ -165,17 +153,14 @@ int Pack(const std::vector<std::string>& args)
 
 // A handful of small archives covering every method, encryption and
 // scrambling, nested folders and multi-chunk files.
-int Seeds(const std::vector<std::string>& args)
-{
-    if (args.size() != 1)
-        return kUsage;
+int Seeds(const std::vector<std::string>& args) {
+    if (args.size() != 1) return kUsage;
     const fs::path folder = args[0];
     std::error_code error;
     fs::create_directories(folder, error);
     const std::string text = "[ARMX]\r\n{\r\n\tname=Sample;\r\n\tbuildcost=120;\r\n}\r\n";
     std::string longer;
-    while (longer.size() < 70000)
-        longer += text;
+    while (longer.size() < 70000) longer += text;
     struct Seed {
         const char* name;
         PackMethod method;
@@ -194,8 +179,7 @@ int Seeds(const std::vector<std::string>& args)
         writer.AddFile("units\\sub\\core.fbi", "[CORE]{a=1;}", s.method, s.scramble);
         writer.AddFile("readme.txt", "hi", s.method, s.scramble);
         writer.AddFolder("empty");
-        if (s.method != PackMethod::Stored)
-            writer.AddFile("big\\long.tdf", longer, s.method, s.scramble);
+        if (s.method != PackMethod::Stored) writer.AddFile("big\\long.tdf", longer, s.method, s.scramble);
         if (!writer.WriteTo(folder / s.name, s.key)) {
             std::cerr << "lorvex-hpi: cannot write " << EscapeControls((folder / s.name).string()) << '\n';
             return kFailure;

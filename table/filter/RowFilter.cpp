@@ -37,14 +37,14 @@ bool IsKeyword(const Token& t, const Token* next, std::string_view keyword) {
 
 const char* OpText(FilterOp op) {
     switch (op) {
-    case FilterOp::Equal: return "=";
-    case FilterOp::NotEqual: return "!=";
-    case FilterOp::Less: return "<";
-    case FilterOp::LessEqual: return "<=";
-    case FilterOp::Greater: return ">";
-    case FilterOp::GreaterEqual: return ">=";
-    case FilterOp::Contains: return "~";
-    default: return "";
+        case FilterOp::Equal: return "=";
+        case FilterOp::NotEqual: return "!=";
+        case FilterOp::Less: return "<";
+        case FilterOp::LessEqual: return "<=";
+        case FilterOp::Greater: return ">";
+        case FilterOp::GreaterEqual: return ">=";
+        case FilterOp::Contains: return "~";
+        default: return "";
     }
 }
 
@@ -124,13 +124,13 @@ bool ContainsFolded(std::string_view cell, const std::string& foldedValue) {
 
 bool Holds(FilterOp op, int order) {
     switch (op) {
-    case FilterOp::Equal: return order == 0;
-    case FilterOp::NotEqual: return order != 0;
-    case FilterOp::Less: return order < 0;
-    case FilterOp::LessEqual: return order <= 0;
-    case FilterOp::Greater: return order > 0;
-    case FilterOp::GreaterEqual: return order >= 0;
-    default: return false;
+        case FilterOp::Equal: return order == 0;
+        case FilterOp::NotEqual: return order != 0;
+        case FilterOp::Less: return order < 0;
+        case FilterOp::LessEqual: return order <= 0;
+        case FilterOp::Greater: return order > 0;
+        case FilterOp::GreaterEqual: return order >= 0;
+        default: return false;
     }
 }
 

@@ -27,12 +27,12 @@ enum class FilterOp { Anywhere, Equal, NotEqual, Less, LessEqual, Greater, Great
 
 struct FilterTerm {
     FilterOp op = FilterOp::Anywhere;
-    int column = -1;        // -1 for a plain word
-    std::string value;      // as typed, unfolded
-    std::string folded;     // value with case folded
-    bool numeric = false;   // value reads as a number
+    int column = -1;       // -1 for a plain word
+    std::string value;     // as typed, unfolded
+    std::string folded;    // value with case folded
+    bool numeric = false;  // value reads as a number
     double number = 0.0;
-    bool negated = false;           // "not" or "-" before it
+    bool negated = false;            // "not" or "-" before it
     bool startsAlternative = false;  // "or" before it: a new run of terms that must all hold
 };
 

@@ -15,9 +15,9 @@ QString DecodeCellText(std::string_view bytes) {
 
 Qt::Alignment QtAlignment(Align align) {
     switch (align) {
-    case Align::Right: return Qt::AlignRight;
-    case Align::Center: return Qt::AlignHCenter;
-    default: return Qt::AlignLeft;
+        case Align::Right: return Qt::AlignRight;
+        case Align::Center: return Qt::AlignHCenter;
+        default: return Qt::AlignLeft;
     }
 }
 

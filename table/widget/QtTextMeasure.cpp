@@ -20,7 +20,8 @@ void QtTextMeasure::SetFonts(const QFont& cellFont, const QFont& headingFont) {
 int QtTextMeasure::Width(Advances& advances, std::string_view text) {
     if (!advances.ready) {
         const QFontMetricsF metrics(advances.font);
-        for (int b = 0; b < 256; ++b) advances.advance[b] = metrics.horizontalAdvance(DecodeCellByte(static_cast<unsigned char>(b)));
+        for (int b = 0; b < 256; ++b)
+            advances.advance[b] = metrics.horizontalAdvance(DecodeCellByte(static_cast<unsigned char>(b)));
         advances.ready = true;
     }
     qreal width = 0;

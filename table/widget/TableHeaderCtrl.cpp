@@ -3,12 +3,12 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QHelpEvent>
-#include <QToolTip>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
 #include <QStyle>
 #include <QStyleOptionHeader>
+#include <QToolTip>
 
 #include "table/widget/CellText.h"
 #include "table/widget/PlainTip.h"

@@ -65,13 +65,13 @@ private:
 
     TableListCtrl& control_;
     int offset_ = 0;
-    int pressColumn_ = -1;     // heading under a left press, for the click at its release
-    bool dragSeen_ = false;    // a drag happened since that press: no click
-    int resizeColumn_ = -1;    // divider being dragged
+    int pressColumn_ = -1;   // heading under a left press, for the click at its release
+    bool dragSeen_ = false;  // a drag happened since that press: no click
+    int resizeColumn_ = -1;  // divider being dragged
     int resizeStartX_ = 0;
     int resizeStartWidth_ = 0;
     bool markerVisible_ = false;
-    QPoint pressPos_;          // where the left press went down
+    QPoint pressPos_;  // where the left press went down
     bool pastDragDistance_ = false;
     int paintedSortColumn_ = -1;  // the sort the arrow shows
     bool paintedAscending_ = true;

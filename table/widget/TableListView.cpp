@@ -4,11 +4,11 @@
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QHelpEvent>
-#include <QToolTip>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 #include <algorithm>
 
 #include "table/widget/CellText.h"
@@ -23,7 +23,10 @@ QRect ToRect(XSpan s, int top, int height) { return {s.left, top, std::max(0, s.
 }  // namespace
 
 TableListView::TableListView(TableListCtrl& control, QWidget* parent)
-    : QAbstractScrollArea(parent), control_(control), measure_(font(), font()), lines_(control.Data()),
+    : QAbstractScrollArea(parent),
+      control_(control),
+      measure_(font(), font()),
+      lines_(control.Data()),
       selection_(control.Data(), lines_) {
     header_ = new TableHeaderCtrl(control_, this);
     setFocusPolicy(Qt::StrongFocus);
@@ -117,7 +120,8 @@ void TableListView::MarkPending(bool columns) {
     if (pending_) return;
     pending_ = true;
     viewport()->update();
-    QMetaObject::invokeMethod(this, [this] { FlushPending(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { FlushPending(); }, Qt::QueuedConnection);
 }
 
 void TableListView::FlushPending() {
@@ -228,7 +232,8 @@ void TableListView::DrawRow(QPainter& p, int row, int line, const QRect& area) {
     const XSpan light = HighlightSpan(mode, label, bounds.right, textWidth, viewport()->width());
 
     QColor text = pal.color(QPalette::Text);
-    p.fillRect(ToRect(light, top, height), highlighted ? pal.color(group, QPalette::Highlight) : pal.color(QPalette::Base));
+    p.fillRect(ToRect(light, top, height),
+               highlighted ? pal.color(group, QPalette::Highlight) : pal.color(QPalette::Base));
     if (highlighted) text = pal.color(group, QPalette::HighlightedText);
     TintCell(p, row, 0, ToRect({x0, x0 + table.ColumnWidth(0)}, top, height), highlighted);
 
@@ -273,7 +278,8 @@ void TableListView::DrawRow(QPainter& p, int row, int line, const QRect& area) {
         const QRect frame = ToRect(light, top, height);
         if (frame.width() > 1) {
             p.setBrush(Qt::NoBrush);
-            p.setPen(QPen(highlighted ? pal.color(group, QPalette::HighlightedText) : pal.color(QPalette::Text), 1, Qt::DotLine));
+            p.setPen(QPen(highlighted ? pal.color(group, QPalette::HighlightedText) : pal.color(QPalette::Text), 1,
+                          Qt::DotLine));
             p.drawRect(frame.adjusted(0, 0, -1, -1));
         }
     }
@@ -337,15 +343,15 @@ void TableListView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     switch (event->key()) {
-    case Qt::Key_Delete: emit deleteKeyPressed(); return;
-    case Qt::Key_Up: MoveFocus(RowKey::Up, mods); return;
-    case Qt::Key_Down: MoveFocus(RowKey::Down, mods); return;
-    case Qt::Key_PageUp: MoveFocus(RowKey::PageUp, mods); return;
-    case Qt::Key_PageDown: MoveFocus(RowKey::PageDown, mods); return;
-    case Qt::Key_Home: MoveFocus(RowKey::Home, mods); return;
-    case Qt::Key_End: MoveFocus(RowKey::End, mods); return;
-    case Qt::Key_Space: selection_.Space(mods & Qt::ControlModifier); return;
-    default: QAbstractScrollArea::keyPressEvent(event);
+        case Qt::Key_Delete: emit deleteKeyPressed(); return;
+        case Qt::Key_Up: MoveFocus(RowKey::Up, mods); return;
+        case Qt::Key_Down: MoveFocus(RowKey::Down, mods); return;
+        case Qt::Key_PageUp: MoveFocus(RowKey::PageUp, mods); return;
+        case Qt::Key_PageDown: MoveFocus(RowKey::PageDown, mods); return;
+        case Qt::Key_Home: MoveFocus(RowKey::Home, mods); return;
+        case Qt::Key_End: MoveFocus(RowKey::End, mods); return;
+        case Qt::Key_Space: selection_.Space(mods & Qt::ControlModifier); return;
+        default: QAbstractScrollArea::keyPressEvent(event);
     }
 }
 

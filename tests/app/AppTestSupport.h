@@ -14,10 +14,10 @@
 #include "app/ConfigChooser.h"
 #include "app/MainDialog.h"
 #include "table/widget/TableListView.h"
-#include "tests/support/TableFill.h"
 #include "tests/support/GameData.h"
 #include "tests/support/GameFolder.h"
 #include "tests/support/QtInput.h"
+#include "tests/support/TableFill.h"
 #include "tests/tdf/TestFiles.h"
 
 namespace lorvex::testkit {
@@ -59,8 +59,9 @@ void WhenModal(std::type_identity_t<std::function<void(D*)>> act, QWidget* excep
 // ../base.hpi: units\a.fbi (alpha, beta), units\b.fbi (gamma);
 // ../more.ufo: units\c.fbi (delta). Configurations in the current folder.
 inline void BuildGame() {
-    ASSERT_TRUE(WriteArchive("../base.hpi", {{"units\\a.fbi", Unit("ALPHA", "alpha", "10") + Unit("BETA", "beta", "2.5")},
-                                             {"units\\b.fbi", Unit("GAMMA", "gamma", "7")}}));
+    ASSERT_TRUE(
+        WriteArchive("../base.hpi", {{"units\\a.fbi", Unit("ALPHA", "alpha", "10") + Unit("BETA", "beta", "2.5")},
+                                     {"units\\b.fbi", Unit("GAMMA", "gamma", "7")}}));
     ASSERT_TRUE(WriteArchive("../more.ufo", {{"units\\c.fbi", "// delta\r\n" + Unit("DELTA", "delta", "0.5")}}));
     GameFolder::Write("units.cfg", kUnitsCfg);
     GameFolder::Write("B.cfg", "extension=.none;\n");

@@ -50,8 +50,12 @@ protected:
 
 TEST_F(Conveniences, FilterLineHidesRowsAndTellsErrors) {
     EXPECT_TRUE(Bar()->isHidden());
-    const struct { const char* filter; const char* shown; int count /* shown, in the status line; -1: not there */;
-                   const char* error; } cases[] = {
+    const struct {
+        const char* filter;
+        const char* shown;
+        int count /* shown, in the status line; -1: not there */;
+        const char* error;
+    } cases[] = {
         {"cost > 2.5", "alpha,gamma", 2, ""},
         {"Cost >= 7 Name ~ AM", "gamma", 1, ""},
         {"a.FBI", "alpha,beta", 2, ""},
@@ -147,18 +151,24 @@ TEST_F(Conveniences, KeysWithTheFilterLineOpen) {
 QPalette DarkPalette() {
     QPalette dark;
     const std::pair<QPalette::ColorRole, QRgb> roles[] = {
-        {QPalette::Window, 0x2b2b2b}, {QPalette::Base, 0x1e1e1e},       {QPalette::Button, 0x353535},
-        {QPalette::Text, 0xe0e0e0},   {QPalette::WindowText, 0xe0e0e0}, {QPalette::ButtonText, 0xe0e0e0},
-        {QPalette::Highlight, 0x2f65ca}, {QPalette::HighlightedText, 0xffffff}, {QPalette::Mid, 0x606060}};
+        {QPalette::Window, 0x2b2b2b},     {QPalette::Base, 0x1e1e1e},
+        {QPalette::Button, 0x353535},     {QPalette::Text, 0xe0e0e0},
+        {QPalette::WindowText, 0xe0e0e0}, {QPalette::ButtonText, 0xe0e0e0},
+        {QPalette::Highlight, 0x2f65ca},  {QPalette::HighlightedText, 0xffffff},
+        {QPalette::Mid, 0x606060}};
     for (const auto& [role, color] : roles) dark.setColor(role, QColor::fromRgb(color));
     return dark;
 }
 
 TEST_F(Conveniences, FilterErrorsReadAsErrorsInLightAndDarkPalettes) {
-    const struct { const char* why; QPalette palette; } cases[] = {
+    const struct {
+        const char* why;
+        QPalette palette;
+    } cases[] = {
         {"the style's own, light", QApplication::palette()},
         {"dark", DarkPalette()},
-        {"dark, and the highlight is red", [] {
+        {"dark, and the highlight is red",
+         [] {
              QPalette p = DarkPalette();
              p.setColor(QPalette::Highlight, 0xf07070);
              return p;
@@ -200,8 +210,9 @@ TEST_F(Conveniences, FilteredTableSortsRemovesAndExportsShownRows) {
     EXPECT_EQ(Status(), Lit(4, 3) + ",   3 shown");
     std::string exported;
     ForEachExportPiece(window->Table(), ExportSettings{}, [&](std::string_view p) { exported += p; });
-    EXPECT_EQ(exported, "Name\tCost\tLocated In\tLine #\ndelta\t0.5\tmore.ufo  ::  c.fbi\t2"
-                        "\nbeta\t2.5\tbase.hpi  ::  a.fbi\t6\ngamma\t7\tbase.hpi  ::  b.fbi\t1");
+    EXPECT_EQ(exported,
+              "Name\tCost\tLocated In\tLine #\ndelta\t0.5\tmore.ufo  ::  c.fbi\t2"
+              "\nbeta\t2.5\tbase.hpi  ::  a.fbi\t6\ngamma\t7\tbase.hpi  ::  b.fbi\t1");
     Data().SetSelected(3, true);  // a hidden highlighted row is not removed
     Data().SetSelected(1, false);
     window->removeUnhighlightedAction->trigger();

@@ -46,7 +46,8 @@ TEST(ExportDialogTest, OkFillsTheSettingsWithinTheLimits) {
         d->customHeaderBox->setChecked(true);
         d->columnDelimiterEdit->setPlainText(QString(200, QLatin1Char('c')));
         d->rowDelimiterEdit->setPlainText(QString("x\n").repeated(100));
-        d->headerEdit->setPlainText(QString::fromUtf8("\xE2\x82\xAC|\xC3\xA9|\xE4\xB8\x80"));  // euro, e acute, a CJK sign
+        d->headerEdit->setPlainText(
+            QString::fromUtf8("\xE2\x82\xAC|\xC3\xA9|\xE4\xB8\x80"));  // euro, e acute, a CJK sign
         d->includeCollapsedBox->setChecked(true);
         d->onlyHighlightedBox->setChecked(true);
         d->okButton->click();
@@ -80,10 +81,10 @@ TEST(ExportDialogTest, FormatButtonsAndBrowse) {
     } cases[] = {
         {{csv}, false, "DavuveRadev.csv", ExportFormat::Csv},
         {{&ExportDialog::escapedHtmlButton}, false, "DavuveRadev.html", ExportFormat::Html},
-        {{md, md}, false, "DavuveRadev.dat", ExportFormat::Delimited},  // pressed twice
+        {{md, md}, false, "DavuveRadev.dat", ExportFormat::Delimited},                 // pressed twice
         {{html, csv, csv}, false, "DavuveRadev.html", ExportFormat::Delimited, true},  // back to the preset's ending
-        {{md, html}, false, "DavuveRadev.html", ExportFormat::Delimited, true},  // the preset ends a format
-        {{html, csv}, false, "DavuveRadev.csv", ExportFormat::Csv},  // CSV escapes in its own way
+        {{md, html}, false, "DavuveRadev.html", ExportFormat::Delimited, true},        // the preset ends a format
+        {{html, csv}, false, "DavuveRadev.csv", ExportFormat::Csv},                    // CSV escapes in its own way
         {{md}, true, longPath.substr(0, longPath.size() - 4) + ".md", ExportFormat::Markdown},  // kept whole
     };
     const std::map<ExportFormat, std::string> labels = {
@@ -129,10 +130,12 @@ protected:
     // One export of configuration (none when null): steps, then OK.
     static std::function<void()> Ok(const char* configuration, std::function<void(ExportDialog*)> steps) {
         return [=] {
-            RunDialog([&](ExportDialog* d) {
-                steps(d);
-                d->okButton->click();
-            }, configuration);
+            RunDialog(
+                [&](ExportDialog* d) {
+                    steps(d);
+                    d->okButton->click();
+                },
+                configuration);
         };
     }
     // What OK gives: file, format, the four flags and the column delimiter.
@@ -169,13 +172,26 @@ TEST_F(ExportMemory, KeepsTheLastChoicesPerConfiguration) {
         std::string summary;                       // of what OK gives then
     } cases[] = {
         {"first use: today's dialog", {}, "units.cfg", nothing, "DavuveRadev.dat|tsv|0000|\t"},
-        {"a new format suggests the configuration's name", {}, "units.cfg", click(&ExportDialog::csvButton),
+        {"a new format suggests the configuration's name",
+         {},
+         "units.cfg",
+         click(&ExportDialog::csvButton),
          "units.csv|csv|0000|\t"},
-        {"pressed again, back to the default name", {}, "units.cfg",
-         [](ExportDialog* d) { d->escapedHtmlButton->click(); d->escapedHtmlButton->click(); },
+        {"pressed again, back to the default name",
+         {},
+         "units.cfg",
+         [](ExportDialog* d) {
+             d->escapedHtmlButton->click();
+             d->escapedHtmlButton->click();
+         },
          "DavuveRadev.dat|tsv|0000|\t"},
-        {"a name the user typed only changes its ending", {}, "units.cfg",
-         [](ExportDialog* d) { d->fileNameEdit->setText("mine.txt"); d->markdownButton->click(); },
+        {"a name the user typed only changes its ending",
+         {},
+         "units.cfg",
+         [](ExportDialog* d) {
+             d->fileNameEdit->setText("mine.txt");
+             d->markdownButton->click();
+         },
          "mine.md|markdown|0000|\t"},
         {"format and boxes kept, whatever the name's case", Ok("units.cfg", csvKeepingFormulas), "UNITS.CFG", nothing,
          "UNITS.csv|csv|0110|\t"},
@@ -185,22 +201,31 @@ TEST_F(ExportMemory, KeepsTheLastChoicesPerConfiguration) {
          "DavuveRadev.dat|tsv|0000|\t"},
         {"no configuration keeps nothing", Ok(nullptr, csvKeepingFormulas), "units.cfg", nothing,
          "DavuveRadev.dat|tsv|0000|\t"},
-        {"cancel keeps nothing", [] { RunDialog([](ExportDialog* d) { d->csvButton->click(); d->cancelButton->click(); },
-                                                "units.cfg"); },
+        {"cancel keeps nothing",
+         [] {
+             RunDialog(
+                 [](ExportDialog* d) {
+                     d->csvButton->click();
+                     d->cancelButton->click();
+                 },
+                 "units.cfg");
+         },
          "units.cfg", nothing, "DavuveRadev.dat|tsv|0000|\t"},
         {"the browsed folder kept, its path used whole", Ok("units.cfg", browseDeep), "units.cfg", nothing,
          deep + "units.md|markdown|0000|\t"},
         {"in the kept folder, the default name", Ok("units.cfg", browseDeep), "units.cfg",
          click(&ExportDialog::markdownButton), deep + "DavuveRadev.dat|tsv|0000|\t"},
         {"a typed folder kept as the folder it named",
-         Ok("units.cfg", [](ExportDialog* d) { d->fileNameEdit->setText("sub/x.txt"), d->includeCollapsedBox->click(); }),
+         Ok("units.cfg",
+            [](ExportDialog* d) { d->fileNameEdit->setText("sub/x.txt"), d->includeCollapsedBox->click(); }),
          "units.cfg", nothing, cwd + "/sub/DavuveRadev.dat|tsv|1000|\t"},
         {"a folder that is not there is dropped",
          Ok("units.cfg", [](ExportDialog* d) { d->fileNameEdit->setText("gone/x.md"), d->markdownButton->click(); }),
          "units.cfg", nothing, "units.md|markdown|0000|\t"},
         {"the HTML table kept, boxes and all", Ok("units.cfg", click(&ExportDialog::htmlButton)), "units.cfg", nothing,
          "DavuveRadev.html|tsv|0001| </TD><TD> "},
-        {"damaged entries read as the defaults, a long text cut", [] {
+        {"damaged entries read as the defaults, a long text cut",
+         [] {
              QSettings settings;
              settings.beginGroup(QString::fromLatin1(ExportDialog::kSettingsGroup) + "/units.cfg");
              settings.setValue("format", "junk");
@@ -216,10 +241,12 @@ TEST_F(ExportMemory, KeepsTheLastChoicesPerConfiguration) {
         SCOPED_TRACE(c.why);
         QSettings().clear();
         if (c.before) c.before();
-        auto [ok, s] = RunDialog([&](ExportDialog* d) {
-            c.steps(d);
-            d->okButton->click();
-        }, c.configuration);
+        auto [ok, s] = RunDialog(
+            [&](ExportDialog* d) {
+                c.steps(d);
+                d->okButton->click();
+            },
+            c.configuration);
         ASSERT_TRUE(ok);
         EXPECT_EQ(Summary(s), c.summary);
     }
@@ -266,18 +293,24 @@ TEST_F(ExportThroughWindow, WritesTheExactBytesInEveryMode) {
                              " </TD>\r\n         </TR>\r\n      </TABLE>\r\n   </BODY>\r\n</HTML>\r\n";
     const std::string deep = std::string(70, 'd') + "/t.";  // a browsed path longer than 63 characters
     const auto cell = [](const char* text) { return [=](TableListCtrl& t) { t.Data().SetCell(0, 0, text); }; };
-    const auto press = [](auto... buttons) { return Steps(nullptr, [=](ExportDialog* d) { ((d->*buttons)->click(), ...); }); };
+    const auto press = [](auto... buttons) {
+        return Steps(nullptr, [=](ExportDialog* d) { ((d->*buttons)->click(), ...); });
+    };
     const std::tuple<std::function<void(TableListCtrl&)>, std::function<void(ExportDialog*)>, std::string, std::string>
         cases[] = {
             {{}, Steps(nullptr), "DavuveRadev.dat", kTab},
-            {{}, Steps("custom.txt", [](ExportDialog* d) {
-                 d->customDelimitersBox->setChecked(true);
-                 QTest::keyClicks(d->columnDelimiterEdit, ";");
-                 QTest::keyClicks(d->rowDelimiterEdit, "|");
-                 QTest::keyClick(d->rowDelimiterEdit, Qt::Key_Return);
-             }),
-             "custom.txt", Sub(Sub(kTab, "\t", ";"), "\r\n", "|\r\n")},
-            {{}, [](ExportDialog* d) {  // header and trailer typed; Enter in the trailer presses OK
+            {{},
+             Steps("custom.txt",
+                   [](ExportDialog* d) {
+                       d->customDelimitersBox->setChecked(true);
+                       QTest::keyClicks(d->columnDelimiterEdit, ";");
+                       QTest::keyClicks(d->rowDelimiterEdit, "|");
+                       QTest::keyClick(d->rowDelimiterEdit, Qt::Key_Return);
+                   }),
+             "custom.txt",
+             Sub(Sub(kTab, "\t", ";"), "\r\n", "|\r\n")},
+            {{},
+             [](ExportDialog* d) {  // header and trailer typed; Enter in the trailer presses OK
                  d->fileNameEdit->setText("framed.txt");
                  d->customHeaderBox->setChecked(true);
                  QTest::keyClicks(d->headerEdit, "Units");
@@ -286,17 +319,21 @@ TEST_F(ExportThroughWindow, WritesTheExactBytesInEveryMode) {
                  QTest::keyClicks(d->trailerEdit, "end");
                  QTest::keyClick(d->trailerEdit, Qt::Key_Return);
              },
-             "framed.txt", std::string("Units\r\n") + kTab + "\r\nend"},
+             "framed.txt",
+             std::string("Units\r\n") + kTab + "\r\nend"},
             {{}, press(&ExportDialog::htmlButton), "DavuveRadev.html", html},
             // A cell that is markup: plain text keeps it, the HTML table shows it as text.
             {cell("<i>delta</i> & co"), Steps(nullptr), "DavuveRadev.dat", Sub(kTab, "delta", "<i>delta</i> & co")},
             {cell("<i>delta</i> & co"), press(&ExportDialog::htmlButton), "DavuveRadev.html",
              Sub(html, "delta", "&lt;i&gt;delta&lt;/i&gt; &amp; co")},
             // A formula in a cell: written behind a ' unless the user keeps formulas.
-            {cell("=1+1"), press(&ExportDialog::csvButton), "units.csv", Sub(Sub(kTab, "\t", ","), "delta", "'=1+1") + "\r\n"},
+            {cell("=1+1"), press(&ExportDialog::csvButton), "units.csv",
+             Sub(Sub(kTab, "\t", ","), "delta", "'=1+1") + "\r\n"},
             {cell("=1+1"), Steps(nullptr, [](ExportDialog* d) { d->csvButton->click(), d->keepFormulasBox->click(); }),
              "units.csv", Sub(Sub(kTab, "\t", ","), "delta", "=1+1") + "\r\n"},
-            {{}, press(&ExportDialog::htmlButton, &ExportDialog::markdownButton), "units.md",  // the preset ignored
+            {{},
+             press(&ExportDialog::htmlButton, &ExportDialog::markdownButton),
+             "units.md",  // the preset ignored
              "| Name | Cost | Located In | Line # |\r\n| --- | --- | --- | --- |\r\n"
              "| delta | 0.5 | more.ufo  ::  c.fbi | 2 |\r\n| alpha | 10 | base.hpi  ::  a.fbi | 1 |\r\n"
              "| beta | 2.5 | base.hpi  ::  a.fbi | 6 |\r\n| gamma | 7 | base.hpi  ::  b.fbi | 1 |\r\n"},
@@ -306,12 +343,15 @@ TEST_F(ExportThroughWindow, WritesTheExactBytesInEveryMode) {
                  t.HeadingClick(0, 0, false);
                  t.Data().SetSelected(3, true);
              },
-             Steps(nullptr, [&](ExportDialog* d) {
-                 d->chooseSavePath = [&](auto&) { return QDir::current().absoluteFilePath((deep + "txt").c_str()); };
-                 d->browseButton->click();
-                 d->onlyHighlightedBox->setChecked(true);
-                 d->csvButton->click();
-             }),
+             Steps(nullptr,
+                   [&](ExportDialog* d) {
+                       d->chooseSavePath = [&](auto&) {
+                           return QDir::current().absoluteFilePath((deep + "txt").c_str());
+                       };
+                       d->browseButton->click();
+                       d->onlyHighlightedBox->setChecked(true);
+                       d->csvButton->click();
+                   }),
              deep + "csv", "Line #,Name,Cost,Located In\r\n6,beta,2.5,base.hpi  ::  a.fbi\r\n"},
         };
     for (const auto& [prepare, user, file, bytes] : cases) {

@@ -1,13 +1,3 @@
-#include <QAction>
-#include <QGuiApplication>
-#include <QDir>
-#include <QListWidget>
-#include <QMenu>
-#include <QPushButton>
-#include <QScreen>
-#include <QSettings>
-#include <climits>
-#include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -15,6 +5,16 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <QAction>
+#include <QDir>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <climits>
+#include <cstdio>
 
 #include <chrono>
 
@@ -58,8 +58,9 @@ protected:
         shell.reset();
         window = std::make_unique<MainDialog>();
         window->SetMessageSink(&messages);
-        shell = std::make_unique<GameShell>(*window, settings, [this](const QString& m) { told += m; },
-                                            Q(game.Root() / "data"), Q(game.Root() / "samples"));
+        shell = std::make_unique<GameShell>(
+            *window, settings, [this](const QString& m) { told += m; }, Q(game.Root() / "data"),
+            Q(game.Root() / "samples"));
         shell->SetFolderPicker([this](QWidget*) { return picked; });
         told.clear();
     }
@@ -71,11 +72,13 @@ protected:
     }
     // Answers the next chooser: notes the preselected name, then picks row (-1: as it stands) and presses OK.
     void ChooseRow(int row) {
-        WhenModal<ConfigChooserDialog>([this, row](auto* chooser) {
-            for (auto* item : chooser->fileList->selectedItems()) preselected = item->text();
-            if (row >= 0) chooser->fileList->setCurrentRow(row);
-            chooser->okButton->click();
-        }, window.get());
+        WhenModal<ConfigChooserDialog>(
+            [this, row](auto* chooser) {
+                for (auto* item : chooser->fileList->selectedItems()) preselected = item->text();
+                if (row >= 0) chooser->fileList->setCurrentRow(row);
+                chooser->okButton->click();
+            },
+            window.get());
     }
     // Started on the game with units.cfg loaded, and a second game with a record of its own beside it.
     fs::path StartWithAnotherGame() {
@@ -165,16 +168,15 @@ TEST_F(Shell, StartDialogFromAnEmptyFolderOpensARecentGame) {
     EXPECT_EQ(listed, QStringList{Q(game.Root())});
     EXPECT_EQ(fs::current_path(), game.Root() / "Lorvex");
     EXPECT_EQ(shell->LastConfiguration(Q(game.Root())), QString());  // no path is ever preselected
-    shell->RestoreGeometry();  // the damaged geometry is passed over
+    shell->RestoreGeometry();                                        // the damaged geometry is passed over
     EXPECT_GT(window->width(), 0);
 }
 
 TEST_F(Shell, BadArgumentIsToldThenTheStartDialogAsks) {
     GameFolder::Write(game.Root() / "afile", "x");
-    const std::pair<fs::path, const char*> cases[] = {
-        {game.Root() / "nowhere", "does not exist"},
-        {game.Root() / "afile", "is a file"},
-        {Home(), "is not a game folder"}};
+    const std::pair<fs::path, const char*> cases[] = {{game.Root() / "nowhere", "does not exist"},
+                                                      {game.Root() / "afile", "is a file"},
+                                                      {Home(), "is not a game folder"}};
     for (const auto& [folder, said] : cases) {
         Make();
         picked = Q(game.Root());
@@ -219,12 +221,14 @@ TEST_F(Shell, SwitchingGamesTakesEffectOnlyWhenALoadDoes) {
     const QStringList recent = shell->RecentGames();
     for (const char* how : {"Cancel", "Enter on a configuration gone before it is read"}) {
         SCOPED_TRACE(how);
-        WhenModal<ConfigChooserDialog>([how, other](auto* chooser) {
-            if (std::string(how) == "Cancel") return chooser->cancelButton->click();
-            EXPECT_EQ(chooser->fileList->currentRow(), 0);  // the first is offered: Enter takes it
-            fs::remove(other / "Lorvex/units.cfg");
-            QTest::keyClick(chooser, Qt::Key_Return);
-        }, window.get());
+        WhenModal<ConfigChooserDialog>(
+            [how, other](auto* chooser) {
+                if (std::string(how) == "Cancel") return chooser->cancelButton->click();
+                EXPECT_EQ(chooser->fileList->currentRow(), 0);  // the first is offered: Enter takes it
+                fs::remove(other / "Lorvex/units.cfg");
+                QTest::keyClick(chooser, Qt::Key_Return);
+            },
+            window.get());
         shell->SwitchToGame(Q(other));
         EXPECT_EQ(Column(0), "delta,alpha,beta,gamma");
         EXPECT_EQ(fs::current_path(), before);
@@ -243,7 +247,8 @@ TEST_F(Shell, GeometryIsRestoredInsideTheScreen) {
     const QRect screen = shell->ClientArea(available);
     ASSERT_TRUE(available.contains(screen) && screen.top() > available.top()) << "room for the title bar";
     const int x = screen.x(), y = screen.y();
-    const std::pair<QRect, QRect> cases[] = {  // saved, restored
+    const std::pair<QRect, QRect> cases[] = {
+        // saved, restored
         {QRect(x + 10, y + 20, 300, 200), QRect(x + 10, y + 20, 300, 200)},
         {QRect(screen.right() - 100, y + 5, 300, 200), QRect(screen.right() + 1 - 300, y + 5, 300, 200)},
         {QRect(x, y, screen.width() * 3, screen.height() * 2), screen},
@@ -271,7 +276,7 @@ TEST(Placement, SavedPlacesAndFirstStarts) {
     const Rect left{0, 0, 1920, 1040}, right{1920, 0, 1280, 1000};
     const std::pair<Rect, std::optional<Rect>> cases[] = {
         {{100, 100, 800, 600}, Rect{100, 100, 800, 600}},
-        {{1800, 50, 800, 600}, Rect{1920, 50, 800, 600}},   // mostly on the right screen
+        {{1800, 50, 800, 600}, Rect{1920, 50, 800, 600}},    // mostly on the right screen
         {{3000, 900, 800, 600}, Rect{2400, 400, 800, 600}},  // pulled back inside it
         {{-50, -20, 4000, 3000}, Rect{0, 0, 1920, 1040}},    // shrunk to the screen
         {{5000, 5000, 800, 600}, std::nullopt},              // on no screen now
@@ -286,17 +291,22 @@ TEST(Placement, SavedPlacesAndFirstStarts) {
 
 TEST(CommandLine, Arguments) {
     const QString none;
-    const std::tuple<QStringList, QString, QString, const char*> cases[] = {  // args, game, config, h/v/e(rror)
+    const std::tuple<QStringList, QString, QString, const char*> cases[] = {
+        // args, game, config, h/v/e(rror)
         {{}, none, none, ""},
         {{"/g"}, "/g", none, ""},
         {{"--config", "u.cfg", "/g"}, "/g", "u.cfg", ""},
         {{"--config=u.cfg"}, none, "u.cfg", ""},
         {{"-platform", "offscreen", "/g", "-style=x", "-reverse"}, "/g", none, ""},
         {{"--", "-odd"}, "-odd", none, ""},
-        {{"--help"}, none, none, "h"},       {{"-h", "--config", "../x"}, none, none, "h"},
-        {{"--version"}, none, none, "v"},    {{"-v"}, none, none, "v"},
-        {{"--config", "../u.cfg"}, none, none, "e"}, {{"--config", "a/u.cfg"}, none, none, "e"},
-        {{"--config"}, none, none, "e"},     {{"--bogus"}, none, none, "e"},
+        {{"--help"}, none, none, "h"},
+        {{"-h", "--config", "../x"}, none, none, "h"},
+        {{"--version"}, none, none, "v"},
+        {{"-v"}, none, none, "v"},
+        {{"--config", "../u.cfg"}, none, none, "e"},
+        {{"--config", "a/u.cfg"}, none, none, "e"},
+        {{"--config"}, none, none, "e"},
+        {{"--bogus"}, none, none, "e"},
         {{"/a", "/b"}, none, none, "e"},
     };
     for (const auto& [args, gameFolder, config, flags] : cases) {
@@ -341,9 +351,19 @@ std::string StartOver(const fs::path& home) {
     const std::string homeVar = "HOME=" + home.string(), configVar = "XDG_CONFIG_HOME=" + (home / "config").string(),
                       dataVar = "XDG_DATA_HOME=" + (home / "data").string(), tmpVar = "TMPDIR=" + home.string();
     const std::string program = LORVEX_PROGRAM, gameFolder = (home / "no-such-game").string();
-    const char* argv[] = {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM=offscreen",
-                          homeVar.c_str(), configVar.c_str(), dataVar.c_str(), tmpVar.c_str(),
-                          program.c_str(), gameFolder.c_str(), nullptr};
+    const char* argv[] = {"env",
+                          "-u",
+                          "DISPLAY",
+                          "-u",
+                          "WAYLAND_DISPLAY",
+                          "QT_QPA_PLATFORM=offscreen",
+                          homeVar.c_str(),
+                          configVar.c_str(),
+                          dataVar.c_str(),
+                          tmpVar.c_str(),
+                          program.c_str(),
+                          gameFolder.c_str(),
+                          nullptr};
     int err[2];
     if (::pipe2(err, O_CLOEXEC) != 0) return "(no pipe)";
     posix_spawn_file_actions_t actions;
@@ -358,7 +378,8 @@ std::string StartOver(const fs::path& home) {
     std::string said;
     const auto deadline = std::chrono::steady_clock::now() + kStartLimit;
     while (spawned == 0 && said.find("no-such-game") == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         pollfd p{err[0], POLLIN, 0};
         char chunk[512];
         ssize_t n = 0;

@@ -1,3 +1,6 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <QAction>
 #include <QLineEdit>
 #include <QListWidget>
@@ -6,15 +9,12 @@
 #include <QPointer>
 #include <QPushButton>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 #include <filesystem>
 
 #include "app/ConfigChooserDialog.h"
 #include "app/DataListingDialog.h"
-#include "app/view/TableConveniences.h"
 #include "app/skipped/SkippedNotice.h"
+#include "app/view/TableConveniences.h"
 #include "hpi/HpiWriter.h"
 #include "table/widget/TableHeaderCtrl.h"
 #include "tests/app/AppTestSupport.h"
@@ -116,10 +116,15 @@ TEST_F(MainWindow, InputDuringALoadIsIgnoredAndStatusFollowsClicks) {
 TEST_F(MainWindow, RemovesTheRightRows) {
     QAction* MainDialog::*const lit = &MainDialog::removeHighlightedAction;
     QAction* MainDialog::*const unlit = &MainDialog::removeUnhighlightedAction;
-    const struct { std::vector<int> highlight; QAction* MainDialog::*action /* none: the Delete key */;
-                   const char* left; int total, lit; } cases[] = {
-        {{1, 3}, nullptr, "delta,beta", 2, 0}, {{0, 2}, lit, "alpha,gamma", 2, 0}, {{0, 2}, unlit, "delta,beta", 2, 2},
-        {{}, unlit, "", 0, 0},                 {{}, lit, "delta,alpha,beta,gamma", 4, 0},
+    const struct {
+        std::vector<int> highlight;
+        QAction* MainDialog::*action /* none: the Delete key */;
+        const char* left;
+        int total, lit;
+    } cases[] = {
+        {{1, 3}, nullptr, "delta,beta", 2, 0},     {{0, 2}, lit, "alpha,gamma", 2, 0},
+        {{0, 2}, unlit, "delta,beta", 2, 2},       {{}, unlit, "", 0, 0},
+        {{}, lit, "delta,alpha,beta,gamma", 4, 0},
     };
     Open("units.cfg");
     for (const auto& c : cases) {
@@ -128,8 +133,10 @@ TEST_F(MainWindow, RemovesTheRightRows) {
         window->View()->setFocus();
         for (int row : c.highlight) Data().SetSelected(row, true);
         window->statusText->setText(QStringLiteral("stale"));
-        if (c.action) (window.get()->*c.action)->trigger();
-        else QTest::keyClick(window->View(), Qt::Key_Delete);
+        if (c.action)
+            (window.get()->*c.action)->trigger();
+        else
+            QTest::keyClick(window->View(), Qt::Key_Delete);
         EXPECT_EQ(Column(0), c.left);
         EXPECT_EQ(Status(), Lit(c.total, c.lit));
         EXPECT_EQ(Data().ColumnCount(), 4) << "the columns stay";
@@ -244,9 +251,16 @@ TEST(ConfigChooser, WritesTheSelectedNameOnlyWhenItEndsWithOk) {
     std::filesystem::create_directory("folder.cfg");
     auto point = [](QListWidget* list, int row) { return list->visualItemRect(list->item(row)).center(); };
     const std::tuple<std::function<void(ConfigChooserDialog*)>, int, std::string> cases[] = {
-        {[](auto* d) { d->fileList->setCurrentRow(1); QTest::keyClick(d->fileList, Qt::Key_Escape); },
+        {[](auto* d) {
+             d->fileList->setCurrentRow(1);
+             QTest::keyClick(d->fileList, Qt::Key_Escape);
+         },
          QDialog::Rejected, ""},
-        {[](auto* d) { d->fileList->setCurrentRow(1); d->cancelButton->click(); }, QDialog::Rejected, ""},
+        {[](auto* d) {
+             d->fileList->setCurrentRow(1);
+             d->cancelButton->click();
+         },
+         QDialog::Rejected, ""},
         {[&](auto* d) {
              Click(d->fileList->viewport(), point(d->fileList, 0));
              QTest::keyClick(d->fileList, Qt::Key_Down);
@@ -254,7 +268,11 @@ TEST(ConfigChooser, WritesTheSelectedNameOnlyWhenItEndsWithOk) {
          },
          QDialog::Accepted, "B.cfg"},
         {[&](auto* d) { DoubleClick(d->fileList->viewport(), point(d->fileList, 2)); }, QDialog::Accepted, "c.CFG"},
-        {[](auto* d) { d->fileList->setCurrentRow(3); d->okButton->click(); }, QDialog::Accepted, longName},
+        {[](auto* d) {
+             d->fileList->setCurrentRow(3);
+             d->okButton->click();
+         },
+         QDialog::Accepted, longName},
         {[](auto* d) { d->okButton->click(); }, QDialog::Accepted, ""},  // OK without a selection
     };
     for (const auto& [user, result, name] : cases) {

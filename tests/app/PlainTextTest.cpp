@@ -20,7 +20,10 @@ namespace {
 
 using namespace testkit;
 
-struct Hostile { const char* text; const char* why; };
+struct Hostile {
+    const char* text;
+    const char* why;
+};
 // The image last: before the fix a tip or box with it never comes back, and
 // the cases before it fail first.
 const Hostile kHostile[] = {

@@ -21,15 +21,36 @@ namespace {
 using testkit::FillTable;
 
 TEST(ChartNumbers, ReadsWholeTextsOnly) {
-    const struct { const char* text; bool number; double value; } cases[] = {
-        {"12", true, 12},        {" -3.5 ", true, -3.5}, {"+4", true, 4},     {"1e3", true, 1000},
-        {".5", true, 0.5},       {"7.", true, 7},        {"", false, 0},      {"  ", false, 0},
-        {"abc", false, 0},       {"12abc", false, 0},    {"Bad Equation", false, 0},
-        {"inf", false, 0},       {"nan", false, 0},      {"-", false, 0},     {"1e999", false, 0},
-        {"0x10", false, 0},      {"1,5", false, 0},      {"- 3", false, 0},      {"1.2.3", false, 0},
+    const struct {
+        const char* text;
+        bool number;
+        double value;
+    } cases[] = {
+        {"12", true, 12},
+        {" -3.5 ", true, -3.5},
+        {"+4", true, 4},
+        {"1e3", true, 1000},
+        {".5", true, 0.5},
+        {"7.", true, 7},
+        {"", false, 0},
+        {"  ", false, 0},
+        {"abc", false, 0},
+        {"12abc", false, 0},
+        {"Bad Equation", false, 0},
+        {"inf", false, 0},
+        {"nan", false, 0},
+        {"-", false, 0},
+        {"1e999", false, 0},
+        {"0x10", false, 0},
+        {"1,5", false, 0},
+        {"- 3", false, 0},
+        {"1.2.3", false, 0},
         // Exactly the double the text names, short or long.
-        {"0.3", true, 0.3},      {"162.8", true, 162.8}, {"-0.001", true, -0.001},
-        {"1234567890.123456789", true, 1234567890.123456789}, {"12345678901234567", true, 12345678901234567.0},
+        {"0.3", true, 0.3},
+        {"162.8", true, 162.8},
+        {"-0.001", true, -0.001},
+        {"1234567890.123456789", true, 1234567890.123456789},
+        {"12345678901234567", true, 12345678901234567.0},
     };
     for (const auto& c : cases) {
         double value = -99;
@@ -41,8 +62,12 @@ TEST(ChartNumbers, ReadsWholeTextsOnly) {
 }
 
 TEST(ChartNumbers, FormatsAndCountsPlaces) {
-    const struct { double value; int decimals; const char* text; } cases[] = {{2.5, 2, "2.5"}, {3, 4, "3"},
-        {-0.0001, 2, "0"}, {1234.5678, 2, "1234.57"}, {100, 0, "100"}, {0.1 + 0.2, 6, "0.3"}, {-1.25, 9, "-1.25"}};
+    const struct {
+        double value;
+        int decimals;
+        const char* text;
+    } cases[] = {{2.5, 2, "2.5"}, {3, 4, "3"},           {-0.0001, 2, "0"},  {1234.5678, 2, "1234.57"},
+                 {100, 0, "100"}, {0.1 + 0.2, 6, "0.3"}, {-1.25, 9, "-1.25"}};
     for (const auto& c : cases) EXPECT_EQ(ShownNumber(c.value, c.decimals), c.text) << c.value;
     for (auto [text, places] : {std::pair{"12.50", 2}, {"7", 0}, {"0.123456789", kMaxShownDecimals}})
         EXPECT_EQ(DecimalsOf(text), places) << text;
@@ -55,7 +80,11 @@ std::string Ticks(const AxisScale& axis) {
 }
 
 TEST(ChartAxis, FitsRoundTicks) {
-    const struct { double lo, hi; bool log; const char* ticks; } cases[] = {
+    const struct {
+        double lo, hi;
+        bool log;
+        const char* ticks;
+    } cases[] = {
         {3, 97, false, "0 20 40 60 80 100"},
         {97, 3, false, "0 20 40 60 80 100"},  // either order
         {0.1, 0.35, false, "0.1 0.15 0.2 0.25 0.3 0.35"},
@@ -66,10 +95,10 @@ TEST(ChartAxis, FitsRoundTicks) {
         {20, 50, true, "10 100"},  // inside one decade
         {100, 100, true, "100 1k"},
         {0.002, 0.5, true, "0.001 0.01 0.1 1"},
-        {1, 1e12, true, "1 100 10k 1M 100M 10G 1T"},  // every second decade, short forms
-        {1, 1e18, true, "1 1k 1M 1G 1T 1e15 1e18"},     // past the last unit
+        {1, 1e12, true, "1 100 10k 1M 100M 10G 1T"},           // every second decade, short forms
+        {1, 1e18, true, "1 1k 1M 1G 1T 1e15 1e18"},            // past the last unit
         {1e-9, 1, true, "1e-10 1e-8 0.000001 0.0001 0.01 1"},  // exponents below a millionth
-        {0, 5, true, "1 10"},  // nothing above 0 to show
+        {0, 5, true, "1 10"},                                  // nothing above 0 to show
         // A game's outliers: short forms, not "70000000".
         {3, 70000000, false, "0 10M 20M 30M 40M 50M 60M 70M"},
         {0, 2500, false, "0 500 1k 1.5k 2k 2.5k"},  // each tick takes the unit of its own size
@@ -79,18 +108,21 @@ TEST(ChartAxis, FitsRoundTicks) {
 }
 
 TEST(ChartNumbers, ShortFormsForTicks) {
-    const struct { double value, precision; const char* text; } cases[] = {
+    const struct {
+        double value, precision;
+        const char* text;
+    } cases[] = {
         {0, 1, "0"},
-        {999, 1, "999"},           // below a thousand as it is
+        {999, 1, "999"},  // below a thousand as it is
         {1000, 500, "1k"},
-        {1500, 500, "1.5k"},       // the places the precision needs at the unit
-        {123456, 1, "123.456k"},   // every unit told apart
+        {1500, 500, "1.5k"},      // the places the precision needs at the unit
+        {123456, 1, "123.456k"},  // every unit told apart
         {-2500, 500, "-2.5k"},
         {70000000, 1e7, "70M"},
         {2.5e9, 5e8, "2.5G"},
         {1e12, 1e12, "1T"},
         {999999999.9999999, 1e8, "1G"},  // a sum just short of a unit takes it
-        {1e15, 1e15, "1e15"},      // past T
+        {1e15, 1e15, "1e15"},            // past T
         {0.25, 0.05, "0.25"},
     };
     for (const auto& c : cases) EXPECT_EQ(ShortNumber(c.value, c.precision), c.text) << c.value;
@@ -99,7 +131,13 @@ TEST(ChartNumbers, ShortFormsForTicks) {
 TEST(ChartAxis, ZoomsAboutAFixedPlace) {
     const AxisScale linear = AxisScale::Fit(0, 100, false), log = AxisScale::Fit(1, 10000, true);
     const AxisScale decade = AxisScale::Fit(10, 100, true);
-    const struct { AxisScale axis; double fraction, factor; const char* ticks; bool changes; const char* why; } cases[] = {
+    const struct {
+        AxisScale axis;
+        double fraction, factor;
+        const char* ticks;
+        bool changes;
+        const char* why;
+    } cases[] = {
         {linear, 0.5, 0.5, "30 40 50 60 70", true, "in about the middle: 25 to 75"},
         {linear, 0, 0.5, "0 10 20 30 40 50", true, "the left end stays"},
         {linear, 0.5, 2, "-50 0 50 100 150", true, "out"},
@@ -129,8 +167,12 @@ TEST(ChartAxis, ZoomsAboutAFixedPlace) {
 
 TEST(ChartAxis, PlacesValuesByValueOrLogarithm) {
     const AxisScale linear = AxisScale::Fit(3, 97, false), log = AxisScale::Fit(3, 2500, true);  // 0..100, 1..10k
-    for (const auto& [axis, value, fraction] : {std::tuple{linear, 50.0, 0.5}, {linear, 0.0, 0.0}, {linear, 25.0, 0.25},
-                                                {log, 100.0, 0.5}, {log, 1.0, 0.0}, {log, 1000.0, 0.75}}) {
+    for (const auto& [axis, value, fraction] : {std::tuple{linear, 50.0, 0.5},
+                                                {linear, 0.0, 0.0},
+                                                {linear, 25.0, 0.25},
+                                                {log, 100.0, 0.5},
+                                                {log, 1.0, 0.0},
+                                                {log, 1000.0, 0.75}}) {
         EXPECT_NEAR(axis.Fraction(value), fraction, 1e-12) << value;
         EXPECT_NEAR(axis.ValueAt(fraction), value, 1e-9) << fraction;
     }
@@ -141,8 +183,15 @@ TEST(ChartAxis, PlacesValuesByValueOrLogarithm) {
 class ChartRows : public ::testing::Test {
 protected:
     void SetUp() override {
-        FillTable(data, {"name", "x", "y"}, {{"a", "1", "2"}, {"b", "", "3"}, {"c", "abc", "4"}, {"d", "-2", "5"},
-                                             {"e", "0", "6"}, {"f", "10", "0"}, {"g", "3", "Bad Equation"}, {"h", "4", "4"}});
+        FillTable(data, {"name", "x", "y"},
+                  {{"a", "1", "2"},
+                   {"b", "", "3"},
+                   {"c", "abc", "4"},
+                   {"d", "-2", "5"},
+                   {"e", "0", "6"},
+                   {"f", "10", "0"},
+                   {"g", "3", "Bad Equation"},
+                   {"h", "4", "4"}});
         data.SetHidden(7, true);
     }
     std::string Names(const ChartPoints& points) {
@@ -155,11 +204,20 @@ protected:
 };
 
 TEST_F(ChartRows, PointsAreTheShownRowsWithTwoNumbers) {
-    const struct { bool logX, logY; std::vector<int> highlighted; const char* points; const char* note; } cases[] = {
+    const struct {
+        bool logX, logY;
+        std::vector<int> highlighted;
+        const char* points;
+        const char* note;
+    } cases[] = {
         {false, false, {}, "a,d,e,f", "3 rows without a number"},
         {false, false, {3, 1, 7}, "a,e,f,d*", "3 rows without a number"},  // highlighted last; b and h are no points
         {true, false, {}, "a,f", "3 rows without a number,   2 rows at or below zero, left off the logarithmic axis"},
-        {false, true, {0}, "d,e,a*", "3 rows without a number,   1 row at or below zero, left off the logarithmic axis"},
+        {false,
+         true,
+         {0},
+         "d,e,a*",
+         "3 rows without a number,   1 row at or below zero, left off the logarithmic axis"},
         {true, true, {}, "a", "3 rows without a number,   3 rows at or below zero, left off the logarithmic axis"},
     };
     for (const auto& c : cases) {
@@ -173,7 +231,8 @@ TEST_F(ChartRows, PointsAreTheShownRowsWithTwoNumbers) {
 
 TEST_F(ChartRows, RangesAndNotesFollowTheRows) {
     const ChartPoints points = CollectPoints(data, 1, 2, false, false);
-    EXPECT_EQ((std::vector<double>{points.xLo, points.xHi, points.yLo, points.yHi}), (std::vector<double>{-2, 10, 0, 6}));
+    EXPECT_EQ((std::vector<double>{points.xLo, points.xHi, points.yLo, points.yHi}),
+              (std::vector<double>{-2, 10, 0, 6}));
     data.SetCell(1, 1, "2");
     data.SetCell(2, 1, "2");
     EXPECT_EQ(ChartNote(CollectPoints(data, 1, 2, false, false)), "1 row without a number");
@@ -183,7 +242,11 @@ TEST_F(ChartRows, RangesAndNotesFollowTheRows) {
 }
 
 TEST(ChartColumns, AxisStartsLogarithmicOverThreeDecades) {
-    const struct { std::vector<std::string> cells; bool log; const char* why; } cases[] = {
+    const struct {
+        std::vector<std::string> cells;
+        bool log;
+        const char* why;
+    } cases[] = {
         {{"3", "70000000", "40"}, true, "a few huge values among small ones"},
         {{"1", "1000"}, false, "three decades exactly"},
         {{"1", "1001"}, true, "just over"},
@@ -207,17 +270,34 @@ TEST(ChartColumns, AxisStartsLogarithmicOverThreeDecades) {
 }
 
 TEST(ChartColumns, LabelIsTheFirstColumnThatTellsRowsApart) {
-    const struct { std::vector<std::string> headings; testkit::Rows rows; int collapsed; int label; const char* why; } cases[] = {
+    const struct {
+        std::vector<std::string> headings;
+        testkit::Rows rows;
+        int collapsed;
+        int label;
+        const char* why;
+    } cases[] = {
         {{"block", "UnitName", "Name"},
          {{"UNITINFO", "ARMCOM", "Commander"}, {"UNITINFO", "ARMPW", "Peewee"}, {"UNITINFO", "CORAK", "A.K."}},
-         -1, 1, "a game's unit files: the block name is the same in every record"},
+         -1,
+         1,
+         "a game's unit files: the block name is the same in every record"},
         {{"name", "cost"}, {{"a", "1"}, {"b", "1"}, {"c", "2"}}, -1, 0, "a first column that tells every row apart"},
-        {{"block", "side", "weapon"}, {{"U", "ARM", "laser"}, {"U", "CORE", "laser"}, {"U", "ARM", "gun"}, {"U", "ARM", "rocket"}},
-         -1, 2, "none tells every row apart: the most distinct texts"},
+        {{"block", "side", "weapon"},
+         {{"U", "ARM", "laser"}, {"U", "CORE", "laser"}, {"U", "ARM", "gun"}, {"U", "ARM", "rocket"}},
+         -1,
+         2,
+         "none tells every row apart: the most distinct texts"},
         {{"block", "a", "b"}, {{"U", "x", "p"}, {"U", "y", "q"}, {"U", "x", "p"}}, -1, 1, "a tie goes to the first"},
-        {{"block", "id", "name"}, {{"U", "1", "tank"}, {"U", "2", "jet"}, {"U", "3", "ship"}}, 1, 2,
+        {{"block", "id", "name"},
+         {{"U", "1", "tank"}, {"U", "2", "jet"}, {"U", "3", "ship"}},
+         1,
+         2,
          "a collapsed column shows nothing, so it names nothing"},
-        {{"block", "gaps", "kind"}, {{"U", "", "x"}, {"U", "", "y"}, {"U", "a", "z"}, {"U", "b", "x"}}, -1, 2,
+        {{"block", "gaps", "kind"},
+         {{"U", "", "x"}, {"U", "", "y"}, {"U", "a", "z"}, {"U", "b", "x"}},
+         -1,
+         2,
          "empty cells tell nothing apart"},
         {{"block", "side"}, {{"U", "ARM"}, {"U", "ARM"}}, -1, 0, "nothing better than the block name"},
         {{"block", "side"}, {}, -1, 0, "no rows"},
@@ -234,7 +314,9 @@ TEST(ChartColumns, LabelIsTheFirstColumnThatTellsRowsApart) {
 TEST(ChartColumns, NumberKindsAndColumnsOfNumbers) {
     TableData data;
     FillTable(data, {"name", "cost", "line", "mixed", "ratio", "empty", "hidden text"},
-              {{"a", "1", "10", "1", "", "", "5"}, {"b", "x", "11", "two", "0.5", "", "6"}, {"c", "3", "", "3", "2", "", "no"}});
+              {{"a", "1", "10", "1", "", "", "5"},
+               {"b", "x", "11", "two", "0.5", "", "6"},
+               {"c", "3", "", "3", "2", "", "no"}});
     data.SetHidden(2, true);
     // Numeric and Math kinds come whatever their cells; others need numbers in every shown cell.
     const std::vector<std::uint8_t> kinds = {0x81, 0x05, 0x02, 0x81, 0x45, 0x81, 0x81};
@@ -253,8 +335,11 @@ TEST(ChartHits, NearestPointAndRectangle) {
     ChartPlot plot;
     plot.Place(points, AxisScale::Fit(0, 100, false), AxisScale::Fit(0, 100, false), {10, 20, 200, 100});
     // (x, y) in pixels: x from 10 to 210, y from 120 (value 0) up to 20 (value 100).
-    const struct { double x, y; int row; } hits[] = {  // row -1: no point within the radius
-        {10, 120, 0}, {14, 117, 0}, {110, 70, 3}, {113, 74, 3}, {210, 20, 2}, {60, 95, -1}, {10, 126, -1}};
+    const struct {
+        double x, y;
+        int row;
+    } hits[] = {// row -1: no point within the radius
+                {10, 120, 0}, {14, 117, 0}, {110, 70, 3}, {113, 74, 3}, {210, 20, 2}, {60, 95, -1}, {10, 126, -1}};
     for (const auto& h : hits) {
         const int i = plot.PointAt(h.x, h.y, 5);
         EXPECT_EQ(i < 0 ? -1 : points.points[i].row, h.row) << h.x << "," << h.y;
@@ -273,7 +358,10 @@ TEST(ChartHits, AZoomKeepsTheValuesUnderThePointer) {
     const AxisScale axis = AxisScale::Fit(0, 100, false);
     ChartPlot plot;
     plot.Place(none, axis, axis, {10, 20, 200, 100});  // x from 10 to 210, y from 120 (value 0) up to 20
-    const struct { const char* why; double x, y, atX, atY, value; } cases[] = {
+    const struct {
+        const char* why;
+        double x, y, atX, atY, value;
+    } cases[] = {
         {"inside: a quarter along either axis", 60, 95, 60, 95, 25},
         {"left of and below the plot: its corner", 0, 300, 10, 120, 0},
         {"right of and above it: the other corner", 500, -5, 210, 20, 100},
@@ -301,14 +389,22 @@ TEST(ChartHits, AZoomKeepsTheValuesUnderThePointer) {
 TEST(ChartShade, TintFollowsTheValueWithinItsColumn) {
     TableData data;
     FillTable(data, {"name", "cost", "same", "text"},
-              {{"a", "10", "4", "9"}, {"b", "30", "4", "1"}, {"c", "", "4", "2"}, {"d", "20", "", "3"},
-               {"e", "Bad Equation", "4", "4"}, {"f", "500", "4", "5"}});
+              {{"a", "10", "4", "9"},
+               {"b", "30", "4", "1"},
+               {"c", "", "4", "2"},
+               {"d", "20", "", "3"},
+               {"e", "Bad Equation", "4", "4"},
+               {"f", "500", "4", "5"}});
     data.SetHidden(5, true);  // the hidden 500 does not stretch the range
     ShadeLevels levels;
     levels.Update(data, {0x81, 0x05, 0x45, 0x81});
-    const struct { int row, column; double level; } cases[] = {{0, 1, 0},  {1, 1, 1},  {3, 1, 0.5}, {2, 1, -1}, {4, 1, -1}, {0, 2, 0},
-                 {3, 2, -1}, {0, 3, -1}, {0, 0, -1},  {0, 9, -1}};
-    for (const auto& c : cases) EXPECT_DOUBLE_EQ(levels.Level(data, c.row, c.column), c.level) << c.row << "," << c.column;
+    const struct {
+        int row, column;
+        double level;
+    } cases[] = {{0, 1, 0}, {1, 1, 1},  {3, 1, 0.5}, {2, 1, -1}, {4, 1, -1},
+                 {0, 2, 0}, {3, 2, -1}, {0, 3, -1},  {0, 0, -1}, {0, 9, -1}};
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(levels.Level(data, c.row, c.column), c.level) << c.row << "," << c.column;
 
     // Lowest to highest: each tint lies further from the base toward the accent.
     const Rgb base{255, 255, 255}, accent{0, 0, 255};
@@ -328,11 +424,19 @@ TEST(ChartShade, TintFollowsTheValueWithinItsColumn) {
 TEST(ChartShade, LevelIsTheRankWithinTheColumn) {
     TableData data;
     FillTable(data, {"name", "outlier", "ties", "one", "none"},
-              {{"a", "1", "5", "", ""}, {"b", "2", "5", "", "x"}, {"c", "3", "7", "42", ""},
-               {"d", "70000000", "9", "", ""}, {"e", "", "5", "", ""}, {"f", "n/a", "", "x", ""}});
+              {{"a", "1", "5", "", ""},
+               {"b", "2", "5", "", "x"},
+               {"c", "3", "7", "42", ""},
+               {"d", "70000000", "9", "", ""},
+               {"e", "", "5", "", ""},
+               {"f", "n/a", "", "x", ""}});
     ShadeLevels levels;
     levels.Update(data, {0x81, 0x05, 0x05, 0x45, 0x05});
-    const struct { int row, column; double level; const char* why; } cases[] = {
+    const struct {
+        int row, column;
+        double level;
+        const char* why;
+    } cases[] = {
         {0, 1, 0, "the lowest"},
         {1, 1, 1.0 / 3, "an outlier does not squash the rest toward 0"},
         {2, 1, 2.0 / 3, "evenly by rank"},
@@ -352,10 +456,18 @@ TEST(ChartShade, LevelIsTheRankWithinTheColumn) {
 
 TEST(ChartFigures, ExactTextsOfTheHighlightedRows) {
     TableData data;
-    FillTable(data, {"name", "Speed", "Role", "Line", "Cost"}, {{"a", "10", "Tank", "3", "1"}, {"b", "2.5", "Scout", "4", "2"},
-              {"c", "4", "12", "5", "2"}, {"d", "", "Tank", "6", "-1.25"}, {"e", "0.5", "7", "7", "0.5"}});
+    FillTable(data, {"name", "Speed", "Role", "Line", "Cost"},
+              {{"a", "10", "Tank", "3", "1"},
+               {"b", "2.5", "Scout", "4", "2"},
+               {"c", "4", "12", "5", "2"},
+               {"d", "", "Tank", "6", "-1.25"},
+               {"e", "0.5", "7", "7", "0.5"}});
     const std::vector<std::uint8_t> kinds = {0x81, 0x05, 0x81, 0x02, 0x45};
-    const struct { std::vector<int> rows; int column; const char* text; } cases[] = {
+    const struct {
+        std::vector<int> rows;
+        int column;
+        const char* text;
+    } cases[] = {
         {{0, 1, 2}, 1, "Speed: sum 16.5   mean 5.5   min 2.5   max 10"},
         {{0, 1, 2, 3}, 1, "Speed: sum 16.5   mean 5.5   min 2.5   max 10   (1 row without a number)"},
         {{3, 4}, 1, "Speed: sum 0.5   mean 0.5   min 0.5   max 0.5   (1 row without a number)"},

@@ -151,8 +151,10 @@ TEST_F(ChartOverTable, WheelZoomsAboutThePointerAndHomeOrADoubleClickShowsAll) {
     const QPoint at = chart->canvas->PointPosition(PointOf(50));  // x 50, y 50
     const double span = plot.XScale().Hi() - plot.XScale().Lo();
     Wheel(at, 2);
-    EXPECT_NEAR(plot.XScale().Hi() - plot.XScale().Lo(), span * ChartCanvas::kZoomPerNotch * ChartCanvas::kZoomPerNotch, 1e-6);
-    EXPECT_LE((chart->canvas->PointPosition(PointOf(50)) - at).manhattanLength(), 2) << "the place under the pointer stays";
+    EXPECT_NEAR(plot.XScale().Hi() - plot.XScale().Lo(), span * ChartCanvas::kZoomPerNotch * ChartCanvas::kZoomPerNotch,
+                1e-6);
+    EXPECT_LE((chart->canvas->PointPosition(PointOf(50)) - at).manhattanLength(), 2)
+        << "the place under the pointer stays";
     EXPECT_EQ(plot.PointAt(plot.PixelX(0), plot.PixelY(0), 3), -1) << "u0 zoomed out of the plot";
     table.Data().SetSelected(3, true);
     Settle();
@@ -185,9 +187,9 @@ TEST_F(ChartOverTable, ALegendTellsTheHighlightColourAndTheWindowFitsTheScreen) 
     table.Data().SetColumnHeading(1, std::string(300, 'w'));
     ChartWindow* other = commands->OpenChart();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(other));
-    EXPECT_TRUE(free.contains(other->frameGeometry())) << other->frameGeometry().x() << "," << other->frameGeometry().y()
-                                                       << " " << other->frameGeometry().width() << "x"
-                                                       << other->frameGeometry().height();
+    EXPECT_TRUE(free.contains(other->frameGeometry()))
+        << other->frameGeometry().x() << "," << other->frameGeometry().y() << " " << other->frameGeometry().width()
+        << "x" << other->frameGeometry().height();
 }
 
 TEST_F(ChartOverTable, TheTableShowsItsHighlightWhileTheChartHasTheFocus) {
@@ -206,9 +208,11 @@ TEST_F(ChartOverTable, DraggedRectangleHighlightsTheRowsInside) {
     Drag(chart->canvas, At(9.5, -1), At(14.5, 101));  // x from 10 to 14, every y
     EXPECT_EQ(Highlighted(), "10,11,12,13,14");
     // Only the rows whose y lies inside too: of 0..9, y = 0, 37, 74, 11, 48, (no x), 22, 59, 96, 33.
-    testkit::Mouse(chart->canvas, QEvent::MouseButtonPress, At(-0.5, 30), Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier);
+    testkit::Mouse(chart->canvas, QEvent::MouseButtonPress, At(-0.5, 30), Qt::LeftButton, Qt::LeftButton,
+                   Qt::ControlModifier);
     testkit::Mouse(chart->canvas, QEvent::MouseMove, At(9.5, 60), Qt::NoButton, Qt::LeftButton, Qt::ControlModifier);
-    testkit::Mouse(chart->canvas, QEvent::MouseButtonRelease, At(9.5, 60), Qt::LeftButton, Qt::NoButton, Qt::ControlModifier);
+    testkit::Mouse(chart->canvas, QEvent::MouseButtonRelease, At(9.5, 60), Qt::LeftButton, Qt::NoButton,
+                   Qt::ControlModifier);
     EXPECT_EQ(Highlighted(), "1,4,7,9,10,11,12,13,14") << "Ctrl keeps the others";
     Drag(chart->canvas, At(40, 101), At(60, 100.5));  // an empty rectangle
     EXPECT_EQ(Highlighted(), "");
@@ -233,7 +237,8 @@ TEST_F(ChartOverTable, FollowsHighlightRemovalAndReload) {
 
     {
         NotifyHold hold(data);  // a new load: other columns, fewer rows
-        FillTable(data, {"Name", "Cost", "Text", "Range"}, {{"a", "1", "w", "5"}, {"b", "2", "v", "x"}, {"c", "", "u", "7"}});
+        FillTable(data, {"Name", "Cost", "Text", "Range"},
+                  {{"a", "1", "w", "5"}, {"b", "2", "v", "x"}, {"c", "", "u", "7"}});
         const std::uint8_t kinds[] = {0x81, 0x45, 0x81, 0x05};
         table.SetColumnKinds(kinds, 4);
     }
@@ -246,8 +251,13 @@ TEST_F(ChartOverTable, FollowsHighlightRemovalAndReload) {
 
 TEST_F(ChartOverTable, SavesPngAndSvg) {
     QTemporaryDir dir;
-    const struct { const char* name; const char* start; } cases[] = {  // start: bytes near the file's start
-        {"chart.png", "\x89PNG"}, {"chart.svg", "<svg"}, {"CHART.SVG", "<svg"}};
+    const struct {
+        const char* name;
+        const char* start;
+    } cases[] = {// start: bytes near the file's start
+                 {"chart.png", "\x89PNG"},
+                 {"chart.svg", "<svg"},
+                 {"CHART.SVG", "<svg"}};
     for (const auto& c : cases) {
         const QString path = dir.filePath(QString::fromLatin1(c.name));
         ASSERT_TRUE(chart->SaveImage(path)) << c.name;
@@ -261,7 +271,8 @@ TEST_F(ChartOverTable, SavesPngAndSvg) {
 
 TEST_F(ChartOverTable, ShadeTintsByValueAndTheHighlightWins) {
     table.Data().DeleteAllRows();
-    FillTable(table.Data(), {"name", "x", "y", "kind"}, {{"a", "1", "50", "w"}, {"b", "5", "50", "w"}, {"c", "9", "", "w"}}, 60);
+    FillTable(table.Data(), {"name", "x", "y", "kind"},
+              {{"a", "1", "50", "w"}, {"b", "5", "50", "w"}, {"c", "9", "", "w"}}, 60);
     chart->close();  // the table's window takes the keyboard: the highlight shows only there
     host->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(host.get()));

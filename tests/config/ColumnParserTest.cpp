@@ -64,7 +64,10 @@ TEST(ColumnParser, TypesHeadingsAlignmentsKindsAndDecimals) {
     EXPECT_EQ(item.columns.at(0).width, 0);
     EXPECT_EQ(item.topLevelKeys, "hpifolder ");
     const std::pair<const char*, const char*> decimals[] = {
-        {"", "%.4f"}, {"decimals=-3;", "%.0f"}, {"decimals=abc;", "%.0f"}, {"decimals=1000;", "%.60f"},
+        {"", "%.4f"},
+        {"decimals=-3;", "%.0f"},
+        {"decimals=abc;", "%.0f"},
+        {"decimals=1000;", "%.60f"},
         {"decimals=1;\ndecimals=3;", "%.3f"},
     };
     for (const auto& [line, format] : decimals) {
@@ -74,15 +77,16 @@ TEST(ColumnParser, TypesHeadingsAlignmentsKindsAndDecimals) {
 }
 
 TEST(ColumnParser, RefusedBlocksAndWhoReadsTheirLines) {
-    Loaded l("[Column]\n{\nname=No;\nextension=rec;\n}\n"    // no type: its lines are top-level
-             "[multibool]\n{\nname=Empty;\n}\n"              // no tagfor
-             "[math]\n{\nname=NoEq;\n}\n"                    // no equation
-             "[math]\n{\nequation=+ - ;\n}\n"                // no operand
-             "[math]\n{\nequation=a;\nequation=;\n}\n"       // the last equation counts
-             "[headertext]\n{\nname=First;\n}\n"
-             "[headertext]\n{\nname=Second;\nextension=no;\n}\n"  // consumed, not shown
-             "[string]\n{\nname=Outer;\n[inner]\n{\ntag=x;\n}\nwidth=5;\n}\n"  // a nested header ends the column
-             "[boolean]\n{\n}\n");
+    Loaded l(
+        "[Column]\n{\nname=No;\nextension=rec;\n}\n"  // no type: its lines are top-level
+        "[multibool]\n{\nname=Empty;\n}\n"            // no tagfor
+        "[math]\n{\nname=NoEq;\n}\n"                  // no equation
+        "[math]\n{\nequation=+ - ;\n}\n"              // no operand
+        "[math]\n{\nequation=a;\nequation=;\n}\n"     // the last equation counts
+        "[headertext]\n{\nname=First;\n}\n"
+        "[headertext]\n{\nname=Second;\nextension=no;\n}\n"               // consumed, not shown
+        "[string]\n{\nname=Outer;\n[inner]\n{\ntag=x;\n}\nwidth=5;\n}\n"  // a nested header ends the column
+        "[boolean]\n{\n}\n");
     ASSERT_EQ(l.configured, 3);
     EXPECT_EQ(l.columns.at(0).heading, "First");
     EXPECT_EQ(l.state->headerTextColumn, 0);
@@ -137,8 +141,12 @@ TEST(ColumnParser, SymbolTagForAndEquationLimits) {
 TEST(ColumnParser, CompilesEquationsAndCutsOverlongTexts) {
     const std::tuple<const char*, const char*, const char*> cases[] = {
         // equation, compiled form, operands with their defaults
-        {"(100) cost /", "xx/", "=100 cost=0"}, {"Cost hits(1) /", "xx/", "Cost=0 hits=1"}, {"a+b", "x+x", "a=0 b=0"},
-        {"  a\tb-  ", "xx-", "a=0 b=0"},        {"a(x) b(-3 c", "xx", "a=0 b=-3"},        {"2) x.y", "xx", "2)=0 x.y=0"},
+        {"(100) cost /", "xx/", "=100 cost=0"},
+        {"Cost hits(1) /", "xx/", "Cost=0 hits=1"},
+        {"a+b", "x+x", "a=0 b=0"},
+        {"  a\tb-  ", "xx-", "a=0 b=0"},
+        {"a(x) b(-3 c", "xx", "a=0 b=-3"},
+        {"2) x.y", "xx", "2)=0 x.y=0"},
     };
     for (const auto& [equation, compiled, operands] : cases) {
         Loaded l(std::string("[math]\n{\nequation=") + equation + ";\n}\n");

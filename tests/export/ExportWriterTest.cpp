@@ -48,9 +48,10 @@ TEST(ExportWriter, WritesExactBytesAtTheEdges) {
     html.escapeHtmlCells = true;
     table.Data().SetCell(0, 0, "a&b");
     table.Data().SetColumnHeading(0, "<Name>");
-    EXPECT_EQ(Written(table, html), "<table><tr><td>&lt;Name&gt;</td><td>Cost</td><td>Edge\r\n<tr><td>a&amp;b</td><td>1</td><td>e0\r\n"
-                                    "<tr><td>b</td><td>2</td><td>e1\r\n<tr><td>c\td</td><td>3</td><td>e2\r\n"
-                                    "<tr><td>&lt;x&gt;</td><td></td><td>e3</table>");
+    EXPECT_EQ(Written(table, html),
+              "<table><tr><td>&lt;Name&gt;</td><td>Cost</td><td>Edge\r\n<tr><td>a&amp;b</td><td>1</td><td>e0\r\n"
+              "<tr><td>b</td><td>2</td><td>e1\r\n<tr><td>c\td</td><td>3</td><td>e2\r\n"
+              "<tr><td>&lt;x&gt;</td><td></td><td>e3</table>");
     table.Data().SetColumnHeading(0, "Name");
 
     const ExportSettings framed{"", "\t", "\n", "<", ">"};
@@ -85,9 +86,10 @@ TEST(ExportWriter, ReplacesFilesOnlyWhenWrittenWhole) {
     Fill(table);
     GameFolder::Write("old.dat", "old contents");
     std::filesystem::create_directory("sub");
-    const std::pair<const char*, const char*> refused[] = {{"missing folder\\x.dat", "the folder \"missing folder\" does not exist"},
-                                                           {"", "no file name was given"},
-                                                           {"sub", "\"sub\" is a folder"}};
+    const std::pair<const char*, const char*> refused[] = {
+        {"missing folder\\x.dat", "the folder \"missing folder\" does not exist"},
+        {"", "no file name was given"},
+        {"sub", "\"sub\" is a folder"}};
     for (const auto& [name, reason] : refused) {
         std::string error;
         EXPECT_FALSE(WriteExport(table, {name}, nullptr, &error)) << name;

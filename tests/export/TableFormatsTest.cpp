@@ -27,7 +27,8 @@ std::string Formatted(ExportFormat format, const std::vector<std::string>& headi
     slice.rowCount = rows.size();
     slice.cell = [&](std::size_t r, std::size_t c) { return std::string_view(rows[r][c]); };
     std::string out;
-    WriteFormatted(format, slice, [&](std::string_view piece) { out += piece; }, options);
+    WriteFormatted(
+        format, slice, [&](std::string_view piece) { out += piece; }, options);
     return out;
 }
 
@@ -47,7 +48,8 @@ TEST(TableFormats, WritesExactBytes) {
         std::string expected;
     } cases[] = {
         {ExportFormat::Csv, kRows,
-         "Name,\"Note \"\"n\"\"\"\r\n\"a,b\",\"say \"\"hi\"\"\"\r\nx|y,t\tu\r\n\"l1\r\nl2\",\"m\nn\"\r\n<&>,\"r\rs\"\r\n"
+         "Name,\"Note \"\"n\"\"\"\r\n\"a,b\",\"say "
+         "\"\"hi\"\"\"\r\nx|y,t\tu\r\n\"l1\r\nl2\",\"m\nn\"\r\n<&>,\"r\rs\"\r\n"
          "caf\xE9,\r\n"},
         {ExportFormat::Markdown, kRows,
          "| Name | Note \"n\" |\r\n| --- | --- |\r\n| a,b | say \"hi\" |\r\n| x\\|y | t\tu |\r\n"
@@ -95,21 +97,21 @@ TEST(TableFormats, HostileCellsStayText) {
         {"a link and an image", md, "[link](x) ![i](y)", "\\[link\\](x) \\!\\[i\\](y)"},
         {"code, strike-through, a backslash, an entity", md, "`c` ~~s~~ a\\b &amp;",
          "\\`c\\` \\~\\~s\\~\\~ a\\\\b &amp;amp;"},
-        {"numbers and everyday punctuation read as they are", md, "-1.5, 1e3: (a+b=c); #x.",
-         "-1.5, 1e3: (a+b=c); #x."},
+        {"numbers and everyday punctuation read as they are", md, "-1.5, 1e3: (a+b=c); #x.", "-1.5, 1e3: (a+b=c); #x."},
         {"a formula is no markup", md, "=1+1", "=1+1"},
     };
     for (const auto& c : cases) {
-        const std::string expected = c.format == csv
-                                         ? c.field + "\r\n" + c.field + "\r\n"
-                                         : "| " + c.field + " |\r\n| --- |\r\n| " + c.field + " |\r\n";
+        const std::string expected = c.format == csv ? c.field + "\r\n" + c.field + "\r\n"
+                                                     : "| " + c.field + " |\r\n| --- |\r\n| " + c.field + " |\r\n";
         EXPECT_EQ(Formatted(c.format, {c.cell}, {{c.cell}}, c.options), expected) << c.why;
     }
 }
 
 TEST(TableFormats, RecognisesUtf8) {
-    for (const char* text : {"plain", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"}) EXPECT_TRUE(IsUtf8(text)) << text;
-    for (const char* text : {"\xE9", "\xC3", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82", "\xC3\x28"})
+    for (const char* text : {"plain", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"})
+        EXPECT_TRUE(IsUtf8(text)) << text;
+    for (const char* text :
+         {"\xE9", "\xC3", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82", "\xC3\x28"})
         EXPECT_FALSE(IsUtf8(text)) << text;
 }
 
@@ -130,9 +132,10 @@ TEST(TableFormats, ExportWriterAppliesColumnsAndRows) {
         {{.format = ExportFormat::Csv}, "Name,Note\r\na,\"m\nn\"\r\nb,x\r\n"},
         {{.includeCollapsed = true, .onlyHighlighted = true, .format = ExportFormat::Csv},
          "Name,Hidden,Note\r\na,h,\"m\nn\"\r\n"},
-        {{.format = ExportFormat::Markdown, .columns = {2, 1, 7, 0}}, "| Note | Hidden | Name |\r\n"
-                                                                       "| --- | --- | --- |\r\n"
-                                                                       "| m<br>n | h | a |\r\n| x | h | b |\r\n"},
+        {{.format = ExportFormat::Markdown, .columns = {2, 1, 7, 0}},
+         "| Note | Hidden | Name |\r\n"
+         "| --- | --- | --- |\r\n"
+         "| m<br>n | h | a |\r\n| x | h | b |\r\n"},
         {{.columns = {2, 0}}, "Note\tName\r\nm\r\nn\ta\r\nx\tb"},
     };
     for (const auto& c : cases) {

@@ -22,8 +22,8 @@ lorvex::TableData& Table() {
         t->InsertColumn(3, "a<=b", lorvex::Align::Left, 0);  // collapsed
         t->InsertColumn(4, "\"q\"", lorvex::Align::Left, 40);
         const char* rows[][5] = {
-            {"Heavy tank", "12.5", "300", "x", "y"},  {"scout", "-1e3", "", "<=", "\""},
-            {"", "nan", "1e308", " ", "inf"},         {"Z", "0x10", "+7", "a b", "~"},
+            {"Heavy tank", "12.5", "300", "x", "y"}, {"scout", "-1e3", "", "<=", "\""},
+            {"", "nan", "1e308", " ", "inf"},        {"Z", "0x10", "+7", "a b", "~"},
             {"\xe9t\xe9", "1e-320", "-0", "!=", ""},
         };
         for (const auto& row : rows) {

@@ -12,17 +12,15 @@
 namespace {
 
 void ExtractAll(const lorvex::hpi::HpiArchive& archive, const std::string& folder, int depth,
-                std::vector<std::uint8_t>& bytes)
-{
-    if (depth > 100)
-        std::abort();
+                std::vector<std::uint8_t>& bytes) {
+    if (depth > 100) std::abort();
     char name[256];
-    for (std::size_t c = archive.Dir(0, folder, name, sizeof name); c != 0; c = archive.Dir(c, folder, name, sizeof name)) {
+    for (std::size_t c = archive.Dir(0, folder, name, sizeof name); c != 0;
+         c = archive.Dir(c, folder, name, sizeof name)) {
         const std::string entry = folder + "\\" + name;
         const auto stated = archive.EntrySize(entry);
         const bool ok = archive.ExtractToMemory(entry, bytes);
-        if (ok ? (!stated || bytes.size() != *stated) : !bytes.empty())
-            std::abort();
+        if (ok ? (!stated || bytes.size() != *stated) : !bytes.empty()) std::abort();
     }
     for (std::size_t c = archive.DirFolders(0, folder, name, sizeof name); c != 0;
          c = archive.DirFolders(c, folder, name, sizeof name))
@@ -31,13 +29,11 @@ void ExtractAll(const lorvex::hpi::HpiArchive& archive, const std::string& folde
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static std::vector<std::uint8_t> bytes;  // reused, as a load reuses its buffer
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     // Both inflaters, alternating by input, so that each meets every kind of damage.
     const auto backend = size % 2 ? lorvex::hpi::InflateBackend::Zlib : lorvex::hpi::InflateBackend::Libdeflate;
-    if (auto archive = lorvex::hpi::HpiArchive::OpenBytes(input, backend))
-        ExtractAll(*archive, "", 0, bytes);
+    if (auto archive = lorvex::hpi::HpiArchive::OpenBytes(input, backend)) ExtractAll(*archive, "", 0, bytes);
     return 0;
 }

@@ -44,10 +44,12 @@ void Games(std::string_view text) {
     for (const std::string& name : recent) lorvex::platform::IsConfigurationName(name);
     const std::string& game = recent.front();
     const std::vector<std::string> kept = lorvex::platform::AddRecentGame(recent, game);
-    if (kept.size() > lorvex::platform::kMaxRecentGames || kept.empty() || kept.front() != lorvex::platform::GameKey(game))
+    if (kept.size() > lorvex::platform::kMaxRecentGames || kept.empty() ||
+        kept.front() != lorvex::platform::GameKey(game))
         std::abort();
     // The disk is left alone: a game is whatever the stand-in says.
-    const auto usable = lorvex::platform::UsableRecentGames(recent, [](const std::string& g) { return g.size() % 3 != 0; });
+    const auto usable =
+        lorvex::platform::UsableRecentGames(recent, [](const std::string& g) { return g.size() % 3 != 0; });
     if (usable.size() > lorvex::platform::kMaxRecentGames) std::abort();
     for (const std::string& g : usable)
         if (g.size() % 3 == 0) std::abort();
@@ -56,7 +58,8 @@ void Games(std::string_view text) {
 void Window(const std::uint8_t* data, std::size_t size) {
     int v[4] = {};
     std::memcpy(v, data, std::min(size, sizeof v));
-    const std::vector<lorvex::game::Rect> screens = {{0, 0, 1920, 1080}, {1920, -200, 1280, 1024}, {-1280, 0, 1280, 1024}};
+    const std::vector<lorvex::game::Rect> screens = {
+        {0, 0, 1920, 1080}, {1920, -200, 1280, 1024}, {-1280, 0, 1280, 1024}};
     const auto placed = lorvex::game::RestoredPlacement({v[0], v[1], v[2], v[3]}, screens);
     if (!placed) return;
     // A restored window lies wholly on one screen.
@@ -76,8 +79,7 @@ void Guard(const std::uint8_t* data, std::size_t size) {
     const bool written = ::write(fd, data, size) == static_cast<ssize_t>(size);
     ::close(fd);
     // Whatever a small regular file holds, it is read.
-    if (written && size <= lorvex::platform::kMaxSettingsFileSize &&
-        !lorvex::platform::CheckSettingsFile(path).usable)
+    if (written && size <= lorvex::platform::kMaxSettingsFileSize && !lorvex::platform::CheckSettingsFile(path).usable)
         std::abort();
 }
 

@@ -63,7 +63,10 @@ Names List(const HpiArchive& archive, std::string_view folder, bool folders = fa
     return names;
 }
 
-const std::string kOverlap("\x06" "a\x18\x00\x00\x00", 6);  // 'a', then offset 1 length 10 over itself: 11 'a'
+const std::string kOverlap(
+    "\x06"
+    "a\x18\x00\x00\x00",
+    6);  // 'a', then offset 1 length 10 over itself: 11 'a'
 
 TEST(HpiLz77, DecodesHandStreamsToTheExactBytesOrFails) {
     const std::pair<std::string, std::string> cases[] = {
@@ -72,8 +75,8 @@ TEST(HpiLz77, DecodesHandStreamsToTheExactBytesOrFails) {
         // Eight literals fill the first tag byte; the second marks offset 1 length 8, then the terminator.
         {std::string("\0ABCDEFGH\x03\x16\0\0\0", 14), "ABCDEFGHABCDEFGH"},
         {std::string("\x18xyz\x30\0\0\0", 8), "xyzzz"},  // offset 3 length 2: copies the byte it just wrote
-        {std::string("\0q", 2), "q"},                     // input ending right after an item ends the chunk
-        {"\x01\x10", ""},                                 // half a reference
+        {std::string("\0q", 2), "q"},                    // input ending right after an item ends the chunk
+        {"\x01\x10", ""},                                // half a reference
     };
     for (const auto& [stream, expected] : cases) {
         std::string out(expected.size(), '#');
@@ -126,7 +129,9 @@ std::string HandArchive(std::uint32_t seed, bool scramble, std::uint32_t endFiel
 TEST(HpiHandBuilt, OpensListsAndExtracts) {
     GameFolder scratch;
     const std::tuple<std::uint32_t, bool, std::uint32_t> cases[] = {
-        {0, false, 107}, {0x12345678, true, 107}, {0xFFFFFFFF, false, 107},
+        {0, false, 107},
+        {0x12345678, true, 107},
+        {0xFFFFFFFF, false, 107},
         {0x41, true, 87},  // the end field read as the directory's size
     };
     for (const auto& [seed, scramble, endField] : cases) {
@@ -158,19 +163,19 @@ TEST(HpiHandBuilt, NamesThatAreNoPlainFileNameAndRepeatsAreLeftOutAndRecorded) {
         const char* reason;
     } sub[] = {
         {{"ok.fbi"}, nullptr},
-        {{""}, kBad},                      // would name the folder itself
+        {{""}, kBad},  // would name the folder itself
         {{"."}, kBad},
-        {{"..", true}, kBad},              // would climb out of the destination
-        {{"..\\..\\evil"}, kBad},          // a separator: a path, not a name
+        {{"..", true}, kBad},      // would climb out of the destination
+        {{"..\\..\\evil"}, kBad},  // a separator: a path, not a name
         {{"a/b"}, kBad},
         {{"c:d"}, kBad},                   // a drive on some systems
         {{"line\nbreak"}, kControl},       // would forge a row in an export
         {{"\x1b]0;title\x07"}, kControl},  // would retitle a terminal
         {{"del\x7f"}, kControl},
-        {{"OK.FBI"}, kRepeat},             // a repeat in another case
+        {{"OK.FBI"}, kRepeat},  // a repeat in another case
         {{"Deep", true, {{"x.fbi"}}}, nullptr},
         {{"deep", true, {{"y.fbi"}}}, kRepeat},  // its contents are never read
-        {{"ok.fbi", true}, nullptr},       // a folder may share a file's name
+        {{"ok.fbi", true}, nullptr},             // a folder may share a file's name
     };
     RawEntry units{"Units", true, {{"Sub", true}}};
     std::vector<SkippedEntry> expected;
@@ -198,7 +203,8 @@ TEST(HpiHandBuilt, NamesThatAreNoPlainFileNameAndRepeatsAreLeftOutAndRecorded) {
     EXPECT_EQ(List(*archive, "units\\sub"), Names{"ok.fbi"});
     EXPECT_EQ(List(*archive, "units\\sub", true), (Names{"Deep", "ok.fbi"}));
     EXPECT_EQ(List(*archive, "units\\sub\\deep"), Names{"x.fbi"});
-    for (const char* gone : {"units\\sub\\..\\..\\evil", "units\\sub\\a/b", "units\\sub\\c:d", "top\x01", "units\\z.fbi"})
+    for (const char* gone :
+         {"units\\sub\\..\\..\\evil", "units\\sub\\a/b", "units\\sub\\c:d", "top\x01", "units\\z.fbi"})
         EXPECT_FALSE(archive->EntrySize(gone)) << gone;
     std::vector<std::uint8_t> z;
     ASSERT_TRUE(archive->ExtractToMemory("UNITS\\SUB\\OK.fbi", z));
@@ -310,7 +316,8 @@ TEST(HpiDamage, TruncatedAtEveryLength) {
                 std::vector<std::uint8_t> memory;
                 const bool extracted =
                     onDisk ? archive->ExtractFile(entry, scratch / "out") : archive->ExtractToMemory(entry, memory);
-                const std::string got = onDisk ? GameFolder::Read(scratch / "out") : std::string(memory.begin(), memory.end());
+                const std::string got =
+                    onDisk ? GameFolder::Read(scratch / "out") : std::string(memory.begin(), memory.end());
                 EXPECT_EQ(got, extracted ? contents : "") << entry << " at " << length;
                 EXPECT_EQ(fs::exists(scratch / "out"), extracted && onDisk) << entry << " at " << length;
                 EXPECT_FALSE(extracted && std::string(entry) == "three.tdf") << length;
@@ -334,8 +341,11 @@ TEST(HpiDamage, WhatIsNoArchiveOrHasABadDirectoryIsRefusedByOpen) {
     using Damage = std::function<void(std::string&)>;
     auto replace = [](std::string bytes) -> Damage { return [bytes](std::string& b) { b = bytes; }; };
     const std::pair<const char*, Damage> cases[] = {
-        {"empty", replace("")}, {"marker only", replace("HAPI")}, {"19 zeros", replace(std::string(19, '\0'))},
-        {"5000 x", replace(std::string(5000, 'x'))}, {"other version", replace(std::string("HAPI\0\0\1\0", 8))},
+        {"empty", replace("")},
+        {"marker only", replace("HAPI")},
+        {"19 zeros", replace(std::string(19, '\0'))},
+        {"5000 x", replace(std::string(5000, 'x'))},
+        {"other version", replace(std::string("HAPI\0\0\1\0", 8))},
         {"a folder chain 70 deep", replace(chain.Build(0))},
         {"wrong marker", [](std::string& b) { b[0] = 'X'; }},
         {"directory start past the end", [](std::string& b) { SetU32(b, 16, b.size() + 100); }},
@@ -444,8 +454,9 @@ TEST(HpiRoundTrip, EveryMethodEncryptionScrambleAndSize) {
             // from its file and from its bytes in memory.
             std::vector<std::uint8_t> bytes;
             for (InflateBackend backend : {InflateBackend::Zlib, InflateBackend::Libdeflate}) {
-                auto again = backend == InflateBackend::Zlib ? HpiArchive::Open(scratch / "a.hpi", backend)
-                                                             : HpiArchive::OpenBytes(GameFolder::Read(scratch / "a.hpi"), backend);
+                auto again = backend == InflateBackend::Zlib
+                                 ? HpiArchive::Open(scratch / "a.hpi", backend)
+                                 : HpiArchive::OpenBytes(GameFolder::Read(scratch / "a.hpi"), backend);
                 ASSERT_TRUE(again);
                 for (std::size_t size : {sizes[5], sizes[0], sizes[3], sizes[4]}) {
                     ASSERT_TRUE(again->ExtractToMemory("data\\f" + std::to_string(size), bytes)) << size;
@@ -488,16 +499,26 @@ TEST(HpiListing, FoldersAndEntriesMatchWithoutCase) {
     auto archive = HpiArchive::Open(scratch / "a.hpi");
     ASSERT_TRUE(archive);
     const std::pair<const char*, Names> folders[] = {
-        {"", {"top.txt"}}, {"\\", {"top.txt"}},  // root: sub-folders are not reported
-        {"UNITS", {"ARMX.fbi", "corx.fbi"}}, {"\\Units", {"ARMX.fbi", "corx.fbi"}}, {"\\uNiTs\\SUB\\", {"deep.fbi"}},
-        {"empty", {}}, {"units\\missing", {}}, {"top.txt", {}}, {"unit", {}},
+        {"", {"top.txt"}},
+        {"\\", {"top.txt"}},  // root: sub-folders are not reported
+        {"UNITS", {"ARMX.fbi", "corx.fbi"}},
+        {"\\Units", {"ARMX.fbi", "corx.fbi"}},
+        {"\\uNiTs\\SUB\\", {"deep.fbi"}},
+        {"empty", {}},
+        {"units\\missing", {}},
+        {"top.txt", {}},
+        {"unit", {}},
     };
     for (const auto& [folder, files] : folders) EXPECT_EQ(List(*archive, folder), files) << "folder '" << folder << "'";
     EXPECT_EQ(List(*archive, "", true), (Names{"Units", "Empty"}));
 
-    const std::pair<const char*, const char*> entries[] = {  // null: no such entry
-        {"\\top.txt", "T"}, {"units\\armx.fbi", "A"}, {"\\UNITS\\Corx.FBI", "C"}, {"units\\sub\\deep.fbi", "D"},
-        {"deep.fbi", nullptr}, {"units\\", nullptr}, {"units\\sub", nullptr}, {"", nullptr}, {"units\\armx.fb", nullptr},
+    const std::pair<const char*, const char*> entries[] = {
+        // null: no such entry
+        {"\\top.txt", "T"},          {"units\\armx.fbi", "A"},
+        {"\\UNITS\\Corx.FBI", "C"},  {"units\\sub\\deep.fbi", "D"},
+        {"deep.fbi", nullptr},       {"units\\", nullptr},
+        {"units\\sub", nullptr},     {"", nullptr},
+        {"units\\armx.fb", nullptr},
     };
     for (const auto& [entry, contents] : entries) {
         fs::remove(scratch / "out.txt");
@@ -535,7 +556,8 @@ TEST(HpiInflate, ExactlyTheStatedSizeWithEitherBackend) {
         for (const auto& [what, in, room, ok] : cases) {
             std::string out(room + 16, '#');
             EXPECT_EQ(inflater.Inflate(reinterpret_cast<const std::uint8_t*>(in.data()), in.size(),
-                                       reinterpret_cast<std::uint8_t*>(out.data()), room), ok)
+                                       reinterpret_cast<std::uint8_t*>(out.data()), room),
+                      ok)
                 << what << " backend " << static_cast<int>(backend);
             EXPECT_EQ(out.substr(room), std::string(16, '#')) << what;
             EXPECT_TRUE(!ok || out.substr(0, room) == data) << what;

@@ -1,8 +1,8 @@
 // Loads of archives made to hurt: every record file left out is named with
 // its reason, bounds stop a load with a message, the scratch folder is never
 // a way to write elsewhere, and two loads of one folder never mix.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <unistd.h>
 

@@ -1,16 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <string>
-#include <map>
-#include <sys/stat.h>
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "hpi/HpiWriter.h"
 #include "load/LoadRun.h"
 #include "tests/support/GameData.h"
-#include "tests/support/LoadHarness.h"
 #include "tests/support/GameFolder.h"
+#include "tests/support/LoadHarness.h"
 #include "tests/support/TableFill.h"
 #include "tests/tdf/TestFiles.h"
 
@@ -19,8 +19,8 @@ namespace {
 
 using hpi::HpiWriter;
 using hpi::PackMethod;
-using testkit::GameFolder;
 using testkit::ColumnText;
+using testkit::GameFolder;
 using testkit::kUnitsCfg;
 using testkit::RowText;
 using testkit::Unit;
@@ -43,14 +43,16 @@ TEST(LoadRun, LoadsEveryArchiveOfTheGameFolderInOrder) {
                              {{"UNITS\\arma.FBI", Unit("UnitA2", "Shadowed", "99")},
                               {"units\\b.fbi", Unit("UnitB", "Beta", "7") + Unit("UnitB2", "Beta Two", "abc")}},
                              PackMethod::Lz77));
-    ASSERT_TRUE(WriteArchive("../c.UFO", {{"Units\\C.FBI", Unit("UnitC", "Gamma", "3.14159")}}, PackMethod::Stored, 0x33));
+    ASSERT_TRUE(
+        WriteArchive("../c.UFO", {{"Units\\C.FBI", Unit("UnitC", "Gamma", "3.14159")}}, PackMethod::Stored, 0x33));
     HpiWriter damaged;
     damaged.AddFile("units\\f.fbi", Unit("Broken", "Damaged copy", "1"), PackMethod::Zlib);
     std::string bytes = damaged.Build(0);
     bytes.back() = static_cast<char>(bytes.back() ^ 0x5a);  // inside the only chunk: its checksum fails
     GameFolder::Write("../e.hpi", bytes);
     GameFolder::Write("../garbage.hpi", "HAPI this is no archive at all");
-    ASSERT_TRUE(WriteArchive("../z.hpi", {{"units\\f.fbi", Unit("UnitF", "Foxtrot", "2")}}, PackMethod::Zlib, 0x77, true));
+    ASSERT_TRUE(
+        WriteArchive("../z.hpi", {{"units\\f.fbi", Unit("UnitF", "Foxtrot", "2")}}, PackMethod::Zlib, 0x77, true));
 
     Harness h;
     h.Load("t.cfg");
@@ -141,8 +143,8 @@ TEST(LoadRun, NothingChangesWithoutAConfiguration) {
     Harness h;
     h.Load("t.cfg");
     ASSERT_EQ(h.Data().RowCount(), 1);
-    EXPECT_EQ(h.Load(""), LoadEnd::NotChosen);             // cancelled
-    EXPECT_EQ(h.Load("gone.cfg"), LoadEnd::Unreadable);    // chosen, then deleted before the load read it
+    EXPECT_EQ(h.Load(""), LoadEnd::NotChosen);           // cancelled
+    EXPECT_EQ(h.Load("gone.cfg"), LoadEnd::Unreadable);  // chosen, then deleted before the load read it
     EXPECT_EQ(h.Data().RowCount(), 1);
     EXPECT_EQ(h.Data().ColumnCount(), 4);
     EXPECT_EQ(h.view.events, (std::vector<std::string>{"labels shown", "labels hidden"}));  // the first load's only

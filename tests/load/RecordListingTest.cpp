@@ -16,20 +16,34 @@ using testkit::GameFolder;
 
 TEST(RecordListing, FileNameAndLineNumberTexts) {
     const std::pair<const char*, const char*> names[] = {
-        {"base.hpi  ::  armcom.fbi", "armcom.fbi"}, {"base.hpi  ::  a\\b\\c.fbi", "c.fbi"}, {"base.hpi::x", "x"},
-        {"a:b:c", "b:c"}, {"no colon here", ""}, {"base.hpi  ::  units\\", ""}, {"x ::  two words.fbi", "two words.fbi"},
+        {"base.hpi  ::  armcom.fbi", "armcom.fbi"},
+        {"base.hpi  ::  a\\b\\c.fbi", "c.fbi"},
+        {"base.hpi::x", "x"},
+        {"a:b:c", "b:c"},
+        {"no colon here", ""},
+        {"base.hpi  ::  units\\", ""},
+        {"x ::  two words.fbi", "two words.fbi"},
     };
     for (const auto& [location, name] : names) EXPECT_EQ(ListingFileName(location), name) << location;
     const std::pair<const char*, std::int32_t> numbers[] = {
-        {"  7", 7}, {"\t\n+8", 8}, {"-3", -3}, {"12abc", 12}, {"", 0}, {"abc", 0}, {"99999999999", INT_MAX},
-        {"-99999999999", INT_MIN}, {"2147483647", INT_MAX}, {"1 2", 1},
+        {"  7", 7},
+        {"\t\n+8", 8},
+        {"-3", -3},
+        {"12abc", 12},
+        {"", 0},
+        {"abc", 0},
+        {"99999999999", INT_MAX},
+        {"-99999999999", INT_MIN},
+        {"2147483647", INT_MAX},
+        {"1 2", 1},
         {"010", 10},  // leading zeros: still decimal
     };
     for (const auto& [text, number] : numbers) EXPECT_EQ(ListingLineNumber(text), number) << text;
 }
 
 TEST(RecordListing, ShowsOneRecordFromItsHeaderToItsOutermostBrace) {
-    const std::string three = "[ONE]\r\n{\r\na=1;\r\n}\r\n[TWO]\r\n\t{\r\n\tb=2;\r\n\t}\r\n[THREE]\r\n{\r\nc=3;\r\n}\r\n";
+    const std::string three =
+        "[ONE]\r\n{\r\na=1;\r\n}\r\n[TWO]\r\n\t{\r\n\tb=2;\r\n\t}\r\n[THREE]\r\n{\r\nc=3;\r\n}\r\n";
     const std::string nested = "[N]\n{\nx=1;\n  [INNER]\n  {\n  y=2;\n  }\nz=3;\n}\n[AFTER]\n{\n}\n";
     const std::tuple<const char*, std::string, std::int32_t, const char*> cases[] = {
         {"first record at line 1", three, 1, "[ONE]\r\n{\r\na=1;\r\n}\r\n"},
@@ -54,8 +68,8 @@ TEST(RecordListing, ShowsOneRecordFromItsHeaderToItsOutermostBrace) {
     }
     // Long lines are read in pieces of 1,022 characters, each piece a line of its own.
     const std::string exact(1022, 'e'), value = "k=" + std::string(1100, 'v');
-    GameFolder::Write("r.fbi", exact + "\n" + std::string(2000, 'L') + "\n" +                // lines 1, 2-3
-                                   "[B]\n{\n" + value + "\n}\n" +                            // lines 4-8
+    GameFolder::Write("r.fbi", exact + "\n" + std::string(2000, 'L') + "\n" +               // lines 1, 2-3
+                                   "[B]\n{\n" + value + "\n}\n" +                           // lines 4-8
                                    "[C]\n{\n" + std::string(1022, ' ') + "}x\nmore\n}\n");  // lines 9-14
     EXPECT_EQ(ReadRecordListing("r.fbi", 1).text.substr(0, 2048), exact + "\r\n" + std::string(1022, 'L') + "\r\n");
     // Starting inside no block, the listing runs on until a block closes.
@@ -74,8 +88,10 @@ TEST(RecordListing, ShowsOneRecordFromItsHeaderToItsOutermostBrace) {
 // the user named "Located In", of the same kind as the real one.
 void FillLoaded(TableListCtrl& table, bool front = false) {
     testkit::FillTable(table.Data(), {"Name", "Located In", "Line #"},
-                       {{"alpha", "base.hpi  ::  a.fbi", "1"}, {"beta", "more.ufo  ::  units\\b.fbi", "17"},
-                        {"gamma", "nothing here", "3"}, {"delta", "base.hpi  ::  d.fbi", "x"}});
+                       {{"alpha", "base.hpi  ::  a.fbi", "1"},
+                        {"beta", "more.ufo  ::  units\\b.fbi", "17"},
+                        {"gamma", "nothing here", "3"},
+                        {"delta", "base.hpi  ::  d.fbi", "x"}});
     const std::uint8_t kinds[] = {0x01, 0x81, 0x01, 0x02};
     if (front) {
         table.Data().InsertColumn(0, "Located In", Align::Center, 50);

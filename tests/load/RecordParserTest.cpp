@@ -51,7 +51,8 @@ TEST(RecordParser, OneRowPerTopLevelBlockWithItsLocation) {
         EXPECT_EQ(f.Line(row), expected[row][1]);
     }
     const std::tuple<bool, const char*, int, const char*, const char*> locations[] = {
-        {true, "f", 0, "..\\base.hpi", "base.hpi  ::  f\\x1"}, {true, "g", 5, "..\\rev31.gp3", "rev31.gp3  ::  g\\x1"},
+        {true, "f", 0, "..\\base.hpi", "base.hpi  ::  f\\x1"},
+        {true, "g", 5, "..\\rev31.gp3", "rev31.gp3  ::  g\\x1"},
         {true, "", 3, "..\\a.ufo", "a.ufo  ::  \\x1"},
         {false, "", 0, "plain.hpi", "plain.hpi  ::  x1"},  // no "..\" to drop: kept whole
     };
@@ -69,19 +70,25 @@ TEST(RecordParser, CellTextsByColumnType) {
     const char* symbolic = "[symbolic]\n{\ntag=v;\nsymbol(0)=Ground;\nsymbol(1)=Air;\n}";
     const std::tuple<const char*, const char*, const char*> cases[] = {
         // column block, lines of the record, cell text
-        {numeric2, "v=7.50;", "7.5"}, {numeric2, "v=abc;", "0"}, {numeric2, "v=-0.0001;", "-0"},
+        {numeric2, "v=7.50;", "7.5"},
+        {numeric2, "v=abc;", "0"},
+        {numeric2, "v=-0.0001;", "-0"},
         {"[numeric]\n{\ntag=v;\ndecimals=0;\n}", "V=3;\nv=100;", "100"},
         {"[numeric]\n{\ntag=v;\ndecimals=60;\n}", "v=0.33333333;", "0.3333333432674407958984375"},
         {"[numeric]\n{\ntag=v;\n}", "v=3e38;", "300000000549775575777803994281145270272"},
         {"[string]\n{\ntag=v;\n}", "v=Big Gun ; note;", "Big Gun "},
-        {"[boolean]\n{\ntag=v;\n}", "v=2;", "X"}, {"[boolean]\n{\ntag=v;\n}", "v=0.5;", ""},
-        {symbolic, "v=0.6;", "Air"}, {symbolic, "v=2;", "2"}, {symbolic, "v=-0.7;", "Ground"}, {symbolic, "v=-1.6;", "-1"},
+        {"[boolean]\n{\ntag=v;\n}", "v=2;", "X"},
+        {"[boolean]\n{\ntag=v;\n}", "v=0.5;", ""},
+        {symbolic, "v=0.6;", "Air"},
+        {symbolic, "v=2;", "2"},
+        {symbolic, "v=-0.7;", "Ground"},
+        {symbolic, "v=-1.6;", "-1"},
         {"[symbolic]\n{\ntag=v;\n}", "v=1e20;", "2147483647"},
         {"[multibool]\n{\ntagfor(A)=a;\ntagfor(B)=b;\ntagfor(C)=c;\n}", "a=1;\nb=0;\nc=5;", "A,  C"},
         {"[multibool]\n{\ntagfor(A)=a;\ntagfor(B)=b;\n}", "a=1;\na=0;", "A"},
         {"[multibool]\n{\ntagfor(A)=a;\ntagfor(B)=b;\n}", "A=2;\nB=1;", "A,  B"},
         {"[math]\n{\nequation=a b /;\ndecimals=2;\n}", "a=1;\nb=3;", "0.33"},
-        {"[math]\n{\nequation=a b /;\n}", "a=1;\nb=0;", ""},  // a division by zero leaves the cell
+        {"[math]\n{\nequation=a b /;\n}", "a=1;\nb=0;", ""},            // a division by zero leaves the cell
         {"[math]\n{\nequation=a b / c +;\n}", "a=1;\nb=0;\nc=1;", ""},  // reading stops at the division
         {"[math]\n{\nequation=a+b;\n}", "a=1;\nb=2;", "Bad Equation"},
         {"[math]\n{\nequation=a b + *;\n}", "a=1;\nb=2;", "Bad Equation"},
@@ -104,9 +111,11 @@ TEST(RecordParser, CellTextsByColumnType) {
 
 TEST(RecordParser, CombinedColumnsAndPerRecordValues) {
     // A division by zero leaves column 0's "..."; values start over with each record.
-    Fixture f("[math]\n{\nequation=a b /;\n}\n[multibool]\n{\ntagfor(A)=a;\n}\n[math]\n{\nequation=a(7) b(1) *;\n}\n"
-              "[headertext]\n{\n}\n[numeric]\n{\ntag=cost;\n}\n[string]\n{\ntag=COST;\n}\n");
-    f.Parse("[R]\n{\na=1;\n[sub]\n{\nCost=1.50;\n}\nb=0;\n}\n[S]\n{\n}\n[Big Gun ]\n{\na=2;\n");  // cut off inside a record
+    Fixture f(
+        "[math]\n{\nequation=a b /;\n}\n[multibool]\n{\ntagfor(A)=a;\n}\n[math]\n{\nequation=a(7) b(1) *;\n}\n"
+        "[headertext]\n{\n}\n[numeric]\n{\ntag=cost;\n}\n[string]\n{\ntag=COST;\n}\n");
+    f.Parse(
+        "[R]\n{\na=1;\n[sub]\n{\nCost=1.50;\n}\nb=0;\n}\n[S]\n{\n}\n[Big Gun ]\n{\na=2;\n");  // cut off inside a record
     ASSERT_EQ(f.table.RowCount(), 3);
     const char* expected[][6] = {
         {"...", "A", "0", "R", "1.5", "1.50"},  // the nested key is matched too, by both columns
@@ -114,7 +123,8 @@ TEST(RecordParser, CombinedColumnsAndPerRecordValues) {
         {"...", "A", "2", "Big Gun ", "", ""},
     };
     for (int row = 0; row < 3; ++row)
-        for (int column = 0; column < 6; ++column) EXPECT_EQ(f.Cell(row, column), expected[row][column]) << row << column;
+        for (int column = 0; column < 6; ++column)
+            EXPECT_EQ(f.Cell(row, column), expected[row][column]) << row << column;
     EXPECT_EQ(f.Line(2), "13");
     // A MultiBool column at position 0 always replaces the "...".
     Fixture g("[multibool]\n{\ntagfor(A)=a;\n}\n");
@@ -123,7 +133,8 @@ TEST(RecordParser, CombinedColumnsAndPerRecordValues) {
 }
 
 TEST(RecordParser, UnclaimedKeysGetColumnsByDepthUpTo128) {
-    const char* records = "[A]\n{\nItemName=Gun;\nname=a;\n[sub]\n{\nDeep=1;\n}\nAfter=2;\n}\n[B]\n{\nITEMNAME=Tank;\n}\n";
+    const char* records =
+        "[A]\n{\nItemName=Gun;\nname=a;\n[sub]\n{\nDeep=1;\n}\nAfter=2;\n}\n[B]\n{\nITEMNAME=Tank;\n}\n";
     const std::pair<int, std::vector<std::string>> cases[] = {
         {0, {}}, {1, {"ItemName", "After"}}, {2, {"ItemName", "Deep", "After"}}};
     for (const auto& [show, headings] : cases) {

@@ -19,10 +19,10 @@ TEST(RepaintPace, PaintsAtMostOncePerIntervalAndAlwaysTheLastTexts) {
     };
     const Case cases[] = {
         {"c0 c10 c29 c30 c31 f40", "c0 c30 f40"},  // 30 ms after a paint is the first that may paint again
-        {"c0 f5", "c0"},                            // nothing left to flush
-        {"f0 c1 c2 f3", "c1 f3"},                   // a flush before any change paints nothing
+        {"c0 f5", "c0"},                           // nothing left to flush
+        {"f0 c1 c2 f3", "c1 f3"},                  // a flush before any change paints nothing
         {"c0 c100 c101 f101 f200", "c0 c100 f101"},
-        {"c0 c10 r11 c12 f13", "c0 c12"},           // a new load paints its first text at once
+        {"c0 c10 r11 c12 f13", "c0 c12"},  // a new load paints its first text at once
     };
     for (const Case& c : cases) {
         RepaintPace pace(30ms);

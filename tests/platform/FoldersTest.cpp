@@ -29,7 +29,8 @@ TEST(FileSystem, PathTextsAndWildcardsIgnoreCase) {
     for (const char* name : {"Lorvex temp/armx.fbi", "../REV31.GP3", "../b.ccx", "../A.CCX", "../c.ufo"})
         GameFolder::Write(name, "x");
     const std::pair<const char*, const char*> paths[] = {
-        {"lorvex TEMP\\ARMX.fbi", "Lorvex temp/armx.fbi"}, {"..\\rev31.gp3", "../REV31.GP3"},
+        {"lorvex TEMP\\ARMX.fbi", "Lorvex temp/armx.fbi"},
+        {"..\\rev31.gp3", "../REV31.GP3"},
         {"Lorvex temp\\new.fbi", "Lorvex temp/new.fbi"},  // not there yet: kept as written
         {"missing\\Deeper\\x", "missing/Deeper/x"},
     };
@@ -37,11 +38,13 @@ TEST(FileSystem, PathTextsAndWildcardsIgnoreCase) {
     EXPECT_TRUE(Exists("LORVEX TEMP\\Armx.Fbi"));
     EXPECT_FALSE(Exists("Lorvex temp\\armx.fb"));
     const std::tuple<const char*, const char*, bool> patterns[] = {
-        {"*.ccx", "Extra.CCX", true}, {"*.ccx", "extra.ccx.bak", false}, {"*.cfg", ".cfg", true},
-        {"*.*", "noext", false},      {"a?c", "ABC", true},              {"a*b*c", "aXXbYYc", true},
+        {"*.ccx", "Extra.CCX", true}, {"*.ccx", "extra.ccx.bak", false},
+        {"*.cfg", ".cfg", true},      {"*.*", "noext", false},
+        {"a?c", "ABC", true},         {"a*b*c", "aXXbYYc", true},
         {"a*b*c", "aXXbYY", false},
     };
-    for (const auto& [pattern, text, match] : patterns) EXPECT_EQ(WildcardMatch(pattern, text), match) << pattern << text;
+    for (const auto& [pattern, text, match] : patterns)
+        EXPECT_EQ(WildcardMatch(pattern, text), match) << pattern << text;
     EXPECT_EQ(ListFiles("..", "*.ccx"), (List{"A.CCX", "b.ccx"}));  // sorted, files only
     EXPECT_TRUE(ListFiles("nowhere", "*").empty());
 }
@@ -67,9 +70,10 @@ TEST(FileSystem, EmptyingTheScratchFolderStaysInsideIt) {
 TEST(GameFolders, WhatMakesAGameFolder) {
     GameFolder root;
     const std::pair<std::vector<const char*>, GameFolderCheck> cases[] = {
-        {{"rev31.gp3"}, GameFolderCheck::Ok}, {{"REV31.GP3"}, GameFolderCheck::Ok}, {{"Extra.CCX"}, GameFolderCheck::Ok},
-        {{"a.ufo"}, GameFolderCheck::Ok}, {{"b.Hpi", "x.txt"}, GameFolderCheck::Ok},
-        {{"readme.txt", "rev31.gp"}, GameFolderCheck::NoArchive}, {{}, GameFolderCheck::NoArchive},
+        {{"rev31.gp3"}, GameFolderCheck::Ok},      {{"REV31.GP3"}, GameFolderCheck::Ok},
+        {{"Extra.CCX"}, GameFolderCheck::Ok},      {{"a.ufo"}, GameFolderCheck::Ok},
+        {{"b.Hpi", "x.txt"}, GameFolderCheck::Ok}, {{"readme.txt", "rev31.gp"}, GameFolderCheck::NoArchive},
+        {{}, GameFolderCheck::NoArchive},
     };
     int n = 0;
     for (const auto& [files, expected] : cases) {
@@ -152,13 +156,13 @@ TEST(GameFolders, SampleConfigurationsOnlyIntoAFolderWithoutAny) {
 TEST(GameFolders, ConfigurationNamesAndRecentGames) {
     GameFolder root;
     const std::pair<const char*, bool> names[] = {
-        {"units.cfg", true}, {"My Units.CFG", true}, {"", false},        {"../units.cfg", false},
-        {"a/b.cfg", false},  {"a\\b.cfg", false},    {"..", false},      {"x..cfg", false},
+        {"units.cfg", true}, {"My Units.CFG", true}, {"", false},   {"../units.cfg", false},
+        {"a/b.cfg", false},  {"a\\b.cfg", false},    {"..", false}, {"x..cfg", false},
     };
     for (const auto& [name, ok] : names) EXPECT_EQ(IsConfigurationName(name), ok) << name;
     for (const char* f : {"Units.cfg", "units.cfg", "Weapons.CFG", "notes.txt"}) GameFolder::Write(f, "x");
     const std::pair<const char*, std::optional<std::string>> found[] = {
-        {"units.cfg", "units.cfg"}, {"UNITS.CFG", "Units.cfg"}, {"weapons.cfg", "Weapons.CFG"},
+        {"units.cfg", "units.cfg"},  {"UNITS.CFG", "Units.cfg"}, {"weapons.cfg", "Weapons.CFG"},
         {"notes.txt", std::nullopt}, {"none.cfg", std::nullopt}, {"../cur/units.cfg", std::nullopt},
     };
     for (const auto& [name, expected] : found) EXPECT_EQ(FindConfiguration(".", name), expected) << name;
@@ -184,15 +188,32 @@ fs::path Sized(const char* name, std::uint64_t size) {
 
 TEST(SettingsGuard, OnlyMissingOrSmallRegularFilesAreRead) {
     GameFolder folder;
-    const struct { const char* why; std::function<fs::path()> make; const char* problem; } cases[] = {  // "": usable
+    const struct {
+        const char* why;
+        std::function<fs::path()> make;
+        const char* problem;
+    } cases[] = {
+        // "": usable
         {"the file a run wrote", [] { return Sized("a.conf", 300); }, ""},
         {"the bound itself is still a settings file", [] { return Sized("b.conf", kMaxSettingsFileSize); }, ""},
         {"a first run has none", [] { return fs::absolute("none.conf"); }, ""},
-        {"a pipe would wait for a writer forever", [] { ::mkfifo("p.conf", 0600); return fs::absolute("p.conf"); },
+        {"a pipe would wait for a writer forever",
+         [] {
+             ::mkfifo("p.conf", 0600);
+             return fs::absolute("p.conf");
+         },
          "named pipe"},
         {"a symbolic link leads to the pipe just the same",
-         [] { fs::create_symlink("p.conf", "l.conf"); return fs::absolute("l.conf"); }, "named pipe"},
-        {"a folder has no settings to read", [] { fs::create_directory("d.conf"); return fs::absolute("d.conf"); },
+         [] {
+             fs::create_symlink("p.conf", "l.conf");
+             return fs::absolute("l.conf");
+         },
+         "named pipe"},
+        {"a folder has no settings to read",
+         [] {
+             fs::create_directory("d.conf");
+             return fs::absolute("d.conf");
+         },
          "folder"},
         {"a device never ends", [] { return fs::path("/dev/zero"); }, "device"},
         {"one byte past the bound would be read whole", [] { return Sized("big.conf", kMaxSettingsFileSize + 1); },

@@ -1,7 +1,7 @@
 #include "platform/SaveFile.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,10 +47,12 @@ TEST(SaveFile, EveryKindOfTargetStaysWhatItIs) {
          [] { EXPECT_EQ(ModeOf("new.dat"), 0644u); }},
         {"a replaced file keeps its own mode", [] { GameFolder::Write("old.dat", "old"), ::chmod("old.dat", 0640); },
          "old.dat", nullptr, [] { EXPECT_EQ(ModeOf("old.dat"), 0640u); }},
-        {"a link stays a link; the file it points to is replaced", [] {
+        {"a link stays a link; the file it points to is replaced",
+         [] {
              fs::create_directory("real"), GameFolder::Write("real/t.dat", "old");
              fs::create_symlink("real/t.dat", "link.dat");
-         }, "link.dat", nullptr, [] { EXPECT_EQ(TypeOf("link.dat"), S_IFLNK); }, "real/t.dat"},
+         },
+         "link.dat", nullptr, [] { EXPECT_EQ(TypeOf("link.dat"), S_IFLNK); }, "real/t.dat"},
         {"a link to nothing stays a link and creates what it points to",
          [] { fs::create_directory("real"), fs::create_symlink("real/made.dat", "dangling.dat"); }, "dangling.dat",
          nullptr, [] { EXPECT_EQ(TypeOf("dangling.dat"), S_IFLNK); }, "real/made.dat"},
@@ -69,7 +71,11 @@ TEST(SaveFile, EveryKindOfTargetStaysWhatItIs) {
         {"a name past the limit fails and leaves nothing", [] {}, std::string(256, 'n'), "too long", [] {}},
         {"a folder that cannot be written keeps the old file",
          [] { fs::create_directory("ro"), GameFolder::Write("ro/x.dat", "old"), ::chmod("ro", 0555); }, "ro/x.dat",
-         "permission denied", [] { ::chmod("ro", 0755); EXPECT_EQ(GameFolder::Read("ro/x.dat"), "old"); }},
+         "permission denied",
+         [] {
+             ::chmod("ro", 0755);
+             EXPECT_EQ(GameFolder::Read("ro/x.dat"), "old");
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);

@@ -1,7 +1,7 @@
 #include "platform/ScratchFolder.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <functional>
@@ -80,7 +80,8 @@ TEST(ScratchFolder, FinishRemovesWhatThisLoadDidNotStore) {
     GameFolder game;
     fs::create_directories("s/sub");
     GameFolder::Write("outside", "keep");
-    for (const char* name : {"s/kept.fbi", "s/stale.fbi", "s/KEPT.FBI", "s/sub/inner.fbi"}) GameFolder::Write(name, "x");
+    for (const char* name : {"s/kept.fbi", "s/stale.fbi", "s/KEPT.FBI", "s/sub/inner.fbi"})
+        GameFolder::Write(name, "x");
     fs::create_symlink("../outside", "s/link.fbi");
     ScratchFolder scratch;
     ASSERT_TRUE(scratch.Begin("s"));
@@ -137,9 +138,8 @@ TEST(ScratchFolder, FailuresLeaveNoFileOfThatName) {
     ScratchFolder scratch;
     ASSERT_TRUE(scratch.Begin("s"));
     const std::string big(4096, 'b');
-    EXPECT_FALSE(testkit::WithFileSizeLimit(1024, [&] {
-        return Store(scratch, "new.fbi", big) || Store(scratch, "old.fbi", big);
-    }));
+    EXPECT_FALSE(testkit::WithFileSizeLimit(
+        1024, [&] { return Store(scratch, "new.fbi", big) || Store(scratch, "old.fbi", big); }));
     scratch.Discard("gone.fbi");
     for (const char* name : {"s/new.fbi", "s/old.fbi", "s/gone.fbi"}) EXPECT_FALSE(fs::exists(name)) << name;
     EXPECT_FALSE(Store(scratch, "", "x"));

@@ -17,21 +17,54 @@ using testkit::GameFolder;
 
 TEST(ParseDate, AcceptedAndRefusedForms) {
     const std::pair<const char*, double> accepted[] = {
-        {"1899-12-30", 0}, {"1899-12-29", -1}, {"1900-01-01", 2}, {"1800-01-01", -36522}, {"2024-03-07", 45358},
-        {"2024-03-07T12:00:00", 45358.5}, {"2024-03-07t06:00Z", 45358.25}, {"2024-03-07 00:00:30.5", 45358 + 30.5 / 86400},
-        {"7/3/2024", 45358}, {"07.03.2024", 45358}, {"7-3-2024 18:00:00", 45358.75}, {"7/3/24", 45358},
-        {"1/1/99", 36161}, {"  2024-03-07  ", 45358}, {"2024/03/07", 45358}, {"29/2/2024", 45351},
-        {"2000-02-29", 36585}, {"31/12/9999", 2958465},
+        {"1899-12-30", 0},
+        {"1899-12-29", -1},
+        {"1900-01-01", 2},
+        {"1800-01-01", -36522},
+        {"2024-03-07", 45358},
+        {"2024-03-07T12:00:00", 45358.5},
+        {"2024-03-07t06:00Z", 45358.25},
+        {"2024-03-07 00:00:30.5", 45358 + 30.5 / 86400},
+        {"7/3/2024", 45358},
+        {"07.03.2024", 45358},
+        {"7-3-2024 18:00:00", 45358.75},
+        {"7/3/24", 45358},
+        {"1/1/99", 36161},
+        {"  2024-03-07  ", 45358},
+        {"2024/03/07", 45358},
+        {"29/2/2024", 45351},
+        {"2000-02-29", 36585},
+        {"31/12/9999", 2958465},
     };
     for (const auto& [text, value] : accepted) {
         const auto v = ParseDate(text);
         ASSERT_TRUE(v.has_value()) << text;
         EXPECT_NEAR(*v, value, 1e-9) << text;
     }
-    for (const char* text : {"", "abc", "12", "1.5", "2024-13-01", "2023-02-29", "32/1/2024", "0/1/2024", "2024-03-00",
-                             "2024-03-07 25:00", "2024-03-07 12:60", "2024-03-07 12:30:60", "7/3-2024", "2024-03-07x",
-                             "2024-3-7T", "7/3/20245", "7/3/202", "2024-03-071", "2024-03-07 12", "1/1/0050",
-                             "7/3/2024T10:00", "2024-03-07 12:5:00", "-2024-03-07", "1900-02-29"})
+    for (const char* text : {"",
+                             "abc",
+                             "12",
+                             "1.5",
+                             "2024-13-01",
+                             "2023-02-29",
+                             "32/1/2024",
+                             "0/1/2024",
+                             "2024-03-00",
+                             "2024-03-07 25:00",
+                             "2024-03-07 12:60",
+                             "2024-03-07 12:30:60",
+                             "7/3-2024",
+                             "2024-03-07x",
+                             "2024-3-7T",
+                             "7/3/20245",
+                             "7/3/202",
+                             "2024-03-071",
+                             "2024-03-07 12",
+                             "1/1/0050",
+                             "7/3/2024T10:00",
+                             "2024-03-07 12:5:00",
+                             "-2024-03-07",
+                             "1900-02-29"})
         EXPECT_FALSE(ParseDate(text).has_value()) << text;
     // Before the epoch, the time of day still counts forwards.
     EXPECT_LT(*ParseDate("1800-01-01"), *ParseDate("1899-12-29 12:00"));
@@ -43,8 +76,12 @@ TEST(NumberFormat, FormatsAsPrintfWouldNeverCutAndTrims) {
     EXPECT_EQ(FormatNumber("%.200f", 1.0), "1." + std::string(60, '0'));
     EXPECT_EQ(FormatNumber("%.4f", -1e308).size(), 1u + 309u + 5u);
     EXPECT_EQ(FormatNumber("%d", 1.5), "1.5000");  // not a fixed format: four places
-    for (auto [text, trimmed] : {std::pair<std::string, const char*>{"1.500", "1.5"}, {"2.000", "2"}, {"100", "100"},
-                                 {"0.0", "0"}, {"-0.10", "-0.1"}, {"10.", "10"}}) {
+    for (auto [text, trimmed] : {std::pair<std::string, const char*>{"1.500", "1.5"},
+                                 {"2.000", "2"},
+                                 {"100", "100"},
+                                 {"0.0", "0"},
+                                 {"-0.10", "-0.1"},
+                                 {"10.", "10"}}) {
         TrimNumber(text);
         EXPECT_EQ(text, trimmed);
     }
@@ -55,17 +92,23 @@ TEST(NumberFormat, FormatsAsPrintfWouldNeverCutAndTrims) {
 
 TEST(EscapeControls, ControlsBecomeVisibleAndTheRestStays) {
     using namespace std::string_literals;
-    const struct { std::string text, shown; const char* why; } cases[] = {
+    const struct {
+        std::string text, shown;
+        const char* why;
+    } cases[] = {
         {"armx.fbi", "armx.fbi", "a plain name is left alone"},
         {"\x1b]0;pwned\x07", "\\x1b]0;pwned\\x07", "an OSC retitling the terminal, with its BEL"},
         {"a\nb\rc\td", "a\\x0ab\\x0dc\\x09d", "a line break would forge a row"},
         {"\0x"s, "\\x00x", "NUL, the lowest C0 byte"},
         {"\x1f \x20", "\\x1f  ", "0x1F is the last control, the space after it is text"},
         {"~\x7f", "~\\x7f", "DEL, but not the printable byte below it"},
-        {"\xc2\x9b" "31m", "\\xc2\\x9b31m", "the UTF-8 CSI"},
+        {"\xc2\x9b"
+         "31m",
+         "\\xc2\\x9b31m", "the UTF-8 CSI"},
         {"\xc2\x80\xc2\x9f", "\\xc2\\x80\\xc2\\x9f", "both ends of the C1 range"},
         {"\xc2\xa0\xc2\x7f", "\xc2\xa0\xc2\\x7f", "a no-break space is text; a lead byte before DEL stays as it is"},
-        {"caf\xc3\xa9 \xe2\x80\x9b", "caf\xc3\xa9 \xe2\x80\x9b", "other UTF-8, continuation bytes in the C1 range included"},
+        {"caf\xc3\xa9 \xe2\x80\x9b", "caf\xc3\xa9 \xe2\x80\x9b",
+         "other UTF-8, continuation bytes in the C1 range included"},
         {"end\xc2", "end\xc2", "a lead byte at the very end"},
         {"\\x1b", "\\x1b", "a backslash is text"},
     };
@@ -79,7 +122,8 @@ TEST(TextFile, ReadsLinesLikeTextModeReads) {
     const std::string k1021(1021, 'k'), k1022(1022, 'k');
     const std::pair<std::string, std::vector<std::string>> cases[] = {
         {"a\r\n\r\nb", {"a", "", "b"}},  // a last line without a line end reads whole
-        {"lone\rcr\n", {"lone\rcr"}}, {"", {}},
+        {"lone\rcr\n", {"lone\rcr"}},
+        {"", {}},
         {std::string(2000, 'x') + "\n", {std::string(1022, 'x'), std::string(978, 'x')}},
         {k1022 + "\r\nz", {k1022, "z"}},  // the line end right at the limit belongs to the line
         {k1021 + "\r\nz", {k1021, "z"}},

@@ -2,13 +2,13 @@
 // A throw-away game folder for tests: archives in the folder itself, the
 // program's current folder one level down, entered for the folder's lifetime
 // (folders may nest: each gives the current folder back to the one before).
+#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

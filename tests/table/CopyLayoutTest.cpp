@@ -14,7 +14,12 @@ TEST(CopyText, TakesHighlightedShownRowsAndOpenColumns) {
     TableData data;
     FillTable(data, {"Name", "Hidden", "Note"}, {{"a&b", "x", "<i>\"q\""}, {"c", "y", "tab\there"}, {"d", "z", ""}});
     data.SetColumnWidth(1, 10);  // collapsed
-    const struct { const char* what; std::vector<int> highlight, hide; int focus; const char* plain; } cases[] = {
+    const struct {
+        const char* what;
+        std::vector<int> highlight, hide;
+        int focus;
+        const char* plain;
+    } cases[] = {
         {"nothing", {}, {}, -1, ""},
         {"the focused row when none is highlighted", {}, {}, 1, "Name\tNote\nc\ttab here\n"},
         {"a hidden focused row is not copied", {}, {1}, 1, ""},
@@ -84,11 +89,18 @@ TEST(ColumnLayout, RefusesDamagedTextAndKeysByNameAndHeadings) {
 
 // Rows a..e; b and d highlighted; c hidden by a filter in some cases.
 TEST(RowRemoval, OnlyShownRowsOfTheAskedKindGoAndTheLineCountsThem) {
-    const struct { const char* why; bool highlighted, hideC; const char* left; int removed; const char* status; } cases[] = {
+    const struct {
+        const char* why;
+        bool highlighted, hideC;
+        const char* left;
+        int removed;
+        const char* status;
+    } cases[] = {
         {"the highlighted rows go", true, false, "a,c,e", 2, "3 total table entries,   0 hilighted entries"},
         {"the others go", false, false, "b,d", 3, "2 total table entries,   2 hilighted entries"},
         {"a hidden row stays", false, true, "b,c,d", 2, "3 total table entries,   2 hilighted entries,   2 shown"},
-        {"a hidden highlighted row stays", true, true, "a,c,e", 2, "3 total table entries,   0 hilighted entries,   2 shown"},
+        {"a hidden highlighted row stays", true, true, "a,c,e", 2,
+         "3 total table entries,   0 hilighted entries,   2 shown"},
     };
     for (const auto& c : cases) {
         TableData data;

@@ -17,34 +17,70 @@ using testkit::ColumnText;
 using testkit::RowText;
 
 TEST(CompareRows, EveryComparisonAndEmptyRule) {
-    const struct { std::uint8_t kind; bool ascending; const char *a, *b; int expected; } cases[] = {
+    const struct {
+        std::uint8_t kind;
+        bool ascending;
+        const char *a, *b;
+        int expected;
+    } cases[] = {
         // 0: bytes, unsigned; a text that begins the other comes first
-        {0x00, true, "abc", "abd", -1}, {0x00, true, "ab", "abc", -1}, {0x00, true, "B", "a", -1},
-        {0x00, true, "\xe9", "z", 1}, {0x00, true, "abc", "abc", 0}, {0x00, false, "abc", "abd", 1},
+        {0x00, true, "abc", "abd", -1},
+        {0x00, true, "ab", "abc", -1},
+        {0x00, true, "B", "a", -1},
+        {0x00, true, "\xe9", "z", 1},
+        {0x00, true, "abc", "abc", 0},
+        {0x00, false, "abc", "abd", 1},
         // 1: folded (platform::CompareFolded's own cases are in AsciiTextTest), turned by the direction
-        {0x01, true, "abc", "ABC", 0}, {0x01, false, "B", "a", -1},
+        {0x01, true, "abc", "ABC", 0},
+        {0x01, false, "B", "a", -1},
         // 2: whole numbers
-        {0x02, true, "9", "10", -1}, {0x02, true, "12abc", "12", 0}, {0x02, true, "abc", "0", 0},
-        {0x02, true, " -5", "+3", -1}, {0x02, false, "9", "10", 1}, {0x02, true, "99999999999999999999", "1", 1},
-        {0x02, true, "-99999999999999999999", "-5", -1}, {0x02, true, "+-1", "-1", 1},
+        {0x02, true, "9", "10", -1},
+        {0x02, true, "12abc", "12", 0},
+        {0x02, true, "abc", "0", 0},
+        {0x02, true, " -5", "+3", -1},
+        {0x02, false, "9", "10", 1},
+        {0x02, true, "99999999999999999999", "1", 1},
+        {0x02, true, "-99999999999999999999", "-5", -1},
+        {0x02, true, "+-1", "-1", 1},
         // 3 and 6: dates; equal moments give +d; a text that is no date gives 0
-        {0x03, true, "2024-03-07", "2024-03-08", -1}, {0x03, true, "8/3/2024", "2024-03-07", 1},
-        {0x03, true, "2024-03-07", "7/3/2024", 1}, {0x03, false, "2024-03-07", "7/3/2024", -1},
-        {0x03, true, "garbage", "2024-03-07", 0}, {0x03, false, "2024-03-07", "garbage", 0},
-        {0x06, true, "2024-03-07 10:00", "2024-03-07 09:59", 1}, {0x06, false, "2024-03-07 10:00", "2024-03-07 09:59", -1},
+        {0x03, true, "2024-03-07", "2024-03-08", -1},
+        {0x03, true, "8/3/2024", "2024-03-07", 1},
+        {0x03, true, "2024-03-07", "7/3/2024", 1},
+        {0x03, false, "2024-03-07", "7/3/2024", -1},
+        {0x03, true, "garbage", "2024-03-07", 0},
+        {0x03, false, "2024-03-07", "garbage", 0},
+        {0x06, true, "2024-03-07 10:00", "2024-03-07 09:59", 1},
+        {0x06, false, "2024-03-07 10:00", "2024-03-07 09:59", -1},
         // 4: nothing; 5: floats, equal values give +d
-        {0x04, true, "a", "b", 0}, {0x04, false, "b", "a", 0}, {0x05, true, "1.5", "1.25", 1},
-        {0x05, true, "2", "2.0", 1}, {0x05, false, "2", "2.0", -1}, {0x05, true, "12abc", "12", 1},
-        {0x05, true, "1e3", "999", 1}, {0x05, true, "-1", "", -1}, {0x05, true, "0.1", "0.2", -1},
-        {0x05, true, "inf", "0.5", -1}, {0x05, true, "nan", "-.5e1", 1}, {0x05, true, "1e999", "3e38", 1},
+        {0x04, true, "a", "b", 0},
+        {0x04, false, "b", "a", 0},
+        {0x05, true, "1.5", "1.25", 1},
+        {0x05, true, "2", "2.0", 1},
+        {0x05, false, "2", "2.0", -1},
+        {0x05, true, "12abc", "12", 1},
+        {0x05, true, "1e3", "999", 1},
+        {0x05, true, "-1", "", -1},
+        {0x05, true, "0.1", "0.2", -1},
+        {0x05, true, "inf", "0.5", -1},
+        {0x05, true, "nan", "-.5e1", 1},
+        {0x05, true, "1e999", "3e38", 1},
         {0x05, true, " \t-3x", "-2", -1},
         // empty-last (bit 7) is not turned by the direction; bit 6 is then not examined
-        {0x81, true, "", "a", 1}, {0x81, false, "", "a", 1}, {0x81, true, "a", "", -1},
-        {0x81, false, "a", "", -1}, {0x81, false, "", "", 0}, {0xC1, false, "", "a", 1},
+        {0x81, true, "", "a", 1},
+        {0x81, false, "", "a", 1},
+        {0x81, true, "a", "", -1},
+        {0x81, false, "a", "", -1},
+        {0x81, false, "", "", 0},
+        {0xC1, false, "", "a", 1},
         // empty-greatest (bit 6) is; the empty rule comes before the comparison; bit 5 is ignored
-        {0x41, true, "", "a", 1}, {0x41, false, "", "a", -1}, {0x41, false, "a", "", 1},
-        {0x45, true, "", "", 0}, {0x45, false, "3", "2", -1}, {0x43, true, "", "garbage", 1},
-        {0x84, true, "", "x", 1}, {0x21, true, "a", "b", -1},
+        {0x41, true, "", "a", 1},
+        {0x41, false, "", "a", -1},
+        {0x41, false, "a", "", 1},
+        {0x45, true, "", "", 0},
+        {0x45, false, "3", "2", -1},
+        {0x43, true, "", "garbage", 1},
+        {0x84, true, "", "x", 1},
+        {0x21, true, "a", "b", -1},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CompareRows({1, c.a}, {2, c.b}, MakeSortParam(c.ascending, c.kind)), c.expected)
@@ -57,13 +93,13 @@ TEST(CompareRows, EveryComparisonAndEmptyRule) {
 // Whether two texts hold the same value for a comparison: such rows must keep their order in a sort.
 bool SameValue(int c, std::string_view a, std::string_view b) {
     switch (c) {
-    case 0: return a == b;
-    case 1: return CompareFolded(a, b) == 0;
-    case 2: return ReadWholeNumber(a) == ReadWholeNumber(b);
-    case 5: return ReadFloat(a) == ReadFloat(b);
-    case 3:
-    case 6: return platform::ParseDate(a) == platform::ParseDate(b);
-    default: return true;
+        case 0: return a == b;
+        case 1: return CompareFolded(a, b) == 0;
+        case 2: return ReadWholeNumber(a) == ReadWholeNumber(b);
+        case 5: return ReadFloat(a) == ReadFloat(b);
+        case 3:
+        case 6: return platform::ParseDate(a) == platform::ParseDate(b);
+        default: return true;
     }
 }
 
@@ -92,7 +128,9 @@ void CheckSorts(const std::vector<const char*>& texts, unsigned seed, const std:
                 for (int j = i + 1; j < rows; ++j) {
                     const std::string_view a = data.Cell(order[i], 1), b = data.Cell(order[j], 1);
                     if ((kind & 0xC0) != 0 && a.empty() != b.empty()) continue;
-                    if (SameValue(kind & 0x1f, a, b)) { ASSERT_LT(order[i], order[j]) << "kind " << int(kind); }
+                    if (SameValue(kind & 0x1f, a, b)) {
+                        ASSERT_LT(order[i], order[j]) << "kind " << int(kind);
+                    }
                 }
             }
         }
@@ -100,12 +138,13 @@ void CheckSorts(const std::vector<const char*>& texts, unsigned seed, const std:
 }
 
 TEST(SortRowOrder, OrderedStableAndComplete) {
-    CheckSorts({"", "0", "1", "10", "9", "-2", "1.5", "abc", "ABC", "a_b", "aab", "x", "12abc", "2.0", "2", "Zed",
-                "zed", "1e2", "\xe9", "Abc"},
+    CheckSorts({"",    "0", "1",     "10",  "9", "-2",  "1.5", "abc", "ABC",  "a_b",
+                "aab", "x", "12abc", "2.0", "2", "Zed", "zed", "1e2", "\xe9", "Abc"},
                7, {0x00, 0x01, 0x02, 0x04, 0x05, 0x41, 0x45, 0x81, 0xC5, 0x82, 0x84});
     // Dates keep their order among equal moments while every text is a date.
-    CheckSorts({"", "2024-03-07", "7/3/2024", "1/1/1999 10:00", "1999-01-01T10:00:00", "31.12.1899",
-                "2024-03-07 00:00:01"}, 11, {0x43, 0x46, 0x83, 0x86});
+    CheckSorts(
+        {"", "2024-03-07", "7/3/2024", "1/1/1999 10:00", "1999-01-01T10:00:00", "31.12.1899", "2024-03-07 00:00:01"},
+        11, {0x43, 0x46, 0x83, 0x86});
     // Texts that are no dates are equal to everything: any order serves that puts no neighbours wrong.
     CheckSorts({"", "2024-03-07", "x", "1/1/1999", "garbage", "8/3/2024"}, 13, {0x03, 0x06, 0x43, 0x86}, false);
 

@@ -14,22 +14,31 @@ class RowFilterTest : public ::testing::Test {
 protected:
     RowFilterTest() {
         testkit::FillTable(data, {"Name", "Energy per metal", "Side", "Note"},
-                           {{"Alpha", "20", "ARM", "fast scout"}, {"beta", "9", "core", "Slow"}, {"Gamma", "100", "Arm", ""},
-                            {"delta", "abc", "CORE", "two words here"}, {"epsilon", "20.0", "", "9"}});
+                           {{"Alpha", "20", "ARM", "fast scout"},
+                            {"beta", "9", "core", "Slow"},
+                            {"Gamma", "100", "Arm", ""},
+                            {"delta", "abc", "CORE", "two words here"},
+                            {"epsilon", "20.0", "", "9"}});
         data.SetColumnWidth(3, 10);  // collapsed: plain words do not look there
     }
     TableData data;
 };
 
 TEST_F(RowFilterTest, TermsPickTheRightRows) {
-    const struct { const char* expr; const char* shown; bool searchCollapsed = false; } cases[] = {
-        {"", "Alpha,beta,Gamma,delta,epsilon"}, {"   ", "Alpha,beta,Gamma,delta,epsilon"},
+    const struct {
+        const char* expr;
+        const char* shown;
+        bool searchCollapsed = false;
+    } cases[] = {
+        {"", "Alpha,beta,Gamma,delta,epsilon"},
+        {"   ", "Alpha,beta,Gamma,delta,epsilon"},
         {"arm", "Alpha,Gamma"},  // any shown cell, case folded
         {"ALP", "Alpha"},
         {"scout", ""},  // only in a collapsed column
         {"scout", "Alpha", true},
         {"Note ~ scout", "Alpha"},  // named, a collapsed column still counts
-        {"\"two words\"", ""}, {"Note ~ \"two words\"", "delta"},
+        {"\"two words\"", ""},
+        {"Note ~ \"two words\"", "delta"},
         {"\"Energy per metal\" = 20", "Alpha,epsilon"},  // numbers: 20 = 20.0
         {"\"energy PER metal\"=20", "Alpha,epsilon"},    // heading case, no blanks round the operator
         {"\"Energy per metal\" != 20", "beta,Gamma,delta"},
@@ -38,19 +47,23 @@ TEST_F(RowFilterTest, TermsPickTheRightRows) {
         {"\"Energy per metal\" > 20", "Gamma"},  // "abc" is neither below nor above a number
         {"\"Energy per metal\" >= 100", "Gamma"},
         {"\"Energy per metal\" > -1", "Alpha,beta,Gamma,epsilon"},  // a minus after the operator is the value's
-        {"\"Energy per metal\" ~ 0", "Alpha,Gamma,epsilon"},  // contains, as text
-        {"Name > c", "Gamma,delta,epsilon"},                   // text, case folded: "Gamma" > "c"
-        {"Side = arm", "Alpha,Gamma"}, {"Side = \"\"", "epsilon"},
+        {"\"Energy per metal\" ~ 0", "Alpha,Gamma,epsilon"},        // contains, as text
+        {"Name > c", "Gamma,delta,epsilon"},                        // text, case folded: "Gamma" > "c"
+        {"Side = arm", "Alpha,Gamma"},
+        {"Side = \"\"", "epsilon"},
         {"Side != core arm", "Alpha,Gamma"},  // all terms must hold
         {"Side = core Name ~ ta", "beta,delta"},
         {"Note < 10", "epsilon"},  // "9" < 10; Gamma's empty note is no number, so not below it
-        {"Note = \"\"", "Gamma"}, {"Note != \"\"", "Alpha,beta,delta,epsilon"},  // empty cells, and the others
+        {"Note = \"\"", "Gamma"},
+        {"Note != \"\"", "Alpha,beta,delta,epsilon"},  // empty cells, and the others
         {"Side = core or Name = gamma", "beta,Gamma,delta"},
         {"arm Name ~ al or delta", "Alpha,delta"},  // (arm and al) or delta, not arm and (al or delta)
         {"delta or arm Name ~ al", "Alpha,delta"},  // the same from the other side
-        {"-arm", "beta,delta,epsilon"}, {"NOT arm", "beta,delta,epsilon"}, {"not not arm", "Alpha,Gamma"},
-        {"-arm or Name = alpha", "Alpha,beta,delta,epsilon"},  // (not arm) or alpha: not binds tighter than or
-        {"Side = core -Name ~ b", "delta"},                    // not binds tighter than and
+        {"-arm", "beta,delta,epsilon"},
+        {"NOT arm", "beta,delta,epsilon"},
+        {"not not arm", "Alpha,Gamma"},
+        {"-arm or Name = alpha", "Alpha,beta,delta,epsilon"},        // (not arm) or alpha: not binds tighter than or
+        {"Side = core -Name ~ b", "delta"},                          // not binds tighter than and
         {"-\"Energy per metal\" > 20", "Alpha,beta,delta,epsilon"},  // a negated ordering takes the non-numbers
         {"\"or\"", "beta,delta"},  // quoted, a keyword is a word to search for ("core")
         {"", "Alpha,beta,Gamma,delta,epsilon"},
@@ -72,7 +85,10 @@ TEST_F(RowFilterTest, TermsPickTheRightRows) {
 }
 
 TEST_F(RowFilterTest, UnreadableFiltersAreRefusedWithAReason) {
-    const struct { const char* expr; const char* error; } cases[] = {
+    const struct {
+        const char* expr;
+        const char* error;
+    } cases[] = {
         {"Speed > 3", "No column is headed \"Speed\""},
         {"Name =", "\"Name =\" needs a value after it"},
         {"Name = > 3", "\"Name =\" needs a value after it"},
@@ -95,10 +111,13 @@ TEST_F(RowFilterTest, UnreadableFiltersAreRefusedWithAReason) {
 }
 
 TEST(FilterNumber, ReadsWholeNumbersOnly) {
-    const struct { const char* text; bool number; double value; } cases[] = {
-        {"20", true, 20}, {" -1.5 ", true, -1.5}, {"+3", true, 3}, {"1e3", true, 1000}, {".5", true, 0.5},
-        {"12abc", false, 0}, {"", false, 0}, {"-", false, 0}, {"inf", false, 0}, {"nan", false, 0},
-        {"0x10", false, 0}, {"abc", false, 0}};
+    const struct {
+        const char* text;
+        bool number;
+        double value;
+    } cases[] = {{"20", true, 20},  {" -1.5 ", true, -1.5}, {"+3", true, 3},    {"1e3", true, 1000},
+                 {".5", true, 0.5}, {"12abc", false, 0},    {"", false, 0},     {"-", false, 0},
+                 {"inf", false, 0}, {"nan", false, 0},      {"0x10", false, 0}, {"abc", false, 0}};
     for (const auto& c : cases) {
         double v = -99;
         EXPECT_EQ(ReadFilterNumber(c.text, &v), c.number) << c.text;

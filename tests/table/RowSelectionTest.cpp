@@ -32,8 +32,8 @@ TEST(RowLines, HiddenRowsTakeNoLineAndTheLinesFollowTheRows) {
     const struct {
         const char* why;
         std::vector<int> hidden;
-        const char* rows;     // the row of each line
-        const char* lineOf;   // the line of rows -1 to 6
+        const char* rows;    // the row of each line
+        const char* lineOf;  // the line of rows -1 to 6
     } cases[] = {
         {"no filter: each row its own line", {}, "0,1,2,3,4,5", "-1,0,1,2,3,4,5,-1"},
         {"hidden rows between", {1, 3}, "0,2,4,5", "-1,0,-1,1,-1,2,3,-1"},
@@ -67,15 +67,22 @@ TEST(LineScroll, WholeLinesInViewAndTheLeastScrollThatShowsALine) {
     const LineScroll scroll{10, 20, 95};
     EXPECT_EQ(scroll.PageLines(), 4);
     EXPECT_EQ((LineScroll{0, 20, 10}.PageLines()), 1) << "a view lower than a line still pages by one";
-    const struct { const char* why; int y, line; } ys[] = {
-        {"above the view", -1, -1}, {"the top line", 0, 10}, {"the last pixel of a line", 39, 11},
-        {"the first pixel of the next", 40, 12}, {"below the lines that fit", 95, 14},
+    const struct {
+        const char* why;
+        int y, line;
+    } ys[] = {
+        {"above the view", -1, -1},           {"the top line", 0, 10},
+        {"the last pixel of a line", 39, 11}, {"the first pixel of the next", 40, 12},
+        {"below the lines that fit", 95, 14},
     };
     for (const auto& c : ys) EXPECT_EQ(scroll.LineAtY(c.y), c.line) << c.why;
     EXPECT_EQ(scroll.TopOf(12), 40);
-    const struct { const char* why; int line, first; } shows[] = {
-        {"above: it comes to the top", 3, 3},  {"the top line stays", 10, 10},
-        {"the last whole line stays", 13, 10}, {"one below: down by one", 14, 11},
+    const struct {
+        const char* why;
+        int line, first;
+    } shows[] = {
+        {"above: it comes to the top", 3, 3},          {"the top line stays", 10, 10},
+        {"the last whole line stays", 13, 10},         {"one below: down by one", 14, 11},
         {"far below: it comes to the bottom", 30, 27},
     };
     for (const auto& c : shows) EXPECT_EQ(scroll.FirstShowing(c.line), c.first) << c.why;
@@ -88,15 +95,22 @@ TEST(ListColumns, ColumnsAlongXAndTheHighlightByMode) {
     testkit::FillTable(data, {"a", "b", "c"}, {}, 0);
     for (int c : {0, 1, 2}) data.SetColumnWidth(c, (c + 1) * 10);  // 10, 20, 30
     EXPECT_EQ(RowWidth(data), 60);
-    const struct { const char* why; int left, x, column; } xs[] = {
-        {"the first pixel", 0, 0, 0},           {"a column's right edge is the next one's", 0, 10, 1},
-        {"the last pixel", 0, 59, 2},           {"past the last column", 0, 60, -1},
-        {"left of the first", 0, -1, -1},       {"scrolled by 15: b starts at -5", -15, -5, 1},
+    const struct {
+        const char* why;
+        int left, x, column;
+    } xs[] = {
+        {"the first pixel", 0, 0, 0},     {"a column's right edge is the next one's", 0, 10, 1},
+        {"the last pixel", 0, 59, 2},     {"past the last column", 0, 60, -1},
+        {"left of the first", 0, -1, -1}, {"scrolled by 15: b starts at -5", -15, -5, 1},
     };
     for (const auto& c : xs) EXPECT_EQ(ColumnAtX(data, c.left, c.x), c.column) << c.why;
 
     const XSpan label{5, 45};
-    const struct { const char* why; int mode, text, viewRight; XSpan light; } modes[] = {
+    const struct {
+        const char* why;
+        int mode, text, viewRight;
+        XSpan light;
+    } modes[] = {
         {"0: the first cell's text", 0, 12, 300, {5, 17}},
         {"0: a text wider than its column stays inside it", 0, 90, 300, {5, 45}},
         {"1: the whole row", 1, 12, 300, {5, 125}},
@@ -104,8 +118,7 @@ TEST(ListColumns, ColumnsAlongXAndTheHighlightByMode) {
         {"2: a view edge left of the row: empty, not reversed", 2, 12, 2, {5, 5}},
         {"an unknown mode: the first column", 7, 12, 300, {5, 45}},
     };
-    for (const auto& c : modes)
-        EXPECT_EQ(HighlightSpan(c.mode, label, 125, c.text, c.viewRight), c.light) << c.why;
+    for (const auto& c : modes) EXPECT_EQ(HighlightSpan(c.mode, label, 125, c.text, c.viewRight), c.light) << c.why;
 }
 
 class Selecting : public ::testing::Test {
@@ -177,15 +190,35 @@ TEST_F(Selecting, SpaceMenuCtrlAAndRowsThatGo) {
     Run({
         {"Space on no focused row does nothing", [&] { selection.Space(false); }, "", -1, -1},
         {"a click", Click(1), "1", 1, 1},
-        {"Space highlights the focused row", [&] { data.SetFocusedRow(2); selection.Space(false); }, "1,2", 2, 2},
+        {"Space highlights the focused row",
+         [&] {
+             data.SetFocusedRow(2);
+             selection.Space(false);
+         },
+         "1,2", 2, 2},
         {"Ctrl+Space turns it over", [&] { selection.Space(true); }, "1", 2, 2},
-        {"Space on a hidden focused row does nothing", [&] { data.SetFocusedRow(3); selection.Space(false); }, "1", 3, 2},
+        {"Space on a hidden focused row does nothing",
+         [&] {
+             data.SetFocusedRow(3);
+             selection.Space(false);
+         },
+         "1", 3, 2},
         {"a menu on a highlighted row keeps the highlight", [&] { selection.MenuOn(1); }, "1", 1, 1},
         {"a menu on another row highlights it alone", [&] { selection.MenuOn(4); }, "4", 4, 4},
         {"a menu on no row changes nothing", [&] { selection.MenuOn(-1); }, "4", 4, 4},
         {"Ctrl+A: every shown row", [&] { selection.HighlightShown(); }, "0,1,2,4,5", 4, 4},
-        {"the anchor stays while its row does", [&] { data.DeleteRow(5); selection.DropLostAnchor(); }, "0,1,2,4", 4, 4},
-        {"and goes with it", [&] { data.DeleteRow(4); selection.DropLostAnchor(); }, "0,1,2", -1, -1},
+        {"the anchor stays while its row does",
+         [&] {
+             data.DeleteRow(5);
+             selection.DropLostAnchor();
+         },
+         "0,1,2,4", 4, 4},
+        {"and goes with it",
+         [&] {
+             data.DeleteRow(4);
+             selection.DropLostAnchor();
+         },
+         "0,1,2", -1, -1},
     });
 }
 

@@ -51,9 +51,12 @@ TEST(TableListCtrl, SettingsAndKindCheck) {
     Fill(table, {"a", std::string(200, 'h')}, {});
     EXPECT_EQ(table.GetColumnHeading(1), std::string(127, 'h'));
     EXPECT_EQ(table.GetColumnHeading(2) + table.GetColumnHeading(-1), "");
-    const std::pair<Kinds, bool> cases[] = {
-        {{0x05, 0x81, 0x41, 0x01, 0x45, 0x02}, true}, {{0x00, 0x03, 0x04, 0x06, 0xE6, 0x20, 0xC0}, true},
-        {{0x01, 0x07}, false}, {{0x1F}, false}, {{0x81, 0x81, 0x27, 0x81}, false}, {{}, true}};
+    const std::pair<Kinds, bool> cases[] = {{{0x05, 0x81, 0x41, 0x01, 0x45, 0x02}, true},
+                                            {{0x00, 0x03, 0x04, 0x06, 0xE6, 0x20, 0xC0}, true},
+                                            {{0x01, 0x07}, false},
+                                            {{0x1F}, false},
+                                            {{0x81, 0x81, 0x27, 0x81}, false},
+                                            {{}, true}};
     for (const auto& [kinds, ok] : cases) {
         const std::uint8_t old[] = {0x01, 0x02};
         table.SetColumnKinds(old, 2);
@@ -67,8 +70,9 @@ TEST(TableListCtrl, ClickDirectionAndRememberedColumn) {
     TableListCtrl table;
     Fill(table, {"name", "n"}, {{"b", "2"}, {"a", "10"}, {"c", "9"}}, {0x81, 0x02});
     table.Data().SetSelected(0, true);  // "b": a plain click keeps the highlight on its row
-    const std::tuple<int, int, bool, const char*> steps[] = {  // column, mouse button, ascending after, names
-        {0, 0, true, "a,b,c"}, {0, 0, false, "c,b,a"}, {0, 0, true, "a,b,c"}, {1, 0, true, "b,c,a"},
+    const std::tuple<int, int, bool, const char*> steps[] = {
+        // column, mouse button, ascending after, names
+        {0, 0, true, "a,b,c"}, {0, 0, false, "c,b,a"}, {0, 0, true, "a,b,c"},  {1, 0, true, "b,c,a"},
         {1, 1, true, "b,c,a"}, {1, 2, true, "b,c,a"},  {1, 0, false, "a,c,b"}, {0, 0, true, "a,b,c"}};
     for (const auto& [column, button, ascending, names] : steps) {
         table.HeadingClick(column, button, false);
@@ -84,16 +88,18 @@ TEST(TableListCtrl, ClickDirectionAndRememberedColumn) {
     table.HeadingClick(0, 0, false);
     EXPECT_EQ(ColumnText(table.Data(), 0), "1,2");
     // Click sorting off, or a missing column: nothing.
-    for (auto [on, column] : {std::pair{false, 1}, {true, 5}}) table.EnableClickSort(on), table.HeadingClick(column, 0, false);
+    for (auto [on, column] : {std::pair{false, 1}, {true, 5}})
+        table.EnableClickSort(on), table.HeadingClick(column, 0, false);
     EXPECT_TRUE(table.SortColumn() == 0 && table.SortAscending());
 }
 
 TEST(TableListCtrl, SortKindsAndEmptyCells) {
-    const std::tuple<Kinds, std::vector<std::string>, const char*, const char*> cases[] = {  // kinds, values, asc, desc
+    const std::tuple<Kinds, std::vector<std::string>, const char*, const char*> cases[] = {
+        // kinds, values, asc, desc
         {{0x81}, {"b", "", "A", "", "c"}, "A,b,c,,", "c,b,A,,"},
         {{0x45}, {"2.5", "", "-1", "10"}, "-1,2.5,10,", ",10,2.5,-1"},
         {{0x05}, {"1", "", "0", "-1", "abc"}, "-1,,0,abc,1", "1,,0,abc,-1"},
-        {{}, {"b", "10", "", "B", "2"}, ",10,2,b,B", "b,B,2,10,"},  // no kinds: folded text
+        {{}, {"b", "10", "", "B", "2"}, ",10,2,b,B", "b,B,2,10,"},   // no kinds: folded text
         {{0x81, 0x09}, {"b", "10", "", "2"}, ",10,2,b", "b,2,10,"},  // a refused list: the same
     };
     for (const auto& [kinds, values, ascending, descending] : cases) {
@@ -120,10 +126,12 @@ TEST(TableListCtrl, SortKindsAndEmptyCells) {
 
 TEST(TableListCtrl, CtrlClickHighlightsDuplicates) {
     const std::tuple<std::vector<std::string>, std::uint8_t, const char*, const char*> cases[] = {
-        {{"b", "x", "B", "a"}, 0x81, "a,b,B,x", "1,2"}, {{"q", "a", "A", "z"}, 0x81, "a,A,q,z", "0,1"},  // the first row too
+        {{"b", "x", "B", "a"}, 0x81, "a,b,B,x", "1,2"},
+        {{"q", "a", "A", "z"}, 0x81, "a,A,q,z", "0,1"},  // the first row too
         {{"", "m", "", "k"}, 0x81, "k,m,,", "2,3"},      // empty cells count as equal
-        {{"a", "b", "c"}, 0x81, "a,b,c", ""},          {{"7", "7", "7"}, 0x02, "7,7,7", "0,1,2"},
-        {{"2", "2.0", "1"}, 0x05, "1,2,2.0", ""},        // comparison 1 whatever the kind
+        {{"a", "b", "c"}, 0x81, "a,b,c", ""},
+        {{"7", "7", "7"}, 0x02, "7,7,7", "0,1,2"},
+        {{"2", "2.0", "1"}, 0x05, "1,2,2.0", ""},  // comparison 1 whatever the kind
         {{"only"}, 0x81, "only", "0"},
     };
     for (const auto& [values, kind, sorted, highlighted] : cases) {
@@ -189,7 +197,7 @@ TEST(TableListCtrl, CollapseExpandAndAutoSize) {
     TableData& data = table.Data();
     data.SetColumnWidth(2, 15);
     for (int column : {0, 0, 2, 9, 0}) table.CollapseOrExpand(column);  // 9: no such column
-    EXPECT_EQ(Widths(data), "10,16,94,16");  // the widest cell wins, then the heading
+    EXPECT_EQ(Widths(data), "10,16,94,16");                             // the widest cell wins, then the heading
     table.CollapseOrExpand(0);
     EXPECT_EQ(data.ColumnWidth(0), 70 + 17);
     // A fit of at most 15 gives 15 and stays there: it never collapses. Without a measure every text is 0 wide.
@@ -222,7 +230,7 @@ TEST(TableListCtrl, CollapseExpandAndAutoSize) {
 
 TEST(HeaderDragTracker, GapAndMarker) {
     const std::vector<int> widths{50, 30, 0, 20};
-    const int cases[][3] = {{-5, 0, 0},  {0, 0, 0},  {49, 0, 0},  {50, 1, 50},   {79, 1, 50},
+    const int cases[][3] = {{-5, 0, 0},  {0, 0, 0},   {49, 0, 0},    {50, 1, 50},  {79, 1, 50},
                             {80, 3, 80}, {99, 3, 80}, {100, 4, 100}, {500, 4, 100}};  // x, gap, marker x
     for (const auto& c : cases) {
         int markerX = -1;
@@ -235,7 +243,8 @@ TEST(HeaderDragTracker, GapAndMarker) {
     EXPECT_EQ(HeaderDragTracker::MarkerRectAt(100, 23), (MarkerRect{94, 11, 106, 24}));
     EXPECT_EQ(HeaderDragTracker::MarkerRectAt(0, 3), (MarkerRect{-1, 1, 1, 4}));
     const MarkerTriangle t = HeaderDragTracker::TriangleAt(100, 23);
-    EXPECT_EQ((std::vector<MarkerPoint>{t.tip, t.left, t.right}), (std::vector<MarkerPoint>{{100, 23}, {95, 11}, {105, 11}}));
+    EXPECT_EQ((std::vector<MarkerPoint>{t.tip, t.left, t.right}),
+              (std::vector<MarkerPoint>{{100, 23}, {95, 11}, {105, 11}}));
 }
 
 // The widget tests drive a whole drag; here what they cannot reach.
@@ -265,7 +274,8 @@ TEST(HeaderDragTracker, DragStates) {
 
 TEST(HeaderDragTracker, ReleaseGapRule) {
     // Drag column 1 and release over x: gaps 1 and 2 (either side of the column) move nothing.
-    const int cases[][3] = {{-3, true, 0}, {20, true, 0}, {45, false, 1}, {100, false, 2}, {125, true, 3}, {999, true, 4}};
+    const int cases[][3] = {{-3, true, 0},   {20, true, 0},  {45, false, 1},
+                            {100, false, 2}, {125, true, 3}, {999, true, 4}};
     for (const auto& c : cases) {
         HeaderDragTracker t;
         Moves moves;

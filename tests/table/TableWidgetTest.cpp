@@ -42,10 +42,9 @@ class TableWidget : public ::testing::Test {
 protected:
     void SetUp() override {
         testkit::App();
-        testkit::FillTable(table.Data(), {"name", "num", "text"},
-                           {{"d", "4", "x"}, {"b", "10", "y"}, {"a", "9", "x"}, {"B", "2", "z"}, {"c", "1", ""},
-                            {"e", "7", "w"}},
-                           80);
+        testkit::FillTable(
+            table.Data(), {"name", "num", "text"},
+            {{"d", "4", "x"}, {"b", "10", "y"}, {"a", "9", "x"}, {"B", "2", "z"}, {"c", "1", ""}, {"e", "7", "w"}}, 80);
         const std::uint8_t kinds[] = {0x81, 0x05, 0x81};
         table.SetColumnKinds(kinds, 3);
         table.EnableColumnDrag(true);
@@ -132,8 +131,11 @@ TEST_F(TableWidget, RightClickCollapsesThenExpands) {
 TEST_F(TableWidget, MouseSelection) {
     QSignalSpy clicked(view.get(), &TableListView::rowClicked);
     QSignalSpy doubled(view.get(), &TableListView::rowDoubleClicked);
-    const struct { int row; Qt::KeyboardModifiers mods; const char* selected; } clicks[] = {
-        {2, Qt::NoModifier, "2"}, {4, Qt::ControlModifier, "2,4"}, {1, Qt::ShiftModifier, "1,2,3,4"}};
+    const struct {
+        int row;
+        Qt::KeyboardModifiers mods;
+        const char* selected;
+    } clicks[] = {{2, Qt::NoModifier, "2"}, {4, Qt::ControlModifier, "2,4"}, {1, Qt::ShiftModifier, "1,2,3,4"}};
     for (const auto& c : clicks) {
         Click(Rows(), RowPoint(c.row), c.mods);
         EXPECT_EQ(Selected(), c.selected) << c.row;
@@ -153,11 +155,20 @@ TEST_F(TableWidget, KeyboardSelection) {
     // Three whole lines in view and half of a fourth: a page is two lines.
     view->resize(view->width(), view->height() - Rows()->height() + 7 * view->RowHeight() / 2);
     // Every key once, and the line at the top after it.
-    const struct { Qt::Key key; Qt::KeyboardModifiers mods; const char* selected; int focus, top; } keys[] = {
-        {Qt::Key_Down, Qt::NoModifier, "2", 2, 0},  {Qt::Key_Down, Qt::ShiftModifier, "2,3", 3, 1},
-        {Qt::Key_Up, Qt::ControlModifier, "2,3", 2, 1},  {Qt::Key_Space, Qt::ControlModifier, "3", 2, 1},
-        {Qt::Key_End, Qt::NoModifier, "5", 5, 3},   {Qt::Key_PageUp, Qt::NoModifier, "3", 3, 3},
-        {Qt::Key_PageDown, Qt::ShiftModifier, "3,4,5", 5, 3},  {Qt::Key_Home, Qt::NoModifier, "0", 0, 0},
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        const char* selected;
+        int focus, top;
+    } keys[] = {
+        {Qt::Key_Down, Qt::NoModifier, "2", 2, 0},
+        {Qt::Key_Down, Qt::ShiftModifier, "2,3", 3, 1},
+        {Qt::Key_Up, Qt::ControlModifier, "2,3", 2, 1},
+        {Qt::Key_Space, Qt::ControlModifier, "3", 2, 1},
+        {Qt::Key_End, Qt::NoModifier, "5", 5, 3},
+        {Qt::Key_PageUp, Qt::NoModifier, "3", 3, 3},
+        {Qt::Key_PageDown, Qt::ShiftModifier, "3,4,5", 5, 3},
+        {Qt::Key_Home, Qt::NoModifier, "0", 0, 0},
         {Qt::Key_A, Qt::ControlModifier, "0,1,2,3,4,5", 0, 0},
     };
     for (const auto& k : keys) {
@@ -173,7 +184,10 @@ TEST_F(TableWidget, KeyboardSelection) {
 TEST_F(TableWidget, AShakyClickStillSortsAndTheArrowShowsTheDirection) {
     const int slack = QApplication::startDragDistance();
     EXPECT_TRUE(ArrowsDrawn().empty());
-    const struct { QPoint moved; bool ascending, dragged; } cases[] = {
+    const struct {
+        QPoint moved;
+        bool ascending, dragged;
+    } cases[] = {
         {QPoint(slack - 1, 0), true, false},
         {QPoint(0, slack - 1), false, false},
         {QPoint(slack, 0), false, true},  // the platform's distance makes it a drag
@@ -198,7 +212,13 @@ TEST_F(TableWidget, TheArrowMovesWithEverySortAtTheStylesSize) {
     Header()->setStyle(&style);
     Click(Header(), HeadingCenter(0));
     QApplication::processEvents();
-    const struct { const char* why; std::function<void()> sort; int column; bool up; int rows = 6; } cases[] = {
+    const struct {
+        const char* why;
+        std::function<void()> sort;
+        int column;
+        bool up;
+        int rows = 6;
+    } cases[] = {
         {"a click on another heading", [&] { Click(Header(), HeadingCenter(1)); }, 1, true},
         {"a second click turns it", [&] { Click(Header(), HeadingCenter(1)); }, 1, false},
         {"Ctrl+click", [&] { Click(Header(), HeadingCenter(2), Qt::ControlModifier); }, 2, true},
@@ -239,11 +259,14 @@ TEST_F(TableWidget, TipsShowCutAndCollapsedTexts) {
     table.Data().SetCell(1, 2, std::string(60, 'w'));
     table.Data().SetColumnWidth(1, 10);
     table.Data().SetColumnHeading(0, std::string(40, 'h'));
-    const struct { int row, column; QString cell, heading; } cases[] = {
-        {0, 0, "", QString(40, 'h')},             // a cut heading over a short cell
-        {1, 2, QString(60, 'w'), ""},             // a cut cell under a short heading
-        {2, 1, "9", "num"},                       // a collapsed column: both
-        {2, 2, "", ""},                           // everything fits
+    const struct {
+        int row, column;
+        QString cell, heading;
+    } cases[] = {
+        {0, 0, "", QString(40, 'h')},  // a cut heading over a short cell
+        {1, 2, QString(60, 'w'), ""},  // a cut cell under a short heading
+        {2, 1, "9", "num"},            // a collapsed column: both
+        {2, 2, "", ""},                // everything fits
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.row * 10 + c.column);
@@ -273,7 +296,11 @@ TEST_F(TableWidget, HiddenRowsTakeNoLine) {
     EXPECT_EQ(shownDuplicates, "da") << "the hidden x is no duplicate";
     // The right-click menu: it lights the row under the pointer alone.
     QSignalSpy menu(view.get(), &TableListView::rowMenuRequested);
-    const int e = [&] { for (int r = 0; r < data.RowCount(); ++r) if (data.Cell(r, 0) == "e") return r; return -1; }();
+    const int e = [&] {
+        for (int r = 0; r < data.RowCount(); ++r)
+            if (data.Cell(r, 0) == "e") return r;
+        return -1;
+    }();
     QContextMenuEvent press(QContextMenuEvent::Mouse, RowPoint(e), Rows()->mapToGlobal(RowPoint(e)));
     QApplication::sendEvent(Rows(), &press);
     ASSERT_EQ(menu.count(), 1);

@@ -60,7 +60,7 @@ TEST_P(TdfSources, ClassifiesEntriesWithTheirLinesAndSplitsLongLines) {
         {"/k=1;\n/\n", "K1:/k=1|X2|E2"},  // one slash is no comment marker
         {"/* start\nstill\nend */ key=1;\nkey=2;\n", "K4:key=2|E4"},
         {"/*\n/*\n*/\nkey=1;\n*/\nkey=2;\n", "K6:key=2|E6"},  // nested at line starts
-        {"/*\na /* b\n*/\nk=1;\n", "K4:k=1|E4"},               // not nested later in a line
+        {"/*\na /* b\n*/\nk=1;\n", "K4:k=1|E4"},              // not nested later in a line
         {"  /* a */ x=1;\nx /* y\n*/\nkey=a // b;\n", "X2|X3|K4:key=a // b|E4"},
         {"[RECORD\n{\n[]\n{\n", "X1|X2|O3:|E4"},
         {"[ Big Gun ] junk\n\n// c\n{ junk\n", "O1: Big Gun |E4"},

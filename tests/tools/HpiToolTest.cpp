@@ -19,11 +19,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using hpi::HpiWriter;
-using testkit::RawArchive;
-using testkit::RawEntry;
 using testkit::GameFolder;
 using testkit::Has;
 using testkit::Ran;
+using testkit::RawArchive;
+using testkit::RawEntry;
 
 class HpiTool : public ::testing::Test {
 protected:
@@ -81,7 +81,8 @@ TEST_F(HpiTool, EveryPackingRoundTripsAndRepeats) {
         EXPECT_TRUE(fs::is_directory(scratch / "x/empty"));
         ASSERT_EQ(Hpi("pack" + Q("re.hpi") + Q("x") + " --seed 9 --method " + method).status, 0);
         const std::string packed = GameFolder::Read(scratch / "re.hpi");
-        ASSERT_EQ(Hpi("pack" + Q("re.hpi") + Q("x") + " --method=" + method + " --seed=9").status, 0);  // either spelling
+        ASSERT_EQ(Hpi("pack" + Q("re.hpi") + Q("x") + " --method=" + method + " --seed=9").status,
+                  0);  // either spelling
         EXPECT_EQ(GameFolder::Read(scratch / "re.hpi"), packed);
         auto unpackedAndName = [](const std::string& listing) {
             std::vector<std::string> kept;
@@ -134,7 +135,8 @@ TEST_F(HpiTool, FailuresEndWithTheirStatusAndMessage) {
         std::string message;
     } cases[] = {
         {"extract" + zlib + Q("dest"), 1, "is a symbolic link"},
-        {"extract" + zlib + Q("clash"), 1, "skipped big\\long.tdf: " + scratch.PathOf("clash/big") + " is already there as a file"},
+        {"extract" + zlib + Q("clash"), 1,
+         "skipped big\\long.tdf: " + scratch.PathOf("clash/big") + " is already there as a file"},
         {"extract" + Q("cut.hpi") + Q("cut"), 1, "cannot extract units\\cut.fbi"},
         {"extract" + zlib + Q("c") + " nothing", 1, "no folder nothing"},
         {"extract" + zlib + " nothing" + Q("none.fbi"), 1, ""},
@@ -183,8 +185,8 @@ TEST_F(HpiTool, EntriesLeftOutOfTheDirectoryAreReportedWhereTheyLie) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.shown);
         const std::string message = std::string("skipped ") + c.shown + ": " + c.reason;
-        scratch.Write("a.hpi", RawArchive({{"top.fbi"}, {"units", true, {{"good.fbi"}, c.entry}},
-                                           {"other", true, {{"o.fbi"}}}}));
+        scratch.Write(
+            "a.hpi", RawArchive({{"top.fbi"}, {"units", true, {{"good.fbi"}, c.entry}}, {"other", true, {{"o.fbi"}}}}));
         fs::remove_all(scratch / "d");
 
         const Ran all = Hpi("list" + Q("a.hpi"));
@@ -248,7 +250,9 @@ TEST_F(HpiTool, PackFollowsNoLinkAndStoresNoBadName) {
 
 TEST_F(HpiTool, NamesReachATerminalEscapedAndAPipeAsTheyAre) {
     // A C1 CSI is no control byte, so the directory keeps the name.
-    const std::string name = "red\xc2\x9b" "31m.fbi";
+    const std::string name =
+        "red\xc2\x9b"
+        "31m.fbi";
     HpiWriter writer;
     ASSERT_TRUE(writer.AddFile(name, "x"));
     writer.WriteTo(scratch / "a.hpi");
@@ -273,13 +277,13 @@ TEST_F(HpiTool, MaxBytesBoundsWhatOneExtractionUnpacks) {
         const char* written;  // the entries unpacked, in archive order
     } cases[] = {
         {"", 0, "abcd"},
-        {"--max-bytes 750", 0, "abcd"},                // exactly the total
-        {"--max-bytes 749", 1, "abc"},                 // one byte short: the last entry is left out
-        {"--max-bytes 599", 1, "abd"},                 // c would pass it; d still fits after it
-        {"--max-bytes 250", 1, "ad"},                  // what was skipped does not count
+        {"--max-bytes 750", 0, "abcd"},  // exactly the total
+        {"--max-bytes 749", 1, "abc"},   // one byte short: the last entry is left out
+        {"--max-bytes 599", 1, "abd"},   // c would pass it; d still fits after it
+        {"--max-bytes 250", 1, "ad"},    // what was skipped does not count
         {"--max-bytes 0", 1, ""},
         {"--max-bytes=1K", 0, "abcd"},
-        {"--max-bytes 1k --max-bytes 99", 1, ""},      // the last one given holds
+        {"--max-bytes 1k --max-bytes 99", 1, ""},  // the last one given holds
     };
     for (const auto& c : cases) {
         fs::remove_all(scratch / "d");

@@ -46,15 +46,17 @@ void Pack(const std::string& archive, const std::vector<std::pair<std::string, s
 class Game : public ::testing::Test {
 protected:
     void SetUp() override {
-        Pack("rev31.gp3", {{"a.fbi", "[A]\n{\nname=@SUM(1);\ncost=-5;\n}\n[B]\n{\nname==1+1;\ncost=+2;\n}\n"},
-                           {"c.fbi", "[C]\n{\nname=Gamma\tTab;\ncost=3.14159;\n}\n[D]\n{\nname=beta;\ncost=1000;\n}\n"}},
+        Pack("rev31.gp3",
+             {{"a.fbi", "[A]\n{\nname=@SUM(1);\ncost=-5;\n}\n[B]\n{\nname==1+1;\ncost=+2;\n}\n"},
+              {"c.fbi", "[C]\n{\nname=Gamma\tTab;\ncost=3.14159;\n}\n[D]\n{\nname=beta;\ncost=1000;\n}\n"}},
              "lz77");
         Pack("z.hpi", {{"a.fbi", "[Z]\n{\nname=Shadowed;\n}\n"}});
         Pack("broken.hpi", {{"d.fbi", "[L]\n{\nname=Lost;\n}\n"}}, "stored");
         fs::resize_file("../broken.hpi", fs::file_size("../broken.hpi") - 5);  // its only file cut short
         GameFolder::Write("t.cfg", "hpifolder=units;\nextension=.fbi;\nshowunusedtags=1;\n");
-        GameFolder::Write("u.cfg", "hpifolder=units;\nextension=.fbi;\n[string]\n{\nname=Name;\ntag=name;\n}\n"
-                                   "[numeric]\n{\nname=Cost;\ntag=cost;\ndecimals=2;\n}\n");
+        GameFolder::Write("u.cfg",
+                          "hpifolder=units;\nextension=.fbi;\n[string]\n{\nname=Name;\ntag=name;\n}\n"
+                          "[numeric]\n{\nname=Cost;\ntag=cost;\ndecimals=2;\n}\n");
     }
     // An archive of `count` record files, a row each.
     static void PackMany(int count) {
@@ -63,11 +65,13 @@ protected:
         Pack("many.hpi", many);
     }
     GameFolder folder;
-    const std::string skipped = "lorvex-export: skipped ..\\broken.hpi: units\\d.fbi: it is damaged and cannot be "
-                                "unpacked\nlorvex-export: 1 record file skipped\n";
-    const std::string tsv = "Name\tCost\tLocated In\tLine #\r\n@SUM(1)\t-5\trev31.gp3  ::  a.fbi\t1\r\n"
-                            "=1+1\t2\trev31.gp3  ::  a.fbi\t6\r\nGamma\tTab\t3.14\trev31.gp3  ::  c.fbi\t1\r\n"
-                            "beta\t1000\trev31.gp3  ::  c.fbi\t6";
+    const std::string skipped =
+        "lorvex-export: skipped ..\\broken.hpi: units\\d.fbi: it is damaged and cannot be "
+        "unpacked\nlorvex-export: 1 record file skipped\n";
+    const std::string tsv =
+        "Name\tCost\tLocated In\tLine #\r\n@SUM(1)\t-5\trev31.gp3  ::  a.fbi\t1\r\n"
+        "=1+1\t2\trev31.gp3  ::  a.fbi\t6\r\nGamma\tTab\t3.14\trev31.gp3  ::  c.fbi\t1\r\n"
+        "beta\t1000\trev31.gp3  ::  c.fbi\t6";
 };
 
 // Every row runs again into the scratch folder the one before it kept.
@@ -98,7 +102,8 @@ TEST_F(Game, EachOptionWritesExactBytes) {
         {"--sort NAME:desc --columns Name u.cfg", "Name\r\nGamma\tTab\r\nbeta\r\n@SUM(1)\r\n=1+1"},
         {"--sort Name:DESC --columns Name u.cfg", "Name\r\nGamma\tTab\r\nbeta\r\n@SUM(1)\r\n=1+1"},
         {"--format markdown --columns Name,Cost u.cfg",
-         "| Name | Cost |\r\n| --- | --- |\r\n| @SUM(1) | -5 |\r\n| =1+1 | 2 |\r\n| Gamma\tTab | 3.14 |\r\n| beta | 1000 |\r\n"},
+         "| Name | Cost |\r\n| --- | --- |\r\n| @SUM(1) | -5 |\r\n| =1+1 | 2 |\r\n| Gamma\tTab | 3.14 |\r\n| beta | "
+         "1000 |\r\n"},
         {"--format html --columns Cost u.cfg",
          "<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<meta charset=\"UTF-8\">\r\n<title>Table</title>\r\n</head>\r\n"
          "<body>\r\n<table border=\"1\">\r\n<tr><th>Cost</th></tr>\r\n<tr><td>-5</td></tr>\r\n<tr><td>2</td></tr>\r\n"
@@ -142,8 +147,9 @@ TEST_F(Game, ExportsAtOnceInOneFolderEachWriteEveryRow) {
     std::system((std::string("'") + LORVEX_EXPORT_TOOL + "' u.cfg > ../w.out 2> ../w.err &").c_str());
     for (int i = 0; i < 100 && !Has(GameFolder::Read("../w.err"), "Waiting"); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(GameFolder::Read("../w.err").rfind("lorvex-export: Waiting for another load using \"Lorvex temp\" to end", 0),
-              0u);
+    EXPECT_EQ(
+        GameFolder::Read("../w.err").rfind("lorvex-export: Waiting for another load using \"Lorvex temp\" to end", 0),
+        0u);
     EXPECT_EQ(GameFolder::Read("../w.out"), "");
     ::flock(held, LOCK_UN);
     ::close(held);
