@@ -187,6 +187,7 @@ TEST_F(Game, ExportErrors) {
         {"u.cfg -o /dev/full", 1, "Unable to Create File /dev/full (cannot write \"/dev/full\": the disk is full)"},
     };
     for (const auto& c : cases) {
+        if (Has(c.args, "/dev/full") && !fs::is_character_file("/dev/full")) continue;  // no such device here
         const Ran run = RunTool(LORVEX_EXPORT_TOOL, c.args, Has(c.args, "-o ../old.csv ") ? "ulimit -f 1; " : "");
         EXPECT_EQ(run.status, c.status) << c.args;
         EXPECT_TRUE(Has(run.err, c.message)) << c.args << ": " << run.err;
