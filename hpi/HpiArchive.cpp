@@ -247,6 +247,11 @@ std::size_t HpiArchive::DirFolders(std::size_t continuation, std::string_view fo
     return ReportName(continuation, impl_->directory.Folder(folders[continuation]).name, name, capacity);
 }
 
+std::vector<SkippedEntry> HpiArchive::SkippedIn(std::string_view folder, bool below) const {
+    if (!impl_) return {};
+    return impl_->directory.SkippedIn(impl_->directory.FindFolder(folder), below);
+}
+
 const std::vector<SkippedEntry>& HpiArchive::Skipped() const {
     static const std::vector<SkippedEntry> none;
     return impl_ ? impl_->directory.Skipped() : none;

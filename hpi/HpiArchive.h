@@ -78,6 +78,9 @@ public:
     // out: names that are no plain file name, and repeats of an earlier name of
     // the same kind in the same folder. Empty when not open.
     const std::vector<SkippedEntry>& Skipped() const;
+    // Those of one folder, found as Dir finds it (any case, either separator),
+    // and with below of every folder under it; none when there is no such folder.
+    std::vector<SkippedEntry> SkippedIn(std::string_view folder, bool below = false) const;
 
     // Releases the archive; the destructor does the same.
     void Close();

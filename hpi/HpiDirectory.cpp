@@ -64,7 +64,7 @@ struct Directory::Parser {
             if (kind > 1) return false;
             const bool isFolder = kind == 1;
             if (const char* problem = NameProblem(name)) {
-                dir.skipped_.push_back(SkippedEntry{path, std::move(name), isFolder, problem});
+                dir.skipped_.push_back(SkippedEntry{path, std::move(name), isFolder, problem, folderIndex});
                 continue;
             }
             // Only the first of several entries of one name (and kind) can ever
@@ -73,7 +73,7 @@ struct Directory::Parser {
             const auto index = static_cast<std::uint32_t>(isFolder ? dir.folders_.size() : dir.files_.size());
             if (!(isFolder ? folder.folderIndex : folder.fileIndex).try_emplace(FoldedAscii(name), index).second) {
                 dir.skipped_.push_back(
-                    SkippedEntry{path, std::move(name), isFolder, "its name repeats an earlier one"});
+                    SkippedEntry{path, std::move(name), isFolder, "its name repeats an earlier one", folderIndex});
                 continue;
             }
             if (isFolder) {
@@ -120,6 +120,22 @@ int Directory::FindFolder(std::string_view path) const {
         return true;
     });
     return found ? static_cast<int>(current) : -1;
+}
+
+std::vector<SkippedEntry> Directory::SkippedIn(int folder, bool below) const {
+    std::vector<SkippedEntry> found;
+    if (folder < 0 || static_cast<std::size_t>(folder) >= folders_.size()) return found;
+    std::vector<bool> inside(folders_.size(), false);
+    std::vector<std::uint32_t> pending{static_cast<std::uint32_t>(folder)};
+    while (!pending.empty()) {
+        const std::uint32_t f = pending.back();
+        pending.pop_back();
+        inside[f] = true;
+        if (below) pending.insert(pending.end(), folders_[f].folders.begin(), folders_[f].folders.end());
+    }
+    for (const SkippedEntry& entry : skipped_)
+        if (entry.folderIndex < inside.size() && inside[entry.folderIndex]) found.push_back(entry);
+    return found;
 }
 
 const DirFile* Directory::FindFile(std::string_view path) const {

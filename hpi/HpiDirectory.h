@@ -40,7 +40,8 @@ struct SkippedEntry {
     std::string folder;  // the folder's path in the archive's spelling, "" for the root, "units\sub"
     std::string name;    // the raw name bytes as the archive holds them
     bool isFolder = false;
-    std::string reason;  // "its name is no plain file name", "its name repeats an earlier one", ...
+    std::string reason;             // "its name is no plain file name", "its name repeats an earlier one", ...
+    std::uint32_t folderIndex = 0;  // the folder it lies in, numbered as Folder() numbers them
 };
 
 class Directory {
@@ -73,6 +74,9 @@ public:
 
     // What Parse left out, in archive order (a skipped folder's contents are not read).
     const std::vector<SkippedEntry>& Skipped() const { return skipped_; }
+    // The entries left out of folder (an index from FindFolder), and with below
+    // of every folder under it too.
+    std::vector<SkippedEntry> SkippedIn(int folder, bool below) const;
 
 private:
     struct Parser;

@@ -34,19 +34,6 @@ bool SafeFileName(const char* name, std::size_t length) {
     return std::memchr(name, '\\', length) == nullptr && std::memchr(name, '/', length) == nullptr;
 }
 
-// "units" in the configuration and "Units" in the archive are one folder.
-bool SameFolder(std::string_view a, std::string_view b) {
-    while (!a.empty() && (a.front() == '\\' || a.front() == '/')) a.remove_prefix(1);
-    while (!b.empty() && (b.front() == '\\' || b.front() == '/')) b.remove_prefix(1);
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const char x = a[i] == '/' ? '\\' : FoldAscii(a[i]);
-        const char y = b[i] == '/' ? '\\' : FoldAscii(b[i]);
-        if (x != y) return false;
-    }
-    return true;
-}
-
 std::string MiB(std::uint64_t bytes) { return std::to_string(bytes >> 20) + " MiB"; }
 
 }  // namespace
@@ -68,8 +55,8 @@ void Loader::ScanArchive(std::string_view archivePath) {
         if (ending.empty()) continue;
         const std::string& folder = state_.hpiFolders[i];
         // Entries the archive's own listing leaves out would be harvested here.
-        for (const hpi::SkippedEntry& bad : archive->Skipped())
-            if (!bad.isFolder && SameFolder(bad.folder, folder) && EndsWith(bad.name.c_str(), bad.name.size(), ending))
+        for (const hpi::SkippedEntry& bad : archive->SkippedIn(folder))
+            if (!bad.isFolder && EndsWith(bad.name.c_str(), bad.name.size(), ending))
                 Skip(archiveText, folder + "\\" + bad.name, bad.reason);
         for (std::size_t cont = archive->Dir(0, folder, name, nameCapacity); cont != 0;
              cont = archive->Dir(cont, folder, name, nameCapacity)) {

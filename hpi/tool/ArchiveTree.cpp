@@ -103,18 +103,6 @@ std::vector<TreeEntry> WalkTree(const HpiArchive& archive, const std::string& fo
     return entries;
 }
 
-std::vector<SkippedEntry> SkippedIn(const HpiArchive& archive, const std::string& folder, bool below) {
-    std::vector<SkippedEntry> found;
-    for (const SkippedEntry& entry : archive.Skipped()) {
-        const bool inside = entry.folder == folder ||
-                            (below && (folder.empty() || (entry.folder.size() > folder.size() &&
-                                                          entry.folder.compare(0, folder.size(), folder) == 0 &&
-                                                          entry.folder[folder.size()] == '\\')));
-        if (inside) found.push_back(entry);
-    }
-    return found;
-}
-
 std::string SkippedMessage(const SkippedEntry& entry) {
     return "lorvex-hpi: skipped " + std::string(entry.isFolder ? "folder " : "") +
            EscapeControls(Join(entry.folder, entry.name)) + ": " + entry.reason + "\n";
@@ -123,7 +111,7 @@ std::string SkippedMessage(const SkippedEntry& entry) {
 ExtractCounts ExtractTree(const HpiArchive& archive, const std::string& folder, const fs::path& destination,
                           std::ostream& messages, std::uint64_t maxBytes) {
     ExtractCounts counts;
-    for (const SkippedEntry& entry : SkippedIn(archive, folder, true)) {
+    for (const SkippedEntry& entry : archive.SkippedIn(folder, true)) {
         messages << SkippedMessage(entry);
         ++counts.skipped;
     }

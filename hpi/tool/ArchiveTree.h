@@ -27,11 +27,6 @@ std::optional<std::string> FindArchiveFolder(const HpiArchive& archive, std::str
 // each folder's files first, then its sub-folders with what they hold.
 std::vector<TreeEntry> WalkTree(const HpiArchive& archive, const std::string& folder);
 
-// The entries the archive's directory left out (see HpiArchive::Skipped) that
-// lie directly in folder (the archive's spelling), or with below also in the
-// folders under it.
-std::vector<SkippedEntry> SkippedIn(const HpiArchive& archive, const std::string& folder, bool below);
-
 // "lorvex-hpi: skipped units\a?b: <reason>\n" with the name's control bytes escaped.
 std::string SkippedMessage(const SkippedEntry& entry);
 

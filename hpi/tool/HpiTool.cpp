@@ -133,7 +133,7 @@ int List(std::vector<std::string> args) {
              c = archive->Dir(c, *folder, name, sizeof name))
             ListLine(*archive, *folder + "\\" + name, name, details, escape);
         std::cout.flush();
-        clean = ReportSkipped(lorvex::hpi::SkippedIn(*archive, *folder, false));
+        clean = ReportSkipped(archive->SkippedIn(*folder));
     }
     return std::cout.flush() && clean ? kOk : kFailure;
 }
