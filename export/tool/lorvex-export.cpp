@@ -19,6 +19,7 @@
 #include "platform/GameFolder.h"
 #include "platform/PrintableText.h"
 #include "platform/TextFile.h"
+#include "platform/ToolMain.h"
 #include "table/filter/RowFilter.h"
 
 namespace {
@@ -285,14 +286,7 @@ int Run(int argc, char** argv);
 }  // namespace
 
 int main(int argc, char** argv) {
-    try {
-        return Run(argc, argv);
-    } catch (const std::bad_alloc&) {
-        std::cerr << "lorvex-export: out of memory\n";
-    } catch (const std::exception& e) {
-        std::cerr << "lorvex-export: " << e.what() << '\n';
-    }
-    return kFailed;
+    return lorvex::platform::RunTool("lorvex-export", [&] { return Run(argc, argv); });
 }
 
 namespace {

@@ -10,7 +10,6 @@
 #include <iterator>
 #include <limits>
 #include <memory>
-#include <new>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -21,6 +20,7 @@
 #include "hpi/tool/ArchiveTree.h"
 #include "hpi/tool/PackCommands.h"
 #include "platform/PrintableText.h"
+#include "platform/ToolMain.h"
 
 namespace {
 
@@ -244,15 +244,6 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
-// A file too large for memory or a file system error ends the run with a
-// message and exit 1, never an abort.
 int main(int argc, char** argv) {
-    try {
-        return Run(argc, argv);
-    } catch (const std::bad_alloc&) {
-        std::cerr << "lorvex-hpi: out of memory\n";
-    } catch (const std::exception& error) {
-        std::cerr << "lorvex-hpi: " << EscapeControls(error.what()) << '\n';
-    }
-    return kFailure;
+    return lorvex::platform::RunTool("lorvex-hpi", [&] { return Run(argc, argv); });
 }
