@@ -23,22 +23,6 @@ using Writer = std::function<bool(std::FILE*)>;
 
 std::string Quoted(const fs::path& p) { return "\"" + p.string() + "\""; }
 
-// Why a step failed, in words a user can act on.
-std::string Problem(int error) {
-    switch (error) {
-        case 0: return "a write failed";
-        case ENOSPC: return "the disk is full";
-        case EDQUOT: return "the disk quota is used up";
-        case EFBIG: return "the file would be larger than allowed";
-        case EACCES:
-        case EPERM: return "permission denied";
-        case EROFS: return "the disk is read-only";
-        case ENAMETOOLONG: return "the name is too long";
-        case EPIPE: return "the program reading it stopped";
-        default: return std::strerror(error);
-    }
-}
-
 SaveResult Failed(std::string error) { return {false, std::move(error), {}}; }
 
 SaveResult Written(const fs::path& file) {
@@ -104,13 +88,13 @@ SaveResult WriteInPlace(const fs::path& target, const struct stat& st, const Wri
     const int fd = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | (pipe ? O_NONBLOCK : 0));
     if (fd < 0) {
         if (pipe && errno == ENXIO) return Failed("nothing is reading from the pipe " + Quoted(target));
-        return Failed("cannot open " + Quoted(target) + ": " + Problem(errno));
+        return Failed("cannot open " + Quoted(target) + ": " + WriteProblem(errno));
     }
     // Once open, a slow reader is waited for rather than taken for a failed write.
     if (pipe) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     const PipeSignalHeld held;
     int error = 0;
-    if (!WriteAndClose(fd, write, &error)) return Failed("cannot write " + Quoted(target) + ": " + Problem(error));
+    if (!WriteAndClose(fd, write, &error)) return Failed("cannot write " + Quoted(target) + ": " + WriteProblem(error));
     return Written(target);
 }
 
@@ -122,7 +106,7 @@ bool FollowLinks(fs::path* file, std::string* error) {
         std::error_code ec;
         const fs::path next = fs::read_symlink(*file, ec);
         if (ec) {
-            *error = "cannot read the link " + Quoted(*file) + ": " + Problem(ec.value());
+            *error = "cannot read the link " + Quoted(*file) + ": " + WriteProblem(ec.value());
             return false;
         }
         *file = next.is_absolute() ? next : file->parent_path() / next;
@@ -146,7 +130,7 @@ SaveResult ReplaceWhole(const fs::path& file, const struct stat* old, const Writ
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR) return Failed("the folder " + Quoted(folder) + " does not exist");
-        return Failed("cannot create a file in the folder " + Quoted(folder) + ": " + Problem(errno));
+        return Failed("cannot create a file in the folder " + Quoted(folder) + ": " + WriteProblem(errno));
     }
     if (old != nullptr && ::fchown(fd, old->st_uid, old->st_gid) != 0) {
         // Only root may give a file away; anyone else's copy stays theirs.
@@ -166,18 +150,33 @@ SaveResult ReplaceWhole(const fs::path& file, const struct stat* old, const Writ
     }
     if (!ok) {
         ::unlink(temp.c_str());
-        return Failed(reason + Quoted(file) + ": " + Problem(error));
+        return Failed(reason + Quoted(file) + ": " + WriteProblem(error));
     }
     return Written(file);
 }
 
 }  // namespace
 
+std::string WriteProblem(int error) {
+    switch (error) {
+        case 0: return "a write failed";
+        case ENOSPC: return "the disk is full";
+        case EDQUOT: return "the disk quota is used up";
+        case EFBIG: return "the file would be larger than allowed";
+        case EACCES:
+        case EPERM: return "permission denied";
+        case EROFS: return "the disk is read-only";
+        case ENAMETOOLONG: return "the name is too long";
+        case EPIPE: return "the program reading it stopped";
+        default: return std::strerror(error);
+    }
+}
+
 SaveResult SaveFile(const fs::path& target, const Writer& write) {
     if (!target.has_filename()) return Failed("no file name was given");
     struct stat st {};
     const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (!exists && errno != ENOENT) return Failed("cannot reach " + Quoted(target) + ": " + Problem(errno));
+    if (!exists && errno != ENOENT) return Failed("cannot reach " + Quoted(target) + ": " + WriteProblem(errno));
     if (exists && S_ISDIR(st.st_mode)) return Failed(Quoted(target) + " is a folder");
     if (exists && !S_ISREG(st.st_mode)) return WriteInPlace(target, st, write);
     // A link stays a link: the file it points to is replaced, or created when it points to nothing.

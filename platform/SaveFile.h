@@ -22,6 +22,10 @@ struct SaveResult {
 // when any of its writes failed. A symbolic link keeps being a link and the file
 // it points to gets the contents (a link to nothing creates that file). A
 // folder, a missing folder or a named pipe nobody reads from is refused with a reason.
+// Why a write failed (an errno value; 0 for a write that took fewer bytes), in
+// words a user can act on: "the disk is full", "permission denied", ...
+std::string WriteProblem(int error);
+
 SaveResult SaveFile(const std::filesystem::path& target, const std::function<bool(std::FILE*)>& write);
 
 }  // namespace lorvex::platform

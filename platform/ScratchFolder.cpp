@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "platform/FileSystem.h"
+#include "platform/SaveFile.h"
 
 namespace lorvex::platform {
 namespace {
@@ -26,20 +27,6 @@ bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t size) {
         done += static_cast<std::size_t>(n);
     }
     return true;
-}
-
-// Why a store of a name failed, for the message that names the skipped file.
-std::string StoreProblem(int error) {
-    switch (error) {
-        case ENAMETOOLONG: return "its name is too long for the disk";
-        case ENOSPC: return "the disk is full";
-        case EDQUOT: return "the disk quota is used up";
-        case EFBIG: return "it is larger than the disk allows";
-        case EACCES:
-        case EPERM: return "the scratch folder cannot be written";
-        case EROFS: return "the scratch folder is on a read-only disk";
-        default: return std::strerror(error);
-    }
 }
 
 // A regular file that has no other name: the only kind written in place.
@@ -123,16 +110,16 @@ bool ScratchFolder::Store(std::string_view nameText, const std::uint8_t* bytes, 
         }
         // A link, a hard-linked file, a pipe: replaced, never written through.
         if (::unlinkat(folder_, n, 0) != 0) {
-            problem_ = StoreProblem(errno);
+            problem_ = WriteProblem(errno);
             return false;
         }
     } else if (errno != ENOENT) {
-        problem_ = StoreProblem(errno);
+        problem_ = WriteProblem(errno);
         return false;
     }
     const int fd = ::openat(folder_, n, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
-        problem_ = StoreProblem(errno);
+        problem_ = WriteProblem(errno);
         return false;
     }
     return Fill(fd, name, bytes, size, 0);
@@ -145,7 +132,7 @@ bool ScratchFolder::Fill(int fd, const std::string& name, const std::uint8_t* by
     if (ok && oldSize > size) ok = ::ftruncate(fd, static_cast<off_t>(size)) == 0;
     ok = ::close(fd) == 0 && ok;
     if (!ok) {
-        problem_ = StoreProblem(errno != 0 ? errno : EIO);
+        problem_ = WriteProblem(errno != 0 ? errno : EIO);
         // A file that did not take every byte would pass for this load's copy.
         ::unlinkat(folder_, name.c_str(), 0);
         return false;
