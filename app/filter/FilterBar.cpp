@@ -10,7 +10,6 @@
 #include <cmath>
 
 #include "app/filter/NoMatchNotice.h"
-#include "table/widget/TableListView.h"
 #include "ui/DialogText.h"
 
 namespace lorvex {
@@ -56,7 +55,7 @@ QColor ErrorTextColor(const QPalette& palette) {
     return red;
 }
 
-FilterBar::FilterBar(TableData& table, QWidget* parent) : QWidget(parent), table_(table) {
+FilterBar::FilterBar(TableData& table, QAbstractScrollArea& view, QWidget* parent) : QWidget(parent), table_(table) {
     setObjectName(QStringLiteral("filterBar"));
     line = new QLineEdit(this);
     line->setObjectName(QStringLiteral("filterLine"));
@@ -75,10 +74,10 @@ FilterBar::FilterBar(TableData& table, QWidget* parent) : QWidget(parent), table
     StyleError();
     hide();
     connect(line, &QLineEdit::textChanged, this, [this] { Apply(); });
+    notice_ = new NoMatchNotice(*this, table_, view);
 }
 
 void FilterBar::Open() {
-    FindTableView();
     const bool wasHidden = isHidden();
     show();
     line->setFocus();
@@ -143,15 +142,6 @@ void FilterBar::changeEvent(QEvent* event) {
 
 // The notice belongs over the rows of the view that shows this bar's table,
 // which lives beside the bar in the same window.
-void FilterBar::FindTableView() {
-    if (notice_ || !parentWidget()) return;
-    for (TableListView* view : parentWidget()->findChildren<TableListView*>())
-        if (&view->Control().Data() == &table_) {
-            notice_ = new NoMatchNotice(*this, table_, *view);
-            return;
-        }
-}
-
 bool FilterBar::eventFilter(QObject* watched, QEvent* event) {
     // Escape belongs to the line here: it must not reach the window, whose
     // Escape ends the program.

@@ -12,6 +12,7 @@
 #include "app/filter/NoMatchNotice.h"
 #include "table/filter/RowFilter.h"
 
+class QAbstractScrollArea;
 class QLabel;
 class QLineEdit;
 class QPalette;
@@ -27,7 +28,8 @@ double ContrastRatio(const QColor& a, const QColor& b);
 class FilterBar : public QWidget {
     Q_OBJECT
 public:
-    FilterBar(TableData& table, QWidget* parent);
+    // view shows table; while the filter hides every row it says so over the view.
+    FilterBar(TableData& table, QAbstractScrollArea& view, QWidget* parent);
 
     void Open();   // shows the line and puts the cursor in it
     void Close();  // clears the line, shows every row, hides the bar
@@ -56,7 +58,6 @@ protected:
 
 private:
     void StyleError();
-    void FindTableView();
 
     TableData& table_;
     bool active_ = false;

@@ -28,7 +28,7 @@ constexpr const char* kFixedFontKey = "listing/fixedWidthFont";
 TableConveniences::TableConveniences(ConvenienceHost& window)
     : QObject(window.HostWidget()), window_(window), layout_(window.Table()) {
     QWidget* host = window.HostWidget();
-    filter_ = new FilterBar(window.Table().Data(), host);
+    filter_ = new FilterBar(window.Table().Data(), *window.View(), host);
     window.View()->AddFocusCompanion(filter_);  // the highlight shows while the line has the focus
     QMenu* view = window.ViewMenu();
     filterAction = view->addAction(QStringLiteral("&Filter Rows..."));
