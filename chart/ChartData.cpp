@@ -19,7 +19,7 @@ std::string Rows(int count, const char* what) {
 
 }  // namespace
 
-bool IsNumberKind(std::uint8_t kind) { return (kind & kKindComparisonMask) == 5; }
+bool IsNumberKind(std::uint8_t kind) { return ColumnKind::FromByte(kind).Is(Comparison::Number); }
 
 std::vector<int> ChartableColumns(const TableData& data, const std::vector<std::uint8_t>& kinds) {
     std::vector<int> columns;

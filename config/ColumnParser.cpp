@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/AsciiText.h"
+#include "platform/ColumnKind.h"
 #include "tdf/TdfNumber.h"
 
 namespace lorvex {
@@ -21,13 +22,13 @@ struct TypeInfo {
 
 // In the order in which a block name is tested.
 constexpr TypeInfo kTypes[] = {
-    {"numeric", ColumnType::Numeric, ColumnAlign::Right, 0x05},
-    {"string", ColumnType::String, ColumnAlign::Left, 0x81},
-    {"boolean", ColumnType::Boolean, ColumnAlign::Center, 0x41},
-    {"headertext", ColumnType::HeaderText, ColumnAlign::Center, 0x01},
-    {"symbolic", ColumnType::Symbolic, ColumnAlign::Center, 0x81},
-    {"multibool", ColumnType::MultiBool, ColumnAlign::Left, 0x81},
-    {"math", ColumnType::Math, ColumnAlign::Right, 0x45},
+    {"numeric", ColumnType::Numeric, ColumnAlign::Right, ColumnKind::Of(Comparison::Number).Byte()},
+    {"string", ColumnType::String, ColumnAlign::Left, ColumnKind::Of(Comparison::Folded, false, true).Byte()},
+    {"boolean", ColumnType::Boolean, ColumnAlign::Center, ColumnKind::Of(Comparison::Folded, true).Byte()},
+    {"headertext", ColumnType::HeaderText, ColumnAlign::Center, ColumnKind::Of(Comparison::Folded).Byte()},
+    {"symbolic", ColumnType::Symbolic, ColumnAlign::Center, ColumnKind::Of(Comparison::Folded, false, true).Byte()},
+    {"multibool", ColumnType::MultiBool, ColumnAlign::Left, ColumnKind::Of(Comparison::Folded, false, true).Byte()},
+    {"math", ColumnType::Math, ColumnAlign::Right, ColumnKind::Of(Comparison::Number, true).Byte()},
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }

@@ -5,13 +5,14 @@
 #include <vector>
 
 #include "load/LoadRun.h"
+#include "platform/ColumnKind.h"
 #include "platform/TextFile.h"
 
 namespace lorvex {
 namespace {
 
-constexpr std::uint8_t kLocationKind = 0x01;
-constexpr std::uint8_t kLineKind = 0x02;
+constexpr std::uint8_t kLocationKind = ColumnKind::Of(Comparison::Folded).Byte();
+constexpr std::uint8_t kLineKind = ColumnKind::Of(Comparison::WholeNumber).Byte();
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 

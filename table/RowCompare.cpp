@@ -108,14 +108,14 @@ float ReadFloat(std::string_view text) {
 
 int CompareRows(const SortRecord& a, const SortRecord& b, std::uint32_t sortParam) {
     const int d = (sortParam & 0xffu) != 0 ? 1 : -1;
-    const std::uint8_t k = static_cast<std::uint8_t>((sortParam >> 8) & 0xffu);
-    const int c = k & kKindComparisonMask;
+    const ColumnKind k = ColumnKind::FromByte(static_cast<std::uint8_t>((sortParam >> 8) & 0xffu));
+    const int c = k.comparison;
     const bool aEmpty = a.text.empty(), bEmpty = b.text.empty();
-    if (k & kKindEmptyLast) {
+    if (k.emptyLast) {
         if (aEmpty && bEmpty) return 0;
         if (aEmpty) return 1;
         if (bEmpty) return -1;
-    } else if (k & kKindEmptyGreatest) {
+    } else if (k.emptyGreatest) {
         if (aEmpty && bEmpty) return 0;
         if (aEmpty) return d;
         if (bEmpty) return -d;
@@ -194,14 +194,15 @@ void SortByKeys(std::vector<int>& rows, const std::vector<std::string_view>& tex
 std::vector<int> SortRowOrder(const TableData& data, int column, std::uint8_t kind, bool ascending) {
     const int n = data.RowCount();
     const int d = ascending ? 1 : -1;
-    const int c = kind & kKindComparisonMask;
+    const ColumnKind k = ColumnKind::FromByte(kind);
+    const int c = k.comparison;
 
     // Empty cells first go to their fixed place: an empty cell compares the
     // same way with every non-empty one, so sorting the others alone and
     // putting the empty ones (in their old order) before or after gives the
     // order the full comparison gives.
-    const bool emptyRule = (kind & (kKindEmptyLast | kKindEmptyGreatest)) != 0;
-    const bool emptiesFirst = !(kind & kKindEmptyLast) && (kind & kKindEmptyGreatest) && !ascending;
+    const bool emptyRule = k.emptyLast || k.emptyGreatest;
+    const bool emptiesFirst = !k.emptyLast && k.emptyGreatest && !ascending;
 
     // Each cell is read once, in short loops whose memory reads do not wait
     // for one another: first the text ids, then where the texts lie.

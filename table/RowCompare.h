@@ -1,20 +1,16 @@
 #pragma once
-// How two rows compare in a sort: the column kind byte chooses the comparison
-// (bits 0-4) and where empty cells go (bit 6 empty-greatest, bit 7 empty-last).
+// How two rows compare in a sort: the column's kind chooses the comparison
+// and where empty cells go.
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
 #include "platform/AsciiText.h"
+#include "platform/ColumnKind.h"
 
 namespace lorvex {
 
 class TableData;
-
-inline constexpr std::uint8_t kKindComparisonMask = 0x1f;
-inline constexpr std::uint8_t kKindEmptyGreatest = 0x40;
-inline constexpr std::uint8_t kKindEmptyLast = 0x80;
-inline constexpr std::uint8_t kMaxComparison = 6;
 
 // One row as a sort sees it: its own value and its cell text in the sorted column.
 struct SortRecord {

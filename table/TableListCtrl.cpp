@@ -9,7 +9,7 @@ namespace {
 
 // Without a kind (before the first load, or after SetColumnKinds refused a
 // list) a column sorts as plain text with case folded and no empty-cell rule.
-constexpr std::uint8_t kKindWithoutKinds = 0x01;
+constexpr std::uint8_t kKindWithoutKinds = ColumnKind::Of(Comparison::Folded).Byte();
 
 }  // namespace
 
@@ -37,7 +37,7 @@ bool TableListCtrl::SetColumnKinds(const std::uint8_t* kinds, std::uint32_t coun
     columnKinds_.clear();
     if (count != 0 && kinds == nullptr) return false;
     for (std::uint32_t i = 0; i < count; ++i) {
-        if ((kinds[i] & kKindComparisonMask) > kMaxComparison) {
+        if (!ColumnKind::FromByte(kinds[i]).Valid()) {
             columnKinds_.clear();
             return false;
         }
