@@ -3,16 +3,13 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
-#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QToolTip>
 #include <algorithm>
 
 #include "table/widget/CellText.h"
-#include "table/widget/PlainTip.h"
 #include "table/widget/TableHeaderCtrl.h"
 
 namespace lorvex {
@@ -248,6 +245,7 @@ void TableListView::DrawRow(QPainter& p, int row, int line, const QRect& area) {
         p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
                    metrics.elidedText(firstText, Qt::ElideRight, firstWidth));
     }
+    if (tints_.Mark(row, 0)) DrawCellMark(p, ToRect(column, top, height), text);
 
     if (mode == 0) p.setPen(pal.color(QPalette::Text));  // the other cells show as not highlighted
     bounds.right = std::max(bounds.right, light.right);
@@ -263,6 +261,7 @@ void TableListView::DrawRow(QPainter& p, int row, int line, const QRect& area) {
             p.fillRect(ToRect(column, top, height), pal.color(QPalette::Base));
         }
         TintCell(p, row, c, ToRect(column, top, height), highlighted && mode != 0);
+        if (tints_.Mark(row, c)) DrawCellMark(p, ToRect(column, top, height).intersected(boundsRect), p.pen().color());
         const std::string_view cell = table.Cell(row, c);
         if (cell.empty()) continue;
         const QRect r = ToRect({column.left + m, column.right - m}, top, height);
@@ -286,14 +285,24 @@ void TableListView::DrawRow(QPainter& p, int row, int line, const QRect& area) {
 }
 
 void TableListView::SetCellTint(CellTint* tint) {
-    tint_ = tint;
+    tints_.SetBase(tint);
+    viewport()->update();
+}
+
+void TableListView::AddCellTint(CellTint* tint) {
+    tints_.AddOverlay(tint);
+    viewport()->update();
+}
+
+void TableListView::RemoveCellTint(CellTint* tint) {
+    tints_.RemoveOverlay(tint);
     viewport()->update();
 }
 
 // A tint goes under the text of a cell the highlight leaves uncovered.
 void TableListView::TintCell(QPainter& p, int row, int column, const QRect& cell, bool covered) {
     QColor colour;
-    if (!tint_ || covered || !tint_->TintFor(row, column, &colour)) return;
+    if (covered || !tints_.Tint(row, column, &colour)) return;
     p.setClipping(false);
     p.fillRect(cell, colour);
 }
@@ -306,6 +315,7 @@ void TableListView::mousePressEvent(QMouseEvent* event) {
     }
     const Qt::KeyboardModifiers mods = event->modifiers();
     pressInRows_ = true;
+    currentColumn_ = ColumnAt(event->position().toPoint().x());
     const int row = RowAt(event->position().toPoint().y());
     NotifyHold hold(control_.Data());
     if (selection_.Click(row, mods & Qt::ControlModifier, mods & Qt::ShiftModifier)) EnsureRowVisible(row);
@@ -363,6 +373,7 @@ void TableListView::contextMenuEvent(QContextMenuEvent* event) {
     QPoint global = event->globalPos();
     if (event->reason() == QContextMenuEvent::Mouse) {
         row = RowAt(event->pos().y());
+        currentColumn_ = ColumnAt(event->pos().x());
     } else if (row >= 0 && LineOfRow(row) >= 0) {
         global = viewport()->mapToGlobal(RowBoundsRect(row).bottomLeft());
     } else {
@@ -370,37 +381,6 @@ void TableListView::contextMenuEvent(QContextMenuEvent* event) {
     }
     selection_.MenuOn(row);
     emit rowMenuRequested(row, global);
-}
-
-QString TableListView::CellTip(int row, int column) const {
-    const TableData& table = control_.Data();
-    const std::string_view cell = table.Cell(row, column);
-    if (cell.empty() || table.ColumnWidth(column) <= TableListCtrl::kCollapsedLimit) {
-        // A collapsed column shows nothing: its text is worth a tip too.
-        return cell.empty() ? QString() : DecodeCellText(cell);
-    }
-    const int m = CellMargin();
-    // Column 0 draws inside m/2 and m, the others inside m on both sides.
-    const int room = table.ColumnWidth(column) - (column == 0 ? m + m / 2 : 2 * m);
-    const QString text = DecodeCellText(cell);
-    return fontMetrics().horizontalAdvance(text) > room ? text : QString();
-}
-
-bool TableListView::viewportEvent(QEvent* event) {
-    if (event->type() == QEvent::ToolTip) {
-        auto* help = static_cast<QHelpEvent*>(event);
-        const int row = RowAt(help->pos().y());
-        const int column = ColumnAt(help->pos().x());
-        const QString text = row >= 0 && column >= 0 ? CellTip(row, column) : QString();
-        if (text.isEmpty()) {
-            QToolTip::hideText();
-            event->ignore();
-        } else {
-            ShowPlainTip(help->globalPos(), text, viewport());
-        }
-        return true;
-    }
-    return QAbstractScrollArea::viewportEvent(event);
 }
 
 }  // namespace lorvex

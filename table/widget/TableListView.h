@@ -13,7 +13,7 @@
 #include "table/ListGeometry.h"
 #include "table/RowSelection.h"
 #include "table/TableListCtrl.h"
-#include "table/widget/CellTint.h"
+#include "table/widget/CellTints.h"
 #include "table/widget/QtTextMeasure.h"
 
 namespace lorvex {
@@ -51,6 +51,10 @@ public:
     int ColumnAt(int viewportX) const;
     // The full text of a cell that is cut or in a collapsed column, else empty.
     QString CellTip(int row, int column) const;
+    // The column last clicked in the rows (or under the row menu); -1 before any.
+    // With the focused row it names the cell that commands on one cell work on.
+    int CurrentColumn() const { return currentColumn_; }
+    void SetCurrentColumn(int column) { currentColumn_ = column; }
     // Highlights every shown row (Ctrl+A); with none hidden, every row.
     void HighlightShownRows();
 
@@ -60,7 +64,11 @@ public:
     // A cell background under the text where the highlight does not cover it;
     // nullptr (the default) draws none. The tint must outlive its use here.
     void SetCellTint(CellTint* tint);
-    CellTint* Tint() const { return tint_; }
+    CellTint* Tint() const { return tints_.Base(); }
+    // Tints laid over that one (edited or compared cells), asked before it;
+    // each may also mark a cell's corner and start its tooltip.
+    void AddCellTint(CellTint* tint);
+    void RemoveCellTint(CellTint* tint);
 
     // A widget that works on the table from elsewhere (a chart window, the
     // filter line): while the keyboard focus is in it, the highlighted rows
@@ -115,7 +123,8 @@ private:
     bool columnsPending_ = false;  // ... and the columns among it
     RowLines lines_;
     RowSelection selection_;  // over lines_
-    CellTint* tint_ = nullptr;
+    CellTints tints_;
+    int currentColumn_ = -1;
     std::vector<QPointer<QWidget>> companions_;
     bool companionFocused_ = false;  // as last drawn
     QMetaObject::Connection focusWatch_;
