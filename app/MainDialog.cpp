@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -13,6 +12,7 @@
 
 #include "app/ConfigChooserDialog.h"
 #include "app/DataListingDialog.h"
+#include "app/ExportCommand.h"
 #include "app/LoadProgress.h"
 #include "app/MainMenu.h"
 #include "app/WindowIcon.h"
@@ -20,11 +20,8 @@
 #include "app/view/TableConveniences.h"
 #include "chart/widget/FiguresLabel.h"
 #include "chart/widget/NumberCommands.h"
-#include "export/ExportDialog.h"
-#include "export/ExportWriter.h"
 #include "load/RecordListing.h"
 #include "table/RowRemoval.h"
-#include "table/widget/PlainTip.h"
 #include "table/widget/TableListView.h"
 #include "ui/DialogText.h"
 #include "ui/DialogUnits.h"
@@ -196,19 +193,7 @@ void MainDialog::done(int result) {
     QDialog::done(result);
 }
 
-void MainDialog::ExportTable() {
-    ExportSettings settings;
-    ExportDialog dialog(this);
-    dialog.SetConfiguration(loadedConfig);  // what was chosen last for this configuration
-    if (!dialog.RunExportDialog(settings)) return;
-    std::string written;
-    if (!WriteExport(table, settings, &written)) return ShowMessage("Unable to Create File");
-    // Says where the file went until the status line is next refreshed.
-    const QString path = QFile::decodeName(written.c_str());
-    statusText->setText(statusText->fontMetrics().elidedText(QStringLiteral("Exported to ") + path, Qt::ElideMiddle,
-                                                             statusText->width()));
-    statusText->setToolTip(PlainTip(path));
-}
+void MainDialog::ExportTable() { RunExportCommand(this, table, loadedConfig, statusText, *this); }
 
 void MainDialog::RemoveHighlighted() { RemoveRows(true); }
 
