@@ -34,6 +34,40 @@ bool SafeFileName(const char* name, std::size_t length) {
     return std::memchr(name, '\\', length) == nullptr && std::memchr(name, '/', length) == nullptr;
 }
 
+// The "Located In" text RecordParser gives the file's rows: the archive without
+// its leading "..\", then the folder when keys are indexed, then the name.
+std::string RowLocation(const LoadState& state, std::string_view archivePath, std::string_view name, int pair) {
+    std::string_view archive = archivePath;
+    if (archive.substr(0, 3) == "..\\") archive.remove_prefix(3);
+    std::string location(archive);
+    location += "  ::  ";
+    if (state.indexedKeys) location.append(state.hpiFolders[static_cast<std::size_t>(pair)]).append("\\");
+    return location.append(name);
+}
+
+// The folder as the archive spells it, one level at a time: the entry paths of
+// the load's record files are written back under the archive's own names.
+std::string ArchiveSpelling(const hpi::HpiArchive& archive, std::string_view folder) {
+    std::string spelled;
+    char name[kScratchPathSize] = {};
+    std::size_t start = !folder.empty() && folder.front() == '\\' ? 1 : 0;
+    while (start <= folder.size()) {
+        const std::size_t end = std::min(folder.find('\\', start), folder.size());
+        const std::string_view part = folder.substr(start, end - start);
+        std::string found(part);
+        for (std::size_t c = archive.DirFolders(0, spelled, name, sizeof name); c != 0;
+             c = archive.DirFolders(c, spelled, name, sizeof name))
+            if (platform::EqualsFolded(name, part)) {
+                found = name;
+                break;
+            }
+        if (!spelled.empty()) spelled += '\\';
+        spelled += found;
+        start = end + 1;
+    }
+    return spelled;
+}
+
 std::string MiB(std::uint64_t bytes) { return std::to_string(bytes >> 20) + " MiB"; }
 
 }  // namespace
@@ -43,6 +77,7 @@ void Loader::ScanArchive(std::string_view archivePath) {
     auto archive = hpi::HpiArchive::Open(ArchiveDiskPath(archiveText), inflateBackend_);
     view_.SetArchiveLabel("Parsing " + archiveText + " ::");
     if (!archive) return;
+    scannedArchives_.push_back(archiveText);
 
     char scratchPath[kScratchPathSize] = {};
     const std::size_t prefixLength = std::strlen(kScratchPrefix);
@@ -54,6 +89,7 @@ void Loader::ScanArchive(std::string_view archivePath) {
         const std::string& ending = state_.extensions[i];
         if (ending.empty()) continue;
         const std::string& folder = state_.hpiFolders[i];
+        std::string spelledFolder;  // worked out for the first entry harvested
         // Entries the archive's own listing leaves out would be harvested here.
         for (const hpi::SkippedEntry& bad : archive->SkippedIn(folder))
             if (!bad.isFolder && EndsWith(bad.name.c_str(), bad.name.size(), ending))
@@ -95,6 +131,11 @@ void Loader::ScanArchive(std::string_view archivePath) {
                 continue;
             }
             extracted_.insert(std::move(folded));
+            if (spelledFolder.empty()) spelledFolder = ArchiveSpelling(*archive, folder);
+            RecordSource source{RowLocation(state_, archiveText, name, i), archiveText,
+                                spelledFolder + "\\" + name, name, i};
+            sourceIndex_.emplace(source.location, sources_.size());
+            sources_.push_back(std::move(source));
             const std::string_view text(reinterpret_cast<const char*>(bytes_.data()), bytes_.size());
             if (!ParseRecordText(state_, recordReader_, table_.Data(), name, text, archiveText, i, limits_.rows)) {
                 Stop("The load stopped at " + std::to_string(limits_.rows) +

@@ -97,6 +97,11 @@ bool Loader::TakeScratchFolder() {
     return false;
 }
 
+const RecordSource* Loader::FindSource(std::string_view location) const {
+    const auto it = sourceIndex_.find(std::string(location));
+    return it == sourceIndex_.end() ? nullptr : &sources_[it->second];
+}
+
 LoadEnd Loader::LoadRun(std::string_view configName) {
     report_ = LoadReport{};
     if (configName.empty()) return report_.end;
@@ -134,6 +139,9 @@ LoadEnd Loader::LoadRun(std::string_view configName) {
     // stay untouched, and whatever this load does not produce goes at its end.
     extracted_.clear();
     unpackedBytes_ = 0;
+    sources_.clear();
+    sourceIndex_.clear();
+    scannedArchives_.clear();
     try {
         std::error_code ec;
         if (std::filesystem::exists(ArchiveDiskPath("..\\rev31.gp3"), ec)) ScanArchive("..\\rev31.gp3");

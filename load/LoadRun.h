@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -37,6 +38,17 @@ public:
         (void)text;
         return true;
     }
+};
+
+// A record file a load parsed: where its rows say they come from and where it
+// lies in the archives, so that an edit can find the file behind a row and a
+// save can write it back.
+struct RecordSource {
+    std::string location;     // the exact "Located In" text of its rows
+    std::string archivePath;  // "..\x.hpi" form
+    std::string entryPath;    // folder\name inside the archive, in the archive's spelling
+    std::string entryName;
+    int pairIndex = 0;
 };
 
 inline constexpr const char* kScratchFolder = "Lorvex temp";
@@ -80,6 +92,14 @@ public:
     int ScratchUnchanged() const { return scratchUnchanged_; }
     int ScratchWritten() const { return scratchWritten_; }
 
+    // The record files the last load parsed, in parse order, and the one whose
+    // rows show location (null when none does).
+    const std::vector<RecordSource>& Sources() const { return sources_; }
+    const RecordSource* FindSource(std::string_view location) const;
+    // The archives the last load opened, in the order it read them (the first
+    // one that holds a name is the one whose copy is shown).
+    const std::vector<std::string>& ScannedArchives() const { return scannedArchives_; }
+
     LoadState& State() { return state_; }
     const LoadState& State() const { return state_; }
 
@@ -103,6 +123,9 @@ private:
     LoadLimits limits_;
     LoadReport report_;
     std::uint64_t unpackedBytes_ = 0;  // by this load, against limits_.loadBytes
+    std::vector<RecordSource> sources_;
+    std::unordered_map<std::string, std::size_t> sourceIndex_;  // location -> sources_
+    std::vector<std::string> scannedArchives_;
 
     std::filesystem::path ArchiveDiskPath(std::string_view archivePath) const;
     // Opens and takes the scratch folder, waiting while another load holds it.

@@ -51,13 +51,21 @@ void TableData::RemoveObserver(TableObserver* observer) {
 int TableData::InsertColumn(int index, std::string_view heading, Align align, int width) {
     const int count = ColumnCount();
     if (index < 0 || index > count) index = count;
-    columns_.insert(columns_.begin() + index, TableColumn{std::string(heading), align, width < 0 ? 0 : width});
+    columns_.insert(columns_.begin() + index, TableColumn{std::string(heading), align, width < 0 ? 0 : width, index});
     if (index < count) {
         for (Row& r : rows_)
             if (static_cast<int>(r.cells.size()) > index) r.cells.insert(r.cells.begin() + index, StringPool::kEmpty);
     }
     ColumnsChanged();
     return index;
+}
+
+int TableData::ColumnOfOrigin(int origin) const {
+    // Nearly always where it was inserted: look there first.
+    if (origin >= 0 && origin < ColumnCount() && columns_[origin].origin == origin) return origin;
+    for (int c = 0; c < ColumnCount(); ++c)
+        if (columns_[c].origin == origin) return c;
+    return -1;
 }
 
 bool TableData::DeleteColumn(int index) {

@@ -17,6 +17,9 @@ struct TableColumn {
     std::string heading;
     Align align = Align::Left;
     int width = 0;
+    // Where the column was inserted. A load inserts each column at the end, so
+    // this stays the load's number for the column wherever the user moves it.
+    int origin = -1;
 };
 
 // Told about changes so that a view can repaint; the data works without one.
@@ -41,6 +44,8 @@ public:
     // Moves column `from` to position `to` (0 <= to < count) with its cells;
     // the columns in between shift by one place.
     bool MoveColumnTo(int from, int to);
+    // The column inserted at origin, wherever it stands now; -1 when none is.
+    int ColumnOfOrigin(int origin) const;
 
     // Rows. Inserting at a position past the end appends; returns the row's
     // index, or -1 when the row is refused (the table is at its row limit).

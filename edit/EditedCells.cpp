@@ -1,0 +1,90 @@
+#include "edit/EditedCells.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "platform/AsciiText.h"
+
+namespace lorvex {
+namespace {
+
+std::uint64_t CellKey(int row, int column) {
+    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(row)) << 32) | static_cast<std::uint32_t>(column);
+}
+
+std::string RecordKey(std::string_view location, int line) {
+    std::string key(location);
+    key += '\n';
+    key += std::to_string(line);
+    return key;
+}
+
+std::string_view Name(const char* field) { return {field, strnlen(field, ColumnDef::kNameSize)}; }
+
+}  // namespace
+
+std::vector<std::string> KeysOfColumn(const LoadState& state, int loadColumn) {
+    std::vector<std::string> keys;
+    if (loadColumn < 0 || loadColumn >= std::min(state.columnCount, LoadState::kMaxColumns)) return keys;
+    const ColumnDef& def = state.columns[loadColumn];
+    if (loadColumn >= state.firstExtraColumn && loadColumn > state.locationColumn) {
+        keys.emplace_back(Name(def.tag));
+        return keys;
+    }
+    if (loadColumn >= state.locationColumn) return keys;
+    switch (static_cast<ColumnType>(def.type)) {
+        case ColumnType::Numeric:
+        case ColumnType::String:
+        case ColumnType::Boolean:
+        case ColumnType::Symbolic: keys.emplace_back(Name(def.tag)); break;
+        case ColumnType::MultiBool:
+            for (int i = 0; i < std::clamp(def.count, 0, ColumnDef::kMaxEntries); ++i) keys.emplace_back(Name(def.names[i]));
+            break;
+        default: break;  // block names and equations read no key of their own
+    }
+    return keys;
+}
+
+void EditedCells::Clear() {
+    changes_.clear();
+    cells_.clear();
+}
+
+void EditedCells::Update(const LoadState& state, const TableData& table, const std::vector<EditChange>& changes) {
+    Clear();
+    if (changes.empty()) return;  // nothing edited costs nothing, however large the table
+    changes_ = changes;
+    // Which changes each record holds, and which load columns read each folded key.
+    std::unordered_map<std::string, std::vector<std::size_t>> byRecord;
+    for (std::size_t i = 0; i < changes_.size(); ++i)
+        byRecord[RecordKey(changes_[i].location, changes_[i].blockLine)].push_back(i);
+    std::unordered_map<std::string, std::vector<int>> columnsOfKey;
+    for (int c = 0; c < table.ColumnCount(); ++c)
+        for (const std::string& key : KeysOfColumn(state, table.Column(c).origin))
+            columnsOfKey[platform::FoldedAscii(key)].push_back(c);
+
+    const int location = table.ColumnOfOrigin(state.locationColumn);
+    const int line = table.ColumnOfOrigin(state.locationColumn + 1);
+    if (location < 0 || line < 0) return;
+    for (int r = 0; r < table.RowCount(); ++r) {
+        const std::string_view lineText = table.Cell(r, line);
+        int blockLine = 0;
+        for (char ch : lineText) blockLine = ch >= '0' && ch <= '9' ? blockLine * 10 + (ch - '0') : blockLine;
+        const auto found = byRecord.find(RecordKey(table.Cell(r, location), blockLine));
+        if (found == byRecord.end()) continue;
+        for (std::size_t i : found->second) {
+            const auto columns = columnsOfKey.find(platform::FoldedAscii(changes_[i].key));
+            if (columns == columnsOfKey.end()) continue;
+            for (int c : columns->second) cells_[CellKey(r, c)] = i;
+        }
+    }
+}
+
+const EditChange* EditedCells::At(int row, int column) const {
+    if (cells_.empty()) return nullptr;
+    const auto found = cells_.find(CellKey(row, column));
+    return found == cells_.end() ? nullptr : &changes_[found->second];
+}
+
+}  // namespace lorvex
