@@ -171,6 +171,8 @@ void WriteFormatted(ExportFormat format, const TableSlice& slice, const std::fun
     flush();
 }
 
+void AppendMarkdownText(std::string& out, std::string_view text) { AppendMarkdownCell(out, text); }
+
 bool LooksLikeFormula(std::string_view text) {
     if (text.empty() || std::string_view("=+-@").find(text.front()) == std::string_view::npos) return false;
     double number = 0.0;

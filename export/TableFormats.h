@@ -47,6 +47,10 @@ struct FormatOptions {
 void WriteFormatted(ExportFormat format, const TableSlice& slice, const std::function<void(std::string_view)>& sink,
                     const FormatOptions& options = {});
 
+// Appends text escaped as a Markdown table cell escapes it, so that it shows as
+// exactly itself wherever Markdown puts it (a list item, a heading).
+void AppendMarkdownText(std::string& out, std::string_view text);
+
 // True when a spreadsheet would take text for a formula: it starts with = + -
 // or @ and does not read as a number the way the table's filter reads one.
 bool LooksLikeFormula(std::string_view text);

@@ -1,23 +1,28 @@
 // Runs one load without a display and writes the table (tab-delimited text by
 // default, or CSV, Markdown or HTML; a chosen subset of columns, sorted and
-// filtered), for scripts and for checking a configuration from a shell.
+// filtered), for scripts and for checking a configuration from a shell; or
+// compares the table with the same configuration's table of another game.
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "compare/Changelog.h"
+#include "compare/TableDiff.h"
 #include "export/ExportWriter.h"
 #include "load/LoadRun.h"
 #include "platform/AsciiText.h"
 #include "platform/FileSystem.h"
 #include "platform/GameFolder.h"
 #include "platform/PrintableText.h"
+#include "platform/SaveFile.h"
 #include "platform/TextFile.h"
 #include "platform/ToolMain.h"
 #include "table/filter/RowFilter.h"
@@ -83,6 +88,14 @@ constexpr const char* kUsageText =
     "                          replaced)\n"
     "  --csv-formulas          keep CSV cells that start with = + - @ as they are\n"
     "                          (by default such a cell that is no number gets a ')\n"
+    "  --compare OTHER_GAME    load the configuration from OTHER_GAME's folder too\n"
+    "                          (read only: it works under ~/.local/share/Lorvex)\n"
+    "                          and write what changed from it to this game: with\n"
+    "                          --format changelog (Markdown), diff (the tabular\n"
+    "                          highlighter diff, CSV), or any format above, the\n"
+    "                          table with a Change column first\n"
+    "  --match COLUMN          with --compare: rows are the same record when this\n"
+    "                          column's texts agree (default: record file and block)\n"
     "  --help, --version\n"
     "\n"
     "  Exit status: 0 written, 1 a load or write error, 2 bad arguments.\n";
@@ -115,7 +128,11 @@ struct Options {
     std::optional<lorvex::ExportFormat> format;
     bool verbose = false;
     bool csvFormulas = false;
+    std::string compare, match;
+    std::string compareFormat;  // "changelog" or "diff": formats of a comparison only
 };
+
+constexpr const char* kCompareFolder = "Compared";
 
 // Every option takes its value as the next argument or after "=".
 int ParseArguments(int argc, char** argv, Options& o, bool& done) {
@@ -150,6 +167,11 @@ int ParseArguments(int argc, char** argv, Options& o, bool& done) {
         } else if (arg == "--filter") {
             if (!take(o.filter)) return BadArguments(arg + " needs a value");
             o.filtered = true;
+        } else if (arg == "--compare") {
+            if (!take(o.compare) || o.compare.empty()) return BadArguments(arg + " needs a folder");
+        } else if (arg == "--match") {
+            if (!take(o.match) || Trimmed(o.match).empty()) return BadArguments(arg + " needs a column heading");
+            o.match = Trimmed(o.match);
         } else if (arg == "--game") {
             if (!take(o.game) || o.game.empty()) return BadArguments(arg + " needs a folder");
         } else if (arg == "-C" || arg == "-o" || arg == "--format" || arg == "--columns" || arg == "--sort") {
@@ -159,7 +181,11 @@ int ParseArguments(int argc, char** argv, Options& o, bool& done) {
                                 : arg == "--sort"    ? o.sort
                                                      : formatName;
             if (!take(into)) return BadArguments(arg + " needs a value");
-            if (arg == "--format") {
+            if (arg == "--format" && (formatName == "changelog" || formatName == "diff")) {
+                o.compareFormat = formatName;
+                o.format.reset();
+            } else if (arg == "--format") {
+                o.compareFormat.clear();
                 o.format = lorvex::FormatFromName(formatName);
                 if (!o.format)
                     return BadArguments("unknown format \"" + formatName + "\" (tsv, csv, markdown or html)");
@@ -185,6 +211,9 @@ int ParseArguments(int argc, char** argv, Options& o, bool& done) {
         return BadArguments("the configuration is named by its bare file name, without a folder or \"..\" (" +
                             o.config + "); -C FOLDER or --game FOLDER chooses the folder");
     if (!o.game.empty() && !o.folder.empty()) return BadArguments("--game and -C both name the folder to work in");
+    if (o.compare.empty() && !o.compareFormat.empty())
+        return BadArguments("--format " + o.compareFormat + " needs --compare OTHER_GAME");
+    if (o.compare.empty() && !o.match.empty()) return BadArguments("--match needs --compare OTHER_GAME");
     return kOk;
 }
 
@@ -281,6 +310,120 @@ std::string EnterGame(const std::string& folder) {
     return opened.game;
 }
 
+// The skipped record files of a load, named by game when it is the other one.
+void ReportSkipped(const lorvex::LoadReport& report, const std::string& otherGame) {
+    const std::string where = otherGame.empty() ? "" : "in " + Printable(otherGame) + ": ";
+    for (const lorvex::SkippedRecord& skipped : report.skipped)
+        std::cerr << "lorvex-export: " << where << "skipped " << Printable(lorvex::SkippedLine(skipped)) << '\n';
+    if (!report.skipped.empty()) std::cerr << "lorvex-export: " << where << lorvex::SkippedSummary(report) << '\n';
+}
+
+// Writes a table to -o's file (outputPath) or to standard output.
+int WriteTable(const lorvex::TableListCtrl& table, lorvex::ExportSettings settings, const Options& o,
+               const std::string& outputPath) {
+    if (!o.output.empty()) {
+        settings.fileName = outputPath;
+        std::string error, written;
+        if (!lorvex::WriteExport(table, settings, &written, &error)) {
+            std::cerr << "lorvex-export: Unable to Create File " << o.output << " (" << error
+                      << "); nothing was changed\n";
+            return kFailed;
+        }
+        std::cerr << "lorvex-export: wrote " << written << '\n';
+        return kOk;
+    }
+    if (!lorvex::WriteExportTo(table, settings, stdout)) {
+        std::cerr << "lorvex-export: writing to standard output failed\n";
+        return kFailed;
+    }
+    return kOk;
+}
+
+// Writes text made piece by piece to -o's file or to standard output, as WriteTable does.
+int WriteText(const std::function<void(const std::function<void(std::string_view)>&)>& make, const Options& o,
+              const std::string& outputPath) {
+    const auto writeTo = [&](std::FILE* out) {
+        bool ok = true;
+        make([&](std::string_view piece) {
+            ok = ok && std::fwrite(piece.data(), 1, piece.size(), out) == piece.size();
+        });
+        return std::fflush(out) == 0 && ok && !std::ferror(out);
+    };
+    if (!o.output.empty()) {
+        const lorvex::platform::SaveResult saved = lorvex::platform::SaveFile(outputPath, writeTo);
+        if (!saved.ok) {
+            std::cerr << "lorvex-export: Unable to Create File " << o.output << " (" << saved.error
+                      << "); nothing was changed\n";
+            return kFailed;
+        }
+        std::cerr << "lorvex-export: wrote " << saved.path << '\n';
+        return kOk;
+    }
+    if (!writeTo(stdout)) {
+        std::cerr << "lorvex-export: writing to standard output failed\n";
+        return kFailed;
+    }
+    return kOk;
+}
+
+// --compare: loads the configuration (configPath, this game's file) from the
+// other game as one whose folder cannot be written, so that its scratch copies
+// go under the user's data location and nothing is written into its folder;
+// then writes what changed from it to table.
+int Compare(const lorvex::TableListCtrl& table, int headerTextColumn, const Options& o,
+            const lorvex::ExportSettings& settings, const std::string& outputPath, const fs::path& configPath) {
+    const lorvex::platform::OpenedGame opened = lorvex::platform::OpenGameFolder(
+        o.compare, o.compare, DataLocation(), {}, [](const fs::path&) { return false; });
+    if (opened.game.empty()) {
+        std::cerr << "lorvex-export: " << Printable(opened.problem) << '\n';
+        return kFailed;
+    }
+    // A folder of Lorvex's own under the game's: the user's configurations for that game stay as they are.
+    const fs::path work = opened.work / kCompareFolder;
+    std::error_code ec;
+    fs::create_directories(work, ec);
+    if (!ec) fs::copy_file(configPath, work / configPath.filename(), fs::copy_options::overwrite_existing, ec);
+    if (!ec) fs::current_path(work, ec);
+    if (ec) {
+        std::cerr << "lorvex-export: cannot prepare " << work.string() << " for the other game: " << ec.message()
+                  << '\n';
+        return kFailed;
+    }
+    lorvex::TableListCtrl other;
+    QuietView view(o.verbose);
+    StderrMessages messages;
+    lorvex::Loader loader(other, view, messages);
+    loader.SetArchiveFolder(opened.game);
+    const lorvex::LoadEnd end = loader.LoadRun(configPath.filename().string());
+    ReportSkipped(loader.Report(), o.compare);
+    if (end != lorvex::LoadEnd::Loaded) return kFailed;
+    // The other table is filtered and sorted as this one; the columns written are this table's.
+    Options otherOptions = o;
+    otherOptions.columns.clear();
+    lorvex::ExportSettings unused;
+    if (!ApplyOptions(other, otherOptions, unused)) return kUsage;
+
+    lorvex::TableComparison diff;
+    std::string error;
+    if (!diff.Compare(lorvex::SideOf(table, headerTextColumn), lorvex::SideOf(other, loader.State().headerTextColumn),
+                      {.matchHeading = o.match}, &error)) {
+        std::cerr << "lorvex-export: " << error << "; the table has: " << AvailableHeadings(table) << '\n';
+        return kUsage;
+    }
+    const std::vector<std::size_t> columns =
+        lorvex::OutputColumns(diff, lorvex::ExportedColumns(table, settings), settings.columns.empty());
+    if (o.compareFormat == "changelog")
+        return WriteText([&](const auto& sink) { lorvex::WriteChangelog(diff, columns, sink); }, o, outputPath);
+    if (o.compareFormat == "diff")
+        return WriteText([&](const auto& sink) { lorvex::WriteHighlighterDiff(diff, columns, sink); }, o, outputPath);
+    lorvex::TableListCtrl changes;
+    lorvex::FillChangeTable(diff, columns, changes.Data());
+    lorvex::ExportSettings written = settings;
+    written.columns.clear();
+    written.includeCollapsed = true;
+    return WriteTable(changes, written, o, outputPath);
+}
+
 int Run(int argc, char** argv);
 
 }  // namespace
@@ -298,8 +441,13 @@ int Run(int argc, char** argv) {
     Options o;
     bool done = false;
     if (const int status = ParseArguments(argc, argv, o, done); status != kOk || done) return status;
-    // A relative output is the start folder's, as for every command-line tool,
-    // whatever folder the load then works in.
+    // A relative output (and other game) is the start folder's, as for every
+    // command-line tool, whatever folder the load then works in.
+    if (!o.compare.empty()) {
+        std::error_code ec;
+        const fs::path absolute = fs::absolute(o.compare, ec);
+        if (!ec) o.compare = absolute.lexically_normal().string();
+    }
     std::string outputPath = o.output;
     if (!o.output.empty()) {
         std::error_code ec;
@@ -324,6 +472,8 @@ int Run(int argc, char** argv) {
         return kFailed;
     }
     probe.Close();
+    std::error_code configError;
+    const fs::path configPath = fs::absolute(o.config, configError);
 
     lorvex::TableListCtrl table;
     QuietView view(o.verbose);
@@ -331,10 +481,7 @@ int Run(int argc, char** argv) {
     lorvex::Loader loader(table, view, messages);
     if (!game.empty()) loader.SetArchiveFolder(game);
     const lorvex::LoadEnd end = loader.LoadRun(o.config);
-    const lorvex::LoadReport& report = loader.Report();
-    for (const lorvex::SkippedRecord& skipped : report.skipped)
-        std::cerr << "lorvex-export: skipped " << Printable(lorvex::SkippedLine(skipped)) << '\n';
-    if (!report.skipped.empty()) std::cerr << "lorvex-export: " << lorvex::SkippedSummary(report) << '\n';
+    ReportSkipped(loader.Report(), {});
     // A table cut short by a bound is not the game's table: nothing is written.
     if (end != lorvex::LoadEnd::Loaded) return kFailed;
 
@@ -343,22 +490,14 @@ int Run(int argc, char** argv) {
     if (o.format) settings.format = *o.format;
     settings.csvFormulas = o.csvFormulas;
     if (!ApplyOptions(table, o, settings)) return kUsage;
-    if (!o.output.empty()) {
-        settings.fileName = outputPath;
-        std::string error, written;
-        if (!lorvex::WriteExport(table, settings, &written, &error)) {
-            std::cerr << "lorvex-export: Unable to Create File " << o.output << " (" << error
-                      << "); nothing was changed\n";
+    if (!o.compare.empty()) {
+        if (configError) {
+            std::cerr << "lorvex-export: cannot find the configuration's folder: " << configError.message() << '\n';
             return kFailed;
         }
-        std::cerr << "lorvex-export: wrote " << written << '\n';
-        return kOk;
+        return Compare(table, loader.State().headerTextColumn, o, settings, outputPath, configPath);
     }
-    if (!lorvex::WriteExportTo(table, settings, stdout)) {
-        std::cerr << "lorvex-export: writing to standard output failed\n";
-        return kFailed;
-    }
-    return kOk;
+    return WriteTable(table, settings, o, outputPath);
 }
 
 }  // namespace
