@@ -43,6 +43,7 @@ struct HpiArchive::Impl {
     std::uint64_t fileSize = 0;
     std::uint64_t filePosition = kUnknownPosition;
     HpiCipher cipher{0};
+    std::uint32_t keySeed = 0;
     Directory directory;
     // Reused by every extraction so that a load of many files allocates once.
     std::vector<std::uint8_t> in;
@@ -209,6 +210,7 @@ std::unique_ptr<HpiArchive> HpiArchive::Finish(std::unique_ptr<Impl> impl, Infla
     HpiHeader header;
     if (!impl->ReadAt(0, headerBytes, kHeaderSize) || !ReadHeader(headerBytes, kHeaderSize, header)) return nullptr;
     impl->cipher = HpiCipher(header.keySeed);
+    impl->keySeed = header.keySeed;
 
     ByteRange ranges[2];
     const int rangeCount = DirectoryRanges(header, fileSize, ranges);
@@ -313,6 +315,37 @@ bool HpiArchive::ExtractFile(std::string_view entryPath, const std::filesystem::
 }  // namespace lorvex::hpi
 
 namespace lorvex::hpi {
+
+std::uint32_t HpiArchive::KeySeed() const { return impl_ ? impl_->keySeed : 0; }
+
+bool HpiArchive::ReadStored(std::string_view entryPath, std::string& bytes, std::uint64_t maxBytes) const {
+    bytes.clear();
+    if (!impl_) return false;
+    const DirFile* entry = impl_->directory.FindFile(entryPath);
+    if (entry == nullptr || entry->compression > kFileZlib) return false;
+    const std::uint64_t fileSize = impl_->fileSize;
+    std::uint64_t extent = entry->size;
+    if (entry->compression != kFileStored) {
+        const std::uint64_t count = ChunkCount(entry->size);
+        if (entry->contentsOffset > fileSize || count * 4 > fileSize - entry->contentsOffset) return false;
+        std::vector<std::uint8_t> table(static_cast<std::size_t>(count * 4));
+        if (!impl_->ReadAt(entry->contentsOffset, table.data(), table.size())) return false;
+        extent = count * 4;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint32_t length = LoadU32(table.data() + 4 * i);
+            if (length < kChunkHeaderSize || length > kMaxChunkLength) return false;
+            extent += length;
+        }
+    }
+    if (extent > maxBytes || entry->contentsOffset > fileSize || extent > fileSize - entry->contentsOffset)
+        return false;
+    bytes.resize(static_cast<std::size_t>(extent));
+    if (!impl_->ReadAt(entry->contentsOffset, reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size())) {
+        bytes.clear();
+        return false;
+    }
+    return true;
+}
 
 bool HpiArchive::ExtractToMemory(std::string_view entryPath, std::vector<std::uint8_t>& bytes) const {
     bytes.clear();

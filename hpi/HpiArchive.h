@@ -74,6 +74,17 @@ public:
     // Empty when there is no such entry.
     std::optional<EntryInfo> Info(std::string_view entryPath) const;
 
+    // The header's key seed: 0 for an archive stored in the clear.
+    std::uint32_t KeySeed() const;
+
+    // The entry's bytes as the archive stores them, decrypted but still packed:
+    // for a packed entry its chunk-length table and the chunks it lists. False
+    // (bytes empty) when there is no such entry, its compression field is
+    // unknown, a chunk length is impossible, the bytes do not lie inside the
+    // file, or they would exceed maxBytes. Rewriting an archive copies its
+    // untouched entries this way.
+    bool ReadStored(std::string_view entryPath, std::string& bytes, std::uint64_t maxBytes) const;
+
     // The entries the directory holds but Dir, DirFolders and every lookup leave
     // out: names that are no plain file name, and repeats of an earlier name of
     // the same kind in the same folder. Empty when not open.

@@ -72,15 +72,28 @@ HpiWriter::Node* HpiWriter::Folder(Node& parent, std::string_view name) {
     return &parent.children[at->second];
 }
 
-bool HpiWriter::AddFile(std::string_view path, std::string_view contents, PackMethod method, bool scramble) {
+HpiWriter::FileEntry* HpiWriter::File(std::string_view path) {
     const std::vector<std::string_view> parts = SplitPath(path);
-    if (parts.empty()) return false;
+    if (parts.empty()) return nullptr;
     Node* folder = &root_;
     for (std::size_t i = 0; i + 1 < parts.size(); ++i) folder = Folder(*folder, parts[i]);
     // A file added twice keeps its first place and takes the later contents.
     const auto [at, added] = folder->fileIndex.try_emplace(FoldedAscii(parts.back()), folder->children.size());
     if (added) folder->children.push_back(Node{std::string(parts.back()), false, {}, {}, {}, {}});
-    folder->children[at->second].file = FileEntry{std::string(contents), method, scramble};
+    return &folder->children[at->second].file;
+}
+
+bool HpiWriter::AddFile(std::string_view path, std::string_view contents, PackMethod method, bool scramble) {
+    FileEntry* file = File(path);
+    if (file == nullptr) return false;
+    *file = FileEntry{std::string(contents), method, scramble, false, 0, 0};
+    return true;
+}
+
+bool HpiWriter::AddStoredFile(std::string_view path, std::string stored, std::uint32_t size, std::uint8_t compression) {
+    FileEntry* file = File(path);
+    if (file == nullptr) return false;
+    *file = FileEntry{std::move(stored), PackMethod::Stored, false, true, size, compression};
     return true;
 }
 
@@ -94,18 +107,17 @@ bool HpiWriter::AddFolder(std::string_view path) {
 
 namespace {
 
+template <typename FileT>
 struct PendingFile {
     std::size_t recordAt;
-    const std::string* contents;
-    PackMethod method;
-    bool scramble;
+    const FileT* file;
 };
 
 // Lays out a folder node, its entry table, then each entry's name followed by
 // the entry's folder node or file record. File records are filled in once the
 // contents behind the directory have their offsets.
-template <typename NodeT>
-void AppendFolder(const NodeT& folder, std::string& out, std::vector<PendingFile>& files) {
+template <typename NodeT, typename FileT>
+void AppendFolder(const NodeT& folder, std::string& out, std::vector<PendingFile<FileT>>& files) {
     const std::size_t nodeAt = out.size();
     AppendU32(out, static_cast<std::uint32_t>(folder.children.size()));
     AppendU32(out, 0);
@@ -123,7 +135,7 @@ void AppendFolder(const NodeT& folder, std::string& out, std::vector<PendingFile
         if (child.folder) {
             AppendFolder(child, out, files);
         } else {
-            files.push_back(PendingFile{out.size(), &child.file.contents, child.file.method, child.file.scramble});
+            files.push_back(PendingFile<FileT>{out.size(), &child.file});
             out.append(9, '\0');
         }
     }
@@ -136,17 +148,21 @@ std::string HpiWriter::Build(std::uint32_t keySeed) const {
     HpiHeader header;
     header.keySeed = keySeed;
     AppendHeader(out, header);
-    std::vector<PendingFile> files;
+    std::vector<PendingFile<FileEntry>> files;
     AppendFolder(root_, out, files);
     const std::size_t directoryEnd = out.size();
-    for (const PendingFile& file : files) {
+    for (const PendingFile<FileEntry>& pending : files) {
+        const FileEntry& file = *pending.file;
         const std::size_t contentsAt = out.size();
-        if (file.contents->size() > std::numeric_limits<std::uint32_t>::max() ||
-            !AppendContents(*file.contents, file.method, file.scramble, out))
+        if (file.stored) {
+            out += file.contents;
+        } else if (file.contents.size() > std::numeric_limits<std::uint32_t>::max() ||
+                   !AppendContents(file.contents, file.method, file.scramble, out)) {
             return {};
-        PatchU32(out, file.recordAt, static_cast<std::uint32_t>(contentsAt));
-        PatchU32(out, file.recordAt + 4, static_cast<std::uint32_t>(file.contents->size()));
-        out[file.recordAt + 8] = static_cast<char>(RecordCompression(file.method));
+        }
+        PatchU32(out, pending.recordAt, static_cast<std::uint32_t>(contentsAt));
+        PatchU32(out, pending.recordAt + 4, file.stored ? file.size : static_cast<std::uint32_t>(file.contents.size()));
+        out[pending.recordAt + 8] = static_cast<char>(file.stored ? file.compression : RecordCompression(file.method));
     }
     // Every offset is a u32: an archive past 4 GiB cannot be described.
     if (out.size() > std::numeric_limits<std::uint32_t>::max()) return {};

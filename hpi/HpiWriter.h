@@ -21,6 +21,12 @@ public:
                  bool scramble = false);
     // Adds an empty folder; refuses the same paths as AddFile.
     bool AddFolder(std::string_view path);
+    // Adds a file whose contents are already in their record's form (what
+    // HpiArchive::ReadStored gives: as is, or the chunk-length table and its
+    // chunks), kept byte for byte under the given unpacked size and
+    // compression field. Rewriting an archive this way keeps every untouched
+    // entry's chunks, method and scrambling exactly, and costs no packing.
+    bool AddStoredFile(std::string_view path, std::string stored, std::uint32_t size, std::uint8_t compression);
 
     // True when every component of path, split at "\" and "/", is a plain name:
     // not empty (so no leading, trailing or doubled separator), not "." or "..",
@@ -39,6 +45,9 @@ private:
         std::string contents;
         PackMethod method;
         bool scramble;
+        bool stored = false;  // contents already in their record's form (AddStoredFile)
+        std::uint32_t size = 0;
+        std::uint8_t compression = 0;
     };
     struct Node {
         std::string name;
@@ -51,6 +60,7 @@ private:
         std::unordered_map<std::string, std::size_t> fileIndex;
     };
     Node* Folder(Node& parent, std::string_view name);
+    FileEntry* File(std::string_view path);
     Node root_;
 };
 

@@ -19,6 +19,7 @@
 #include "hpi/HpiPath.h"
 #include "hpi/tool/ArchiveTree.h"
 #include "hpi/tool/PackCommands.h"
+#include "hpi/tool/SetCommand.h"
 #include "platform/PrintableText.h"
 #include "platform/ToolMain.h"
 
@@ -37,6 +38,7 @@ constexpr const char* kUsageText =
     "       lorvex-hpi extract ARCHIVE DEST_FOLDER [FOLDER_IN_ARCHIVE] [--max-bytes N]\n"
     "       lorvex-hpi extract ARCHIVE ENTRY DEST [--max-bytes N]\n"
     "       lorvex-hpi pack ARCHIVE SRC_FOLDER [--method stored|lz77|zlib] [--seed N] [--scramble]\n"
+    "       lorvex-hpi set ARCHIVE RECORD_FILE BLOCK KEY VALUE [--new-archive OUT]\n"
     "       lorvex-hpi seeds FOLDER\n"
     "       lorvex-hpi --help | --version\n"
     "\n"
@@ -52,6 +54,14 @@ constexpr const char* kUsageText =
     "  pack     packs every file and empty folder below SRC_FOLDER (the same folder\n"
     "           always gives the same bytes); symbolic links are never followed but\n"
     "           reported and skipped, as are names an archive cannot hold\n"
+    "  set      sets KEY to VALUE in the top-level block BLOCK (any case) of the record\n"
+    "           file RECORD_FILE (its path in the archive, any case): the key's last\n"
+    "           occurrence at any depth is changed, a missing key is added at the end\n"
+    "           of the block. When several blocks share the name, BLOCK@LINE picks the\n"
+    "           one opening on LINE. ARCHIVE is written again whole (every other entry\n"
+    "           as it was) and replaces the old one only once complete; the first set\n"
+    "           keeps the original as ARCHIVE.bak. --new-archive OUT writes only the\n"
+    "           changed record file into a new archive OUT and leaves ARCHIVE alone\n"
     "  seeds    writes small sample archives, e.g. as a fuzzing corpus\n"
     "\n"
     "  Entries of the archive whose name is no plain file name (empty, \".\", \"..\",\n"
@@ -235,8 +245,10 @@ int Run(int argc, char** argv) {
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "list") return List(args);
     if (command == "extract") return Extract(args);
-    if (command == "pack" || command == "seeds") {
-        const int status = command == "pack" ? lorvex::hpi::Pack(args) : lorvex::hpi::Seeds(args);
+    if (command == "pack" || command == "seeds" || command == "set") {
+        const int status = command == "pack"  ? lorvex::hpi::Pack(args)
+                           : command == "set" ? lorvex::hpi::Set(args)
+                                              : lorvex::hpi::Seeds(args);
         return status == kUsage ? Usage() : status;
     }
     return Usage();
