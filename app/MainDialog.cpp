@@ -16,6 +16,8 @@
 #include "app/LoadProgress.h"
 #include "app/MainMenu.h"
 #include "app/WindowIcon.h"
+#include "app/compare/CompareCommands.h"
+#include "app/edit/EditCommands.h"
 #include "app/skipped/SkippedNotice.h"
 #include "app/view/TableConveniences.h"
 #include "chart/widget/FiguresLabel.h"
@@ -85,6 +87,9 @@ MainDialog::MainDialog(QWidget* parent)
     du.Place(fileLabel, 133, 72, 177, 8, top);
     resize(du.X(406), top + du.Y(286));
     conveniences = new TableConveniences(*this);
+    edits = new EditCommands(*this);
+    conveniences->AddRowMenuAction(edits->editCellAction);
+    compare = new CompareCommands(*this);
     initialized = true;
     LayoutTable();
     view->setFocus();
@@ -93,6 +98,10 @@ MainDialog::MainDialog(QWidget* parent)
 MainDialog::~MainDialog() {
     // The conveniences and the view follow table, a member that goes before
     // the children do: they leave while it is still there.
+    delete compare;
+    compare = nullptr;
+    delete edits;
+    edits = nullptr;
     delete conveniences;
     conveniences = nullptr;
     delete view;
@@ -109,6 +118,7 @@ void MainDialog::BuildMenu() {
     removeUnhighlightedAction = menu.removeUnhighlighted;
     gameMenu = menu.game;
     viewMenu = menu.view;
+    editMenu = menu.edit;
     versionAction = menu.version;
     openGameAction = menu.openGame;
     recentGamesMenu = menu.recentGames;
@@ -167,6 +177,8 @@ void MainDialog::LoadRun() {
     conveniences->BeforeLoad();
     progress->Begin();
     loadingConfig = reloadName.empty() ? ChooseConfiguration() : reloadName;
+    // Unsaved changes are asked about once the name is known; Cancel is as silent as no name.
+    if (!loadingConfig.empty() && edits && !edits->MayReplaceTable()) loadingConfig.clear();
     const LoadEnd end = loader->LoadRun(loadingConfig);
     progress->End();
     loading = false;
@@ -174,6 +186,8 @@ void MainDialog::LoadRun() {
         loadedConfig = loadingConfig;
         view->setVisible(true);
         conveniences->AfterLoad(loadedConfig);
+        edits->AfterLoad();
+        compare->AfterLoad();
         skippedNotice->Show(loader->Report());
         numberCommands->figures->ReserveRight(skippedNotice->ReservedWidth());
         UpdateStatusLine();
@@ -189,6 +203,7 @@ void MainDialog::Reload() {
 }
 
 void MainDialog::done(int result) {
+    if (edits && !edits->MayReplaceTable()) return;
     conveniences->BeforeLoad();
     QDialog::done(result);
 }
@@ -204,7 +219,7 @@ void MainDialog::RemoveRows(bool highlighted) {
     // where the next Delete would wipe it): it comes back once the rows are gone.
     const QPointer<QWidget> focused = QApplication::focusWidget();
     view->hide();
-    RemoveShownRows(table.Data(), highlighted);
+    edits->RemoveRows(highlighted);
     view->show();
     if (focused) focused->setFocus();
     UpdateStatusLine();
@@ -219,7 +234,8 @@ DataListingDialog* MainDialog::OpenRecordListing(int row) {
 }
 
 std::string MainDialog::StatusLineText() const {
-    return lorvex::StatusLineText(table.Data(), conveniences && conveniences->FilterActive());
+    return lorvex::StatusLineText(table.Data(), conveniences && conveniences->FilterActive()) +
+           (compare ? compare->StatusSuffix() : std::string());
 }
 
 void MainDialog::UpdateStatusLine() {

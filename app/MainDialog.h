@@ -10,6 +10,8 @@
 
 #include "app/ConfigChooser.h"
 #include "app/QtMessageSink.h"
+#include "app/compare/CompareHost.h"
+#include "app/edit/EditHost.h"
 #include "app/game/GameWindow.h"
 #include "app/view/ConvenienceHost.h"
 #include "load/LoadRun.h"
@@ -24,6 +26,8 @@ class QMenuBar;
 namespace lorvex {
 
 class DataListingDialog;
+class EditCommands;
+class CompareCommands;
 class TableConveniences;
 class NumberCommands;
 class SkippedNotice;
@@ -31,7 +35,12 @@ class TableListView;
 
 class LoadProgress;
 
-class MainDialog : public QDialog, public platform::MessageSink, public ConvenienceHost, public GameWindow {
+class MainDialog : public QDialog,
+                   public platform::MessageSink,
+                   public ConvenienceHost,
+                   public GameWindow,
+                   public EditHost,
+                   public CompareHost {
 public:
     explicit MainDialog(QWidget* parent = nullptr);
     ~MainDialog() override;
@@ -51,7 +60,7 @@ public:
     std::string StatusLineText() const override;
     void LayoutTable() override;
 
-    void UpdateStatusLine();
+    void UpdateStatusLine() override;
     // MessageSink: a message box, or the sink set below.
     void ShowMessage(std::string_view text) override;
 
@@ -61,6 +70,9 @@ public:
     void SetMessageSink(platform::MessageSink* replacement) { messages = replacement ? replacement : &boxes; }
 
     TableListCtrl& Table() override { return table; }
+    Loader& TableLoader() override { return *loader; }
+    QMenu* EditMenu() const override { return editMenu; }
+    const std::string& LoadedConfiguration() const override { return loadedConfig; }
     TableListView* View() const override { return view; }
     const LoadState& State() const { return loader->State(); }
     const LoadReport& LastLoad() const override { return loader->Report(); }
@@ -94,6 +106,9 @@ public:
     QMenu* gameMenu = nullptr;
     QMenu* recentGamesMenu = nullptr;
     QMenu* viewMenu = nullptr;
+    QMenu* editMenu = nullptr;
+    EditCommands* edits = nullptr;  // changed values, their undo and their saving
+    CompareCommands* compare = nullptr;  // another game's values beside these
     TableConveniences* conveniences = nullptr;
     NumberCommands* numberCommands = nullptr;  // the chart, shading and figures
     SkippedNotice* skippedNotice = nullptr;    // what the last load left out

@@ -25,6 +25,7 @@ MainMenu BuildMainMenu(QWidget* window) {
     m.bar->addAction(QStringLiteral("|"))->setEnabled(false);
     m.game = m.bar->addMenu(QStringLiteral("&Game"));
     m.view = m.bar->addMenu(QStringLiteral("&View"));
+    m.edit = m.bar->addMenu(QStringLiteral("&Edit"));
 
     auto* corner = new QMenuBar(m.bar);
     corner->setNativeMenuBar(false);

@@ -1,6 +1,6 @@
 #pragma once
 // The main window's menu bar: the original items in their places, then the
-// menus of everything added since (Game, View), and the version in the corner.
+// menus of everything added since (Game, View, Edit), and the version in the corner.
 class QAction;
 class QMenu;
 class QMenuBar;
@@ -17,6 +17,7 @@ struct MainMenu {
     QAction* removeUnhighlighted = nullptr;
     QMenu* game = nullptr;
     QMenu* view = nullptr;
+    QMenu* edit = nullptr;
     QAction* version = nullptr;
     QAction* openGame = nullptr;
     QMenu* recentGames = nullptr;

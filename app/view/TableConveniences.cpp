@@ -134,6 +134,10 @@ void TableConveniences::ShowRowMenu(int row, const QPoint& globalPos) {
     connect(copy, &QAction::triggered, this, [this] { Copy(); });
     connect(source, &QAction::triggered, this, [this, row] { window_.OpenRecordListing(row); });
     connect(remove, &QAction::triggered, this, [this] { window_.RemoveHighlighted(); });
+    for (QAction* extra : rowMenuExtras_) {
+        extra->setEnabled(row >= 0);
+        rowMenu->addAction(extra);
+    }
     rowMenu->popup(globalPos);
 }
 

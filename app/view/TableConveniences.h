@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPoint>
 #include <string>
+#include <vector>
 
 #include "app/layout/LayoutKeeper.h"
 #include "table/TableData.h"
@@ -33,6 +34,8 @@ public:
     // Before a load may replace the table, and after one did.
     void BeforeLoad();
     void AfterLoad(const std::string& configName);
+    // A command of another feature that the row menu offers after its own.
+    void AddRowMenuAction(QAction* action) { rowMenuExtras_.push_back(action); }
     // Lays the filter line out at y; the height it takes.
     int PlaceFilterBar(int y, int width);
     // Clears and closes the filter line; false when it was not open.
@@ -58,6 +61,7 @@ private:
     ConvenienceHost& window_;
     FilterBar* filter_ = nullptr;
     LayoutKeeper layout_;
+    std::vector<QAction*> rowMenuExtras_;
 };
 
 }  // namespace lorvex

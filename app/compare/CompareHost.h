@@ -1,0 +1,33 @@
+#pragma once
+// What comparing with another game needs of the main window: the table, its
+// view and load, the menus it adds to and the status line it speaks in.
+#include <string>
+#include <string_view>
+
+class QLabel;
+class QMenu;
+class QWidget;
+
+namespace lorvex {
+
+class Loader;
+class TableListCtrl;
+class TableListView;
+
+class CompareHost {
+public:
+    virtual ~CompareHost() = default;
+    virtual QWidget& Widget() = 0;
+    virtual TableListCtrl& Table() = 0;
+    virtual TableListView* View() const = 0;
+    virtual Loader& TableLoader() = 0;
+    virtual QMenu* GameMenu() const = 0;
+    virtual QMenu* ViewMenu() const = 0;
+    virtual QLabel* StatusLabel() const = 0;
+    // The configuration the table holds ("" before the first load).
+    virtual const std::string& LoadedConfiguration() const = 0;
+    virtual void UpdateStatusLine() = 0;
+    virtual void ShowMessage(std::string_view text) = 0;
+};
+
+}  // namespace lorvex
