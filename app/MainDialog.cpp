@@ -90,6 +90,7 @@ MainDialog::MainDialog(QWidget* parent)
     edits = new EditCommands(*this);
     conveniences->AddRowMenuAction(edits->editCellAction);
     compare = new CompareCommands(*this);
+    edits->otherGameRow = [this](int row) { return compare->IsOtherGameRow(row); };
     initialized = true;
     LayoutTable();
     view->setFocus();
@@ -174,6 +175,7 @@ void MainDialog::keyPressEvent(QKeyEvent* event) {
 void MainDialog::LoadRun() {
     if (loading) return;
     loading = true;
+    compare->BeforeLoad();
     conveniences->BeforeLoad();
     progress->Begin();
     loadingConfig = reloadName.empty() ? ChooseConfiguration() : reloadName;
@@ -182,12 +184,12 @@ void MainDialog::LoadRun() {
     const LoadEnd end = loader->LoadRun(loadingConfig);
     progress->End();
     loading = false;
+    compare->AfterLoad(loader->Report().ReplacedTable());
     if (loader->Report().ReplacedTable()) {
         loadedConfig = loadingConfig;
         view->setVisible(true);
         conveniences->AfterLoad(loadedConfig);
         edits->AfterLoad();
-        compare->AfterLoad();
         skippedNotice->Show(loader->Report());
         numberCommands->figures->ReserveRight(skippedNotice->ReservedWidth());
         UpdateStatusLine();
@@ -204,6 +206,7 @@ void MainDialog::Reload() {
 
 void MainDialog::done(int result) {
     if (edits && !edits->MayReplaceTable()) return;
+    compare->BeforeLoad();
     conveniences->BeforeLoad();
     QDialog::done(result);
 }

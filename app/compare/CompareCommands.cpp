@@ -8,7 +8,14 @@ CompareCommands::CompareCommands(CompareHost& window) : window_(window) {}
 
 CompareCommands::~CompareCommands() = default;
 
-void CompareCommands::AfterLoad() {}
+void CompareCommands::BeforeLoad() {}
+
+bool CompareCommands::IsOtherGameRow(int row) const {
+    (void)row;
+    return false;
+}
+
+void CompareCommands::AfterLoad(bool replaced) { (void)replaced; }
 
 std::string CompareCommands::StatusSuffix() const { return {}; }
 

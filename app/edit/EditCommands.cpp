@@ -133,6 +133,7 @@ void EditCommands::EditCell(int row, int column) {
     if (window_.TableLoader().State().columnCount <= 0) return;
     const TableData& data = window_.Table().Data();
     if (row < 0 || row >= data.RowCount() || column < 0 || column >= data.ColumnCount()) return;
+    if (otherGameRow && otherGameRow(row)) return Say("This row is the other game's record: only this game's rows can be edited.");
     const int loadColumn = data.Column(column).origin;
     const CellEditor editor = history_->Describe(row, loadColumn);
     if (editor.kind == CellEditKind::NotEditable) return Say(editor.reason);

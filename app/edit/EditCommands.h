@@ -41,6 +41,8 @@ public:
     std::function<SaveWay()> askSaveWay;
     std::function<QString(const QString& folder)> askNewArchive;
     std::function<bool(CellEditorDialog&)> runEditor;  // true when accepted
+    // True for a row that shows another game's record (a comparison's removed rows).
+    std::function<bool(int row)> otherGameRow;
 
     // Before the table is replaced or the window closes: true when it may go
     // (no unsaved changes, or the user saved or discarded them).
