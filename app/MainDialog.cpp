@@ -1,12 +1,10 @@
 #include "app/MainDialog.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPointer>
 #include <QTimer>
 #include <string>
 
@@ -27,6 +25,7 @@
 #include "table/widget/TableListView.h"
 #include "ui/DialogText.h"
 #include "ui/DialogUnits.h"
+#include "ui/PlainLabel.h"
 
 namespace lorvex {
 namespace {
@@ -39,14 +38,6 @@ std::string WindowTitle(const std::string& config) {
 // The table starts this many pixels below the top of the client area.
 constexpr int kTableTop = 18;
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, Qt::Alignment align) {
-    auto* label = new QLabel(QString::fromLatin1(text), parent);
-    label->setObjectName(QLatin1String(name));
-    label->setAlignment(align | Qt::AlignTop);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
 }  // namespace
 
 MainDialog::MainDialog(QWidget* parent)
@@ -56,9 +47,9 @@ MainDialog::MainDialog(QWidget* parent)
     setWindowTitle(BytesToBoxText(WindowTitle("")));
     setWindowIcon(WindowIcon());
 
-    statusText = MakeLabel(this, "statusText", "", Qt::AlignLeft);
-    fileLabel = MakeLabel(this, "fileLabel", "TDF FILE", Qt::AlignLeft);
-    archiveLabel = MakeLabel(this, "archiveLabel", "Parsing Hpi File", Qt::AlignRight);
+    statusText = MakePlainLabel(this, QString(), Qt::AlignLeft | Qt::AlignTop, "statusText");
+    fileLabel = MakePlainLabel(this, QStringLiteral("TDF FILE"), Qt::AlignLeft | Qt::AlignTop, "fileLabel");
+    archiveLabel = MakePlainLabel(this, QStringLiteral("Parsing Hpi File"), Qt::AlignRight | Qt::AlignTop, "archiveLabel");
     view = new TableListView(table, this);
     view->setObjectName(QStringLiteral("table"));
     // The window takes the name of the configuration once its load starts replacing the table.
@@ -218,13 +209,7 @@ void MainDialog::RemoveHighlighted() { RemoveRows(true); }
 void MainDialog::RemoveUnhighlighted() { RemoveRows(false); }
 
 void MainDialog::RemoveRows(bool highlighted) {
-    // Hiding the view hands the focus on (to the filter line, text selected,
-    // where the next Delete would wipe it): it comes back once the rows are gone.
-    const QPointer<QWidget> focused = QApplication::focusWidget();
-    view->hide();
     edits->RemoveRows(highlighted);
-    view->show();
-    if (focused) focused->setFocus();
     UpdateStatusLine();
 }
 

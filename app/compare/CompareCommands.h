@@ -1,15 +1,30 @@
 #pragma once
 // Comparing the table with the same configuration loaded from another game:
-// "Game > Compare With Game Folder...", "Compare Off", the "Change" column,
-// the tints over changed cells and the counts in the status line.
+// "Game > Compare With Game Folder...", "Match Rows By", "Export Changelog...",
+// "Compare Off", the "Change" column, the tints over changed cells and the
+// counts in the status line. The other game's table is loaded once, read
+// only, and kept; every load of this game is compared with it again.
 #include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "compare/TableDiff.h"
+#include "table/TableData.h"
+#include "table/widget/CellTint.h"
+
+class QAction;
+class QMenu;
 
 namespace lorvex {
 
 class CompareHost;
+class TableListCtrl;
 
-class CompareCommands : public QObject {
+class CompareCommands : public QObject, public TableObserver, public CellTint {
     Q_OBJECT
 public:
     explicit CompareCommands(CompareHost& window);
@@ -26,8 +41,83 @@ public:
     // What the status line adds while a comparison is on (",   N changed, N added, N removed"), else "".
     std::string StatusSuffix() const;
 
+    // What a changed cell's tooltip says besides the other game's value.
+    enum class TipStyle { Value, Difference, Percent };
+
+    // Stand-ins for the folder and file dialogs, so that a test or a script can
+    // answer them (an empty answer cancels), and the folder under which the
+    // other games' scratch copies go (empty: the user's data location).
+    std::function<QString()> askOtherGame;
+    std::function<QString(const QString& suggested)> askChangelogFile;
+    QString dataLocation;
+
+    // The commands. CompareWith loads the loaded configuration from folder;
+    // false (the comparison before still on) when it cannot or was cancelled.
+    bool CompareWith(const QString& folder);
+    void CompareOff();
+    bool ExportChangelog();
+    // Rows are the same record when this column's texts agree; "" for record file and block.
+    void MatchBy(const std::string& heading);
+    void SetTipStyle(TipStyle style);
+    // The command line's --compare: the other game is loaded as soon as a load fills the table.
+    void CompareWhenLoaded(const QString& folder) { pendingFolder_ = folder; }
+
+    // On from a successful Compare With until Compare Off (also while a load runs).
+    bool Comparing() const { return other_ != nullptr; }
+    const TableComparison& Comparison() const { return diff_; }
+    const std::string& MatchHeading() const { return options_.matchHeading; }
+
+    QAction* compareAction = nullptr;
+    QAction* compareOffAction = nullptr;
+    QAction* changelogAction = nullptr;
+    QMenu* matchMenu = nullptr;
+    QMenu* tipMenu = nullptr;
+
+    // TableObserver: rows moved or went, so each row is found again by its record.
+    void TableRowsChanged() override { rowsStale_ = true; }
+    void TableColumnsChanged() override { rowsStale_ = true; }
+    // CellTint: changed cells and the other game's rows are tinted; a changed
+    // cell is marked and tells the other game's value.
+    bool TintFor(int row, int column, QColor* colour) override;
+    bool MarkFor(int row, int column) override;
+    QString TipFor(int row, int column) override;
+
 private:
+    // The table with the Change column first and the other game's rows after
+    // this game's; false (error set, nothing changed) when the rows cannot be matched.
+    bool Decorate(std::string* error);
+    // Takes the Change column and the other game's rows out again.
+    void Strip();
+    void CompareAgain(bool replaced);
+    void Refresh();
+    void Say(const std::string& text);
+    void FillMatchMenu();
+    // What row of the table is now: a row of this game's table as compared
+    // (>= 0), a removed row (kRemovedBase - index), or kUnknownRow.
+    int RowIdentity(int row) const;
+    // The comparison's column of this table's column, -1 for none (Change).
+    int ComparedPlace(int column) const;
+
     CompareHost& window_;
+    std::unique_ptr<TableListCtrl> other_;
+    int otherHeaderText_ = -1;
+    std::string otherConfig_;
+    QString otherGame_;
+    QString pendingFolder_;
+    MatchOptions options_;
+    TipStyle tipStyle_ = TipStyle::Value;
+    TableComparison diff_;
+    bool decorated_ = false;
+    bool loadingOther_ = false;
+    // Taken when the table was compared: where each load column stood, which
+    // columns say where a record sits, and each row's record (location, line,
+    // occurrence) with the row it was.
+    std::unordered_map<int, int> placeOfOrigin_;
+    int locationOrigin_ = -1;
+    int lineOrigin_ = -1;
+    std::unordered_map<std::string, int> rowOfRecord_;
+    mutable std::vector<int> identity_;
+    mutable bool rowsStale_ = true;
 };
 
 }  // namespace lorvex

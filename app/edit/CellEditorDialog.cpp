@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "ui/DialogText.h"
+#include "ui/PlainLabel.h"
 
 namespace lorvex {
 namespace {
@@ -15,8 +16,7 @@ namespace {
 QString Text(const std::string& bytes) { return BytesToBoxText(bytes); }
 
 QLabel* PlainLabel(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);  // record texts come from strangers
+    QLabel* label = MakePlainLabel(parent, text);
     label->setWordWrap(true);
     return label;
 }

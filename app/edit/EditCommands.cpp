@@ -1,6 +1,7 @@
 #include "app/edit/EditCommands.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -167,7 +168,13 @@ void EditCommands::Redo() {
 }
 
 void EditCommands::RemoveRows(bool highlighted) {
+    // Hiding the view hands the focus on (to the filter line, text selected,
+    // where the next Delete would wipe it): it comes back once the rows are gone.
+    const QPointer<QWidget> focused = QApplication::focusWidget();
+    window_.View()->hide();
     history_->RemoveRows(highlighted);
+    window_.View()->show();
+    if (focused) focused->setFocus();
     Refresh();
 }
 
