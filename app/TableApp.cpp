@@ -4,6 +4,7 @@
 // it closes. What it remembers between runs is kept by the game shell.
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -12,6 +13,7 @@
 
 #include "app/MainDialog.h"
 #include "app/QtMessageSink.h"
+#include "app/compare/CompareCommands.h"
 #include "app/game/CommandLine.h"
 #include "app/game/GameShell.h"
 #include "platform/SettingsGuard.h"
@@ -35,6 +37,9 @@ public:
                               QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation),
                               game::SampleConfigurationFolder());
         shell.SetFirstConfiguration(commandLine.config);
+        // Named from the folder the program started in, before the game's work folder is entered.
+        if (!commandLine.compareWith.isEmpty())
+            dialog.compare->CompareWhenLoaded(QFileInfo(commandLine.compareWith).absoluteFilePath());
         if (!shell.Start(commandLine.gameFolder)) return false;
         shell.RestoreGeometry();
         dialog.exec();

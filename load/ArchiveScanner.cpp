@@ -85,7 +85,7 @@ void Loader::ScanArchive(std::string_view archivePath) {
     char* name = scratchPath + prefixLength;
     const std::size_t nameCapacity = kScratchPathSize - prefixLength;
 
-    for (int i = 0; i < LoadState::kPairs && report_.end != LoadEnd::Stopped; ++i) {
+    for (int i = 0; i < LoadState::kPairs && !Ended(); ++i) {
         const std::string& ending = state_.extensions[i];
         if (ending.empty()) continue;
         const std::string& folder = state_.hpiFolders[i];
@@ -98,6 +98,10 @@ void Loader::ScanArchive(std::string_view archivePath) {
              cont = archive->Dir(cont, folder, name, nameCapacity)) {
             const std::size_t nameLength = std::strlen(name);
             if (!EndsWith(name, nameLength, ending)) continue;
+            if (!view_.KeepLoading()) {
+                report_.end = LoadEnd::Cancelled;
+                break;
+            }
             const std::string entry = folder + "\\" + name;
             if (!SafeFileName(name, nameLength)) {
                 Skip(archiveText, entry, "its name is no plain file name");

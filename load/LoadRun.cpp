@@ -74,7 +74,7 @@ void Loader::Skip(std::string_view archive, std::string entry, std::string reaso
 }
 
 void Loader::Stop(std::string problem) {
-    if (report_.end == LoadEnd::Stopped) return;
+    if (Ended()) return;
     report_.end = LoadEnd::Stopped;
     report_.problem = std::move(problem);
 }
@@ -147,7 +147,7 @@ LoadEnd Loader::LoadRun(std::string_view configName) {
         if (std::filesystem::exists(ArchiveDiskPath("..\\rev31.gp3"), ec)) ScanArchive("..\\rev31.gp3");
         for (const char* pattern : {"*.ccx", "*.ufo", "*.hpi"})
             for (const std::string& name : platform::ListFiles(archiveFolder_, pattern)) {
-                if (report_.end == LoadEnd::Stopped) break;
+                if (Ended()) break;
                 ScanArchive("..\\" + name);
             }
     } catch (const std::bad_alloc&) {
@@ -158,7 +158,16 @@ LoadEnd Loader::LoadRun(std::string_view configName) {
     }
     scratchUnchanged_ = scratch_.Unchanged();
     scratchWritten_ = scratch_.Written();
-    scratch_.Finish();
+    if (report_.end == LoadEnd::Cancelled) {
+        // Half a game's rows would pass for the whole table; the scratch copies
+        // of the load before are still good for the next one, so none is removed.
+        table.DeleteAllRows();
+        sources_.clear();
+        sourceIndex_.clear();
+        scratch_.Abandon();
+    } else {
+        scratch_.Finish();
+    }
 
     table_.SetColumnKinds(kinds_, static_cast<std::uint32_t>(state_.columnCount));
     view_.SetProgressVisible(false);

@@ -38,6 +38,9 @@ public:
         (void)text;
         return true;
     }
+    // Asked before each record file while the load replaces the table, so that
+    // a long load can be stopped: false ends it as Cancelled with the table emptied.
+    virtual bool KeepLoading() { return true; }
 };
 
 // A record file a load parsed: where its rows say they come from and where it
@@ -131,6 +134,8 @@ private:
     // Opens and takes the scratch folder, waiting while another load holds it.
     bool TakeScratchFolder();
     void Skip(std::string_view archive, std::string entry, std::string reason);
+    // A bound was reached or the user cancelled: no further record file is read.
+    bool Ended() const { return report_.end == LoadEnd::Stopped || report_.end == LoadEnd::Cancelled; }
     void Stop(std::string problem);
 };
 

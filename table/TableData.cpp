@@ -68,6 +68,12 @@ int TableData::ColumnOfOrigin(int origin) const {
     return -1;
 }
 
+bool TableData::SetColumnOrigin(int index, int origin) {
+    if (index < 0 || index >= ColumnCount()) return false;
+    columns_[index].origin = origin;
+    return true;
+}
+
 bool TableData::DeleteColumn(int index) {
     if (index < 0 || index >= ColumnCount()) return false;
     columns_.erase(columns_.begin() + index);

@@ -46,6 +46,9 @@ public:
     bool MoveColumnTo(int from, int to);
     // The column inserted at origin, wherever it stands now; -1 when none is.
     int ColumnOfOrigin(int origin) const;
+    // Gives a column an origin of its own: one no load inserts (a column laid
+    // over the loaded ones must not be taken for the load's column it displaced).
+    bool SetColumnOrigin(int index, int origin);
 
     // Rows. Inserting at a position past the end appends; returns the row's
     // index, or -1 when the row is refused (the table is at its row limit).

@@ -59,9 +59,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("?")}, {});
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, {});
     const QCommandLineOption config(QStringLiteral("config"), {}, QStringLiteral("NAME.cfg"));
+    const QCommandLineOption compare(QStringLiteral("compare"), {}, QStringLiteral("OTHER_GAME"));
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption(config);
+    parser.addOption(compare);
 
     CommandLine result;
     if (!parser.parse(own.isEmpty() ? QStringList{QStringLiteral("lorvex")} : own)) {
@@ -87,6 +89,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             result.error = QStringLiteral("--config takes the bare name of a .cfg file, without a folder or \"..\": ") +
                            result.config;
     }
+    if (parser.isSet(compare)) {
+        result.compareWith = parser.value(compare);
+        if (result.compareWith.isEmpty()) result.error = QStringLiteral("--compare needs the other game's folder");
+    }
     return result;
 }
 
@@ -100,6 +106,9 @@ QString HelpText() {
         "                     or in a folder of its own under ~/.local/share/Lorvex when\n"
         "                     the game's folder cannot be written.\n"
         "  --config NAME.cfg  the first load uses this configuration instead of asking\n"
+        "  --compare OTHER_GAME\n"
+        "                     once the first load is in, load the same configuration\n"
+        "                     from OTHER_GAME too (read only) and show what changed\n"
         "  -h, --help         show this help and exit\n"
         "  -v, --version      show the version and exit\n"
         "\n"

@@ -1,5 +1,5 @@
 #pragma once
-// lorvex [--config NAME.cfg] [GAME_FOLDER], --help and --version. Read before
+// lorvex [--config NAME.cfg] [--compare OTHER_GAME] [GAME_FOLDER], --help and --version. Read before
 // any window exists, so that --help and --version work without a display.
 #include <QString>
 #include <QStringList>
@@ -9,6 +9,7 @@ namespace lorvex::game {
 struct CommandLine {
     QString gameFolder;  // empty: work in the current folder, as always
     QString config;      // empty: ask with the chooser
+    QString compareWith;  // empty: no comparison; else the other game compared once the first load is in
     bool help = false;
     bool version = false;
     QString error;  // set when the arguments cannot be used

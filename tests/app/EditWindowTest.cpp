@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <filesystem>
+#include <tuple>
 
 #include "tests/app/AppTestSupport.h"
 #include "app/edit/CellEditorDialog.h"
@@ -287,6 +288,45 @@ TEST_F(EditWindow, BothSavesThenAReloadShowsTheNewValues) {
     edits().saveAction->trigger();
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_NE(messages.texts[0].find("aa.ccx"), std::string::npos) << messages.texts[0];
+}
+
+}  // namespace
+}  // namespace lorvex::testkit
+
+namespace lorvex::testkit {
+namespace {
+
+// The demo game in the window: an edit re-reads one record file, and every
+// other row keeps every cell (flag columns too, whose state the parser keeps
+// between records).
+class DemoEditWindow : public WindowTest {
+protected:
+    void SetUp() override {
+        for (const auto& e : std::filesystem::directory_iterator(LORVEX_DEMO_GAME))
+            if (e.is_regular_file() && e.path().extension() != ".cfg")
+                std::filesystem::copy_file(e.path(), std::filesystem::path("..") / e.path().filename(),
+                                           std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(std::filesystem::path(LORVEX_DEMO_CONFIG) / "units.cfg", "demo.cfg");
+        Open("demo.cfg");
+    }
+};
+
+TEST_F(DemoEditWindow, AnEditChangesNoOtherRow) {
+    std::vector<std::string> before;
+    for (int r = 0; r < Data().RowCount(); ++r) before.push_back(RowText(Data(), r));
+    EditCommands& edits = *window->edits;
+    for (const auto& [row, column, value] : {std::tuple{1, 4, "9.5"}, {3, 5, "4000"}, {7, 6, "7.5"}}) {
+        edits.runEditor = [&](CellEditorDialog& d) {
+            d.Line()->setText(value);
+            return true;
+        };
+        edits.EditCell(row, column);
+        EXPECT_EQ(std::string(Data().Cell(row, column)), value);
+        for (int r = 0; r < Data().RowCount(); ++r)
+            if (r != 1 && r != 3 && r != 7) {
+                EXPECT_EQ(RowText(Data(), r), before[static_cast<std::size_t>(r)]) << r;
+            }
+    }
 }
 
 }  // namespace

@@ -1,0 +1,341 @@
+// Comparing the window's table with another game: the other game's load (read
+// only, cancellable), the Change column and the other game's rows, tints and
+// tooltips, the filter, the counts, edits refused on the other game's rows,
+// Compare Off giving the table back exactly, the changelog, and --compare.
+#include <QAction>
+#include <QSettings>
+#include <cstring>
+#include <filesystem>
+#include <map>
+
+#include "app/compare/CompareCommands.h"
+#include "app/edit/CellEditorDialog.h"
+#include "app/edit/EditCommands.h"
+#include "app/game/CommandLine.h"
+#include "app/game/GameShell.h"
+#include "table/filter/RowFilter.h"
+#include "tests/app/AppTestSupport.h"
+
+namespace lorvex::testkit {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every file under folder with its size and modification time.
+std::map<std::string, std::string> Listing(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const auto time = entry.last_write_time().time_since_epoch().count();
+        files[entry.path().string()] =
+            std::to_string(entry.is_regular_file() ? entry.file_size() : 0) + " " + std::to_string(time);
+    }
+    return files;
+}
+
+// The other release of BuildGame's game: alpha costs 12 there, gamma is not
+// in it, epsilon is only in it; beta and delta are the same.
+fs::path BuildOtherGame(const fs::path& root) {
+    const fs::path other = root / "other";
+    fs::create_directories(other);
+    EXPECT_TRUE(WriteArchive((other / "base.hpi").string(),
+                             {{"units\\a.fbi", Unit("ALPHA", "alpha", "12") + Unit("BETA", "beta", "2.5") +
+                                                   Unit("EPSILON", "epsilon", "4")}}));
+    EXPECT_TRUE(WriteArchive((other / "more.ufo").string(), {{"units\\c.fbi", "// delta\r\n" + Unit("DELTA", "delta", "0.5")}}));
+    return other;
+}
+
+// Everything Compare Off must give back.
+struct TableSnapshot {
+    std::vector<std::string> headings, rows;
+    std::vector<int> widths, origins;
+    std::vector<std::uint8_t> kinds;
+    std::string highlighted;
+    bool operator==(const TableSnapshot&) const = default;
+};
+
+TableSnapshot Snap(const TableListCtrl& table) {
+    TableSnapshot s;
+    const TableData& data = table.Data();
+    for (int c = 0; c < data.ColumnCount(); ++c) {
+        s.headings.push_back(data.Column(c).heading);
+        s.widths.push_back(data.ColumnWidth(c));
+        s.origins.push_back(data.Column(c).origin);
+    }
+    for (int r = 0; r < data.RowCount(); ++r) s.rows.push_back(RowText(data, r));
+    s.kinds = table.ColumnKinds();
+    s.highlighted = HighlightedRows(data);
+    return s;
+}
+
+class CompareWindow : public WindowTest {
+protected:
+    void SetUp() override {
+        other = BuildOtherGame(game.Root());
+        Open("units.cfg");
+        Compare().dataLocation = QString::fromStdString((game.Root() / "data").string());
+    }
+    CompareCommands& Compare() { return *window->compare; }
+    int RowOf(const std::string& name) {
+        const int column = Data().ColumnOfOrigin(0);  // Name, wherever Change pushed it
+        for (int r = 0; r < Data().RowCount(); ++r)
+            if (Data().Cell(r, column) == name) return r;
+        return -1;
+    }
+    int ColumnOf(const std::string& heading) {
+        for (int c = 0; c < Data().ColumnCount(); ++c)
+            if (Data().Column(c).heading == heading) return c;
+        return -1;
+    }
+    bool CompareWithOther() { return Compare().CompareWith(QString::fromStdString(other.string())); }
+
+    fs::path other;
+};
+
+TEST_F(CompareWindow, ShowsEachRowsChangeTintsAndTellsTheOtherValue) {
+    ASSERT_TRUE(CompareWithOther());
+    ASSERT_EQ(Data().Column(0).heading, "Change");
+    EXPECT_EQ(window->Table().ColumnKinds().size(), 5u);  // Change, Name, Cost, Located In, Line #
+    EXPECT_EQ(Data().ColumnOfOrigin(0), 1) << "the load's first column is still found by its origin";
+    EXPECT_EQ(Column(0), ",changed,,added,removed") << "this game's rows in load order (more.ufo first), then the other's";
+    EXPECT_EQ(Column(1), "delta,alpha,beta,gamma,epsilon");
+    EXPECT_NE(Status().find(",   1 changed, 1 added, 1 removed"), std::string::npos) << Status();
+
+    const int cost = ColumnOf("Cost");
+    struct Case {
+        const char* name;
+        int column;
+        bool mark, tint, otherRow;
+        const char* tip;
+        const char* why;
+    } cases[] = {
+        {"alpha", cost, true, true, false, "Other game: 12", "a changed number"},
+        {"alpha", 1, false, false, false, "", "an unchanged cell of a changed row"},
+        {"beta", cost, false, false, false, "", "the same number in both games"},
+        {"gamma", 0, false, true, false, "", "an added row's Change cell is tinted"},
+        {"gamma", cost, false, false, false, "", "an added row has nothing to compare"},
+        {"epsilon", cost, false, true, true, "Only in the other game", "the other game's row"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        const int row = RowOf(c.name);
+        ASSERT_GE(row, 0);
+        QColor colour;
+        EXPECT_EQ(Compare().MarkFor(row, c.column), c.mark);
+        EXPECT_EQ(Compare().TintFor(row, c.column, &colour), c.tint);
+        EXPECT_EQ(Compare().IsOtherGameRow(row), c.otherRow);
+        EXPECT_EQ(Compare().TipFor(row, c.column).toStdString().substr(0, std::strlen(c.tip)), c.tip);
+    }
+
+    // A sort moves the rows: each keeps what it is.
+    window->Table().SortBy(1, true);
+    EXPECT_EQ(Column(1), "gamma,epsilon,delta,beta,alpha");
+    EXPECT_TRUE(Compare().MarkFor(RowOf("alpha"), cost));
+    EXPECT_FALSE(Compare().MarkFor(RowOf("beta"), cost));
+    EXPECT_TRUE(Compare().IsOtherGameRow(RowOf("epsilon")));
+
+    // The tooltip's styles of a changed number.
+    const std::pair<CompareCommands::TipStyle, const char*> styles[] = {
+        {CompareCommands::TipStyle::Value, "Other game: 12"},
+        {CompareCommands::TipStyle::Difference, "Other game: 12, here 10 (-2)"},
+        {CompareCommands::TipStyle::Percent, "Other game: 12, here -16.7%"},
+    };
+    for (const auto& [style, tip] : styles) {
+        Compare().SetTipStyle(style);
+        EXPECT_EQ(Compare().TipFor(RowOf("alpha"), cost).toStdString(), tip);
+    }
+}
+
+TEST_F(CompareWindow, FiltersOnTheChangeColumn) {
+    ASSERT_TRUE(CompareWithOther());
+    const struct {
+        const char* filter;
+        const char* shown;
+    } cases[] = {
+        {"Change = changed", "alpha"},
+        {"Change = removed", "epsilon"},
+        {"added", "gamma"},               // a plain word finds the Change column too
+        {"Change = \"\"", "delta,beta"},  // rows that did not change
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.filter);
+        const FilterParse parse = RowFilter::Parse(c.filter, Data());
+        ASSERT_TRUE(parse.Ok()) << parse.error;
+        ApplyFilter(Data(), parse.filter);
+        std::string shown;
+        for (int r = Data().NextRow(-1, false, true); r >= 0; r = Data().NextRow(r, false, true))
+            shown += (shown.empty() ? "" : ",") + std::string(Data().Cell(r, 1));
+        EXPECT_EQ(shown, c.shown);
+        Data().ShowAllRows();
+    }
+}
+
+TEST_F(CompareWindow, RefusesToEditTheOtherGamesRows) {
+    ASSERT_TRUE(CompareWithOther());
+    int editors = 0;
+    window->edits->runEditor = [&](CellEditorDialog&) { return ++editors, false; };
+    window->edits->EditCell(RowOf("epsilon"), ColumnOf("Cost"));
+    EXPECT_EQ(editors, 0);
+    EXPECT_NE(Status().find("other game's record"), std::string::npos) << Status();
+    window->edits->EditCell(RowOf("alpha"), ColumnOf("Cost"));
+    EXPECT_EQ(editors, 1) << "this game's rows stay editable; " << Status();
+}
+
+TEST_F(CompareWindow, CompareOffGivesTheTableBackExactlyAndReloadsCompareAgain) {
+    window->Table().MoveColumn(2, 0);  // Located In first: the user's order
+    Data().SetColumnWidth(1, 77);
+    Data().SetSelected(2, true);
+    const TableSnapshot before = Snap(window->Table());
+    const std::string status = Status();
+    const auto otherFiles = Listing(other);
+
+    ASSERT_TRUE(CompareWithOther());
+    EXPECT_FALSE(Snap(window->Table()) == before);
+    EXPECT_EQ(Listing(other), otherFiles) << "nothing is written into the other game's folder";
+    Compare().CompareOff();
+    const TableSnapshot after = Snap(window->Table());
+    EXPECT_EQ(after.headings, before.headings);
+    EXPECT_EQ(after.widths, before.widths);
+    EXPECT_EQ(after.origins, before.origins);
+    EXPECT_EQ(after.rows, before.rows);
+    EXPECT_EQ(after.kinds, before.kinds);
+    EXPECT_EQ(after.highlighted, before.highlighted);
+    EXPECT_EQ(Status(), status);
+    EXPECT_FALSE(Compare().changelogAction->isEnabled());
+
+    // A reload takes the comparison out before the load and makes it again after.
+    ASSERT_TRUE(CompareWithOther());
+    window->Reload();
+    EXPECT_EQ(Data().ColumnOfOrigin(-2), -1) << "the load and the kept layout never see the Change column";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Data().Column(0).heading == "Change"; }, 2000));
+    EXPECT_EQ(Data().RowCount(), 5);
+    EXPECT_EQ(Data().Column(1).heading, "Located In") << "the kept layout was applied";
+    EXPECT_NE(Status().find("1 removed"), std::string::npos) << Status();
+}
+
+TEST_F(CompareWindow, EscapeCancelsTheOtherGamesLoad) {
+    const TableSnapshot before = Snap(window->Table());
+    QTimer::singleShot(0, window.get(), [this] { QTest::keyClick(window.get(), Qt::Key_Escape); });
+    EXPECT_FALSE(CompareWithOther());
+    EXPECT_FALSE(Compare().Comparing());
+    EXPECT_TRUE(window->isVisible()) << "Escape went to the load, not to the window";
+    EXPECT_TRUE(Snap(window->Table()) == before);
+    EXPECT_NE(Status().find("cancelled"), std::string::npos) << Status();
+}
+
+TEST_F(CompareWindow, MatchesRowsByAChosenColumn) {
+    ASSERT_TRUE(CompareWithOther());
+    Compare().MatchBy("Cost");  // alpha's cost differs: it is added and removed, not changed
+    EXPECT_EQ(Compare().MatchHeading(), "Cost");
+    EXPECT_NE(Status().find("0 changed, 2 added, 2 removed"), std::string::npos) << Status();
+    Compare().MatchBy("No Such Column");
+    EXPECT_EQ(Compare().MatchHeading(), "Cost") << "a heading the tables lack leaves the match as it was";
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_NE(Status().find("2 removed"), std::string::npos) << Status();
+}
+
+TEST_F(CompareWindow, ExportsTheChangelogOfTheShownColumns) {
+    ASSERT_TRUE(CompareWithOther());
+    const std::string file = (game.Root() / "log.md").string();
+    QString suggested;
+    Compare().askChangelogFile = [&](const QString& s) { return suggested = s, QString::fromStdString(file); };
+    Data().SetColumnWidth(ColumnOf("Located In"), TableListCtrl::kCollapsedWidth);
+    ASSERT_TRUE(Compare().ExportChangelog());
+    EXPECT_TRUE(suggested.endsWith(QStringLiteral("units changes.md"))) << suggested.toStdString();
+    EXPECT_EQ(GameFolder::Read(file),
+              "## Changed\r\n\r\n- **alpha** (a.fbi): Cost 12 \xE2\x86\x92 10\r\n\r\n"
+              "## Added\r\n\r\n- **gamma** (b.fbi)\r\n\r\n"
+              "## Removed\r\n\r\n- **epsilon** (a.fbi)\r\n");
+}
+
+// A load asked to stop between record files ends Cancelled with no rows.
+class StoppingView : public LoadView {
+public:
+    explicit StoppingView(int files) : files_(files) {}
+    void SetProgressVisible(bool) override {}
+    void SetArchiveLabel(std::string_view) override {}
+    void SetFileLabel(std::string_view) override {}
+    bool KeepLoading() override { return asked_++ < files_; }
+    int asked_ = 0;
+
+private:
+    int files_;
+};
+
+TEST(LoadCancel, StopsBetweenRecordFiles) {
+    GameFolder game;
+    BuildGame();
+    const struct {
+        int files;
+        LoadEnd end;
+        int rows;
+        const char* why;
+    } cases[] = {
+        {100, LoadEnd::Loaded, 4, "never stopped: every record"},
+        {0, LoadEnd::Cancelled, 0, "stopped before the first file"},
+        {2, LoadEnd::Cancelled, 0, "stopped before the last file: no half table"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        TableListCtrl table;
+        StoppingView view(c.files);
+        CapturedMessages messages;
+        Loader loader(table, view, messages);
+        EXPECT_EQ(loader.LoadRun("units.cfg"), c.end);
+        EXPECT_EQ(table.Data().RowCount(), c.rows);
+        EXPECT_EQ(table.Data().ColumnCount(), 4) << "the configuration's columns stay";
+        EXPECT_EQ(view.asked_, std::min(c.files + 1, 3)) << "asked once per record file";
+        EXPECT_TRUE(messages.texts.empty());
+    }
+}
+
+TEST(CompareCommandLine, ReadsTheOtherGame) {
+    const struct {
+        QStringList args;
+        const char* compare;
+        bool error;
+    } cases[] = {
+        {{"lorvex", "--compare", "/g/old", "/g/new"}, "/g/old", false},
+        {{"lorvex", "--compare=old"}, "old", false},
+        {{"lorvex", "--compare"}, "", true},     // the folder is missing
+        {{"lorvex", "--compare="}, "", true},    // an empty folder name
+        {{"lorvex", "/g/new"}, "", false},       // no comparison asked
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
+        const game::CommandLine line = game::ParseCommandLine(c.args);
+        EXPECT_EQ(line.compareWith.toStdString(), c.compare);
+        EXPECT_EQ(!line.error.isEmpty(), c.error) << line.error.toStdString();
+    }
+}
+
+TEST(CompareCommandLine, ComparesOnceTheFirstLoadIsIn) {
+    App();
+    GameFolder game;
+    BuildGame();
+    const fs::path other = BuildOtherGame(game.Root());
+    fs::create_directories(game.Root() / "Lorvex");
+    fs::copy_file("units.cfg", game.Root() / "Lorvex" / "units.cfg");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(game.Root().string()));
+    const game::CommandLine line = game::ParseCommandLine(
+        {"lorvex", "--config", "units.cfg", "--compare", QString::fromStdString(other.string()),
+         QString::fromStdString(game.Root().string())});
+    ASSERT_TRUE(line.error.isEmpty()) << line.error.toStdString();
+    QSettings settings;
+    MainDialog window;
+    CapturedMessages messages;
+    window.SetMessageSink(&messages);
+    game::GameShell shell(window, settings, [](const QString& m) { ADD_FAILURE() << m.toStdString(); },
+                          QString::fromStdString((game.Root() / "data").string()), {});
+    shell.SetFirstConfiguration(line.config);
+    window.compare->dataLocation = QString::fromStdString((game.Root() / "data").string());
+    window.compare->CompareWhenLoaded(line.compareWith);
+    ASSERT_TRUE(shell.Start(line.gameFolder));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.compare->Comparing() && !window.Loading(); }, 5000));
+    EXPECT_EQ(ColumnText(window.Table().Data(), 0), ",changed,,added,removed");
+    EXPECT_TRUE(messages.texts.empty());
+    window.reject();
+}
+
+}  // namespace
+}  // namespace lorvex::testkit
