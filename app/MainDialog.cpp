@@ -175,12 +175,17 @@ void MainDialog::LoadRun() {
     const LoadEnd end = loader->LoadRun(loadingConfig);
     progress->End();
     loading = false;
-    compare->AfterLoad(loader->Report().ReplacedTable());
-    if (loader->Report().ReplacedTable()) {
+    const bool replaced = loader->Report().ReplacedTable();
+    if (replaced) {
         loadedConfig = loadingConfig;
         view->setVisible(true);
         conveniences->AfterLoad(loadedConfig);
         edits->AfterLoad();
+    }
+    // The comparison's column goes in once the kept layout is applied, and before the filter is.
+    compare->AfterLoad(replaced);
+    conveniences->FilterAgain();
+    if (replaced) {
         skippedNotice->Show(loader->Report());
         numberCommands->figures->ReserveRight(skippedNotice->ReservedWidth());
         UpdateStatusLine();

@@ -314,9 +314,9 @@ void CompareCommands::BeforeLoad() {
 }
 
 void CompareCommands::AfterLoad(bool replaced) {
-    // The window fits the kept column layout to the new table after this call:
-    // the layout must be found and applied without the Change column in it.
-    QTimer::singleShot(0, this, [this, replaced] { CompareAgain(replaced); });
+    // The window has applied the kept column layout (found without the Change
+    // column) and applies the filter after this call.
+    CompareAgain(replaced);
 }
 
 void CompareCommands::CompareAgain(bool replaced) {

@@ -110,8 +110,9 @@ void TableConveniences::Copy() {
 
 void TableConveniences::BeforeLoad() { layout_.Save(); }
 
-void TableConveniences::AfterLoad(const std::string& configName) {
-    layout_.Loaded(configName);
+void TableConveniences::AfterLoad(const std::string& configName) { layout_.Loaded(configName); }
+
+void TableConveniences::FilterAgain() {
     if (!filter_->isHidden()) filter_->Apply();  // a load shows every row again
 }
 

@@ -34,6 +34,8 @@ public:
     // Before a load may replace the table, and after one did.
     void BeforeLoad();
     void AfterLoad(const std::string& configName);
+    // After a load (or a column laid over the table): an open filter line applies again.
+    void FilterAgain();
     // A command of another feature that the row menu offers after its own.
     void AddRowMenuAction(QAction* action) { rowMenuExtras_.push_back(action); }
     // Lays the filter line out at y; the height it takes.
