@@ -138,12 +138,17 @@ void RoundTrip(const fs::path& gameFolder, const std::string& cfg) {
     }
 }
 
-TEST(RoundTrip, FiftyEditsOnTheDemoGameSavedAndLoadedAgain) {
-    testkit::GameFolder folder;
+// The demo game's archives beside the current folder, its unit table in it.
+void CopyDemoGame() {
     for (const auto& e : fs::directory_iterator(LORVEX_DEMO_GAME))
         if (e.is_regular_file() && e.path().extension() != ".cfg")
             fs::copy_file(e.path(), fs::path("..") / e.path().filename());
     fs::copy_file(fs::path(LORVEX_DEMO_CONFIG) / "units.cfg", "units.cfg");
+}
+
+TEST(RoundTrip, FiftyEditsOnTheDemoGameSavedAndLoadedAgain) {
+    testkit::GameFolder folder;
+    CopyDemoGame();
     fs::remove("../broken.hpi");  // a damaged archive is never rewritten; its records are read, not edited
     RoundTrip(fs::absolute(".."), "units.cfg");
 }
@@ -156,19 +161,10 @@ TEST(RoundTrip, FiftyEditsOnARealSizedGame) {
     fs::current_path(old);
 }
 
-}  // namespace
-}  // namespace lorvex
-
-namespace lorvex {
-namespace {
-
 // An edit re-reads one record file: every other row keeps every cell.
 TEST(RoundTrip, AnEditChangesNoOtherRow) {
     testkit::GameFolder folder;
-    for (const auto& e : fs::directory_iterator(LORVEX_DEMO_GAME))
-        if (e.is_regular_file() && e.path().extension() != ".cfg")
-            fs::copy_file(e.path(), fs::path("..") / e.path().filename());
-    fs::copy_file(fs::path(LORVEX_DEMO_CONFIG) / "units.cfg", "units.cfg");
+    CopyDemoGame();
     Harness h;
     ASSERT_EQ(h.Load("units.cfg"), LoadEnd::Loaded);
     EditSession session([&](const RecordSource& s) { return ReadRecordText(h.loader.ArchiveFolder(), s); });
