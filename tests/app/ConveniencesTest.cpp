@@ -248,7 +248,7 @@ TEST_F(Conveniences, RowMenuCopiesShowsSourceAndRemoves) {
     ASSERT_NE(menu, nullptr);
     QStringList texts;
     for (QAction* a : menu->actions()) texts += a->text();
-    EXPECT_EQ(texts.join('|').toStdString(), "Copy|Show Record Source|Remove Highlighted");
+    EXPECT_EQ(texts.join('|').toStdString(), "Copy|Show Record Source|Remove Highlighted|Edit &Cell");
     EXPECT_EQ(Status(), Lit(4, 1));
     menu->actions()[0]->trigger();
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(),

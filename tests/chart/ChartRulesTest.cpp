@@ -386,52 +386,19 @@ TEST(ChartHits, AZoomKeepsTheValuesUnderThePointer) {
     EXPECT_NEAR(moved.PixelX(25), 60, 1e-9);
 }
 
-TEST(ChartShade, TintFollowsTheValueWithinItsColumn) {
-    TableData data;
-    FillTable(data, {"name", "cost", "same", "text"},
-              {{"a", "10", "4", "9"},
-               {"b", "30", "4", "1"},
-               {"c", "", "4", "2"},
-               {"d", "20", "", "3"},
-               {"e", "Bad Equation", "4", "4"},
-               {"f", "500", "4", "5"}});
-    data.SetHidden(5, true);  // the hidden 500 does not stretch the range
-    ShadeLevels levels;
-    levels.Update(data, {0x81, 0x05, 0x45, 0x81});
-    const struct {
-        int row, column;
-        double level;
-    } cases[] = {{0, 1, 0}, {1, 1, 1},  {3, 1, 0.5}, {2, 1, -1}, {4, 1, -1},
-                 {0, 2, 0}, {3, 2, -1}, {0, 3, -1},  {0, 0, -1}, {0, 9, -1}};
-    for (const auto& c : cases)
-        EXPECT_DOUBLE_EQ(levels.Level(data, c.row, c.column), c.level) << c.row << "," << c.column;
-
-    // Lowest to highest: each tint lies further from the base toward the accent.
-    const Rgb base{255, 255, 255}, accent{0, 0, 255};
-    EXPECT_EQ(ShadeColour(base, accent, 0), (Rgb{240, 240, 255}));
-    EXPECT_EQ(ShadeColour(base, accent, 1), (Rgb{128, 128, 255}));
-    EXPECT_EQ(ShadeColour(base, accent, 5), (Rgb{128, 128, 255}));
-    int previous = 256;
-    for (int row : {0, 3, 1}) {
-        const int red = ShadeColour(base, accent, levels.Level(data, row, 1)).r;
-        EXPECT_LT(red, previous) << row;
-        previous = red;
-    }
-    // A dark palette moves up toward its highlight the same way.
-    EXPECT_EQ(ShadeColour({20, 20, 20}, {60, 120, 220}, 1), (Rgb{40, 70, 120}));
-}
-
 TEST(ChartShade, LevelIsTheRankWithinTheColumn) {
     TableData data;
-    FillTable(data, {"name", "outlier", "ties", "one", "none"},
-              {{"a", "1", "5", "", ""},
-               {"b", "2", "5", "", "x"},
-               {"c", "3", "7", "42", ""},
-               {"d", "70000000", "9", "", ""},
-               {"e", "", "5", "", ""},
-               {"f", "n/a", "", "x", ""}});
+    FillTable(data, {"name", "outlier", "ties", "one", "none", "text"},
+              {{"a", "1", "5", "", "", "9"},
+               {"b", "2", "5", "", "x", "1"},
+               {"c", "3", "7", "42", "", "2"},
+               {"d", "70000000", "9", "", "", "3"},
+               {"e", "", "5", "", "", "4"},
+               {"f", "n/a", "", "x", "", "5"},
+               {"g", "900000000", "1", "", "", "6"}});
+    data.SetHidden(6, true);  // the hidden values do not count in the ranks
     ShadeLevels levels;
-    levels.Update(data, {0x81, 0x05, 0x05, 0x45, 0x05});
+    levels.Update(data, {0x81, 0x05, 0x05, 0x45, 0x05, 0x81});
     const struct {
         int row, column;
         double level;
@@ -450,8 +417,25 @@ TEST(ChartShade, LevelIsTheRankWithinTheColumn) {
         {2, 3, 0, "a column of one value"},
         {5, 3, -1, "the word beside it"},
         {1, 4, -1, "a column without numbers"},
+        {0, 5, -1, "numbers in a text column are not shaded"},
+        {0, 0, -1, "nor are words"},
+        {0, 9, -1, "no such column"},
     };
     for (const auto& c : cases) EXPECT_DOUBLE_EQ(levels.Level(data, c.row, c.column), c.level) << c.why;
+
+    // Lowest to highest: each tint lies further from the base toward the accent.
+    const Rgb base{255, 255, 255}, accent{0, 0, 255};
+    EXPECT_EQ(ShadeColour(base, accent, 0), (Rgb{240, 240, 255}));
+    EXPECT_EQ(ShadeColour(base, accent, 1), (Rgb{128, 128, 255}));
+    EXPECT_EQ(ShadeColour(base, accent, 5), (Rgb{128, 128, 255}));
+    int previous = 256;
+    for (int row : {0, 1, 2, 3}) {
+        const int red = ShadeColour(base, accent, levels.Level(data, row, 1)).r;
+        EXPECT_LT(red, previous) << row;
+        previous = red;
+    }
+    // A dark palette moves up toward its highlight the same way.
+    EXPECT_EQ(ShadeColour({20, 20, 20}, {60, 120, 220}, 1), (Rgb{40, 70, 120}));
 }
 
 TEST(ChartFigures, ExactTextsOfTheHighlightedRows) {

@@ -110,9 +110,16 @@ TEST(TableFormats, HostileCellsStayText) {
 TEST(TableFormats, RecognisesUtf8) {
     for (const char* text : {"plain", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"})
         EXPECT_TRUE(IsUtf8(text)) << text;
-    for (const char* text :
-         {"\xE9", "\xC3", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82", "\xC3\x28"})
+    for (const char* text : {"\xE9", "\xC3", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+                             "\xF5\x80\x80\x80", "\xE2\x82", "\xC3\x28"})
         EXPECT_FALSE(IsUtf8(text)) << text;
+}
+
+TEST(TableFormats, EndingReplacesOnlyTheNamesOwn) {
+    const char* const cases[][3] = {{"units.dat", ".csv", "units.csv"},
+                                    {".hidden", ".csv", ".hidden.csv"},  // a leading dot starts no ending
+                                    {"dir.v2/units", ".md", "dir.v2/units.md"}};
+    for (const auto& c : cases) EXPECT_EQ(WithEnding(c[0], c[1]), c[2]) << c[0];
 }
 
 // Through the export writer: the chosen columns or the collapsed rule, only

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "load/LoadRun.h"
+#include "load/PostfixEquation.h"
 #include "tests/support/GameFolder.h"
 #include "tests/tdf/TestFiles.h"
 
@@ -106,6 +107,36 @@ TEST(RecordParser, CellTextsByColumnType) {
         ASSERT_EQ(f.table.RowCount(), 1);
         EXPECT_EQ(f.Cell(0, 1), cell) << column << " / " << record;
         EXPECT_EQ(f.Cell(0, 0), "...");
+    }
+}
+
+// The loads above reach the equation only through compiled columns, whose
+// operands and program always agree; here the programs a column cannot compile.
+TEST(PostfixEquation, EveryOutcome) {
+    using enum EquationOutcome;
+    const struct {
+        const char* program;
+        std::size_t size;
+        int count;
+        EquationOutcome outcome;
+        float value;
+        const char* why;
+    } cases[] = {
+        {"xx-", 3, 2, Value, 3, "the top two, the earlier on the left"},
+        {"xx+x", 3, 2, Value, 7, "no character past the program's size is read"},
+        {"x", 1, 2, Bad, 0, "an operand left unread"},
+        {"xxx", 3, 2, Bad, 0, "an x past the operands"},
+        {"x+", 2, 1, Bad, 0, "too few values for a sign"},
+        {"xx", 2, 2, Blank, 0, "two values left over"},
+        {"xx/", 3, 2, Value, 2.5f, "a division"},
+    };
+    for (const auto& c : cases) {
+        float operands[] = {5, 2, 9};
+        const EquationResult r = EvaluatePostfix(c.program, c.size, operands, c.count);
+        EXPECT_EQ(r.outcome, c.outcome) << c.why;
+        if (c.outcome == Value) {
+            EXPECT_EQ(r.value, c.value) << c.why;
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 #include "table/ColumnLayout.h"
 #include "table/CopyText.h"
 #include "table/RowRemoval.h"
+#include "table/TableListCtrl.h"
 #include "tests/support/TableFill.h"
 
 namespace lorvex {
@@ -13,7 +14,7 @@ using testkit::FillTable;
 TEST(CopyText, TakesHighlightedShownRowsAndOpenColumns) {
     TableData data;
     FillTable(data, {"Name", "Hidden", "Note"}, {{"a&b", "x", "<i>\"q\""}, {"c", "y", "tab\there"}, {"d", "z", ""}});
-    data.SetColumnWidth(1, 10);  // collapsed
+    data.SetColumnWidth(1, TableListCtrl::kCollapsedLimit);  // collapsed: the limit itself is collapsed
     const struct {
         const char* what;
         std::vector<int> highlight, hide;

@@ -41,6 +41,7 @@ TEST(CompareRows, EveryComparisonAndEmptyRule) {
         {0x02, false, "9", "10", 1},
         {0x02, true, "99999999999999999999", "1", 1},
         {0x02, true, "-99999999999999999999", "-5", -1},
+        {0x02, true, "9223372036854775800", "9223372036854775801", -1},  // just below the clamp: apart
         {0x02, true, "+-1", "-1", 1},
         // 3 and 6: dates; equal moments give +d; a text that is no date gives 0
         {0x03, true, "2024-03-07", "2024-03-08", -1},

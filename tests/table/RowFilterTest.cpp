@@ -17,7 +17,7 @@ protected:
                            {{"Alpha", "20", "ARM", "fast scout"},
                             {"beta", "9", "core", "Slow"},
                             {"Gamma", "100", "Arm", ""},
-                            {"delta", "abc", "CORE", "two words here"},
+                            {"delta", "abc", "CORE", "two words here, zed"},
                             {"epsilon", "20.0", "", "9"}});
         data.SetColumnWidth(3, 10);  // collapsed: plain words do not look there
     }
@@ -39,6 +39,7 @@ TEST_F(RowFilterTest, TermsPickTheRightRows) {
         {"Note ~ scout", "Alpha"},  // named, a collapsed column still counts
         {"\"two words\"", ""},
         {"Note ~ \"two words\"", "delta"},
+        {"Note ~ ZED", "delta"},                         // Z, the last capital, folds like the others
         {"\"Energy per metal\" = 20", "Alpha,epsilon"},  // numbers: 20 = 20.0
         {"\"energy PER metal\"=20", "Alpha,epsilon"},    // heading case, no blanks round the operator
         {"\"Energy per metal\" != 20", "beta,Gamma,delta"},

@@ -144,6 +144,19 @@ protected:
     auto Key(RowKey key, bool ctrl = false, bool shift = false) {
         return [=, this] { selection.Move(key, 2, ctrl, shift); };
     }
+    // Space on row `focus` (-1: the focus as it stands).
+    auto Space(int focus, bool ctrl = false) {
+        return [=, this] {
+            if (focus >= 0) data.SetFocusedRow(focus);
+            selection.Space(ctrl);
+        };
+    }
+    auto DeleteRow(int row) {
+        return [=, this] {
+            data.DeleteRow(row);
+            selection.DropLostAnchor();
+        };
+    }
 
     TableData data;
     RowLines lines{data};
@@ -188,37 +201,17 @@ TEST_F(Selecting, KeysWalkTheShownLines) {
 TEST_F(Selecting, SpaceMenuCtrlAAndRowsThatGo) {
     Fill(data, {3});
     Run({
-        {"Space on no focused row does nothing", [&] { selection.Space(false); }, "", -1, -1},
+        {"Space on no focused row does nothing", Space(-1), "", -1, -1},
         {"a click", Click(1), "1", 1, 1},
-        {"Space highlights the focused row",
-         [&] {
-             data.SetFocusedRow(2);
-             selection.Space(false);
-         },
-         "1,2", 2, 2},
-        {"Ctrl+Space turns it over", [&] { selection.Space(true); }, "1", 2, 2},
-        {"Space on a hidden focused row does nothing",
-         [&] {
-             data.SetFocusedRow(3);
-             selection.Space(false);
-         },
-         "1", 3, 2},
+        {"Space highlights the focused row", Space(2), "1,2", 2, 2},
+        {"Ctrl+Space turns it over", Space(-1, true), "1", 2, 2},
+        {"Space on a hidden focused row does nothing", Space(3), "1", 3, 2},
         {"a menu on a highlighted row keeps the highlight", [&] { selection.MenuOn(1); }, "1", 1, 1},
         {"a menu on another row highlights it alone", [&] { selection.MenuOn(4); }, "4", 4, 4},
         {"a menu on no row changes nothing", [&] { selection.MenuOn(-1); }, "4", 4, 4},
         {"Ctrl+A: every shown row", [&] { selection.HighlightShown(); }, "0,1,2,4,5", 4, 4},
-        {"the anchor stays while its row does",
-         [&] {
-             data.DeleteRow(5);
-             selection.DropLostAnchor();
-         },
-         "0,1,2,4", 4, 4},
-        {"and goes with it",
-         [&] {
-             data.DeleteRow(4);
-             selection.DropLostAnchor();
-         },
-         "0,1,2", -1, -1},
+        {"the anchor stays while its row does", DeleteRow(5), "0,1,2,4", 4, 4},
+        {"and goes with it", DeleteRow(4), "0,1,2", -1, -1},
     });
 }
 
