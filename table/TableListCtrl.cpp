@@ -65,6 +65,15 @@ void TableListCtrl::SortBy(int column, bool descending) {
     data_.PermuteRows(SortRowOrder(data_, column, kind, !descending));
 }
 
+void TableListCtrl::ColumnInserted(int at) {
+    if (at >= 0 && sortColumn_ >= at) ++sortColumn_;
+}
+
+void TableListCtrl::ColumnDeleted(int at) {
+    if (at < 0 || sortColumn_ < at) return;
+    sortColumn_ = sortColumn_ == at ? -1 : sortColumn_ - 1;
+}
+
 void TableListCtrl::HeadingClick(int column, int button, bool ctrlDown) {
     if (button != 0 || !clickSortEnabled_) return;
     if (column < 0 || column >= data_.ColumnCount()) return;  // the header reports only its own items

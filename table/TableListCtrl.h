@@ -57,6 +57,11 @@ public:
     void HeadingClick(int column, int button, bool ctrlDown);
     int SortColumn() const { return sortColumn_; }
     bool SortAscending() const { return sortAscending_ != 0; }
+    // The sort column is an index: whoever inserts or deletes a column of the
+    // data outside a load says so, and the heading's arrow stays on the column
+    // it was sorted by (none when that column went).
+    void ColumnInserted(int at);
+    void ColumnDeleted(int at);
 
     void SetTextMeasure(TextMeasure* measure) { measure_ = measure; }
     TextMeasure* Measure() const { return measure_; }

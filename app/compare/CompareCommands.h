@@ -1,9 +1,14 @@
 #pragma once
 // Comparing the table with the same configuration loaded from another game:
 // "Game > Compare With Game Folder...", "Match Rows By", "Export Changelog...",
-// "Compare Off", the "Change" column, the tints over changed cells and the
-// counts in the status line. The other game's table is loaded once, read
-// only, and kept; every load of this game is compared with it again.
+// "Compare Off", "View > Compared Numbers", the "Change" column, the tints
+// over changed cells, the other game's rows struck out and the counts in the
+// status line. The other game's table is loaded once, read only, and kept;
+// every load of this game is compared with it again.
+//
+// The jobs live apart: CompareCommands.cpp the commands and menus,
+// OtherGameLoad.cpp the other game's load, CompareOverlay.cpp laying the
+// comparison over the table and taking it off, ChangelogExport.cpp the changelog.
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -41,8 +46,8 @@ public:
     // What the status line adds while a comparison is on (",   N changed, N added, N removed"), else "".
     std::string StatusSuffix() const;
 
-    // What a changed cell's tooltip says besides the other game's value.
-    enum class TipStyle { Value, Difference, Percent };
+    // What a changed number's cell shows: this game's value, "150 (+30)" or "+25%".
+    enum class NumberStyle { Value, Difference, Percent };
 
     // Stand-ins for the folder and file dialogs, so that a test or a script can
     // answer them (an empty answer cancels), and the folder under which the
@@ -58,7 +63,7 @@ public:
     bool ExportChangelog();
     // Rows are the same record when this column's texts agree; "" for record file and block.
     void MatchBy(const std::string& heading);
-    void SetTipStyle(TipStyle style);
+    void SetNumberStyle(NumberStyle style);
     // The command line's --compare: the other game is loaded as soon as a load fills the table.
     void CompareWhenLoaded(const QString& folder) { pendingFolder_ = folder; }
 
@@ -71,23 +76,36 @@ public:
     QAction* compareOffAction = nullptr;
     QAction* changelogAction = nullptr;
     QMenu* matchMenu = nullptr;
-    QMenu* tipMenu = nullptr;
+    QMenu* numbersMenu = nullptr;
 
     // TableObserver: rows moved or went, so each row is found again by its record.
     void TableRowsChanged() override { rowsStale_ = true; }
     void TableColumnsChanged() override { rowsStale_ = true; }
     // CellTint: changed cells and the other game's rows are tinted; a changed
-    // cell is marked and tells the other game's value.
+    // cell is marked, tells the other game's value and shows its change in
+    // the number style; the other game's rows are struck out.
     bool TintFor(int row, int column, QColor* colour) override;
     bool MarkFor(int row, int column) override;
     QString TipFor(int row, int column) override;
+    bool LookFor(int row, int column, CellLook* look) override;
 
 private:
+    // The Change column's origin: no load inserts a column at a negative
+    // place, so it is never taken for the load's column it pushed aside.
+    static constexpr int kChangeOrigin = -2;
+
     // The table with the Change column first and the other game's rows after
     // this game's; false (error set, nothing changed) when the rows cannot be matched.
     bool Decorate(std::string* error);
     // Takes the Change column and the other game's rows out again.
     void Strip();
+    // A number shown with its change is wider than the column fitted to the
+    // numbers: such columns widen to it, and go back to their width when the
+    // changes are no longer shown (unless the user has set another since).
+    void FitShownChanges();
+    void UnfitShownChanges();
+    // What a changed cell shows in the number style; mine itself when not two numbers.
+    std::string ShownChange(int identity, int place, std::string_view mine) const;
     void CompareAgain(bool replaced);
     void Refresh();
     void Say(const std::string& text);
@@ -105,7 +123,7 @@ private:
     QString otherGame_;
     QString pendingFolder_;
     MatchOptions options_;
-    TipStyle tipStyle_ = TipStyle::Value;
+    NumberStyle numberStyle_ = NumberStyle::Value;
     TableComparison diff_;
     bool decorated_ = false;
     bool loadingOther_ = false;
@@ -118,6 +136,10 @@ private:
     std::unordered_map<std::string, int> rowOfRecord_;
     mutable std::vector<int> identity_;
     mutable bool rowsStale_ = true;
+    struct Widened {
+        int before, set;
+    };
+    std::unordered_map<int, Widened> widened_;  // by the column's origin
 };
 
 }  // namespace lorvex

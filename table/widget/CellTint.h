@@ -8,6 +8,17 @@
 
 namespace lorvex {
 
+// How a cell's text is drawn when a tint asks for more than a background.
+// Only the drawing changes: copies, exports, sorting and the filter keep
+// reading the cell's own text.
+struct CellLook {
+    // In the palette's disabled text colour with a line through it: a row
+    // that is shown but is not this table's own.
+    bool struckOut = false;
+    // Drawn instead of the cell's text when not null ("150 (+30)" for 150).
+    QString shown;
+};
+
 class CellTint {
 public:
     virtual ~CellTint() = default;
@@ -24,6 +35,13 @@ public:
         (void)row;
         (void)column;
         return {};
+    }
+    // True, with look set, when the cell's text is drawn otherwise than plainly.
+    virtual bool LookFor(int row, int column, CellLook* look) {
+        (void)row;
+        (void)column;
+        (void)look;
+        return false;
     }
 };
 

@@ -36,6 +36,29 @@ QString CellTints::Tip(int row, int column) const {
     return base_ ? base_->TipFor(row, column) : QString();
 }
 
+CellLook CellTints::Look(int row, int column) const {
+    // A tint that declines leaves nothing behind for the next one.
+    for (auto it = overlays_.rbegin(); it != overlays_.rend(); ++it)
+        if (CellLook look; (*it)->LookFor(row, column, &look)) return look;
+    if (CellLook look; base_ && base_->LookFor(row, column, &look)) return look;
+    return {};
+}
+
+void DrawCellText(QPainter& p, const QRect& r, int flags, const QString& text, const CellLook& look,
+                  const QColor& struckColour) {
+    if (!look.struckOut) {
+        p.drawText(r, flags, text);
+        return;
+    }
+    p.save();
+    QFont font = p.font();
+    font.setStrikeOut(true);
+    p.setFont(font);
+    p.setPen(struckColour);
+    p.drawText(r, flags, text);
+    p.restore();
+}
+
 void DrawCellMark(QPainter& p, const QRect& cell, const QColor& colour) {
     if (cell.width() < 2 * kMarkSide || cell.height() < kMarkSide) return;
     const int right = cell.right(), top = cell.top();

@@ -222,13 +222,15 @@ void TableListView::DrawRow(QPainter& p, int row, int line, const QRect& area) {
 
     XSpan bounds{x0, x0 + TotalColumnWidth()};
     const XSpan label{x0, x0 + table.ColumnWidth(0)};
-    const QString firstText = DecodeCellText(table.Cell(row, 0));
+    CellLook look = tints_.Look(row, 0);
+    const QString firstText = look.shown.isNull() ? DecodeCellText(table.Cell(row, 0)) : look.shown;
     const int m = CellMargin();
     const int mode = control_.HighlightMode();
     const int textWidth = mode == 0 ? metrics.horizontalAdvance(firstText) + m : 0;
     const XSpan light = HighlightSpan(mode, label, bounds.right, textWidth, viewport()->width());
 
     QColor text = pal.color(QPalette::Text);
+    const QColor dimmed = pal.color(QPalette::Disabled, QPalette::Text);
     p.fillRect(ToRect(light, top, height),
                highlighted ? pal.color(group, QPalette::Highlight) : pal.color(QPalette::Base));
     if (highlighted) text = pal.color(group, QPalette::HighlightedText);
@@ -242,8 +244,9 @@ void TableListView::DrawRow(QPainter& p, int row, int line, const QRect& area) {
     const int firstWidth = (label.right - m) - (label.left + m / 2);
     if (firstWidth > 0 && !firstText.isEmpty()) {
         const QRect r(label.left + m / 2, top, firstWidth, height);
-        p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
-                   metrics.elidedText(firstText, Qt::ElideRight, firstWidth));
+        // A struck-out text on the highlight keeps the highlight's text colour: dimmed, it would not read.
+        DrawCellText(p, r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
+                     metrics.elidedText(firstText, Qt::ElideRight, firstWidth), look, highlighted ? text : dimmed);
     }
     if (tints_.Mark(row, 0)) DrawCellMark(p, ToRect(column, top, height), text);
 
@@ -262,13 +265,15 @@ void TableListView::DrawRow(QPainter& p, int row, int line, const QRect& area) {
         }
         TintCell(p, row, c, ToRect(column, top, height), highlighted && mode != 0);
         if (tints_.Mark(row, c)) DrawCellMark(p, ToRect(column, top, height).intersected(boundsRect), p.pen().color());
-        const std::string_view cell = table.Cell(row, c);
-        if (cell.empty()) continue;
+        look = tints_.Look(row, c);
+        const QString shown = look.shown.isNull() ? DecodeCellText(table.Cell(row, c)) : look.shown;
+        if (shown.isEmpty()) continue;
         const QRect r = ToRect({column.left + m, column.right - m}, top, height);
         if (r.width() <= 0) continue;  // a collapsed column shows no text
         p.setClipRect(r.intersected(boundsRect));
-        p.drawText(r, QtAlignment(table.Column(c).align) | Qt::AlignVCenter | Qt::TextSingleLine,
-                   metrics.elidedText(DecodeCellText(cell), Qt::ElideRight, r.width()));
+        DrawCellText(p, r, QtAlignment(table.Column(c).align) | Qt::AlignVCenter | Qt::TextSingleLine,
+                     metrics.elidedText(shown, Qt::ElideRight, r.width()), look,
+                     highlighted && mode != 0 ? p.pen().color() : dimmed);
     }
     p.setClipping(false);
 

@@ -1,11 +1,13 @@
 // Comparing the window's table with another game: the other game's load (read
-// only, cancellable), the Change column and the other game's rows, tints and
-// tooltips, the filter, the counts, edits refused on the other game's rows,
-// Compare Off giving the table back exactly, the changelog, and --compare.
+// only, cancellable), the Change column and the other game's rows (struck out),
+// tints, tooltips and changed numbers shown in their style, the filter, the
+// counts, edits refused on the other game's rows, Compare Off giving the table
+// (and its sort arrow) back exactly, the changelog, and --compare.
 #include <QAction>
 #include <QSettings>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 
 #include "app/compare/CompareCommands.h"
@@ -54,6 +56,7 @@ struct TableSnapshot {
     std::vector<int> widths, origins;
     std::vector<std::uint8_t> kinds;
     std::string highlighted;
+    int sortColumn = -1;
     bool operator==(const TableSnapshot&) const = default;
 };
 
@@ -68,6 +71,7 @@ TableSnapshot Snap(const TableListCtrl& table) {
     for (int r = 0; r < data.RowCount(); ++r) s.rows.push_back(RowText(data, r));
     s.kinds = table.ColumnKinds();
     s.highlighted = HighlightedRows(data);
+    s.sortColumn = table.SortColumn();
     return s;
 }
 
@@ -137,18 +141,139 @@ TEST_F(CompareWindow, ShowsEachRowsChangeTintsAndTellsTheOtherValue) {
     EXPECT_FALSE(Compare().MarkFor(RowOf("beta"), cost));
     EXPECT_TRUE(Compare().IsOtherGameRow(RowOf("epsilon")));
 
-    // The tooltip's styles of a changed number.
-    const std::pair<CompareCommands::TipStyle, const char*> styles[] = {
-        {CompareCommands::TipStyle::Value, "Other game: 12"},
-        {CompareCommands::TipStyle::Difference, "Other game: 12, here 10 (-2)"},
-        {CompareCommands::TipStyle::Percent, "Other game: 12, here -16.7%"},
+    // Compare Off takes the Change column out: the arrow stays on the column sorted by.
+    Compare().CompareOff();
+    EXPECT_EQ(window->Table().SortColumn(), ColumnOf("Name"));
+}
+
+TEST_F(CompareWindow, ShowsChangedNumbersInTheChosenStyleAndStrikesOutTheOtherGamesRows) {
+    using Style = CompareCommands::NumberStyle;
+    const int costWidth = Data().ColumnWidth(ColumnOf("Cost"));
+    ASSERT_TRUE(CompareWithOther());
+    const int cost = ColumnOf("Cost");
+    const struct {
+        const char* name;
+        int column;
+        Style style;
+        bool looked, struck;
+        const char* shown;  // nullptr: the cell's own text
+        const char* tip;
+        const char* why;
+    } cases[] = {
+        {"alpha", cost, Style::Value, false, false, nullptr, "Other game: 12", "this game's value, as it is"},
+        {"alpha", cost, Style::Difference, true, false, "10 (-2)", "Other game: 12, this game: 10",
+         "the value and its change; the tip tells the value the cell no longer shows alone"},
+        {"alpha", cost, Style::Percent, true, false, "-16.7%", "Other game: 12, this game: 10",
+         "the change against the other game's value"},
+        {"beta", cost, Style::Percent, false, false, nullptr, "", "an unchanged number shows itself"},
+        {"alpha", 1, Style::Percent, false, false, nullptr, "", "an unchanged cell of a changed row"},
+        {"gamma", cost, Style::Percent, false, false, nullptr, "", "an added row has nothing to compare"},
+        {"epsilon", cost, Style::Value, true, true, nullptr, "Only in the other game", "the other game's row"},
+        {"epsilon", 0, Style::Percent, true, true, nullptr, "Only in the other game", "its Change cell too"},
     };
-    for (const auto& [style, tip] : styles) {
-        Compare().SetTipStyle(style);
-        EXPECT_EQ(Compare().TipFor(RowOf("alpha"), cost).toStdString(), tip);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        const int row = RowOf(c.name);
+        ASSERT_GE(row, 0);
+        const std::string text(Data().Cell(row, c.column));
+        Compare().SetNumberStyle(c.style);
+        CellLook look;
+        EXPECT_EQ(Compare().LookFor(row, c.column, &look), c.looked);
+        EXPECT_EQ(look.struckOut, c.struck);
+        EXPECT_EQ(look.shown.isNull(), c.shown == nullptr);
+        EXPECT_EQ(look.shown.toStdString(), c.shown ? c.shown : "");
+        EXPECT_EQ(Compare().TipFor(row, c.column).toStdString().substr(0, std::strlen(c.tip)), c.tip);
+        EXPECT_EQ(Data().Cell(row, c.column), text) << "only the drawing changes";
+    }
+    // The filter reads the cell, not what it shows.
+    const FilterParse parse = RowFilter::Parse("Cost = 10", Data());
+    ASSERT_TRUE(parse.Ok()) << parse.error;
+    ApplyFilter(Data(), parse.filter);
+    EXPECT_EQ(Data().ShownCount(), 1);
+    EXPECT_FALSE(Data().IsHidden(RowOf("alpha")));
+
+    // A change shown beside its number widens the column fitted to the numbers while it is shown.
+    constexpr int kUserWidth = 90;
+    const struct {
+        std::function<void()> act;
+        const char* fits;  // nullptr: the width is exactly costWidth or the user's
+        int width;
+        const char* why;
+    } steps[] = {
+        {[&] { Compare().SetNumberStyle(Style::Difference); }, "10 (-2)", 0, "widened to the change"},
+        {[&] { Compare().SetNumberStyle(Style::Value); }, nullptr, costWidth, "back when the change is not shown"},
+        {[&] { Compare().SetNumberStyle(Style::Percent); }, "-16.7%", 0, "widened again"},
+        {[&] { Compare().CompareOff(); }, nullptr, costWidth, "Compare Off gives the width back"},
+        {[&] {
+             EXPECT_TRUE(CompareWithOther());
+             Data().SetColumnWidth(ColumnOf("Cost"), kUserWidth);
+             Compare().CompareOff();
+         },
+         nullptr, kUserWidth, "a width the user set while comparing stays"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.why);
+        step.act();
+        const int width = Data().ColumnWidth(ColumnOf("Cost"));
+        if (step.fits)
+            EXPECT_GE(width - 2 * window->View()->CellMargin(),
+                      window->View()->fontMetrics().horizontalAdvance(QString::fromLatin1(step.fits)));
+        else
+            EXPECT_EQ(width, step.width);
     }
 }
 
+// A tint that asks one row to be struck out and another to show another text.
+class LookingTint : public CellTint {
+public:
+    bool TintFor(int, int, QColor*) override { return false; }
+    bool LookFor(int row, int, CellLook* look) override {
+        if (row == kStruck) look->struckOut = true;
+        if (row == kShown) look->shown = QStringLiteral("MMM");
+        return row == kStruck || row == kShown;
+    }
+    static constexpr int kStruck = 1, kShown = 2;
+};
+
+// The view draws what the tint asks, in the first column and the others.
+TEST(CellLookDrawing, StrikesOutAndShowsTheTintsText) {
+    App();
+    TableListCtrl table;
+    constexpr int kWidth = 80;
+    FillTable(table.Data(), {"a", "b"}, {{"WWW", "WWW"}, {"WWW", "WWW"}, {"WWW", "WWW"}, {"MMM", "MMM"}}, kWidth);
+    TableListView view(table);
+    QPalette pal = view.palette();
+    pal.setColor(QPalette::Base, Qt::white);
+    pal.setColor(QPalette::Text, Qt::black);
+    pal.setColor(QPalette::Disabled, QPalette::Text, Qt::red);
+    view.setPalette(pal);
+    view.resize(3 * kWidth, 8 * view.RowHeight());
+    LookingTint tint;
+    view.AddCellTint(&tint);
+    const QImage image = view.viewport()->grab().toImage();
+    const auto rowImage = [&](int row) { return image.copy(view.RowBoundsRect(row)); };
+    // The longest run of red along one pixel line of a row's column: a strike-out
+    // line runs across the text, a glyph's stroke of "WWW" does not.
+    const auto longestRed = [&](int row, int column) {
+        const QRect r = view.RowBoundsRect(row);
+        int longest = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = column * kWidth, run = 0; x < (column + 1) * kWidth; ++x) {
+                const QColor p = image.pixelColor(x, y);
+                run = p.red() > p.green() + 60 && p.red() > p.blue() + 60 ? run + 1 : 0;
+                longest = std::max(longest, run);
+            }
+        return longest;
+    };
+    const int textWidth = view.fontMetrics().horizontalAdvance(QStringLiteral("WWW"));
+    for (int column : {0, 1}) {
+        SCOPED_TRACE(column);
+        EXPECT_EQ(longestRed(0, column), 0) << "a plain row keeps the text colour";
+        EXPECT_GE(longestRed(LookingTint::kStruck, column), textWidth * 3 / 4) << "struck out, dimmed";
+    }
+    EXPECT_TRUE(rowImage(LookingTint::kShown) == rowImage(3)) << "the tint's text drawn as if the cell held it";
+    EXPECT_FALSE(rowImage(LookingTint::kShown) == rowImage(0));
+}
 TEST_F(CompareWindow, FiltersOnTheChangeColumn) {
     ASSERT_TRUE(CompareWithOther());
     const struct {
@@ -188,6 +313,7 @@ TEST_F(CompareWindow, CompareOffGivesTheTableBackExactlyAndReloadsCompareAgain) 
     window->Table().MoveColumn(2, 0);  // Located In first: the user's order
     Data().SetColumnWidth(1, 77);
     Data().SetSelected(2, true);
+    window->Table().SortBy(ColumnOf("Cost"), false);
     const TableSnapshot before = Snap(window->Table());
     const std::string status = Status();
     const auto otherFiles = Listing(other);
@@ -195,6 +321,7 @@ TEST_F(CompareWindow, CompareOffGivesTheTableBackExactlyAndReloadsCompareAgain) 
     ASSERT_TRUE(CompareWithOther());
     EXPECT_FALSE(Snap(window->Table()) == before);
     EXPECT_EQ(Listing(other), otherFiles) << "nothing is written into the other game's folder";
+    EXPECT_EQ(window->Table().SortColumn(), ColumnOf("Cost")) << "the arrow moved with its column";
     Compare().CompareOff();
     const TableSnapshot after = Snap(window->Table());
     EXPECT_EQ(after.headings, before.headings);
@@ -203,6 +330,7 @@ TEST_F(CompareWindow, CompareOffGivesTheTableBackExactlyAndReloadsCompareAgain) 
     EXPECT_EQ(after.rows, before.rows);
     EXPECT_EQ(after.kinds, before.kinds);
     EXPECT_EQ(after.highlighted, before.highlighted);
+    EXPECT_EQ(after.sortColumn, before.sortColumn);
     EXPECT_EQ(Status(), status);
     EXPECT_FALSE(Compare().changelogAction->isEnabled());
 
