@@ -6,7 +6,7 @@
 #include "app/compare/CompareCommands.h"
 #include "app/compare/CompareHost.h"
 #include "app/compare/OtherGameLoad.h"
-#include "compare/Changelog.h"
+#include "export/Changelog.h"
 #include "load/LoadRun.h"
 #include "platform/SaveFile.h"
 #include "table/TableListCtrl.h"

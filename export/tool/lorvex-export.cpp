@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "compare/Changelog.h"
+#include "export/Changelog.h"
 #include "compare/TableDiff.h"
 #include "export/ExportWriter.h"
 #include "load/LoadRun.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "compare/Changelog.h"
+#include "export/Changelog.h"
 #include "compare/TableDiff.h"
 #include "tests/support/TableFill.h"
 

@@ -1,4 +1,4 @@
-#include "compare/Changelog.h"
+#include "export/Changelog.h"
 
 #include <string>
 #include <unordered_set>
