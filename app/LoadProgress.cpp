@@ -5,32 +5,10 @@
 #include <QLabel>
 #include <string>
 
+#include "app/UserInput.h"
 #include "ui/DialogText.h"
 
 namespace lorvex {
-namespace {
-
-bool IsInput(QEvent::Type type) {
-    switch (type) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::Shortcut:
-        case QEvent::ContextMenu:
-        case QEvent::TouchBegin:
-        case QEvent::TouchUpdate:
-        case QEvent::TouchEnd:
-        case QEvent::Close: return true;
-        default: return false;
-    }
-}
-
-}  // namespace
 
 LoadProgress::LoadProgress(QWidget* window, QWidget* table, QLabel* statusText, QLabel* archiveLabel, QLabel* fileLabel,
                            std::function<void()> started)
@@ -54,7 +32,7 @@ void LoadProgress::End() {
 }
 
 bool LoadProgress::eventFilter(QObject* watched, QEvent* event) {
-    if (active_ && IsInput(event->type()) && watched->isWidgetType() &&
+    if (active_ && IsUserInput(event->type()) && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == window_) {
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
             waitCancelled_ = true;  // only a load that waits listens for it

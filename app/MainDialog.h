@@ -10,8 +10,7 @@
 
 #include "app/ConfigChooser.h"
 #include "app/QtMessageSink.h"
-#include "app/compare/CompareHost.h"
-#include "app/edit/EditHost.h"
+#include "app/TableWindow.h"
 #include "app/game/GameWindow.h"
 #include "app/view/ConvenienceHost.h"
 #include "load/LoadRun.h"
@@ -39,8 +38,7 @@ class MainDialog : public QDialog,
                    public platform::MessageSink,
                    public ConvenienceHost,
                    public GameWindow,
-                   public EditHost,
-                   public CompareHost {
+                   public TableWindow {
 public:
     explicit MainDialog(QWidget* parent = nullptr);
     ~MainDialog() override;

@@ -4,7 +4,7 @@
 #include <QFileDialog>
 
 #include "app/compare/CompareCommands.h"
-#include "app/compare/CompareHost.h"
+#include "app/TableWindow.h"
 #include "app/compare/OtherGameLoad.h"
 #include "export/Changelog.h"
 #include "load/LoadRun.h"

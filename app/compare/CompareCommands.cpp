@@ -7,7 +7,7 @@
 #include <QMenu>
 #include <utility>
 
-#include "app/compare/CompareHost.h"
+#include "app/TableWindow.h"
 #include "app/compare/OtherGameLoad.h"
 #include "table/TableListCtrl.h"
 #include "table/widget/TableListView.h"
@@ -15,7 +15,7 @@
 
 namespace lorvex {
 
-CompareCommands::CompareCommands(CompareHost& window) : window_(window) {
+CompareCommands::CompareCommands(TableWindow& window) : window_(window) {
     QMenu* game = window_.GameMenu();
     game->addSeparator();
     compareAction = game->addAction(QStringLiteral("Compare &With Game Folder..."));

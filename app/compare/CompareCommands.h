@@ -26,13 +26,13 @@ class QMenu;
 
 namespace lorvex {
 
-class CompareHost;
+class TableWindow;
 class TableListCtrl;
 
 class CompareCommands : public QObject, public TableObserver, public CellTint {
     Q_OBJECT
 public:
-    explicit CompareCommands(CompareHost& window);
+    explicit CompareCommands(TableWindow& window);
     ~CompareCommands() override;
 
     // Before a load may replace the table, or the window ends: the table goes
@@ -116,7 +116,7 @@ private:
     // The comparison's column of this table's column, -1 for none (Change).
     int ComparedPlace(int column) const;
 
-    CompareHost& window_;
+    TableWindow& window_;
     std::unique_ptr<TableListCtrl> other_;
     int otherHeaderText_ = -1;
     std::string otherConfig_;

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "app/compare/CompareCommands.h"
-#include "app/compare/CompareHost.h"
+#include "app/TableWindow.h"
 #include "load/LoadRun.h"
 #include "platform/ColumnKind.h"
 #include "table/TableListCtrl.h"

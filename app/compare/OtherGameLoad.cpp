@@ -9,7 +9,8 @@
 #include <QStandardPaths>
 #include <utility>
 
-#include "app/compare/CompareHost.h"
+#include "app/TableWindow.h"
+#include "app/UserInput.h"
 #include "load/LoadRun.h"
 #include "platform/GameFolder.h"
 #include "table/TableListCtrl.h"
@@ -26,28 +27,12 @@ constexpr const char* kCompareFolder = "Compared";
 // While the other game loads, the window answers its Cancel button this often.
 constexpr qint64 kEventsEveryMs = 50;
 
-bool IsInput(QEvent::Type type) {
-    switch (type) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::Shortcut:
-        case QEvent::ContextMenu:
-        case QEvent::Close: return true;
-        default: return false;
-    }
-}
-
 // The other game's load: a progress line in the status line and a Cancel
 // button beside it. The window takes no other input meanwhile (a command run
 // inside the load would change the table it is compared with); Escape cancels.
 class OtherGameProgress : public QObject, public LoadView {
 public:
-    OtherGameProgress(CompareHost& window, QString what) : window_(window), what_(std::move(what)) {}
+    OtherGameProgress(TableWindow& window, QString what) : window_(window), what_(std::move(what)) {}
     ~OtherGameProgress() override { End(); }
 
     void Begin() {
@@ -89,7 +74,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (!IsInput(event->type()) || !watched->isWidgetType() || watched == cancel_ ||
+        if (!IsUserInput(event->type(), false) || !watched->isWidgetType() || watched == cancel_ ||
             static_cast<QWidget*>(watched)->window() != &window_.Widget())
             return QObject::eventFilter(watched, event);
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
@@ -105,7 +90,7 @@ private:
         status->repaint();
     }
 
-    CompareHost& window_;
+    TableWindow& window_;
     QString what_;
     QString archive_, file_;
     QPushButton* cancel_ = nullptr;
@@ -117,16 +102,16 @@ private:
 // The other game's load speaks through the window's messages.
 class WindowMessages : public platform::MessageSink {
 public:
-    explicit WindowMessages(CompareHost& window) : window_(window) {}
+    explicit WindowMessages(TableWindow& window) : window_(window) {}
     void ShowMessage(std::string_view text) override { window_.ShowMessage(text); }
 
 private:
-    CompareHost& window_;
+    TableWindow& window_;
 };
 
 }  // namespace
 
-OtherGame LoadOtherGame(CompareHost& window, const QString& folder, const QString& dataLocation,
+OtherGame LoadOtherGame(TableWindow& window, const QString& folder, const QString& dataLocation,
                         const std::string& config) {
     // Never writable: the other game's folder is only read, its scratch copies go under the data location.
     const QString data = dataLocation.isEmpty()

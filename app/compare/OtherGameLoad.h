@@ -10,7 +10,7 @@
 
 namespace lorvex {
 
-class CompareHost;
+class TableWindow;
 class TableListCtrl;
 
 inline std::filesystem::path PathOfText(const QString& text) {
@@ -25,7 +25,7 @@ struct OtherGame {
 // Loads config from the game in folder; its scratch copies go under
 // dataLocation (empty: the user's data location). A failure has been told
 // through the window (a message, or the status line for a cancel).
-OtherGame LoadOtherGame(CompareHost& window, const QString& folder, const QString& dataLocation,
+OtherGame LoadOtherGame(TableWindow& window, const QString& folder, const QString& dataLocation,
                         const std::string& config);
 
 }  // namespace lorvex

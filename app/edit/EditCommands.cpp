@@ -14,7 +14,7 @@
 
 #include "app/edit/CellEditorDialog.h"
 #include "app/edit/ChangesWindow.h"
-#include "app/edit/EditHost.h"
+#include "app/TableWindow.h"
 #include "edit/SaveChanges.h"
 #include "load/LoadRun.h"
 #include "table/TableListCtrl.h"
@@ -42,7 +42,7 @@ std::vector<ChangedFile> ChangedFiles(const EditSession& session) {
 
 }  // namespace
 
-EditCommands::EditCommands(EditHost& window)
+EditCommands::EditCommands(TableWindow& window)
     : window_(window), session_([&window](const RecordSource& source) {
           return ReadRecordText(window.TableLoader().ArchiveFolder(), source);
       }) {

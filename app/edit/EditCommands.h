@@ -23,12 +23,12 @@ class QMenu;
 namespace lorvex {
 
 class CellEditorDialog;
-class EditHost;
+class TableWindow;
 
 class EditCommands : public QObject, public TableObserver, public CellTint {
     Q_OBJECT
 public:
-    explicit EditCommands(EditHost& window);
+    explicit EditCommands(TableWindow& window);
     ~EditCommands() override;
 
     // What the user answers when unsaved changes would be lost.
@@ -84,7 +84,7 @@ private:
     const EditChange* EditedAt(int row, int column);
     QString RecordName(int row) const;
 
-    EditHost& window_;
+    TableWindow& window_;
     EditSession session_;
     std::unique_ptr<EditHistory> history_;
     EditedCells cells_;

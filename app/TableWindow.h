@@ -1,6 +1,7 @@
 #pragma once
-// What comparing with another game needs of the main window: the table, its
-// view and load, the menus it adds to and the status line it speaks in.
+// What a feature of the main window (editing, comparing) is handed: the table
+// and its view, the load that made it, the menus it adds its commands to and
+// the status line it speaks in. Nothing else of the window.
 #include <string>
 #include <string_view>
 
@@ -14,15 +15,16 @@ class Loader;
 class TableListCtrl;
 class TableListView;
 
-class CompareHost {
+class TableWindow {
 public:
-    virtual ~CompareHost() = default;
+    virtual ~TableWindow() = default;
     virtual QWidget& Widget() = 0;
     virtual TableListCtrl& Table() = 0;
     virtual TableListView* View() const = 0;
     virtual Loader& TableLoader() = 0;
     virtual QMenu* GameMenu() const = 0;
     virtual QMenu* ViewMenu() const = 0;
+    virtual QMenu* EditMenu() const = 0;
     virtual QLabel* StatusLabel() const = 0;
     // The configuration the table holds ("" before the first load).
     virtual const std::string& LoadedConfiguration() const = 0;
