@@ -43,107 +43,95 @@ constexpr int kTableTop = 18;
 MainDialog::MainDialog(QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                           Qt::WindowCloseButtonHint),
-      boxes(this) {
+      boxes_(this) {
     setWindowTitle(BytesToBoxText(WindowTitle("")));
     setWindowIcon(WindowIcon());
 
-    statusText = MakePlainLabel(this, QString(), Qt::AlignLeft | Qt::AlignTop, "statusText");
-    fileLabel = MakePlainLabel(this, QStringLiteral("TDF FILE"), Qt::AlignLeft | Qt::AlignTop, "fileLabel");
-    archiveLabel = MakePlainLabel(this, QStringLiteral("Parsing Hpi File"), Qt::AlignRight | Qt::AlignTop, "archiveLabel");
-    view = new TableListView(table, this);
-    view->setObjectName(QStringLiteral("table"));
+    statusText_ = MakePlainLabel(this, QString(), Qt::AlignLeft | Qt::AlignTop, "statusText");
+    fileLabel_ = MakePlainLabel(this, QStringLiteral("TDF FILE"), Qt::AlignLeft | Qt::AlignTop, "fileLabel");
+    archiveLabel_ = MakePlainLabel(this, QStringLiteral("Parsing Hpi File"), Qt::AlignRight | Qt::AlignTop, "archiveLabel");
+    view_ = new TableListView(table_, this);
+    view_->setObjectName(QStringLiteral("table"));
     // The window takes the name of the configuration once its load starts replacing the table.
-    progress = new LoadProgress(this, view, statusText, archiveLabel, fileLabel,
-                                [this] { setWindowTitle(BytesToBoxText(WindowTitle(loadingConfig))); });
-    loader = std::make_unique<Loader>(table, *progress, *this);
+    progress_ = new LoadProgress(this, view_, statusText_, archiveLabel_, fileLabel_,
+                                [this] { setWindowTitle(BytesToBoxText(WindowTitle(loadingConfig_))); });
+    loader_ = std::make_unique<Loader>(table_, *progress_, *this);
     BuildMenu();
-    numberCommands = new NumberCommands(viewMenu, table, view, statusText);
-    skippedNotice = new SkippedNotice(statusText);
+    numberCommands_ = new NumberCommands(menu_.view, table_, view_, statusText_);
+    skippedNotice_ = new SkippedNotice(statusText_);
 
     // Dialog initialisation.
-    table.EnableColumnDrag(true);
-    table.SetRowHighlightMode(1);
-    table.EnableClickSort(true);
-    archiveLabel->hide();
-    fileLabel->hide();
+    table_.EnableColumnDrag(true);
+    table_.SetRowHighlightMode(1);
+    table_.EnableClickSort(true);
+    archiveLabel_->hide();
+    fileLabel_->hide();
 
-    connect(view, &TableListView::rowClicked, this, [this] { UpdateStatusLine(); });
-    connect(view, &TableListView::deleteKeyPressed, this, [this] { RemoveHighlighted(); });
-    connect(view, &TableListView::rowDoubleClicked, this, [this](int row) { OpenRecordListing(row); });
+    connect(view_, &TableListView::rowClicked, this, [this] { UpdateStatusLine(); });
+    connect(view_, &TableListView::deleteKeyPressed, this, [this] { RemoveHighlighted(); });
+    connect(view_, &TableListView::rowDoubleClicked, this, [this](int row) { OpenRecordListing(row); });
 
     const DialogUnits du;
     const int top = ClientTop();
-    du.Place(statusText, 13, 1, 285, 8, top);
-    du.Place(archiveLabel, 34, 72, 98, 8, top);
-    du.Place(fileLabel, 133, 72, 177, 8, top);
+    du.Place(statusText_, 13, 1, 285, 8, top);
+    du.Place(archiveLabel_, 34, 72, 98, 8, top);
+    du.Place(fileLabel_, 133, 72, 177, 8, top);
     resize(du.X(406), top + du.Y(286));
-    conveniences = new TableConveniences(*this);
-    edits = new EditCommands(*this);
-    conveniences->AddRowMenuAction(edits->editCellAction);
-    compare = new CompareCommands(*this);
-    edits->otherGameRow = [this](int row) { return compare->IsOtherGameRow(row); };
-    initialized = true;
+    conveniences_ = new TableConveniences(*this);
+    edits_ = new EditCommands(*this);
+    conveniences_->AddRowMenuAction(edits_->editCellAction);
+    compare_ = new CompareCommands(*this);
+    edits_->otherGameRow = [this](int row) { return compare_->IsOtherGameRow(row); };
+    initialized_ = true;
     LayoutTable();
-    view->setFocus();
+    view_->setFocus();
 }
 
 MainDialog::~MainDialog() {
     // The conveniences and the view follow table, a member that goes before
     // the children do: they leave while it is still there.
-    delete compare;
-    compare = nullptr;
-    delete edits;
-    edits = nullptr;
-    delete conveniences;
-    conveniences = nullptr;
-    delete view;
-    view = nullptr;
+    delete compare_;
+    compare_ = nullptr;
+    delete edits_;
+    edits_ = nullptr;
+    delete conveniences_;
+    conveniences_ = nullptr;
+    delete view_;
+    view_ = nullptr;
 }
 
 void MainDialog::BuildMenu() {
-    const MainMenu menu = BuildMainMenu(this);
-    menuBar = menu.bar;
-    selectConfigurationAction = menu.selectConfiguration;
-    exportAction = menu.exportTable;
-    removeMenu = menu.remove;
-    removeHighlightedAction = menu.removeHighlighted;
-    removeUnhighlightedAction = menu.removeUnhighlighted;
-    gameMenu = menu.game;
-    viewMenu = menu.view;
-    editMenu = menu.edit;
-    versionAction = menu.version;
-    openGameAction = menu.openGame;
-    recentGamesMenu = menu.recentGames;
-    connect(selectConfigurationAction, &QAction::triggered, this, [this] { LoadRun(); });
-    connect(exportAction, &QAction::triggered, this, [this] { ExportTable(); });
-    connect(removeHighlightedAction, &QAction::triggered, this, [this] { RemoveHighlighted(); });
-    connect(removeUnhighlightedAction, &QAction::triggered, this, [this] { RemoveUnhighlighted(); });
-    menuBar->setGeometry(0, 0, width(), menuBar->sizeHint().height());
+    menu_ = BuildMainMenu(this);
+    connect(menu_.selectConfiguration, &QAction::triggered, this, [this] { LoadRun(); });
+    connect(menu_.exportTable, &QAction::triggered, this, [this] { ExportTable(); });
+    connect(menu_.removeHighlighted, &QAction::triggered, this, [this] { RemoveHighlighted(); });
+    connect(menu_.removeUnhighlighted, &QAction::triggered, this, [this] { RemoveUnhighlighted(); });
+    menu_.bar->setGeometry(0, 0, width(), menu_.bar->sizeHint().height());
 }
 
-int MainDialog::ClientTop() const { return menuBar ? menuBar->sizeHint().height() : 0; }
+int MainDialog::ClientTop() const { return menu_.bar ? menu_.bar->sizeHint().height() : 0; }
 
 void MainDialog::LayoutTable() {
     const int top = ClientTop();
-    menuBar->setGeometry(0, 0, width(), top);
+    menu_.bar->setGeometry(0, 0, width(), top);
     const int clientHeight = height() - top;
-    const int bar = conveniences ? conveniences->PlaceFilterBar(top + kTableTop, width()) : 0;
-    view->setGeometry(0, top + kTableTop + bar, width(), std::max(0, clientHeight - kTableTop - bar));
-    skippedNotice->Place();
+    const int bar = conveniences_ ? conveniences_->PlaceFilterBar(top + kTableTop, width()) : 0;
+    view_->setGeometry(0, top + kTableTop + bar, width(), std::max(0, clientHeight - kTableTop - bar));
+    skippedNotice_->Place();
 }
 
 void MainDialog::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
-    if (initialized) LayoutTable();
+    if (initialized_) LayoutTable();
 }
 
 void MainDialog::paintEvent(QPaintEvent* event) {
     QDialog::paintEvent(event);
-    if (firstPaint) {
+    if (firstPaint_) {
         // Cleared before the load, so that paints while the chooser is up or
         // the load runs never start another one. The load starts once this
         // paint is over: a modal dialog cannot run inside a paint.
-        firstPaint = false;
+        firstPaint_ = false;
         QTimer::singleShot(0, this, [this] { LoadRun(); });
     }
 }
@@ -155,8 +143,8 @@ void MainDialog::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && conveniences &&
-        conveniences->CloseFilter()) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && conveniences_ &&
+        conveniences_->CloseFilter()) {
         event->accept();
         return;
     }
@@ -164,30 +152,30 @@ void MainDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainDialog::LoadRun() {
-    if (loading) return;
-    loading = true;
-    compare->BeforeLoad();
-    conveniences->BeforeLoad();
-    progress->Begin();
-    loadingConfig = reloadName.empty() ? ChooseConfiguration() : reloadName;
+    if (loading_) return;
+    loading_ = true;
+    compare_->BeforeLoad();
+    conveniences_->BeforeLoad();
+    progress_->Begin();
+    loadingConfig_ = reloadName_.empty() ? ChooseConfiguration() : reloadName_;
     // Unsaved changes are asked about once the name is known; Cancel is as silent as no name.
-    if (!loadingConfig.empty() && edits && !edits->MayReplaceTable()) loadingConfig.clear();
-    const LoadEnd end = loader->LoadRun(loadingConfig);
-    progress->End();
-    loading = false;
-    const bool replaced = loader->Report().ReplacedTable();
+    if (!loadingConfig_.empty() && edits_ && !edits_->MayReplaceTable()) loadingConfig_.clear();
+    const LoadEnd end = loader_->LoadRun(loadingConfig_);
+    progress_->End();
+    loading_ = false;
+    const bool replaced = loader_->Report().ReplacedTable();
     if (replaced) {
-        loadedConfig = loadingConfig;
-        view->setVisible(true);
-        conveniences->AfterLoad(loadedConfig);
-        edits->AfterLoad();
+        loadedConfig_ = loadingConfig_;
+        view_->setVisible(true);
+        conveniences_->AfterLoad(loadedConfig_);
+        edits_->AfterLoad();
     }
     // The comparison's column goes in once the kept layout is applied, and before the filter is.
-    compare->AfterLoad(replaced);
-    conveniences->FilterAgain();
+    compare_->AfterLoad(replaced);
+    conveniences_->FilterAgain();
     if (replaced) {
-        skippedNotice->Show(loader->Report());
-        numberCommands->figures->ReserveRight(skippedNotice->ReservedWidth());
+        skippedNotice_->Show(loader_->Report());
+        numberCommands_->figures->ReserveRight(skippedNotice_->ReservedWidth());
         UpdateStatusLine();
     } else if (end == LoadEnd::Cancelled) {
         UpdateStatusLine();
@@ -195,54 +183,54 @@ void MainDialog::LoadRun() {
 }
 
 void MainDialog::Reload() {
-    reloadName = loadedConfig;
+    reloadName_ = loadedConfig_;
     LoadRun();
-    reloadName.clear();
+    reloadName_.clear();
 }
 
 void MainDialog::done(int result) {
-    if (edits && !edits->MayReplaceTable()) return;
-    compare->BeforeLoad();
-    conveniences->BeforeLoad();
+    if (edits_ && !edits_->MayReplaceTable()) return;
+    compare_->BeforeLoad();
+    conveniences_->BeforeLoad();
     QDialog::done(result);
 }
 
-void MainDialog::ExportTable() { RunExportCommand(this, table, loadedConfig, statusText, *this); }
+void MainDialog::ExportTable() { RunExportCommand(this, table_, loadedConfig_, statusText_, *this); }
 
 void MainDialog::RemoveHighlighted() { RemoveRows(true); }
 
 void MainDialog::RemoveUnhighlighted() { RemoveRows(false); }
 
 void MainDialog::RemoveRows(bool highlighted) {
-    edits->RemoveRows(highlighted);
+    edits_->RemoveRows(highlighted);
     UpdateStatusLine();
 }
 
 DataListingDialog* MainDialog::OpenRecordListing(int row) {
     ListingRequest request;
-    if (!ListingRequestForRow(table, loader->State().locationColumn, row, &request)) return nullptr;
+    if (!ListingRequestForRow(table_, loader_->State().locationColumn, row, &request)) return nullptr;
     auto* listing = new DataListingDialog(this);
     listing->ShowListing(request.path, request.lineNumber);
     return listing;
 }
 
 std::string MainDialog::StatusLineText() const {
-    return lorvex::StatusLineText(table.Data(), conveniences && conveniences->FilterActive()) +
-           (compare ? compare->StatusSuffix() : std::string());
+    return lorvex::StatusLineText(table_.Data(), conveniences_ && conveniences_->FilterActive()) +
+           (compare_ ? compare_->StatusSuffix() : std::string());
 }
 
 void MainDialog::UpdateStatusLine() {
     const std::string text = StatusLineText();
-    statusText->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
-    statusText->repaint();
+    statusText_->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    statusText_->repaint();
 }
 
 std::string MainDialog::ChooseConfiguration() {
-    if (chooser) return chooser->ChooseConfiguration();
+    if (chooser_) return chooser_->ChooseConfiguration();
     ConfigChooserDialog dialog(this);
     return dialog.Choose();
 }
 
-void MainDialog::ShowMessage(std::string_view text) { messages->ShowMessage(text); }
+void MainDialog::ShowMessage(std::string_view text) { messages_->ShowMessage(text); }
 
 }  // namespace lorvex

@@ -10,6 +10,7 @@
 
 #include "app/ConfigChooser.h"
 #include "app/QtMessageSink.h"
+#include "app/MainMenu.h"
 #include "app/TableWindow.h"
 #include "app/game/GameWindow.h"
 #include "app/view/ConvenienceHost.h"
@@ -64,52 +65,37 @@ public:
 
     // Stand-ins for the modal dialogs (nullptr restores the real ones), so a
     // script or test can drive loads without a user at the keyboard.
-    void SetChooser(ConfigChooser* replacement) override { chooser = replacement; }
-    void SetMessageSink(platform::MessageSink* replacement) { messages = replacement ? replacement : &boxes; }
+    void SetChooser(ConfigChooser* replacement) override { chooser_ = replacement; }
+    void SetMessageSink(platform::MessageSink* replacement) { messages_ = replacement ? replacement : &boxes_; }
 
-    TableListCtrl& Table() override { return table; }
-    Loader& TableLoader() override { return *loader; }
-    QMenu* EditMenu() const override { return editMenu; }
-    const std::string& LoadedConfiguration() const override { return loadedConfig; }
-    TableListView* View() const override { return view; }
-    const LoadState& State() const { return loader->State(); }
-    const LoadReport& LastLoad() const override { return loader->Report(); }
-    void SetLoadLimits(const LoadLimits& limits) { loader->SetLimits(limits); }
-    bool Loading() const override { return loading; }
-    void SetArchiveFolder(std::string folder) override { loader->SetArchiveFolder(std::move(folder)); }
-    const std::string& ArchiveFolder() const override { return loader->ArchiveFolder(); }
+    TableListCtrl& Table() override { return table_; }
+    Loader& TableLoader() override { return *loader_; }
+    QMenu* EditMenu() const override { return menu_.edit; }
+    const std::string& LoadedConfiguration() const override { return loadedConfig_; }
+    TableListView* View() const override { return view_; }
+    const LoadState& State() const { return loader_->State(); }
+    const LoadReport& LastLoad() const override { return loader_->Report(); }
+    void SetLoadLimits(const LoadLimits& limits) { loader_->SetLimits(limits); }
+    bool Loading() const override { return loading_; }
+    void SetArchiveFolder(std::string folder) override { loader_->SetArchiveFolder(std::move(folder)); }
+    const std::string& ArchiveFolder() const override { return loader_->ArchiveFolder(); }
 
     // ConvenienceHost and GameWindow: the parts the features are handed.
     QWidget* HostWidget() override { return this; }
     QWidget& Widget() override { return *this; }
-    QMenu* ViewMenu() const override { return viewMenu; }
-    QLabel* StatusLabel() const override { return statusText; }
-    QAction* OpenGameAction() const override { return openGameAction; }
-    QMenu* GameMenu() const override { return gameMenu; }
-    QMenu* RecentGamesMenu() const override { return recentGamesMenu; }
+    QMenu* ViewMenu() const override { return menu_.view; }
+    QLabel* StatusLabel() const override { return statusText_; }
+    QAction* OpenGameAction() const override { return menu_.openGame; }
+    QMenu* GameMenu() const override { return menu_.game; }
+    QMenu* RecentGamesMenu() const override { return menu_.recentGames; }
 
-    QLabel* statusText = nullptr;
-    QLabel* fileLabel = nullptr;
-    QLabel* archiveLabel = nullptr;
-    QMenuBar* menuBar = nullptr;
-    QAction* selectConfigurationAction = nullptr;
-    QAction* exportAction = nullptr;
-    QAction* removeHighlightedAction = nullptr;
-    QAction* removeUnhighlightedAction = nullptr;
-    QAction* versionAction = nullptr;
-    QAction* openGameAction = nullptr;
-    QMenu* removeMenu = nullptr;
-    // Menus of the commands added after the original ones; each feature adds its
-    // own actions from its own files.
-    QMenu* gameMenu = nullptr;
-    QMenu* recentGamesMenu = nullptr;
-    QMenu* viewMenu = nullptr;
-    QMenu* editMenu = nullptr;
-    EditCommands* edits = nullptr;  // changed values, their undo and their saving
-    CompareCommands* compare = nullptr;  // another game's values beside these
-    TableConveniences* conveniences = nullptr;
-    NumberCommands* numberCommands = nullptr;  // the chart, shading and figures
-    SkippedNotice* skippedNotice = nullptr;    // what the last load left out
+    // The menu bar's items, and the features the window wires, for a script or
+    // a test that drives them as a user would.
+    const MainMenu& Menu() const { return menu_; }
+    TableConveniences* Conveniences() const { return conveniences_; }
+    SkippedNotice* Skipped() const { return skippedNotice_; }
+    EditCommands* Edits() const { return edits_; }
+    CompareCommands* Comparison() const { return compare_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -124,23 +110,35 @@ private:
     void RemoveRows(bool highlighted);
     int ClientTop() const;
 
-    TableListCtrl table;
-    QtMessageSink boxes;
-    platform::MessageSink* messages = &boxes;
-    ConfigChooser* chooser = nullptr;
-    LoadProgress* progress = nullptr;  // what a load shows, and the input it swallows
-    std::unique_ptr<Loader> loader;
-    TableListView* view = nullptr;  // refers to table: deleted before it
-    bool initialized = false;
-    bool firstPaint = true;
-    bool loading = false;
+    QLabel* statusText_ = nullptr;
+    QLabel* fileLabel_ = nullptr;
+    QLabel* archiveLabel_ = nullptr;
+    // The original items, then the menus of the commands added since; each
+    // feature adds its own actions from its own files.
+    MainMenu menu_;
+    EditCommands* edits_ = nullptr;        // changed values, their undo and their saving
+    CompareCommands* compare_ = nullptr;   // another game's values beside these
+    TableConveniences* conveniences_ = nullptr;
+    NumberCommands* numberCommands_ = nullptr;  // the chart, shading and figures
+    SkippedNotice* skippedNotice_ = nullptr;    // what the last load left out
+
+    TableListCtrl table_;
+    QtMessageSink boxes_;
+    platform::MessageSink* messages_ = &boxes_;
+    ConfigChooser* chooser_ = nullptr;
+    LoadProgress* progress_ = nullptr;  // what a load shows, and the input it swallows
+    std::unique_ptr<Loader> loader_;
+    TableListView* view_ = nullptr;  // refers to table: deleted before it
+    bool initialized_ = false;
+    bool firstPaint_ = true;
+    bool loading_ = false;
     // The configuration named for the load under way: the "Configuration
     // Files" dialog, or the chooser set above.
     std::string ChooseConfiguration();
 
-    std::string loadingConfig;  // the configuration of the load under way
-    std::string loadedConfig;   // the configuration the table holds
-    std::string reloadName;     // answers the next chooser call instead of the user
+    std::string loadingConfig_;  // the configuration of the load under way
+    std::string loadedConfig_;   // the configuration the table holds
+    std::string reloadName_;     // answers the next chooser call instead of the user
 };
 
 }  // namespace lorvex

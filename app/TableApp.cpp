@@ -39,7 +39,7 @@ public:
         shell.SetFirstConfiguration(commandLine.config);
         // Named from the folder the program started in, before the game's work folder is entered.
         if (!commandLine.compareWith.isEmpty())
-            dialog.compare->CompareWhenLoaded(QFileInfo(commandLine.compareWith).absoluteFilePath());
+            dialog.Comparison()->CompareWhenLoaded(QFileInfo(commandLine.compareWith).absoluteFilePath());
         if (!shell.Start(commandLine.gameFolder)) return false;
         shell.RestoreGeometry();
         dialog.exec();

@@ -122,7 +122,7 @@ CompareSide SideOf(const TableListCtrl& table, int headerTextColumn) {
     side.data = &table.Data();
     side.locationColumn = FindHeading(table.Data(), "Located In");
     side.lineColumn = FindHeading(table.Data(), "Line #");
-    side.blockColumn = headerTextColumn < table.GetColumnCount() ? headerTextColumn : -1;
+    side.blockColumn = headerTextColumn < table.ColumnCount() ? headerTextColumn : -1;
     return side;
 }
 

@@ -13,7 +13,7 @@ namespace lorvex {
 
 std::vector<int> ExportedColumns(const TableListCtrl& table, const ExportSettings& settings) {
     const TableData& data = table.Data();
-    const int columns = table.GetColumnCount();
+    const int columns = table.ColumnCount();
     std::vector<int> included;
     if (!settings.columns.empty()) {
         for (int c : settings.columns)
@@ -29,8 +29,8 @@ std::vector<int> ExportedColumns(const TableListCtrl& table, const ExportSetting
 }
 
 int FindColumnByHeading(const TableListCtrl& table, std::string_view text) {
-    for (int c = 0; c < table.GetColumnCount(); ++c)
-        if (platform::EqualsFolded(table.GetColumnHeading(c), text)) return c;
+    for (int c = 0; c < table.ColumnCount(); ++c)
+        if (platform::EqualsFolded(table.ColumnHeading(c), text)) return c;
     return -1;
 }
 
@@ -41,7 +41,7 @@ void ForEachExportPiece(const TableListCtrl& table, const ExportSettings& settin
 
     if (settings.format != ExportFormat::Delimited) {
         std::vector<std::string> headings;
-        for (int c : included) headings.push_back(table.GetColumnHeading(c));
+        for (int c : included) headings.push_back(table.ColumnHeading(c));
         std::vector<int> rows;
         for (int row = data.NextRow(-1, settings.onlyHighlighted, true); row >= 0;
              row = data.NextRow(row, settings.onlyHighlighted, true))
@@ -69,7 +69,7 @@ void ForEachExportPiece(const TableListCtrl& table, const ExportSettings& settin
     std::string piece;
     for (std::size_t i = 0; i < included.size(); ++i) {
         if (i) piece += settings.columnDelimiter;
-        appendText(piece, table.GetColumnHeading(included[i]));
+        appendText(piece, table.ColumnHeading(included[i]));
     }
     if (!piece.empty()) sink(piece);
 

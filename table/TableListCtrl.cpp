@@ -46,7 +46,7 @@ bool TableListCtrl::SetColumnKinds(const std::uint8_t* kinds, std::uint32_t coun
     return true;
 }
 
-std::string TableListCtrl::GetColumnHeading(int column) const {
+std::string TableListCtrl::ColumnHeading(int column) const {
     if (column < 0 || column >= data_.ColumnCount()) return {};
     return data_.Column(column).heading.substr(0, kMaxHeadingRead);
 }

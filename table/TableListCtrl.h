@@ -37,9 +37,9 @@ public:
     bool SetColumnKinds(const std::uint8_t* kinds, std::uint32_t count);
     const std::vector<std::uint8_t>& ColumnKinds() const { return columnKinds_; }
 
-    int GetColumnCount() const { return data_.ColumnCount(); }
+    int ColumnCount() const { return data_.ColumnCount(); }
     // At most 127 characters of the heading.
-    std::string GetColumnHeading(int column) const;
+    std::string ColumnHeading(int column) const;
 
     // Fits every column of the range (one column, or all for a negative index)
     // that is narrower than limit: fitted width + 5, at least 15.

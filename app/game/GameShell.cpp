@@ -35,22 +35,22 @@ QString SampleConfigurationFolder() {
 }
 
 GameShell::GameShell(GameWindow& mainWindow, QSettings& store, Tell teller, QString data, QString sampleFolder)
-    : window(mainWindow),
-      remembered(store),
-      tell(std::move(teller)),
-      dataLocation(std::move(data)),
-      samples(std::move(sampleFolder)),
-      writable(platform::CanWriteIn) {
-    window.SetChooser(this);
-    QObject::connect(window.OpenGameAction(), &QAction::triggered, &window.Widget(),
+    : window_(mainWindow),
+      remembered_(store),
+      tell_(std::move(teller)),
+      dataLocation_(std::move(data)),
+      samples_(std::move(sampleFolder)),
+      writable_(platform::CanWriteIn) {
+    window_.SetChooser(this);
+    QObject::connect(window_.OpenGameAction(), &QAction::triggered, &window_.Widget(),
                      [this] { OpenGameFolderCommand(); });
     // Filled as the menu opens, so games that went away since are not offered.
-    QObject::connect(window.GameMenu(), &QMenu::aboutToShow, &window.Widget(), [this] {
-        QMenu* recent = window.RecentGamesMenu();
+    QObject::connect(window_.GameMenu(), &QMenu::aboutToShow, &window_.Widget(), [this] {
+        QMenu* recent = window_.RecentGamesMenu();
         recent->clear();
         for (const QString& game : RecentGames())
             QObject::connect(recent->addAction(QDir::toNativeSeparators(game).replace(u'&', QStringLiteral("&&"))),
-                             &QAction::triggered, &window.Widget(), [this, game] { SwitchToGame(game); });
+                             &QAction::triggered, &window_.Widget(), [this, game] { SwitchToGame(game); });
         recent->setEnabled(!recent->isEmpty());
     });
 }
@@ -66,7 +66,7 @@ bool GameShell::Start(const QString& gameFolder) {
 
 bool GameShell::RunStartDialog() {
     for (;;) {
-        StartDialog dialog(RecentGames(), pickFolder);
+        StartDialog dialog(RecentGames(), pickFolder_);
         if (dialog.exec() != QDialog::Accepted) return false;
         if (OpenGame(dialog.Chosen())) return true;
     }
@@ -74,15 +74,15 @@ bool GameShell::RunStartDialog() {
 
 std::optional<GameShell::Place> GameShell::PrepareGame(const QString& folder) {
     const platform::OpenedGame opened = platform::OpenGameFolder(
-        ToPath(folder), QFile::encodeName(folder).toStdString(), ToPath(dataLocation), ToPath(samples), writable);
+        ToPath(folder), QFile::encodeName(folder).toStdString(), ToPath(dataLocation_), ToPath(samples_), writable_);
     if (opened.game.empty()) {
-        tell(FromBytes(opened.problem));
+        tell_(FromBytes(opened.problem));
         return std::nullopt;
     }
     if (!opened.samples.empty()) {
         QStringList names;
         for (const std::string& name : opened.samples) names += FromBytes(name);
-        tell(QStringLiteral("Sample configurations (%1) were copied to %2. Lorvex offers the *.cfg files of "
+        tell_(QStringLiteral("Sample configurations (%1) were copied to %2. Lorvex offers the *.cfg files of "
                             "that folder when it asks for a configuration.")
                  .arg(names.join(QStringLiteral(", ")), QDir::toNativeSeparators(FromPath(opened.work))));
     }
@@ -93,15 +93,15 @@ bool GameShell::Enter(const Place& place) {
     std::error_code ec;
     fs::current_path(place.work, ec);
     if (ec) {
-        tell(QStringLiteral("Lorvex found no folder to work in for %1.").arg(FromBytes(place.game)));
+        tell_(QStringLiteral("Lorvex found no folder to work in for %1.").arg(FromBytes(place.game)));
         return false;
     }
-    window.SetArchiveFolder(place.game);
-    currentGame = FromBytes(place.game);
+    window_.SetArchiveFolder(place.game);
+    currentGame_ = FromBytes(place.game);
     return true;
 }
 
-void GameShell::AddToRecentGames(const std::string& game) { remembered.AddRecentGame(game); }
+void GameShell::AddToRecentGames(const std::string& game) { remembered_.AddRecentGame(game); }
 
 bool GameShell::OpenGame(const QString& folder) {
     const std::optional<Place> place = PrepareGame(folder);
@@ -111,49 +111,49 @@ bool GameShell::OpenGame(const QString& folder) {
 }
 
 void GameShell::OpenGameFolderCommand() {
-    if (window.Loading()) return;
-    SwitchToGame(pickFolder ? pickFolder(&window.Widget()) : QString());
+    if (window_.Loading()) return;
+    SwitchToGame(pickFolder_ ? pickFolder_(&window_.Widget()) : QString());
 }
 
 void GameShell::SwitchToGame(const QString& folder) {
-    if (window.Loading() || folder.isEmpty()) return;
+    if (window_.Loading() || folder.isEmpty()) return;
     const std::optional<Place> place = PrepareGame(folder);
     if (!place) return;
     // The new game counts only once a configuration of it is loaded: until
     // then the game before, its folder and its table stay as they were.
     std::error_code ec;
     const fs::path before = fs::current_path(ec);
-    const std::string archivesBefore = window.ArchiveFolder();
-    const QString gameBefore = currentGame;
+    const std::string archivesBefore = window_.ArchiveFolder();
+    const QString gameBefore = currentGame_;
     if (!Enter(*place)) return;
-    window.LoadRun();
-    if (window.LastLoad().ReplacedTable()) {
+    window_.LoadRun();
+    if (window_.LastLoad().ReplacedTable()) {
         AddToRecentGames(place->game);
         return;
     }
     fs::current_path(before, ec);
-    window.SetArchiveFolder(archivesBefore);
-    currentGame = gameBefore;
+    window_.SetArchiveFolder(archivesBefore);
+    currentGame_ = gameBefore;
 }
 
 std::string GameShell::ChooseConfiguration() {
-    if (!firstConfiguration.isEmpty()) {
-        const QString name = std::exchange(firstConfiguration, QString());
+    if (!firstConfiguration_.isEmpty()) {
+        const QString name = std::exchange(firstConfiguration_, QString());
         if (auto found = platform::FindConfiguration(".", QFile::encodeName(name).toStdString())) {
             Remember(FromBytes(*found));
             return *found;
         }
-        tell(QStringLiteral("There is no configuration %1 in %2.")
+        tell_(QStringLiteral("There is no configuration %1 in %2.")
                  .arg(name, QDir::toNativeSeparators(QDir::currentPath())));
     }
     std::string chosen;
-    if (chooser) {
-        chosen = chooser->ChooseConfiguration();
+    if (chooser_) {
+        chosen = chooser_->ChooseConfiguration();
     } else {
-        ConfigChooserDialog dialog(&window.Widget());
+        ConfigChooserDialog dialog(&window_.Widget());
         // A game opened by its folder offers its last configuration, or else the first, so Enter loads it.
-        if (!currentGame.isEmpty())
-            dialog.Preselect(QFile::encodeName(LastConfiguration(currentGame)).toStdString(), true);
+        if (!currentGame_.isEmpty())
+            dialog.Preselect(QFile::encodeName(LastConfiguration(currentGame_)).toStdString(), true);
         chosen = dialog.Choose();
     }
     if (!chosen.empty()) Remember(FromBytes(chosen));
@@ -161,17 +161,17 @@ std::string GameShell::ChooseConfiguration() {
 }
 
 void GameShell::Remember(const QString& configuration) {
-    if (!currentGame.isEmpty()) remembered.SetLastConfiguration(currentGame, configuration);
+    if (!currentGame_.isEmpty()) remembered_.SetLastConfiguration(currentGame_, configuration);
 }
 
-QStringList GameShell::RecentGames() const { return remembered.RecentGames(); }
+QStringList GameShell::RecentGames() const { return remembered_.RecentGames(); }
 
-QString GameShell::LastConfiguration(const QString& game) const { return remembered.LastConfiguration(game); }
+QString GameShell::LastConfiguration(const QString& game) const { return remembered_.LastConfiguration(game); }
 
-QRect GameShell::ClientArea(const QRect& available) const { return Remembered::ClientArea(window.Widget(), available); }
+QRect GameShell::ClientArea(const QRect& available) const { return Remembered::ClientArea(window_.Widget(), available); }
 
-void GameShell::RestoreGeometry() { remembered.RestoreGeometry(window.Widget()); }
+void GameShell::RestoreGeometry() { remembered_.RestoreGeometry(window_.Widget()); }
 
-void GameShell::SaveGeometry() { remembered.SaveGeometry(window.Widget()); }
+void GameShell::SaveGeometry() { remembered_.SaveGeometry(window_.Widget()); }
 
 }  // namespace lorvex::game

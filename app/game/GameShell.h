@@ -33,16 +33,16 @@ using Tell = std::function<void(const QString& message)>;
 class GameShell : public ConfigChooser {
 public:
     // dataLocation holds the work folders of games whose own folder cannot be written.
-    GameShell(GameWindow& window, QSettings& settings, Tell tell, QString dataLocation, QString samples);
+    GameShell(GameWindow& window_, QSettings& settings, Tell tell_, QString dataLocation_, QString samples_);
 
     // Stand-ins for what a test cannot answer: the folder dialog, the write
     // test of a game folder, the configuration chooser (nullptr: the real one).
-    void SetFolderPicker(FolderPicker picker) { pickFolder = std::move(picker); }
-    void SetWritableProbe(std::function<bool(const std::filesystem::path&)> probe) { writable = std::move(probe); }
-    void SetChooser(ConfigChooser* replacement) { chooser = replacement; }
+    void SetFolderPicker(FolderPicker picker) { pickFolder_ = std::move(picker); }
+    void SetWritableProbe(std::function<bool(const std::filesystem::path&)> probe) { writable_ = std::move(probe); }
+    void SetChooser(ConfigChooser* replacement) { chooser_ = replacement; }
 
     // The first load takes this configuration instead of asking.
-    void SetFirstConfiguration(const QString& name) { firstConfiguration = name; }
+    void SetFirstConfiguration(const QString& name) { firstConfiguration_ = name; }
 
     // Before the window shows. Opens gameFolder when given; with none, goes on
     // as always when the current folder has something to work with; otherwise,
@@ -72,7 +72,7 @@ public:
     // What of a screen's available area the window's client area may take, its frame left around it.
     QRect ClientArea(const QRect& available) const;
 
-    QString CurrentGame() const { return currentGame; }
+    QString CurrentGame() const { return currentGame_; }
     QStringList RecentGames() const;
     QString LastConfiguration(const QString& game) const;
 
@@ -89,16 +89,16 @@ private:
     void AddToRecentGames(const std::string& game);
     void Remember(const QString& configuration);
 
-    GameWindow& window;
-    Remembered remembered;
-    Tell tell;
-    QString dataLocation;
-    QString samples;
-    FolderPicker pickFolder = PickGameFolder;
-    std::function<bool(const std::filesystem::path&)> writable;
-    ConfigChooser* chooser = nullptr;
-    QString firstConfiguration;
-    QString currentGame;  // empty until a game is opened through this shell
+    GameWindow& window_;
+    Remembered remembered_;
+    Tell tell_;
+    QString dataLocation_;
+    QString samples_;
+    FolderPicker pickFolder_ = PickGameFolder;
+    std::function<bool(const std::filesystem::path&)> writable_;
+    ConfigChooser* chooser_ = nullptr;
+    QString firstConfiguration_;
+    QString currentGame_;  // empty until a game is opened through this shell
 };
 
 }  // namespace lorvex::game

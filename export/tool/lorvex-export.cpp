@@ -118,7 +118,7 @@ std::string Trimmed(std::string_view text) {
 
 std::string AvailableHeadings(const lorvex::TableListCtrl& table) {
     std::string list;
-    for (int c = 0; c < table.GetColumnCount(); ++c) list += (c ? ", " : "") + table.GetColumnHeading(c);
+    for (int c = 0; c < table.ColumnCount(); ++c) list += (c ? ", " : "") + table.ColumnHeading(c);
     return list;
 }
 

@@ -100,11 +100,11 @@ protected:
     }
     void Load(const std::string& cfg) {
         chooser.name = cfg;
-        window->selectConfigurationAction->trigger();
+        window->Menu().selectConfiguration->trigger();
     }
     TableData& Data() { return window->Table().Data(); }
     std::string Column(int c) { return ColumnText(Data(), c); }
-    std::string Status() { return window->statusText->text().toStdString(); }
+    std::string Status() { return window->StatusLabel()->text().toStdString(); }
     QWidget* Rows() { return window->View()->viewport(); }
     QPoint RowPoint(int row) { return window->View()->RowBoundsRect(row).center(); }
 

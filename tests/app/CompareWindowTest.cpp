@@ -82,7 +82,7 @@ protected:
         Open("units.cfg");
         Compare().dataLocation = QString::fromStdString((game.Root() / "data").string());
     }
-    CompareCommands& Compare() { return *window->compare; }
+    CompareCommands& Compare() { return *window->Comparison(); }
     int RowOf(const std::string& name) {
         const int column = Data().ColumnOfOrigin(0);  // Name, wherever Change pushed it
         for (int r = 0; r < Data().RowCount(); ++r)
@@ -301,11 +301,11 @@ TEST_F(CompareWindow, FiltersOnTheChangeColumn) {
 TEST_F(CompareWindow, RefusesToEditTheOtherGamesRows) {
     ASSERT_TRUE(CompareWithOther());
     int editors = 0;
-    window->edits->runEditor = [&](CellEditorDialog&) { return ++editors, false; };
-    window->edits->EditCell(RowOf("epsilon"), ColumnOf("Cost"));
+    window->Edits()->runEditor = [&](CellEditorDialog&) { return ++editors, false; };
+    window->Edits()->EditCell(RowOf("epsilon"), ColumnOf("Cost"));
     EXPECT_EQ(editors, 0);
     EXPECT_NE(Status().find("other game's record"), std::string::npos) << Status();
-    window->edits->EditCell(RowOf("alpha"), ColumnOf("Cost"));
+    window->Edits()->EditCell(RowOf("alpha"), ColumnOf("Cost"));
     EXPECT_EQ(editors, 1) << "this game's rows stay editable; " << Status();
 }
 
@@ -337,7 +337,7 @@ TEST_F(CompareWindow, CompareOffGivesTheTableBackExactlyAndReloadsCompareAgain) 
     // A reload takes the comparison out before the load and makes it again
     // after, before an open filter line applies again.
     ASSERT_TRUE(CompareWithOther());
-    FilterBar* filter = window->conveniences->Filter();
+    FilterBar* filter = window->Conveniences()->Filter();
     filter->Open();
     filter->line->setText(QStringLiteral("Change = removed"));
     filter->Apply();
@@ -466,11 +466,11 @@ TEST(CompareCommandLine, ComparesOnceTheFirstLoadIsIn) {
     game::GameShell shell(window, settings, [](const QString& m) { ADD_FAILURE() << m.toStdString(); },
                           QString::fromStdString((game.Root() / "data").string()), {});
     shell.SetFirstConfiguration(line.config);
-    window.compare->dataLocation = QString::fromStdString((game.Root() / "data").string());
-    window.compare->CompareWhenLoaded(line.compareWith);
+    window.Comparison()->dataLocation = QString::fromStdString((game.Root() / "data").string());
+    window.Comparison()->CompareWhenLoaded(line.compareWith);
     ASSERT_TRUE(shell.Start(line.gameFolder));
     window.show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window.compare->Comparing() && !window.Loading(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.Comparison()->Comparing() && !window.Loading(); }, 5000));
     EXPECT_EQ(ColumnText(window.Table().Data(), 0), ",changed,,added,removed");
     EXPECT_TRUE(messages.texts.empty());
     window.reject();

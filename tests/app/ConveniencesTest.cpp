@@ -27,7 +27,7 @@ using namespace testkit;
 class Conveniences : public WindowTest {
 protected:
     void SetUp() override { Open("units.cfg"); }
-    FilterBar* Bar() { return window->conveniences->Filter(); }
+    FilterBar* Bar() { return window->Conveniences()->Filter(); }
     QLineEdit* Line() { return Bar()->line; }
     std::string ShownNames() {
         std::string s;
@@ -83,7 +83,7 @@ TEST_F(Conveniences, FilterLineHidesRowsAndTellsErrors) {
     Filter("beta");
     window->View()->setFocus();
     QTest::keyClick(window->View(), Qt::Key_A, Qt::ControlModifier);
-    window->removeHighlightedAction->trigger();
+    window->Menu().removeHighlighted->trigger();
     EXPECT_TRUE(Bar()->Notice()->isVisible());
     EXPECT_EQ(Bar()->Notice()->geometry(), Rows()->rect());
     window->Reload();
@@ -215,9 +215,9 @@ TEST_F(Conveniences, FilteredTableSortsRemovesAndExportsShownRows) {
               "\nbeta\t2.5\tbase.hpi  ::  a.fbi\t6\ngamma\t7\tbase.hpi  ::  b.fbi\t1");
     Data().SetSelected(3, true);  // a hidden highlighted row is not removed
     Data().SetSelected(1, false);
-    window->removeUnhighlightedAction->trigger();
+    window->Menu().removeUnhighlighted->trigger();
     EXPECT_EQ(Column(0), "delta,gamma,alpha");
-    window->removeHighlightedAction->trigger();
+    window->Menu().removeHighlighted->trigger();
     EXPECT_EQ(Column(0), "alpha");
     EXPECT_EQ(Status(), Lit(1, 1) + ",   0 shown");
     window->Reload();  // every row comes back and is filtered again
@@ -244,7 +244,7 @@ TEST_F(Conveniences, RowMenuCopiesShowsSourceAndRemoves) {
     window->View()->setFocus();
     QContextMenuEvent event(QContextMenuEvent::Mouse, RowPoint(2), Rows()->mapToGlobal(RowPoint(2)));
     QApplication::sendEvent(Rows(), &event);
-    QMenu* menu = window->conveniences->rowMenu;
+    QMenu* menu = window->Conveniences()->rowMenu;
     ASSERT_NE(menu, nullptr);
     QStringList texts;
     for (QAction* a : menu->actions()) texts += a->text();
@@ -277,7 +277,7 @@ TEST_F(Conveniences, ColumnLayoutIsKeptPerConfigurationAndReset) {
     EXPECT_EQ(Column(0), "2,1,6,1") << "cells travel with their columns";
     Reopen();  // kept across a close and a new window
     EXPECT_EQ(Headings(), arranged);
-    window->conveniences->resetLayoutAction->trigger();
+    window->Conveniences()->resetLayoutAction->trigger();
     EXPECT_EQ(Headings(), original);
     EXPECT_EQ(Column(0), "delta,alpha,beta,gamma");
     Reopen();
@@ -293,11 +293,11 @@ TEST_F(Conveniences, KeysReloadExportAndSelect) {
     QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(chooser.calls, 2) << "Ctrl+O asks for a configuration";
     const std::tuple<QAction*, const char*, QKeySequence> actions[] = {
-        {window->selectConfigurationAction, "&Select Configuration File", QKeySequence(Qt::CTRL | Qt::Key_O)},
-        {window->exportAction, "&Export table", QKeySequence(Qt::CTRL | Qt::Key_E)},
-        {window->conveniences->filterAction, "&Filter Rows...", QKeySequence(Qt::CTRL | Qt::Key_F)},
-        {window->conveniences->copyAction, "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C)},
-        {window->conveniences->reloadAction, "&Reload Configuration", QKeySequence(Qt::Key_F5)},
+        {window->Menu().selectConfiguration, "&Select Configuration File", QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {window->Menu().exportTable, "&Export table", QKeySequence(Qt::CTRL | Qt::Key_E)},
+        {window->Conveniences()->filterAction, "&Filter Rows...", QKeySequence(Qt::CTRL | Qt::Key_F)},
+        {window->Conveniences()->copyAction, "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C)},
+        {window->Conveniences()->reloadAction, "&Reload Configuration", QKeySequence(Qt::Key_F5)},
     };
     for (const auto& [action, text, keys] : actions) {
         EXPECT_EQ(action->text().toStdString(), text);
@@ -316,9 +316,9 @@ TEST_F(Conveniences, ListingsCascadeAndFitTheirText) {
         EXPECT_LE(d->height(), screen.height() * 2 / 3);
         EXPECT_EQ(d->listingEdit->verticalScrollBar()->maximum(), 0) << "the whole record shows";
     }
-    window->conveniences->fixedFontAction->trigger();
+    window->Conveniences()->fixedFontAction->trigger();
     EXPECT_TRUE(QFontInfo(first->listingEdit->font()).fixedPitch());
-    window->conveniences->fixedFontAction->trigger();
+    window->Conveniences()->fixedFontAction->trigger();
     EXPECT_FALSE(DataListingDialog::FixedWidthFont());
 }
 

@@ -43,7 +43,7 @@ protected:
             return answer;
         };
     }
-    EditCommands& edits() { return *window->edits; }
+    EditCommands& edits() { return *window->Edits(); }
     int Col(const std::string& heading) {
         for (int c = 0; c < Data().ColumnCount(); ++c)
             if (Data().Column(c).heading == heading) return c;
@@ -124,12 +124,12 @@ TEST_F(EditWindow, EachColumnKindOpensItsEditorOrSaysWhy) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
-        window->statusText->clear();
+        window->StatusLabel()->clear();
         Edit(kAlpha, c.heading, c.answer);
         EXPECT_EQ(opened != nullptr, c.answer != nullptr);
         EXPECT_EQ(CellAt(kAlpha, c.heading), c.cell);
-        EXPECT_TRUE(window->statusText->text().contains(QString::fromLatin1(c.status)))
-            << window->statusText->text().toStdString();
+        EXPECT_TRUE(window->StatusLabel()->text().contains(QString::fromLatin1(c.status)))
+            << window->StatusLabel()->text().toStdString();
         if (c.answer) {
             EXPECT_TRUE(Tinted(kAlpha, c.heading));
             EXPECT_TRUE(edits().TipFor(kAlpha, Col(c.heading)).startsWith("Was: "));
@@ -178,7 +178,7 @@ TEST_F(EditWindow, UndoAndRedoTakeEditsAndRemovalsInTurn) {
     Edit(kAlpha, "Cost", Type("11"));
     Data().SelectAll(false);
     Data().SetSelected(kDelta, true);
-    window->removeHighlightedAction->trigger();
+    window->Menu().removeHighlighted->trigger();
     ASSERT_EQ(Data().RowCount(), 3);
     EXPECT_EQ(CellAt(0, "Cost"), "11") << "alpha moved up";
     const std::string removed = Lit(3, 0);
@@ -213,7 +213,7 @@ TEST_F(EditWindow, EveryWayOutAsksAboutUnsavedChangesAndCancelKeepsThem) {
     };
     const Way ways[] = {
         {"Select Configuration File", [this] { Load("edit.cfg"); }, false},
-        {"Reload (F5)", [this] { window->conveniences->reloadAction->trigger(); }, false},
+        {"Reload (F5)", [this] { window->Conveniences()->reloadAction->trigger(); }, false},
         {"another game: a load from other archives", [this] {
              window->SetArchiveFolder("..");
              window->LoadRun();
@@ -266,7 +266,7 @@ TEST_F(EditWindow, BothSavesThenAReloadShowsTheNewValues) {
     EXPECT_TRUE(std::filesystem::exists("../base.hpi.bak"));
     EXPECT_EQ(GameFolder::Read("../more.ufo.bak"), before) << "the original kept once";
     EXPECT_TRUE(messages.texts.empty());
-    window->conveniences->reloadAction->trigger();
+    window->Conveniences()->reloadAction->trigger();
     EXPECT_EQ(asked, 0) << "saved: nothing to ask";
     EXPECT_EQ(CellAt(kAlpha, "Cost"), "11");
     EXPECT_EQ(CellAt(kDelta, "Cost"), "0.75");
@@ -278,7 +278,7 @@ TEST_F(EditWindow, BothSavesThenAReloadShowsTheNewValues) {
     edits().saveAction->trigger();
     EXPECT_TRUE(messages.texts.empty()) << "nothing shadows a .ccx: " << (messages.texts.empty() ? "" : messages.texts[0]);
     EXPECT_EQ(GameFolder::Read("../base.hpi.bak").empty(), false);
-    window->conveniences->reloadAction->trigger();
+    window->Conveniences()->reloadAction->trigger();
     EXPECT_EQ(CellAt(RowOf("ALPHA"), "Name"), "alpha new");
     EXPECT_EQ(CellAt(RowOf("ALPHA"), "Located In"), "aa.ccx  ::  a.fbi");
 
@@ -314,7 +314,7 @@ protected:
 TEST_F(DemoEditWindow, AnEditChangesNoOtherRow) {
     std::vector<std::string> before;
     for (int r = 0; r < Data().RowCount(); ++r) before.push_back(RowText(Data(), r));
-    EditCommands& edits = *window->edits;
+    EditCommands& edits = *window->Edits();
     for (const auto& [row, column, value] : {std::tuple{1, 4, "9.5"}, {3, 5, "4000"}, {7, 6, "7.5"}}) {
         edits.runEditor = [&](CellEditorDialog& d) {
             d.Line()->setText(value);

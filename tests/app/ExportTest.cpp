@@ -263,7 +263,7 @@ protected:
             EXPECT_FALSE(d->customHeaderBox->isChecked());
             user(d);
         });
-        window->exportAction->trigger();
+        window->Menu().exportTable->trigger();
     }
     // The user's steps before OK, the file name first when one is given.
     static std::function<void(ExportDialog*)> Steps(const char* name, std::function<void(ExportDialog*)> more = {}) {
@@ -361,9 +361,9 @@ TEST_F(ExportThroughWindow, WritesTheExactBytesInEveryMode) {
         Export(user);
         EXPECT_EQ(GameFolder::Read(file), bytes);
         QTextDocument tip;  // the path as the tooltip shows it: never read as markup
-        tip.setHtml(window->statusText->toolTip());
+        tip.setHtml(window->StatusLabel()->toolTip());
         EXPECT_EQ(tip.toPlainText().toStdString(), (std::filesystem::current_path() / file).string());
-        EXPECT_TRUE(window->statusText->text().startsWith("Exported to /"));
+        EXPECT_TRUE(window->StatusLabel()->text().startsWith("Exported to /"));
         std::filesystem::remove(file);
     }
     EXPECT_TRUE(messages.texts.empty());
@@ -396,7 +396,7 @@ TEST_F(ExportThroughWindow, TheNextExportStartsWhereTheLastLeft) {
         EXPECT_EQ(d->Format(), ExportFormat::Csv);
         d->cancelButton->click();
     });
-    window->exportAction->trigger();
+    window->Menu().exportTable->trigger();
 }
 
 }  // namespace

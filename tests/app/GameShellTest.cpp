@@ -203,8 +203,8 @@ TEST_F(Shell, MenuCommandOpensAnotherGameAndPreselectsItsLastConfiguration) {
     EXPECT_EQ(shell->RecentGames(), (QStringList{Q(other), Q(game.Root())}));
     // Back to the first game through the recent games: its last configuration comes up selected, and OK loads it.
     ChooseRow(-1);
-    emit window->gameMenu->aboutToShow();
-    const QList<QAction*> recent = window->recentGamesMenu->actions();
+    emit window->GameMenu()->aboutToShow();
+    const QList<QAction*> recent = window->RecentGamesMenu()->actions();
     ASSERT_EQ(recent.size(), 2);
     EXPECT_EQ(recent[1]->text(), QDir::toNativeSeparators(Q(game.Root())));
     recent[1]->trigger();

@@ -51,7 +51,7 @@ TEST_F(MainWindow, FirstPaintLoadsThroughTheChooser) {
     });
     PaintCounter archivePaints;
     window = std::make_unique<MainDialog>();
-    window->archiveLabel->installEventFilter(&archivePaints);
+    window->findChild<QLabel*>(QStringLiteral("archiveLabel"))->installEventFilter(&archivePaints);
     EXPECT_EQ(Title(), "Lorvex   - by Quorrin");
     window->show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return Data().RowCount() == 4; }, 5000));
@@ -62,7 +62,7 @@ TEST_F(MainWindow, FirstPaintLoadsThroughTheChooser) {
     EXPECT_EQ(Column(2), "more.ufo  ::  c.fbi,base.hpi  ::  a.fbi,base.hpi  ::  a.fbi,base.hpi  ::  b.fbi");
     EXPECT_EQ(Status(), Lit(4, 0));
     EXPECT_TRUE(window->View()->isVisible());
-    EXPECT_FALSE(window->archiveLabel->isVisible() || window->fileLabel->isVisible());
+    EXPECT_FALSE(window->findChild<QLabel*>(QStringLiteral("archiveLabel"))->isVisible() || window->findChild<QLabel*>(QStringLiteral("fileLabel"))->isVisible());
     EXPECT_GE(archivePaints.paints, 2) << "the progress labels are painted while the load holds the window";
     window->repaint();  // later paints start no other load
     QTest::qWait(50);
@@ -87,7 +87,7 @@ TEST_F(MainWindow, InputDuringALoadIsIgnoredAndStatusFollowsClicks) {
     chooser.during = [&] {
         if (chooser.calls != 1) return;
         QTest::keyClick(window.get(), Qt::Key_Escape);
-        window->selectConfigurationAction->trigger();
+        window->Menu().selectConfiguration->trigger();
         QTest::keyClick(window->View(), Qt::Key_Delete);
     };
     Open("units.cfg");
@@ -114,11 +114,11 @@ TEST_F(MainWindow, InputDuringALoadIsIgnoredAndStatusFollowsClicks) {
 }
 
 TEST_F(MainWindow, RemovesTheRightRows) {
-    QAction* MainDialog::*const lit = &MainDialog::removeHighlightedAction;
-    QAction* MainDialog::*const unlit = &MainDialog::removeUnhighlightedAction;
+    QAction* MainMenu::*const lit = &MainMenu::removeHighlighted;
+    QAction* MainMenu::*const unlit = &MainMenu::removeUnhighlighted;
     const struct {
         std::vector<int> highlight;
-        QAction* MainDialog::*action /* none: the Delete key */;
+        QAction* MainMenu::*action /* none: the Delete key */;
         const char* left;
         int total, lit;
     } cases[] = {
@@ -132,9 +132,9 @@ TEST_F(MainWindow, RemovesTheRightRows) {
         Load("units.cfg");
         window->View()->setFocus();
         for (int row : c.highlight) Data().SetSelected(row, true);
-        window->statusText->setText(QStringLiteral("stale"));
+        window->StatusLabel()->setText(QStringLiteral("stale"));
         if (c.action)
-            (window.get()->*c.action)->trigger();
+            (window->Menu().*c.action)->trigger();
         else
             QTest::keyClick(window->View(), Qt::Key_Delete);
         EXPECT_EQ(Column(0), c.left);
@@ -198,14 +198,14 @@ TEST_F(MainWindow, SkippedRecordFilesAreCountedAndListed) {
     std::filesystem::create_directories("Lorvex temp/b.fbi");  // in the way of b.fbi's scratch copy
     Open("units.cfg");
     EXPECT_EQ(Status(), Lit(3, 0));
-    ASSERT_TRUE(window->skippedNotice->isVisible());
-    EXPECT_EQ(window->skippedNotice->text().toStdString(), "2 record files skipped");
-    EXPECT_LE(window->skippedNotice->geometry().right(), window->width());
-    const std::string list = window->skippedNotice->ListText().toStdString();
+    ASSERT_TRUE(window->Skipped()->isVisible());
+    EXPECT_EQ(window->Skipped()->text().toStdString(), "2 record files skipped");
+    EXPECT_LE(window->Skipped()->geometry().right(), window->width());
+    const std::string list = window->Skipped()->ListText().toStdString();
     EXPECT_NE(list.find("..\\base.hpi: units\\b.fbi: its scratch copy cannot be written: a folder"), std::string::npos)
         << list;
     EXPECT_NE(list.find("..\\zz.hpi: units\\e.fbi: it is damaged"), std::string::npos) << list;
-    QPointer<QDialog> shown = window->skippedNotice->OpenList();
+    QPointer<QDialog> shown = window->Skipped()->OpenList();
     auto* edit = shown->findChild<QPlainTextEdit*>(QStringLiteral("skippedList"));
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(edit->toPlainText().toStdString(), list);
@@ -214,7 +214,7 @@ TEST_F(MainWindow, SkippedRecordFilesAreCountedAndListed) {
     std::filesystem::remove("Lorvex temp/b.fbi");
     std::filesystem::remove("../zz.hpi");
     Load("units.cfg");  // nothing skipped: nothing shown
-    EXPECT_FALSE(window->skippedNotice->isVisible());
+    EXPECT_FALSE(window->Skipped()->isVisible());
     EXPECT_EQ(Status(), Lit(4, 0));
 }
 

@@ -336,7 +336,7 @@ TEST_F(ChartInMainWindow, ViewMenuCommandsOpenChartsThatCloseWithTheWindow) {
     Open("units.cfg");
     // After whatever else the menu holds: found by their texts.
     QList<QAction*> actions(2, nullptr);
-    for (QAction* a : window->viewMenu->actions()) {
+    for (QAction* a : window->ViewMenu()->actions()) {
         if (a->text() == QStringLiteral("Chart...")) actions[0] = a;
         if (a->text() == QStringLiteral("Shade Numbers")) actions[1] = a;
     }

@@ -49,8 +49,8 @@ std::string Widths(const TableData& data) {
 TEST(TableListCtrl, SettingsAndKindCheck) {
     TableListCtrl table;
     Fill(table, {"a", std::string(200, 'h')}, {});
-    EXPECT_EQ(table.GetColumnHeading(1), std::string(127, 'h'));
-    EXPECT_EQ(table.GetColumnHeading(2) + table.GetColumnHeading(-1), "");
+    EXPECT_EQ(table.ColumnHeading(1), std::string(127, 'h'));
+    EXPECT_EQ(table.ColumnHeading(2) + table.ColumnHeading(-1), "");
     const std::pair<Kinds, bool> cases[] = {{{0x05, 0x81, 0x41, 0x01, 0x45, 0x02}, true},
                                             {{0x00, 0x03, 0x04, 0x06, 0xE6, 0x20, 0xC0}, true},
                                             {{0x01, 0x07}, false},
@@ -170,7 +170,7 @@ TEST(TableListCtrl, MoveColumnEveryGap) {
             ASSERT_EQ(data.ColumnCount(), n);
             for (int c = 0; c < n; ++c) {
                 const int old = expected[c];
-                EXPECT_EQ(table.GetColumnHeading(c), headings[old]) << from << "->" << to;
+                EXPECT_EQ(table.ColumnHeading(c), headings[old]) << from << "->" << to;
                 EXPECT_EQ(data.ColumnWidth(c), 10 + old);
                 EXPECT_EQ(table.ColumnKinds()[c], kinds[old]);
                 for (int r = 0; r < 3; ++r) EXPECT_EQ(data.Cell(r, c), rows[r][old]) << from << "->" << to;

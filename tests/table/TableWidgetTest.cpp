@@ -102,14 +102,14 @@ TEST_F(TableWidget, DragMovesColumn) {
     Header()->grab();  // draws the marker
     Mouse(Header(), QEvent::MouseButtonRelease, QPoint(400, y + 50), Qt::LeftButton, Qt::NoButton);
     EXPECT_FALSE(table.Header().Dragging());
-    EXPECT_EQ(table.GetColumnHeading(2), "name");
+    EXPECT_EQ(table.ColumnHeading(2), "name");
     EXPECT_EQ(table.ColumnKinds(), (std::vector<std::uint8_t>{0x05, 0x81, 0x81}));
     EXPECT_EQ(Column(2), "d,b,a,B,c,e");
     EXPECT_EQ(table.SortColumn(), -1);  // a drag is no click
     // A drag released beside itself moves nothing; a divider drag resizes the column left of it.
     testkit::Drag(Header(), HeadingCenter(0), HeadingCenter(0) + QPoint(QApplication::startDragDistance() + 1, 0));
     testkit::Drag(Header(), Divider(0), Divider(0) + QPoint(25, 0));
-    EXPECT_EQ(table.GetColumnHeading(0), "num");
+    EXPECT_EQ(table.ColumnHeading(0), "num");
     EXPECT_EQ(table.Data().ColumnWidth(0), 105);
     EXPECT_EQ(table.SortColumn(), -1);
 }
