@@ -227,4 +227,20 @@ std::vector<std::string> UsableRecentGames(const std::vector<std::string>& recen
     return list;
 }
 
+ComparedGame OpenComparedGame(const std::filesystem::path& folder, std::string_view shown,
+                              const std::filesystem::path& dataLocation, const std::filesystem::path& configPath) {
+    constexpr const char* kComparedFolder = "Compared";
+    const OpenedGame opened =
+        OpenGameFolder(folder, shown, dataLocation, {}, [](const std::filesystem::path&) { return false; });
+    if (opened.game.empty()) return {{}, {}, opened.problem};
+    const std::filesystem::path work = opened.work / kComparedFolder;
+    std::error_code ec;
+    std::filesystem::create_directories(work, ec);
+    if (!ec)
+        std::filesystem::copy_file(configPath, work / configPath.filename(),
+                                   std::filesystem::copy_options::overwrite_existing, ec);
+    if (ec) return {{}, {}, "cannot prepare " + work.string() + " for the other game: " + ec.message()};
+    return {opened.game, work, {}};
+}
+
 }  // namespace lorvex::platform

@@ -56,6 +56,19 @@ OpenedGame OpenGameFolder(const std::filesystem::path& folder, std::string_view 
                           const std::filesystem::path& dataLocation, const std::filesystem::path& samples,
                           const std::function<bool(const std::filesystem::path&)>& writable = CanWriteIn);
 
+// Another game compared with the one open. Its folder is never written: it is
+// opened as a game that cannot be written (its work goes under dataLocation),
+// in a folder of Lorvex's own there that gets a copy of the configuration
+// compared, so that the user's own configurations for that game stay as they
+// are. Entering `work` is the caller's step; problem says why when game is empty.
+struct ComparedGame {
+    std::string game;
+    std::filesystem::path work;
+    std::string problem;
+};
+ComparedGame OpenComparedGame(const std::filesystem::path& folder, std::string_view shown,
+                              const std::filesystem::path& dataLocation, const std::filesystem::path& configPath);
+
 // Copies every *.cfg of samples into current, but only when current holds no
 // *.cfg yet. Returns the names copied (none when current had some already).
 std::vector<std::string> CopySampleConfigurations(const std::filesystem::path& samples,

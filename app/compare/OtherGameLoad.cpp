@@ -21,9 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A folder of Lorvex's own under the other game's work folder, as lorvex-export
-// uses: the user's configurations for that game stay as they are.
-constexpr const char* kCompareFolder = "Compared";
 // While the other game loads, the window answers its Cancel button this often.
 constexpr qint64 kEventsEveryMs = 50;
 
@@ -117,23 +114,17 @@ OtherGame LoadOtherGame(TableWindow& window, const QString& folder, const QStrin
     const QString data = dataLocation.isEmpty()
                              ? QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)
                              : dataLocation;
-    const platform::OpenedGame opened = platform::OpenGameFolder(
-        PathOfText(folder), QFile::encodeName(folder).toStdString(), PathOfText(data), {},
-        [](const fs::path&) { return false; });
-    if (opened.game.empty()) {
-        window.ShowMessage(opened.problem);
-        return {};
-    }
     std::error_code ec;
     const fs::path before = fs::current_path(ec);
-    const fs::path work = opened.work / kCompareFolder;
-    if (!ec) fs::create_directories(work, ec);
-    if (!ec) fs::copy_file(before / config, work / config, fs::copy_options::overwrite_existing, ec);
-    if (!ec) fs::current_path(work, ec);
-    if (ec) {
-        window.ShowMessage("Lorvex cannot prepare " + work.string() + " for the other game: " + ec.message() + ".");
+    const platform::ComparedGame opened = platform::OpenComparedGame(
+        PathOfText(folder), QFile::encodeName(folder).toStdString(), PathOfText(data), before / config);
+    if (!opened.game.empty()) fs::current_path(opened.work, ec);
+    if (opened.game.empty() || ec) {
+        window.ShowMessage(ec ? "Lorvex cannot enter " + opened.work.string() + ": " + ec.message() + "."
+                              : opened.problem);
         return {};
     }
+    const fs::path work = opened.work;
 
     OtherGame other{std::make_unique<TableListCtrl>(), -1};
     OtherGameProgress progress(window, BytesToBoxText(config) + QStringLiteral(" from ") +
