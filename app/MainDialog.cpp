@@ -219,6 +219,11 @@ std::string MainDialog::StatusLineText() const {
            (compare_ ? compare_->StatusSuffix() : std::string());
 }
 
+void MainDialog::ValuesChanged() {
+    conveniences_->FilterAgain();
+    UpdateStatusLine();
+}
+
 void MainDialog::UpdateStatusLine() {
     const std::string text = StatusLineText();
     statusText_->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));

@@ -60,6 +60,7 @@ public:
     void LayoutTable() override;
 
     void UpdateStatusLine() override;
+    void ValuesChanged() override;
     // MessageSink: a message box, or the sink set below.
     void ShowMessage(std::string_view text) override;
 

@@ -29,6 +29,9 @@ public:
     // The configuration the table holds ("" before the first load).
     virtual const std::string& LoadedConfiguration() const = 0;
     virtual void UpdateStatusLine() = 0;
+    // Values were changed by hand: what follows them (an open filter line,
+    // the status line) applies again.
+    virtual void ValuesChanged() = 0;
     virtual void ShowMessage(std::string_view text) = 0;
 };
 

@@ -167,9 +167,11 @@ std::vector<EditChange> EditSession::Changes() const {
 
 std::vector<std::pair<RecordSource, std::string>> EditSession::ChangedFiles() const {
     std::vector<std::pair<RecordSource, std::string>> changed;
-    for (const auto& [location, file] : files_)
+    for (const auto& entry : files_) {
+        const std::string& location = entry.first;
         if (std::any_of(changes_.begin(), changes_.end(), [&](const Change& c) { return c.location == location; }))
-            changed.emplace_back(file.source, file.current);
+            changed.emplace_back(entry.second.source, entry.second.current);
+    }
     return changed;
 }
 

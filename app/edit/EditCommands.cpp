@@ -151,20 +151,20 @@ void EditCommands::EditCell(int row, int column) {
     if (!accepted) return;
     const EditHistory::Result result = history_->EditCell(row, loadColumn, dialog.Answer());
     Refresh();
-    window_.UpdateStatusLine();
+    window_.ValuesChanged();
     if (!result.done) Say(result.problem);
 }
 
 void EditCommands::Undo() {
     if (!history_->Undo()) return;
     Refresh();
-    window_.UpdateStatusLine();
+    window_.ValuesChanged();
 }
 
 void EditCommands::Redo() {
     if (!history_->Redo()) return;
     Refresh();
-    window_.UpdateStatusLine();
+    window_.ValuesChanged();
 }
 
 void EditCommands::RemoveRows(bool highlighted) {
@@ -193,7 +193,7 @@ void EditCommands::ShowChanges() {
             [this](std::size_t change) {
                 const EditHistory::Result result = history_->Revert(change);
                 Refresh();
-                window_.UpdateStatusLine();
+                window_.ValuesChanged();
                 if (!result.done) Say(result.problem);
             });
         changes_->setAttribute(Qt::WA_DeleteOnClose);

@@ -4,6 +4,7 @@
 // counts, edits refused on the other game's rows, Compare Off giving the table
 // (and its sort arrow) back exactly, the changelog, and --compare.
 #include <QAction>
+#include <QLineEdit>
 #include <QSettings>
 #include <cstring>
 #include <filesystem>
@@ -15,11 +16,12 @@
 #include "app/edit/EditCommands.h"
 #include "app/game/CommandLine.h"
 #include "app/game/GameShell.h"
-#include <QLineEdit>
-
 #include "app/filter/FilterBar.h"
 #include "app/view/TableConveniences.h"
+#include "hpi/HpiArchive.h"
+#include "hpi/HpiRewrite.h"
 #include "table/filter/RowFilter.h"
+#include "tdf/TdfEdit.h"
 #include "tests/app/AppTestSupport.h"
 
 namespace lorvex::testkit {
@@ -474,6 +476,69 @@ TEST(CompareCommandLine, ComparesOnceTheFirstLoadIsIn) {
     EXPECT_EQ(ColumnText(window.Table().Data(), 0), ",changed,,added,removed");
     EXPECT_TRUE(messages.texts.empty());
     window.reject();
+}
+
+}  // namespace
+}  // namespace lorvex::testkit
+
+namespace lorvex::testkit {
+namespace {
+
+// The demo game compared in the window with an older release of it: the same
+// archives but the fan pack, and one unit's metal cost set back.
+class DemoCompareWindow : public WindowTest {
+protected:
+    void SetUp() override {
+        other = game.Root() / "older";
+        fs::create_directories(other);
+        for (const auto& e : fs::directory_iterator(LORVEX_DEMO_GAME)) {
+            if (!e.is_regular_file() || e.path().extension() == ".cfg") continue;
+            fs::copy_file(e.path(), fs::path("..") / e.path().filename(), fs::copy_options::overwrite_existing);
+            const std::string name = e.path().filename().string();
+            if (name != "fanpack.ufo" && name != "broken.hpi") fs::copy_file(e.path(), other / name);
+        }
+        fs::copy_file(fs::path(LORVEX_DEMO_CONFIG) / "units.cfg", "demo.cfg");
+        const auto archive = hpi::HpiArchive::Open(other / "rev31.gp3");
+        ASSERT_TRUE(archive);
+        std::vector<std::uint8_t> bytes;
+        ASSERT_TRUE(archive->ExtractToMemory("units\\CNDGECKO.FBI", bytes));
+        std::string text(bytes.begin(), bytes.end());
+        ASSERT_EQ(TdfSetValue(text, TdfBlocks(text).at(0).line, "BuildCostMetal", "540", kTdfAnyDepth).outcome,
+                  TdfEditOutcome::Replaced);
+        ASSERT_TRUE(hpi::RewriteArchive(other / "rev31.gp3", {{{"units\\CNDGECKO.FBI", text}}, {}}).ok);
+        fs::remove(other / "rev31.gp3.bak");
+        Open("demo.cfg");
+        window->Comparison()->dataLocation = QString::fromStdString((game.Root() / "data").string());
+    }
+    int RowOf(const std::string& id) {
+        const int column = Data().ColumnOfOrigin(0);
+        for (int r = 0; r < Data().RowCount(); ++r)
+            if (Data().Cell(r, column) == id) return r;
+        return -1;
+    }
+    fs::path other;
+};
+
+TEST_F(DemoCompareWindow, TheOlderReleaseShowsOneChangeAndTheFanPackAdded) {
+    const TableSnapshot before = Snap(window->Table());
+    const auto otherFiles = Listing(other);
+    CompareCommands& compare = *window->Comparison();
+    ASSERT_TRUE(compare.CompareWith(QString::fromStdString(other.string())));
+    // Added: the fan pack's 42 units and the 4 the damaged archive still gives.
+    EXPECT_NE(Status().find(",   1 changed, 46 added, 0 removed"), std::string::npos) << Status();
+    const int gecko = RowOf("CNDGECKO");
+    ASSERT_GE(gecko, 0);
+    EXPECT_EQ(std::string(Data().Cell(gecko, 0)), "changed");
+    int metal = -1;
+    for (int c = 0; c < Data().ColumnCount(); ++c)
+        if (Data().Column(c).heading == "Metal") metal = c;
+    EXPECT_EQ(compare.TipFor(gecko, metal), "Other game: 540");
+    QColor tint;
+    EXPECT_TRUE(compare.TintFor(gecko, metal, &tint) && compare.MarkFor(gecko, metal));
+    EXPECT_FALSE(compare.MarkFor(gecko, metal + 1)) << "Energy did not change";
+    EXPECT_EQ(Listing(other), otherFiles) << "nothing is written into the older release's folder";
+    compare.CompareOff();
+    EXPECT_TRUE(Snap(window->Table()) == before);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "app/edit/CellEditorDialog.h"
 #include "app/edit/ChangesWindow.h"
 #include "app/edit/EditCommands.h"
+#include "app/filter/FilterBar.h"
 #include "app/view/TableConveniences.h"
 
 namespace lorvex::testkit {
@@ -199,6 +200,20 @@ TEST_F(EditWindow, UndoAndRedoTakeEditsAndRemovalsInTurn) {
     EXPECT_EQ(Data().RowCount(), 3);
     EXPECT_EQ(CellAt(0, "Cost"), "11");
     EXPECT_FALSE(edits().redoAction->isEnabled());
+}
+
+// The filter follows an edit at once, and its undo.
+TEST_F(EditWindow, AnOpenFilterFollowsEditsAndUndo) {
+    FilterBar* filter = window->Conveniences()->Filter();
+    filter->Open();
+    filter->line->setText(QStringLiteral("Cost > 10"));
+    filter->Apply();
+    ASSERT_FALSE(Data().IsHidden(kAlpha));
+    Edit(kAlpha, "Cost", Type("5"));
+    EXPECT_TRUE(Data().IsHidden(kAlpha)) << "alpha no longer holds for the filter";
+    edits().undoAction->trigger();
+    EXPECT_FALSE(Data().IsHidden(kAlpha));
+    filter->Close();
 }
 
 TEST_F(EditWindow, EveryWayOutAsksAboutUnsavedChangesAndCancelKeepsThem) {
