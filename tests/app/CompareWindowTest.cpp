@@ -23,22 +23,13 @@
 #include "table/filter/RowFilter.h"
 #include "tdf/TdfEdit.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/support/FolderListing.h"
 
 namespace lorvex::testkit {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Every file under folder with its size and modification time.
-std::map<std::string, std::string> Listing(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        const auto time = entry.last_write_time().time_since_epoch().count();
-        files[entry.path().string()] =
-            std::to_string(entry.is_regular_file() ? entry.file_size() : 0) + " " + std::to_string(time);
-    }
-    return files;
-}
 
 // The other release of BuildGame's game: alpha costs 12 there, gamma is not
 // in it, epsilon is only in it; beta and delta are the same.
@@ -318,11 +309,11 @@ TEST_F(CompareWindow, CompareOffGivesTheTableBackExactlyAndReloadsCompareAgain) 
     window->Table().SortBy(ColumnOf("Cost"), false);
     const TableSnapshot before = Snap(window->Table());
     const std::string status = Status();
-    const auto otherFiles = Listing(other);
+    const auto otherFiles = FolderListing(other);
 
     ASSERT_TRUE(CompareWithOther());
     EXPECT_FALSE(Snap(window->Table()) == before);
-    EXPECT_EQ(Listing(other), otherFiles) << "nothing is written into the other game's folder";
+    EXPECT_EQ(FolderListing(other), otherFiles) << "nothing is written into the other game's folder";
     EXPECT_EQ(window->Table().SortColumn(), ColumnOf("Cost")) << "the arrow moved with its column";
     Compare().CompareOff();
     const TableSnapshot after = Snap(window->Table());
@@ -521,7 +512,7 @@ protected:
 
 TEST_F(DemoCompareWindow, TheOlderReleaseShowsOneChangeAndTheFanPackAdded) {
     const TableSnapshot before = Snap(window->Table());
-    const auto otherFiles = Listing(other);
+    const auto otherFiles = FolderListing(other);
     CompareCommands& compare = *window->Comparison();
     ASSERT_TRUE(compare.CompareWith(QString::fromStdString(other.string())));
     // Added: the fan pack's 42 units and the 4 the damaged archive still gives.
@@ -536,7 +527,7 @@ TEST_F(DemoCompareWindow, TheOlderReleaseShowsOneChangeAndTheFanPackAdded) {
     QColor tint;
     EXPECT_TRUE(compare.TintFor(gecko, metal, &tint) && compare.MarkFor(gecko, metal));
     EXPECT_FALSE(compare.MarkFor(gecko, metal + 1)) << "Energy did not change";
-    EXPECT_EQ(Listing(other), otherFiles) << "nothing is written into the older release's folder";
+    EXPECT_EQ(FolderListing(other), otherFiles) << "nothing is written into the older release's folder";
     compare.CompareOff();
     EXPECT_TRUE(Snap(window->Table()) == before);
 }

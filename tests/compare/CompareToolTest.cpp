@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/support/GameFolder.h"
+#include "tests/support/FolderListing.h"
 #include "tests/support/ToolRun.h"
 
 namespace lorvex {
@@ -37,16 +38,6 @@ std::string Unit(const std::string& block, const std::string& fields) {
     return "[" + block + "]\n{\n" + fields + "}\n";
 }
 
-// Every file under folder with its size and modification time.
-std::map<std::string, std::string> Listing(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        const auto time = entry.last_write_time().time_since_epoch().count();
-        files[entry.path().string()] =
-            std::to_string(entry.is_regular_file() ? entry.file_size() : 0) + " " + std::to_string(time);
-    }
-    return files;
-}
 
 // This game (../rev31.gp3) and its older release (../old): a unit changed, one
 // moved to the mod archive it came from before, one new and one gone; the old
@@ -85,7 +76,7 @@ protected:
 };
 
 TEST_F(Releases, EachFormatWritesExactBytesAndTheOtherGameIsLeftAsItWas) {
-    const auto before = Listing("../old");
+    const auto before = testkit::FolderListing("../old");
     const std::string arrow = " \xE2\x86\x92 ";
     const struct {
         std::string args, out;
@@ -126,7 +117,7 @@ TEST_F(Releases, EachFormatWritesExactBytesAndTheOtherGameIsLeftAsItWas) {
     EXPECT_EQ(GameFolder::Read("../log.md"), cases[0].out);
     EXPECT_TRUE(Has(written.err, "lorvex-export: wrote " + (folder.Root() / "log.md").string())) << written.err;
 
-    EXPECT_EQ(Listing("../old"), before);
+    EXPECT_EQ(testkit::FolderListing("../old"), before);
     // The other game's scratch copies went to its folder under the data location.
     int scratch = 0;
     for (const auto& entry : fs::recursive_directory_iterator(folder.Root() / "data/Lorvex/Lorvex/games"))
