@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QSettings>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,6 +13,7 @@
 #include "app/edit/ChangesWindow.h"
 #include "app/edit/EditCommands.h"
 #include "app/filter/FilterBar.h"
+#include "app/game/GameShell.h"
 #include "app/view/TableConveniences.h"
 
 namespace lorvex::testkit {
@@ -269,6 +271,32 @@ TEST_F(EditWindow, EveryWayOutAsksAboutUnsavedChangesAndCancelKeepsThem) {
         }
         asked = 0;
     }
+}
+
+// Opening another game goes through the game shell: it asks before it
+// leaves this game, and Cancel leaves the game, its folder and the edits.
+TEST_F(EditWindow, OpeningAnotherGameAsksAndCancelKeepsThisGame) {
+    const std::filesystem::path other = game.Root() / "other";
+    std::filesystem::create_directories(other / "Lorvex");
+    ASSERT_TRUE(WriteArchive((other / "base.hpi").string(), {{"units\\a.fbi", Unit("ALPHA", "other alpha", "99")}}));
+    GameFolder::Write(other / "Lorvex" / "edit.cfg", kEditCfg);
+    QSettings settings;
+    game::GameShell shell(*window, settings, [](const QString& m) { ADD_FAILURE() << m.toStdString(); },
+                          QString::fromStdString((game.Root() / "data").string()), {});
+    shell.SetChooser(&chooser);
+    chooser.name = "edit.cfg";
+    Edit(kAlpha, "Cost", Type("11"));
+    const std::filesystem::path here = std::filesystem::current_path();
+    answer = EditCommands::Unsaved::Cancel;
+    shell.SwitchToGame(QString::fromStdString(other.string()));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(std::filesystem::current_path(), here) << "still this game's folder";
+    EXPECT_EQ(CellAt(kAlpha, "Cost"), "11");
+    answer = EditCommands::Unsaved::Discard;
+    shell.SwitchToGame(QString::fromStdString(other.string()));
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(CellAt(0, "Name"), "other alpha");
+    EXPECT_FALSE(edits().HasUnsavedChanges());
 }
 
 TEST_F(EditWindow, BothSavesThenAReloadShowsTheNewValues) {
