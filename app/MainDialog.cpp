@@ -82,6 +82,7 @@ MainDialog::MainDialog(QWidget* parent)
     conveniences_->AddRowMenuAction(edits_->editCellAction);
     compare_ = new CompareCommands(*this);
     edits_->otherGameRow = [this](int row) { return compare_->IsOtherGameRow(row); };
+    compare_->overlayChanged = [this] { edits_->ForgetUndo(); };
     initialized_ = true;
     LayoutTable();
     view_->setFocus();

@@ -55,6 +55,9 @@ public:
     std::function<QString()> askOtherGame;
     std::function<QString(const QString& suggested)> askChangelogFile;
     QString dataLocation;
+    // Told when the comparison's column and rows are laid over the table or
+    // taken off: rows kept by hand since (an undo's) no longer fit the table.
+    std::function<void()> overlayChanged;
 
     // The commands. CompareWith loads the loaded configuration from folder;
     // false (the comparison before still on) when it cannot or was cancelled.

@@ -85,6 +85,7 @@ bool CompareCommands::Decorate(std::string* error) {
     }
     table.AutoSizeColumns(0, kFitLimit);
     decorated_ = true;
+    if (overlayChanged) overlayChanged();
     rowsStale_ = true;
     FitShownChanges();
     return true;
@@ -138,6 +139,7 @@ void CompareCommands::Strip() {
     for (int row = data.RowCount() - 1; row >= 0; --row)
         if (data.Cell(row, change) == ChangeWord(RowChange::Removed)) data.DeleteRow(row);
     data.DeleteColumn(change);
+    if (overlayChanged) overlayChanged();
     table.ColumnDeleted(change);
     std::vector<std::uint8_t> kinds = table.ColumnKinds();
     if (static_cast<std::size_t>(change) < kinds.size()) {

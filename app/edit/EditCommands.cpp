@@ -167,6 +167,11 @@ void EditCommands::Redo() {
     window_.ValuesChanged();
 }
 
+void EditCommands::ForgetUndo() {
+    history_->Clear();
+    Refresh();
+}
+
 void EditCommands::RemoveRows(bool highlighted) {
     // Hiding the view hands the focus on (to the filter line, text selected,
     // where the next Delete would wipe it): it comes back once the rows are gone.

@@ -59,6 +59,10 @@ public:
     void ShowChanges();
     void Undo();
     void Redo();
+    // The table's columns or rows changed under the history (a comparison laid
+    // over it or taken off): what it kept would go back in the wrong places.
+    // The edits stay; only their undo and redo go.
+    void ForgetUndo();
 
     bool HasUnsavedChanges() const { return session_.HasUnsavedChanges(); }
     const EditSession& Session() const { return session_; }

@@ -302,6 +302,26 @@ TEST_F(CompareWindow, RefusesToEditTheOtherGamesRows) {
     EXPECT_EQ(editors, 1) << "this game's rows stay editable; " << Status();
 }
 
+// Rows removed while comparing hold the Change cell; once the comparison is
+// off their undo would put them back a column out of place (or put the other
+// game's row into this one's table): laying it over or off forgets the undo.
+TEST_F(CompareWindow, UndoDoesNotCrossTheComparisonLaidOverOrTakenOff) {
+    const TableSnapshot before = Snap(window->Table());
+    ASSERT_TRUE(CompareWithOther());
+    EditCommands& edits = *window->Edits();
+    Data().SelectAll(false);
+    Data().SetSelected(RowOf("epsilon"), true);  // the other game's row
+    Data().SetSelected(RowOf("alpha"), true);
+    window->Menu().removeHighlighted->trigger();
+    ASSERT_TRUE(edits.undoAction->isEnabled());
+    Compare().CompareOff();
+    EXPECT_FALSE(edits.undoAction->isEnabled());
+    edits.Undo();
+    TableSnapshot after = Snap(window->Table());
+    EXPECT_EQ(after.rows.size(), before.rows.size() - 1) << "alpha stays removed, epsilon never comes in";
+    EXPECT_EQ(after.headings, before.headings);
+}
+
 TEST_F(CompareWindow, CompareOffGivesTheTableBackExactlyAndReloadsCompareAgain) {
     window->Table().MoveColumn(2, 0);  // Located In first: the user's order
     Data().SetColumnWidth(1, 77);
