@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "tdf/TdfEdit.h"
 #include "tdf/TdfNumber.h"
@@ -110,6 +111,26 @@ CellEditor DescribeCellEdit(const LoadState& state, int column, std::string_view
         default: return NotEditable(kNoColumnReason);
     }
     return editor;
+}
+
+std::vector<std::string> KeysOfColumn(const LoadState& state, int column) {
+    const auto name = [](const char* field) { return std::string(field, strnlen(field, ColumnDef::kNameSize)); };
+    const Role role = RoleOf(state, column);
+    if (role != Role::Configured && role != Role::Unclaimed) return {};
+    const ColumnDef& def = state.columns[static_cast<std::size_t>(column)];
+    if (role == Role::Unclaimed) return {name(def.tag)};
+    switch (static_cast<ColumnType>(def.type)) {
+        case ColumnType::Numeric:
+        case ColumnType::String:
+        case ColumnType::Boolean:
+        case ColumnType::Symbolic: return {name(def.tag)};
+        case ColumnType::MultiBool: {
+            std::vector<std::string> keys;
+            for (int i = 0; i < Entries(def); ++i) keys.push_back(name(def.names[i]));
+            return keys;
+        }
+        default: return {};  // block names and equations read no key of their own
+    }
 }
 
 CellWrites WritesForAnswer(const LoadState& state, int column, const CellAnswer& answer, std::string_view fileText,

@@ -46,6 +46,10 @@ struct CellWrites {
     std::vector<ValueWrite> writes;
     std::string problem;
 };
+// The keys a load column reads its cell from, as the configuration spells them
+// (an unclaimed key's column: its key); none for the columns that are no value.
+std::vector<std::string> KeysOfColumn(const LoadState& state, int column);
+
 CellWrites WritesForAnswer(const LoadState& state, int column, const CellAnswer& answer, std::string_view fileText,
                            int blockLine);
 

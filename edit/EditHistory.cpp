@@ -49,6 +49,12 @@ EditHistory::Result EditHistory::EditCell(int row, int column, const CellAnswer&
     return Record(source, std::move(before), session_.Apply(source, file.blockLine, writes.writes));
 }
 
+std::string EditHistory::CheckAnswer(int row, int column, const CellAnswer& answer) {
+    const RowFile file = FileOfRow(row);
+    if (!file.text) return kNoRecordFile;
+    return WritesForAnswer(state_, column, answer, *file.text, file.blockLine).problem;
+}
+
 EditHistory::Result EditHistory::Revert(std::size_t change) {
     const std::vector<EditChange> changes = session_.Changes();
     if (change >= changes.size()) return {false, "There is no such change."};

@@ -27,6 +27,9 @@ public:
         std::string problem;
     };
     Result EditCell(int row, int column, const CellAnswer& answer);
+    // Why EditCell would refuse the answer ("" when it would take it), trying
+    // it on the record's text without changing anything.
+    std::string CheckAnswer(int row, int column, const CellAnswer& answer);
     // Takes back an entry of EditSession::Changes(); undoable like an edit.
     Result Revert(std::size_t change);
     // RemoveShownRows, remembering the rows so that Undo puts them back.

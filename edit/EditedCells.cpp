@@ -1,9 +1,9 @@
 #include "edit/EditedCells.h"
 
-#include <algorithm>
-#include <cstring>
+#include <charconv>
 #include <string_view>
 
+#include "edit/CellEdit.h"
 #include "platform/AsciiText.h"
 
 namespace lorvex {
@@ -20,31 +20,7 @@ std::string RecordKey(std::string_view location, int line) {
     return key;
 }
 
-std::string_view Name(const char* field) { return {field, strnlen(field, ColumnDef::kNameSize)}; }
-
 }  // namespace
-
-std::vector<std::string> KeysOfColumn(const LoadState& state, int loadColumn) {
-    std::vector<std::string> keys;
-    if (loadColumn < 0 || loadColumn >= std::min(state.columnCount, LoadState::kMaxColumns)) return keys;
-    const ColumnDef& def = state.columns[loadColumn];
-    if (loadColumn >= state.firstExtraColumn && loadColumn > state.locationColumn) {
-        keys.emplace_back(Name(def.tag));
-        return keys;
-    }
-    if (loadColumn >= state.locationColumn) return keys;
-    switch (static_cast<ColumnType>(def.type)) {
-        case ColumnType::Numeric:
-        case ColumnType::String:
-        case ColumnType::Boolean:
-        case ColumnType::Symbolic: keys.emplace_back(Name(def.tag)); break;
-        case ColumnType::MultiBool:
-            for (int i = 0; i < std::clamp(def.count, 0, ColumnDef::kMaxEntries); ++i) keys.emplace_back(Name(def.names[i]));
-            break;
-        default: break;  // block names and equations read no key of their own
-    }
-    return keys;
-}
 
 void EditedCells::Clear() {
     changes_.clear();
@@ -70,7 +46,7 @@ void EditedCells::Update(const LoadState& state, const TableData& table, const s
     for (int r = 0; r < table.RowCount(); ++r) {
         const std::string_view lineText = table.Cell(r, line);
         int blockLine = 0;
-        for (char ch : lineText) blockLine = ch >= '0' && ch <= '9' ? blockLine * 10 + (ch - '0') : blockLine;
+        std::from_chars(lineText.data(), lineText.data() + lineText.size(), blockLine);
         const auto found = byRecord.find(RecordKey(table.Cell(r, location), blockLine));
         if (found == byRecord.end()) continue;
         for (std::size_t i : found->second) {

@@ -27,8 +27,4 @@ private:
     std::unordered_map<std::uint64_t, std::size_t> cells_;  // row << 32 | column -> index into changes_
 };
 
-// The keys a load column reads its cell from, as the configuration spells them
-// (an unclaimed key's column: its key). Equations and the columns of no key read none.
-std::vector<std::string> KeysOfColumn(const LoadState& state, int loadColumn);
-
 }  // namespace lorvex

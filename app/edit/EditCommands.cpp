@@ -10,7 +10,6 @@
 #include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
-#include <cstdlib>
 
 #include "app/edit/CellEditorDialog.h"
 #include "app/edit/ChangesWindow.h"
@@ -139,14 +138,9 @@ void EditCommands::EditCell(int row, int column) {
     const CellEditor editor = history_->Describe(row, loadColumn);
     if (editor.kind == CellEditKind::NotEditable) return Say(editor.reason);
     const QString what = BytesToBoxText(data.Column(column).heading) + QStringLiteral(" of ") + RecordName(row);
-    const LoadState& state = window_.TableLoader().State();
-    const std::string location(data.Cell(row, data.ColumnOfOrigin(state.locationColumn)));
-    const int blockLine = std::atoi(std::string(data.Cell(row, data.ColumnOfOrigin(state.locationColumn + 1))).c_str());
-    CellEditorDialog dialog(&window_.Widget(), what, editor, [&](const CellAnswer& answer) {
-        // The answer is tried on the record's text: what it refuses, the editor shows.
-        const std::string* text = session_.Text(location);
-        return WritesForAnswer(state, loadColumn, answer, text ? *text : std::string(), blockLine).problem;
-    });
+    // What the record's text refuses, the editor shows and stays open.
+    CellEditorDialog dialog(&window_.Widget(), what, editor,
+                            [&](const CellAnswer& answer) { return history_->CheckAnswer(row, loadColumn, answer); });
     const bool accepted = runEditor ? runEditor(dialog) : dialog.exec() == QDialog::Accepted;
     if (!accepted) return;
     const EditHistory::Result result = history_->EditCell(row, loadColumn, dialog.Answer());
