@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <system_error>
+#include <vector>
 
 #include "hpi/ArchiveFiles.h"
 #include "hpi/HpiRewrite.h"
@@ -93,34 +94,17 @@ bool CopyBackup(const fs::path& original, const fs::path& backup, std::string& p
         problem = "cannot read it to keep a backup: " + WriteProblem(errno);
         return false;
     }
-    std::string temp = (backup.parent_path() / kTempPattern).string();
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        problem = "cannot keep its backup: " + WriteProblem(errno);
-        std::fclose(in);
-        return false;
-    }
-    std::vector<char> block(kCopyBlock);
-    bool ok = true;
-    int error = 0;
-    for (std::size_t n; ok && (n = std::fread(block.data(), 1, block.size(), in)) > 0;)
-        ok = WriteAll(fd, block.data(), n);
-    ok = ok && !std::ferror(in) && ::fsync(fd) == 0;
-    if (!ok) error = errno;
+    // The project's one writer of whole files; flushed to the disk before it takes the backup's name.
+    const platform::SaveResult saved = platform::SaveFile(backup, [&](std::FILE* out) {
+        std::vector<char> block(kCopyBlock);
+        for (std::size_t n; (n = std::fread(block.data(), 1, block.size(), in)) > 0;)
+            if (std::fwrite(block.data(), 1, n, out) != n) return false;
+        if (std::ferror(in) || std::fflush(out) != 0) return false;
+        return ::fsync(::fileno(out)) == 0 || errno == EINVAL;
+    });
     std::fclose(in);
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (ok && ::rename(temp.c_str(), backup.c_str()) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        problem = "cannot keep its backup: " + WriteProblem(error);
-    }
-    return ok;
+    if (!saved.ok) problem = "cannot keep its backup: " + saved.error;
+    return saved.ok;
 }
 
 }  // namespace
