@@ -2,20 +2,15 @@
 // only, cancellable), the Change column and the other game's rows (struck out),
 // tints, tooltips and changed numbers shown in their style, the filter, the
 // counts, edits refused on the other game's rows, Compare Off giving the table
-// (and its sort arrow) back exactly, the changelog, and --compare.
+// (and its sort arrow) back exactly, and the changelog.
 #include <QAction>
 #include <QLineEdit>
-#include <QSettings>
-#include <cstring>
 #include <filesystem>
-#include <functional>
-#include <map>
+#include <tuple>
 
 #include "app/compare/CompareCommands.h"
 #include "app/edit/CellEditorDialog.h"
 #include "app/edit/EditCommands.h"
-#include "app/game/CommandLine.h"
-#include "app/game/GameShell.h"
 #include "app/filter/FilterBar.h"
 #include "app/view/TableConveniences.h"
 #include "hpi/HpiArchive.h"
@@ -30,7 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-
 // The other release of BuildGame's game: alpha costs 12 there, gamma is not
 // in it, epsilon is only in it; beta and delta are the same.
 fs::path BuildOtherGame(const fs::path& root) {
@@ -39,7 +33,8 @@ fs::path BuildOtherGame(const fs::path& root) {
     EXPECT_TRUE(WriteArchive((other / "base.hpi").string(),
                              {{"units\\a.fbi", Unit("ALPHA", "alpha", "12") + Unit("BETA", "beta", "2.5") +
                                                    Unit("EPSILON", "epsilon", "4")}}));
-    EXPECT_TRUE(WriteArchive((other / "more.ufo").string(), {{"units\\c.fbi", "// delta\r\n" + Unit("DELTA", "delta", "0.5")}}));
+    EXPECT_TRUE(WriteArchive((other / "more.ufo").string(),
+                             {{"units\\c.fbi", "// delta\r\n" + Unit("DELTA", "delta", "0.5")}}));
     return other;
 }
 
@@ -68,16 +63,12 @@ TableSnapshot Snap(const TableListCtrl& table) {
     return s;
 }
 
-class CompareWindow : public WindowTest {
+// A window comparing its game with another; rows and columns found wherever the comparison put them.
+class ComparingWindow : public WindowTest {
 protected:
-    void SetUp() override {
-        other = BuildOtherGame(game.Root());
-        Open("units.cfg");
-        Compare().dataLocation = QString::fromStdString((game.Root() / "data").string());
-    }
     CompareCommands& Compare() { return *window->Comparison(); }
     int RowOf(const std::string& name) {
-        const int column = Data().ColumnOfOrigin(0);  // Name, wherever Change pushed it
+        const int column = Data().ColumnOfOrigin(0);  // the load's first column, wherever Change pushed it
         for (int r = 0; r < Data().RowCount(); ++r)
             if (Data().Cell(r, column) == name) return r;
         return -1;
@@ -87,133 +78,103 @@ protected:
             if (Data().Column(c).heading == heading) return c;
         return -1;
     }
-    bool CompareWithOther() { return Compare().CompareWith(QString::fromStdString(other.string())); }
+    void SetDataLocation() { Compare().dataLocation = QString::fromStdString((game.Root() / "data").string()); }
 
     fs::path other;
 };
 
-TEST_F(CompareWindow, ShowsEachRowsChangeTintsAndTellsTheOtherValue) {
+class CompareWindow : public ComparingWindow {
+protected:
+    void SetUp() override {
+        other = BuildOtherGame(game.Root());
+        Open("units.cfg");
+        SetDataLocation();
+    }
+    bool CompareWithOther() { return Compare().CompareWith(QString::fromStdString(other.string())); }
+};
+
+// Each case runs in its number style, before and after a sort: the Cost column
+// is widened to the changes it shows and fitted back when it shows none.
+TEST_F(CompareWindow, ShowsEachRowsChangeTintsTipsAndNumbersInTheChosenStyleWhereverASortMovesIt) {
+    const int costWidth = Data().ColumnWidth(ColumnOf("Cost"));
     ASSERT_TRUE(CompareWithOther());
     ASSERT_EQ(Data().Column(0).heading, "Change");
     EXPECT_EQ(window->Table().ColumnKinds().size(), 5u);  // Change, Name, Cost, Located In, Line #
     EXPECT_EQ(Data().ColumnOfOrigin(0), 1) << "the load's first column is still found by its origin";
-    EXPECT_EQ(Column(0), ",changed,,added,removed") << "this game's rows in load order (more.ufo first), then the other's";
+    EXPECT_EQ(Column(0), ",changed,,added,removed")
+        << "this game's rows in load order (more.ufo first), then the other's";
     EXPECT_EQ(Column(1), "delta,alpha,beta,gamma,epsilon");
+    EXPECT_EQ(RowText(Data(), 4), "removed,epsilon,4,base.hpi  ::  a.fbi,11")
+        << "the other game's row, to its last cell";
     EXPECT_NE(Status().find(",   1 changed, 1 added, 1 removed"), std::string::npos) << Status();
 
-    const int cost = ColumnOf("Cost");
-    struct Case {
-        const char* name;
-        int column;
-        bool mark, tint, otherRow;
-        const char* tip;
-        const char* why;
-    } cases[] = {
-        {"alpha", cost, true, true, false, "Other game: 12", "a changed number"},
-        {"alpha", 1, false, false, false, "", "an unchanged cell of a changed row"},
-        {"beta", cost, false, false, false, "", "the same number in both games"},
-        {"gamma", 0, false, true, false, "", "an added row's Change cell is tinted"},
-        {"gamma", cost, false, false, false, "", "an added row has nothing to compare"},
-        {"epsilon", cost, false, true, true, "Only in the other game", "the other game's row"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.why);
-        const int row = RowOf(c.name);
-        ASSERT_GE(row, 0);
-        QColor colour;
-        EXPECT_EQ(Compare().MarkFor(row, c.column), c.mark);
-        EXPECT_EQ(Compare().TintFor(row, c.column, &colour), c.tint);
-        EXPECT_EQ(Compare().IsOtherGameRow(row), c.otherRow);
-        EXPECT_EQ(Compare().TipFor(row, c.column).toStdString().substr(0, std::strlen(c.tip)), c.tip);
-    }
-
-    // A sort moves the rows: each keeps what it is.
-    window->Table().SortBy(1, true);
-    EXPECT_EQ(Column(1), "gamma,epsilon,delta,beta,alpha");
-    EXPECT_TRUE(Compare().MarkFor(RowOf("alpha"), cost));
-    EXPECT_FALSE(Compare().MarkFor(RowOf("beta"), cost));
-    EXPECT_TRUE(Compare().IsOtherGameRow(RowOf("epsilon")));
-
-    // Compare Off takes the Change column out: the arrow stays on the column sorted by.
-    Compare().CompareOff();
-    EXPECT_EQ(window->Table().SortColumn(), ColumnOf("Name"));
-}
-
-TEST_F(CompareWindow, ShowsChangedNumbersInTheChosenStyleAndStrikesOutTheOtherGamesRows) {
     using Style = CompareCommands::NumberStyle;
-    const int costWidth = Data().ColumnWidth(ColumnOf("Cost"));
-    ASSERT_TRUE(CompareWithOther());
     const int cost = ColumnOf("Cost");
     const struct {
         const char* name;
         int column;
         Style style;
-        bool looked, struck;
+        bool mark, tint, otherRow, struck;
         const char* shown;  // nullptr: the cell's own text
-        const char* tip;
+        const char* tip;    // how the tip starts
         const char* why;
     } cases[] = {
-        {"alpha", cost, Style::Value, false, false, nullptr, "Other game: 12", "this game's value, as it is"},
-        {"alpha", cost, Style::Difference, true, false, "10 (-2)", "Other game: 12, this game: 10",
+        {"alpha", cost, Style::Value, true, true, false, false, nullptr, "Other game: 12",
+         "a changed number, this game's value as it is"},
+        {"alpha", cost, Style::Difference, true, true, false, false, "10 (-2)", "Other game: 12, this game: 10",
          "the value and its change; the tip tells the value the cell no longer shows alone"},
-        {"alpha", cost, Style::Percent, true, false, "-16.7%", "Other game: 12, this game: 10",
+        {"alpha", cost, Style::Percent, true, true, false, false, "-16.7%", "Other game: 12, this game: 10",
          "the change against the other game's value"},
-        {"beta", cost, Style::Percent, false, false, nullptr, "", "an unchanged number shows itself"},
-        {"alpha", 1, Style::Percent, false, false, nullptr, "", "an unchanged cell of a changed row"},
-        {"gamma", cost, Style::Percent, false, false, nullptr, "", "an added row has nothing to compare"},
-        {"epsilon", cost, Style::Value, true, true, nullptr, "Only in the other game", "the other game's row"},
-        {"epsilon", 0, Style::Percent, true, true, nullptr, "Only in the other game", "its Change cell too"},
+        {"alpha", 1, Style::Percent, false, false, false, false, nullptr, "", "an unchanged cell of a changed row"},
+        {"beta", cost, Style::Percent, false, false, false, false, nullptr, "", "the same number in both games"},
+        {"gamma", 0, Style::Value, false, true, false, false, nullptr, "", "an added row's Change cell is tinted"},
+        {"gamma", cost, Style::Percent, false, false, false, false, nullptr, "", "an added row has nothing to compare"},
+        {"epsilon", 0, Style::Percent, false, true, true, true, nullptr, "Only in the other game",
+         "the other game's row, its Change cell"},
+        {"epsilon", cost, Style::Value, false, true, true, true, nullptr, "Only in the other game",
+         "and its number; in Value, as the first case: after the sort no width change tells of moved rows"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.why);
-        const int row = RowOf(c.name);
-        ASSERT_GE(row, 0);
-        const std::string text(Data().Cell(row, c.column));
-        Compare().SetNumberStyle(c.style);
-        CellLook look;
-        EXPECT_EQ(Compare().LookFor(row, c.column, &look), c.looked);
-        EXPECT_EQ(look.struckOut, c.struck);
-        EXPECT_EQ(look.shown.isNull(), c.shown == nullptr);
-        EXPECT_EQ(look.shown.toStdString(), c.shown ? c.shown : "");
-        EXPECT_EQ(Compare().TipFor(row, c.column).toStdString().substr(0, std::strlen(c.tip)), c.tip);
-        EXPECT_EQ(Data().Cell(row, c.column), text) << "only the drawing changes";
-    }
-    // The filter reads the cell, not what it shows.
-    const FilterParse parse = RowFilter::Parse("Cost = 10", Data());
-    ASSERT_TRUE(parse.Ok()) << parse.error;
-    ApplyFilter(Data(), parse.filter);
-    EXPECT_EQ(Data().ShownCount(), 1);
-    EXPECT_FALSE(Data().IsHidden(RowOf("alpha")));
-
-    // A change shown beside its number widens the column fitted to the numbers while it is shown.
-    constexpr int kUserWidth = 90;
-    const struct {
-        std::function<void()> act;
-        const char* fits;  // nullptr: the width is exactly costWidth or the user's
-        int width;
-        const char* why;
-    } steps[] = {
-        {[&] { Compare().SetNumberStyle(Style::Difference); }, "10 (-2)", 0, "widened to the change"},
-        {[&] { Compare().SetNumberStyle(Style::Value); }, nullptr, costWidth, "back when the change is not shown"},
-        {[&] { Compare().SetNumberStyle(Style::Percent); }, "-16.7%", 0, "widened again"},
-        {[&] { Compare().CompareOff(); }, nullptr, costWidth, "Compare Off gives the width back"},
-        {[&] {
-             EXPECT_TRUE(CompareWithOther());
-             Data().SetColumnWidth(ColumnOf("Cost"), kUserWidth);
-             Compare().CompareOff();
-         },
-         nullptr, kUserWidth, "a width the user set while comparing stays"},
+    const auto advance = [&](const char* text) {
+        return window->View()->fontMetrics().horizontalAdvance(QString::fromLatin1(text));
     };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.why);
-        step.act();
-        const int width = Data().ColumnWidth(ColumnOf("Cost"));
-        if (step.fits)
-            EXPECT_GE(width - 2 * window->View()->CellMargin(),
-                      window->View()->fontMetrics().horizontalAdvance(QString::fromLatin1(step.fits)));
-        else
-            EXPECT_EQ(width, step.width);
+    for (const bool sorted : {false, true}) {
+        if (sorted) {
+            window->Table().SortBy(1, true);  // the rows move: each keeps what it is
+            EXPECT_EQ(Column(1), "gamma,epsilon,delta,beta,alpha");
+        }
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.why) + (sorted ? ", sorted" : ""));
+            const int row = RowOf(c.name);
+            ASSERT_GE(row, 0);
+            const std::string text(Data().Cell(row, c.column));
+            Compare().SetNumberStyle(c.style);
+            QColor colour;
+            CellLook look;
+            EXPECT_EQ(Compare().MarkFor(row, c.column), c.mark);
+            EXPECT_EQ(Compare().TintFor(row, c.column, &colour), c.tint);
+            EXPECT_EQ(Compare().IsOtherGameRow(row), c.otherRow);
+            EXPECT_EQ(Compare().LookFor(row, c.column, &look), c.struck || c.shown);
+            EXPECT_EQ(look.struckOut, c.struck);
+            EXPECT_EQ(look.shown.isNull(), c.shown == nullptr);
+            EXPECT_EQ(look.shown.toStdString(), c.shown ? c.shown : "");
+            const std::string tip = Compare().TipFor(row, c.column).toStdString();
+            EXPECT_TRUE(tip.starts_with(c.tip) && tip.empty() == !*c.tip) << tip;
+            EXPECT_EQ(Data().Cell(row, c.column), text) << "only the drawing changes";
+            const int width = Data().ColumnWidth(cost);
+            if (c.style == Style::Value)
+                EXPECT_EQ(width, costWidth);
+            else
+                EXPECT_GE(width - 2 * window->View()->CellMargin(),
+                          advance(c.style == Style::Difference ? "10 (-2)" : "-16.7%"));
+        }
     }
+    Compare().CompareOff();
+    EXPECT_EQ(window->Table().SortColumn(), ColumnOf("Name")) << "the arrow stays on the column sorted by";
+    EXPECT_EQ(Data().ColumnWidth(ColumnOf("Cost")), costWidth) << "Compare Off gives the width back";
+    ASSERT_TRUE(CompareWithOther());  // in percent: widened at once
+    Data().SetColumnWidth(ColumnOf("Cost"), 90);
+    Compare().CompareOff();
+    EXPECT_EQ(Data().ColumnWidth(ColumnOf("Cost")), 90) << "a width the user set while comparing stays";
 }
 
 // A tint that asks one row to be struck out and another to show another text.
@@ -267,26 +228,27 @@ TEST(CellLookDrawing, StrikesOutAndShowsTheTintsText) {
     EXPECT_TRUE(rowImage(LookingTint::kShown) == rowImage(3)) << "the tint's text drawn as if the cell held it";
     EXPECT_FALSE(rowImage(LookingTint::kShown) == rowImage(0));
 }
-TEST_F(CompareWindow, FiltersOnTheChangeColumn) {
+
+TEST_F(CompareWindow, FiltersOnTheChangeColumnAndTheCellsNotWhatTheyShow) {
     ASSERT_TRUE(CompareWithOther());
-    const struct {
-        const char* filter;
-        const char* shown;
-    } cases[] = {
+    Compare().SetNumberStyle(CompareCommands::NumberStyle::Difference);  // alpha's cost shows "10 (-2)"
+    const std::pair<const char*, const char*> cases[] = {
+        // filter, the names it shows
         {"Change = changed", "alpha"},
         {"Change = removed", "epsilon"},
         {"added", "gamma"},               // a plain word finds the Change column too
         {"Change = \"\"", "delta,beta"},  // rows that did not change
+        {"Cost = 10", "alpha"},           // the filter reads the cell, not what it shows
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.filter);
-        const FilterParse parse = RowFilter::Parse(c.filter, Data());
+    for (const auto& [filter, names] : cases) {
+        SCOPED_TRACE(filter);
+        const FilterParse parse = RowFilter::Parse(filter, Data());
         ASSERT_TRUE(parse.Ok()) << parse.error;
         ApplyFilter(Data(), parse.filter);
         std::string shown;
         for (int r = Data().NextRow(-1, false, true); r >= 0; r = Data().NextRow(r, false, true))
             shown += (shown.empty() ? "" : ",") + std::string(Data().Cell(r, 1));
-        EXPECT_EQ(shown, c.shown);
+        EXPECT_EQ(shown, names);
         Data().ShowAllRows();
     }
 }
@@ -317,12 +279,14 @@ TEST_F(CompareWindow, UndoDoesNotCrossTheComparisonLaidOverOrTakenOff) {
     Compare().CompareOff();
     EXPECT_FALSE(edits.undoAction->isEnabled());
     edits.Undo();
-    TableSnapshot after = Snap(window->Table());
+    const TableSnapshot after = Snap(window->Table());
     EXPECT_EQ(after.rows.size(), before.rows.size() - 1) << "alpha stays removed, epsilon never comes in";
     EXPECT_EQ(after.headings, before.headings);
 }
 
-TEST_F(CompareWindow, CompareOffGivesTheTableBackExactlyAndReloadsCompareAgain) {
+// Escape on the other game's load and Compare Off both leave the table as it was;
+// a reload takes the comparison out before the load and makes it again after.
+TEST_F(CompareWindow, EscapeOrCompareOffGivesTheTableBackExactlyAndAReloadComparesAgain) {
     window->Table().MoveColumn(2, 0);  // Located In first: the user's order
     Data().SetColumnWidth(1, 77);
     Data().SetSelected(2, true);
@@ -330,25 +294,23 @@ TEST_F(CompareWindow, CompareOffGivesTheTableBackExactlyAndReloadsCompareAgain) 
     const TableSnapshot before = Snap(window->Table());
     const std::string status = Status();
     const auto otherFiles = FolderListing(other);
+    QTimer::singleShot(0, window.get(), [this] { QTest::keyClick(window.get(), Qt::Key_Escape); });
+    EXPECT_FALSE(CompareWithOther());
+    EXPECT_FALSE(Compare().Comparing());
+    EXPECT_TRUE(window->isVisible()) << "Escape went to the load, not to the window";
+    EXPECT_TRUE(Snap(window->Table()) == before);
+    EXPECT_NE(Status().find("cancelled"), std::string::npos) << Status();
 
     ASSERT_TRUE(CompareWithOther());
     EXPECT_FALSE(Snap(window->Table()) == before);
     EXPECT_EQ(FolderListing(other), otherFiles) << "nothing is written into the other game's folder";
     EXPECT_EQ(window->Table().SortColumn(), ColumnOf("Cost")) << "the arrow moved with its column";
     Compare().CompareOff();
-    const TableSnapshot after = Snap(window->Table());
-    EXPECT_EQ(after.headings, before.headings);
-    EXPECT_EQ(after.widths, before.widths);
-    EXPECT_EQ(after.origins, before.origins);
-    EXPECT_EQ(after.rows, before.rows);
-    EXPECT_EQ(after.kinds, before.kinds);
-    EXPECT_EQ(after.highlighted, before.highlighted);
-    EXPECT_EQ(after.sortColumn, before.sortColumn);
+    EXPECT_TRUE(Snap(window->Table()) == before) << "headings, widths, origins, rows, kinds, highlights, sort";
     EXPECT_EQ(Status(), status);
     EXPECT_FALSE(Compare().changelogAction->isEnabled());
 
-    // A reload takes the comparison out before the load and makes it again
-    // after, before an open filter line applies again.
+    // The comparison is made again before an open filter line applies again.
     ASSERT_TRUE(CompareWithOther());
     FilterBar* filter = window->Conveniences()->Filter();
     filter->Open();
@@ -362,16 +324,6 @@ TEST_F(CompareWindow, CompareOffGivesTheTableBackExactlyAndReloadsCompareAgain) 
     EXPECT_EQ(Data().RowCount(), 5);
     EXPECT_EQ(Data().Column(1).heading, "Located In") << "the kept layout was applied";
     EXPECT_NE(Status().find("1 removed"), std::string::npos) << Status();
-}
-
-TEST_F(CompareWindow, EscapeCancelsTheOtherGamesLoad) {
-    const TableSnapshot before = Snap(window->Table());
-    QTimer::singleShot(0, window.get(), [this] { QTest::keyClick(window.get(), Qt::Key_Escape); });
-    EXPECT_FALSE(CompareWithOther());
-    EXPECT_FALSE(Compare().Comparing());
-    EXPECT_TRUE(window->isVisible()) << "Escape went to the load, not to the window";
-    EXPECT_TRUE(Snap(window->Table()) == before);
-    EXPECT_NE(Status().find("cancelled"), std::string::npos) << Status();
 }
 
 TEST_F(CompareWindow, MatchesRowsByAChosenColumn) {
@@ -400,104 +352,41 @@ TEST_F(CompareWindow, ExportsTheChangelogOfTheShownColumns) {
 }
 
 // A load asked to stop between record files ends Cancelled with no rows.
-class StoppingView : public LoadView {
-public:
-    explicit StoppingView(int files) : files_(files) {}
+struct StoppingView : LoadView {
+    explicit StoppingView(int letThrough) : files(letThrough) {}
     void SetProgressVisible(bool) override {}
     void SetArchiveLabel(std::string_view) override {}
     void SetFileLabel(std::string_view) override {}
-    bool KeepLoading() override { return asked_++ < files_; }
-    int asked_ = 0;
-
-private:
-    int files_;
+    bool KeepLoading() override { return asked++ < files; }
+    int files, asked = 0;
 };
 
 TEST(LoadCancel, StopsBetweenRecordFiles) {
     GameFolder game;
     BuildGame();
-    const struct {
-        int files;
-        LoadEnd end;
-        int rows;
-        const char* why;
-    } cases[] = {
+    const std::tuple<int, LoadEnd, int, const char*> cases[] = {
+        // files let through, how the load ends, rows, why
         {100, LoadEnd::Loaded, 4, "never stopped: every record"},
         {0, LoadEnd::Cancelled, 0, "stopped before the first file"},
         {2, LoadEnd::Cancelled, 0, "stopped before the last file: no half table"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.why);
+    for (const auto& [files, end, rows, why] : cases) {
+        SCOPED_TRACE(why);
         TableListCtrl table;
-        StoppingView view(c.files);
+        StoppingView view(files);
         CapturedMessages messages;
         Loader loader(table, view, messages);
-        EXPECT_EQ(loader.LoadRun("units.cfg"), c.end);
-        EXPECT_EQ(table.Data().RowCount(), c.rows);
+        EXPECT_EQ(loader.LoadRun("units.cfg"), end);
+        EXPECT_EQ(table.Data().RowCount(), rows);
         EXPECT_EQ(table.Data().ColumnCount(), 4) << "the configuration's columns stay";
-        EXPECT_EQ(view.asked_, std::min(c.files + 1, 3)) << "asked once per record file";
+        EXPECT_EQ(view.asked, std::min(files + 1, 3)) << "asked once per record file";
         EXPECT_TRUE(messages.texts.empty());
     }
 }
 
-TEST(CompareCommandLine, ReadsTheOtherGame) {
-    const struct {
-        QStringList args;
-        const char* compare;
-        bool error;
-    } cases[] = {
-        {{"lorvex", "--compare", "/g/old", "/g/new"}, "/g/old", false},
-        {{"lorvex", "--compare=old"}, "old", false},
-        {{"lorvex", "--compare"}, "", true},     // the folder is missing
-        {{"lorvex", "--compare="}, "", true},    // an empty folder name
-        {{"lorvex", "/g/new"}, "", false},       // no comparison asked
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
-        const game::CommandLine line = game::ParseCommandLine(c.args);
-        EXPECT_EQ(line.compareWith.toStdString(), c.compare);
-        EXPECT_EQ(!line.error.isEmpty(), c.error) << line.error.toStdString();
-    }
-}
-
-TEST(CompareCommandLine, ComparesOnceTheFirstLoadIsIn) {
-    App();
-    GameFolder game;
-    BuildGame();
-    const fs::path other = BuildOtherGame(game.Root());
-    fs::create_directories(game.Root() / "Lorvex");
-    fs::copy_file("units.cfg", game.Root() / "Lorvex" / "units.cfg");
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(game.Root().string()));
-    const game::CommandLine line = game::ParseCommandLine(
-        {"lorvex", "--config", "units.cfg", "--compare", QString::fromStdString(other.string()),
-         QString::fromStdString(game.Root().string())});
-    ASSERT_TRUE(line.error.isEmpty()) << line.error.toStdString();
-    QSettings settings;
-    MainDialog window;
-    CapturedMessages messages;
-    window.SetMessageSink(&messages);
-    game::GameShell shell(window, settings, [](const QString& m) { ADD_FAILURE() << m.toStdString(); },
-                          QString::fromStdString((game.Root() / "data").string()), {});
-    shell.SetFirstConfiguration(line.config);
-    window.Comparison()->dataLocation = QString::fromStdString((game.Root() / "data").string());
-    window.Comparison()->CompareWhenLoaded(line.compareWith);
-    ASSERT_TRUE(shell.Start(line.gameFolder));
-    window.show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window.Comparison()->Comparing() && !window.Loading(); }, 5000));
-    EXPECT_EQ(ColumnText(window.Table().Data(), 0), ",changed,,added,removed");
-    EXPECT_TRUE(messages.texts.empty());
-    window.reject();
-}
-
-}  // namespace
-}  // namespace lorvex::testkit
-
-namespace lorvex::testkit {
-namespace {
-
 // The demo game compared in the window with an older release of it: the same
 // archives but the fan pack, and one unit's metal cost set back.
-class DemoCompareWindow : public WindowTest {
+class DemoCompareWindow : public ComparingWindow {
 protected:
     void SetUp() override {
         other = game.Root() / "older";
@@ -519,36 +408,25 @@ protected:
         ASSERT_TRUE(hpi::RewriteArchive(other / "rev31.gp3", {{{"units\\CNDGECKO.FBI", text}}, {}}).ok);
         fs::remove(other / "rev31.gp3.bak");
         Open("demo.cfg");
-        window->Comparison()->dataLocation = QString::fromStdString((game.Root() / "data").string());
+        SetDataLocation();
     }
-    int RowOf(const std::string& id) {
-        const int column = Data().ColumnOfOrigin(0);
-        for (int r = 0; r < Data().RowCount(); ++r)
-            if (Data().Cell(r, column) == id) return r;
-        return -1;
-    }
-    fs::path other;
 };
 
 TEST_F(DemoCompareWindow, TheOlderReleaseShowsOneChangeAndTheFanPackAdded) {
     const TableSnapshot before = Snap(window->Table());
     const auto otherFiles = FolderListing(other);
-    CompareCommands& compare = *window->Comparison();
-    ASSERT_TRUE(compare.CompareWith(QString::fromStdString(other.string())));
+    ASSERT_TRUE(Compare().CompareWith(QString::fromStdString(other.string())));
     // Added: the fan pack's 42 units and the 4 the damaged archive still gives.
     EXPECT_NE(Status().find(",   1 changed, 46 added, 0 removed"), std::string::npos) << Status();
-    const int gecko = RowOf("CNDGECKO");
+    const int gecko = RowOf("CNDGECKO"), metal = ColumnOf("Metal");
     ASSERT_GE(gecko, 0);
     EXPECT_EQ(std::string(Data().Cell(gecko, 0)), "changed");
-    int metal = -1;
-    for (int c = 0; c < Data().ColumnCount(); ++c)
-        if (Data().Column(c).heading == "Metal") metal = c;
-    EXPECT_EQ(compare.TipFor(gecko, metal), "Other game: 540");
+    EXPECT_EQ(Compare().TipFor(gecko, metal), "Other game: 540");
     QColor tint;
-    EXPECT_TRUE(compare.TintFor(gecko, metal, &tint) && compare.MarkFor(gecko, metal));
-    EXPECT_FALSE(compare.MarkFor(gecko, metal + 1)) << "Energy did not change";
+    EXPECT_TRUE(Compare().TintFor(gecko, metal, &tint) && Compare().MarkFor(gecko, metal));
+    EXPECT_FALSE(Compare().MarkFor(gecko, metal + 1)) << "Energy did not change";
     EXPECT_EQ(FolderListing(other), otherFiles) << "nothing is written into the older release's folder";
-    compare.CompareOff();
+    Compare().CompareOff();
     EXPECT_TRUE(Snap(window->Table()) == before);
 }
 

@@ -1,23 +1,25 @@
 #include <QComboBox>
-#include <QSettings>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableWidget>
 #include <filesystem>
 #include <tuple>
 
-#include "tests/app/AppTestSupport.h"
 #include "app/edit/CellEditorDialog.h"
 #include "app/edit/ChangesWindow.h"
 #include "app/edit/EditCommands.h"
 #include "app/filter/FilterBar.h"
 #include "app/game/GameShell.h"
 #include "app/view/TableConveniences.h"
+#include "tests/app/AppTestSupport.h"
 
 namespace lorvex::testkit {
 namespace {
+
+namespace fs = std::filesystem;
 
 const char* kEditCfg =
     "hpifolder=units;\nextension=.fbi;\nshowunusedtags=1;\n"
@@ -34,17 +36,20 @@ constexpr int kDelta = 0, kAlpha = 1;
 
 class EditWindow : public WindowTest {
 protected:
+    using Answer = std::function<void(CellEditorDialog&)>;
     void SetUp() override {
-        ASSERT_TRUE(WriteArchive("../base.hpi", {{"units\\a.fbi", "[ALPHA]\r\n{\r\n\tName=alpha;\r\n\tCost=10.50; // dear\r\n"
-                                                                  "\tSight=3;\r\n}\r\n" +
-                                                                      Unit("BETA", "beta", "2.5")},
+        ASSERT_TRUE(WriteArchive("../base.hpi", {{"units\\a.fbi",
+                                                  "[ALPHA]\r\n{\r\n\tName=alpha;\r\n\tCost=10.50; // dear\r\n"
+                                                  "\tSight=3;\r\n}\r\n" +
+                                                      Unit("BETA", "beta", "2.5")},
                                                  {"units\\b.fbi", Unit("GAMMA", "gamma", "7")}}));
         GameFolder::Write("edit.cfg", kEditCfg);
-        Open("edit.cfg");
-        edits().askUnsaved = [this] {
-            ++asked;
-            return answer;
-        };
+        OpenAgain();
+    }
+    // Opens the window when it is not (a way out closed it), the question about unsaved changes answered by `answer`.
+    void OpenAgain() {
+        if (!window || !window->isVisible()) Open("edit.cfg");
+        edits().askUnsaved = [this] { return ++asked, answer; };
     }
     EditCommands& edits() { return *window->Edits(); }
     int Col(const std::string& heading) {
@@ -60,7 +65,7 @@ protected:
         return -1;
     }
     // F2 on the cell, the editor answered by `answer` (nothing: the user cancels).
-    void Edit(int row, const std::string& heading, std::function<void(CellEditorDialog&)> answerWith) {
+    void Edit(int row, const std::string& heading, Answer answerWith) {
         Data().SetFocusedRow(row);
         window->View()->SetCurrentColumn(Col(heading));
         edits().runEditor = [&](CellEditorDialog& d) {
@@ -75,7 +80,7 @@ protected:
         window->View()->setFocus();
         QTest::keyClick(window->View(), Qt::Key_F2);
     }
-    static std::function<void(CellEditorDialog&)> Type(const char* text) {
+    static Answer Type(const char* text) {
         return [text](CellEditorDialog& d) { d.Line()->setText(text); };
     }
     bool Tinted(int row, const std::string& heading) {
@@ -92,9 +97,9 @@ TEST_F(EditWindow, EachColumnKindOpensItsEditorOrSaysWhy) {
     struct Case {
         const char* why;
         const char* heading;
-        std::function<void(CellEditorDialog&)> answer;  // null: no editor may open
-        const char* cell;                               // the cell afterwards
-        const char* status;                             // a part of the status line, or ""
+        Answer answer;       // null: no editor may open
+        const char* cell;    // the cell afterwards
+        const char* status;  // a part of the status line, or ""
     };
     const Case cases[] = {
         {"the editor starts from the value as written, not the rounded cell", "Cost",
@@ -231,7 +236,8 @@ TEST_F(EditWindow, EveryWayOutAsksAboutUnsavedChangesAndCancelKeepsThem) {
     const Way ways[] = {
         {"Select Configuration File", [this] { Load("edit.cfg"); }, false},
         {"Reload (F5)", [this] { window->Conveniences()->reloadAction->trigger(); }, false},
-        {"another game: a load from other archives", [this] {
+        {"another game: a load from other archives",
+         [this] {
              window->SetArchiveFolder("..");
              window->LoadRun();
          },
@@ -241,19 +247,11 @@ TEST_F(EditWindow, EveryWayOutAsksAboutUnsavedChangesAndCancelKeepsThem) {
     };
     for (const Way& way : ways) {
         SCOPED_TRACE(way.why);
-        if (!window->isVisible()) Open("edit.cfg");
-        edits().askUnsaved = [this] {
-            ++asked;
-            return answer;
-        };
+        OpenAgain();
         asked = 0;
         way.go();  // nothing changed: nobody is asked
         EXPECT_EQ(asked, 0);
-        if (!window->isVisible()) Open("edit.cfg");
-        edits().askUnsaved = [this] {
-            ++asked;
-            return answer;
-        };
+        OpenAgain();
         Edit(kAlpha, "Cost", Type("11"));
         answer = EditCommands::Unsaved::Cancel;
         way.go();
@@ -269,15 +267,14 @@ TEST_F(EditWindow, EveryWayOutAsksAboutUnsavedChangesAndCancelKeepsThem) {
             EXPECT_EQ(CellAt(kAlpha, "Cost"), "10.5") << "discarded and loaded again";
             EXPECT_FALSE(edits().HasUnsavedChanges());
         }
-        asked = 0;
     }
 }
 
 // Opening another game goes through the game shell: it asks before it
 // leaves this game, and Cancel leaves the game, its folder and the edits.
 TEST_F(EditWindow, OpeningAnotherGameAsksAndCancelKeepsThisGame) {
-    const std::filesystem::path other = game.Root() / "other";
-    std::filesystem::create_directories(other / "Lorvex");
+    const fs::path other = game.Root() / "other";
+    fs::create_directories(other / "Lorvex");
     ASSERT_TRUE(WriteArchive((other / "base.hpi").string(), {{"units\\a.fbi", Unit("ALPHA", "other alpha", "99")}}));
     GameFolder::Write(other / "Lorvex" / "edit.cfg", kEditCfg);
     QSettings settings;
@@ -286,11 +283,11 @@ TEST_F(EditWindow, OpeningAnotherGameAsksAndCancelKeepsThisGame) {
     shell.SetChooser(&chooser);
     chooser.name = "edit.cfg";
     Edit(kAlpha, "Cost", Type("11"));
-    const std::filesystem::path here = std::filesystem::current_path();
+    const fs::path here = fs::current_path();
     answer = EditCommands::Unsaved::Cancel;
     shell.SwitchToGame(QString::fromStdString(other.string()));
     EXPECT_EQ(asked, 1);
-    EXPECT_EQ(std::filesystem::current_path(), here) << "still this game's folder";
+    EXPECT_EQ(fs::current_path(), here) << "still this game's folder";
     EXPECT_EQ(CellAt(kAlpha, "Cost"), "11");
     answer = EditCommands::Unsaved::Discard;
     shell.SwitchToGame(QString::fromStdString(other.string()));
@@ -306,7 +303,7 @@ TEST_F(EditWindow, BothSavesThenAReloadShowsTheNewValues) {
     edits().askSaveWay = [] { return EditCommands::SaveWay::IntoArchives; };
     edits().saveAction->trigger();
     EXPECT_FALSE(edits().HasUnsavedChanges());
-    EXPECT_TRUE(std::filesystem::exists("../base.hpi.bak"));
+    EXPECT_TRUE(fs::exists("../base.hpi.bak"));
     EXPECT_EQ(GameFolder::Read("../more.ufo.bak"), before) << "the original kept once";
     EXPECT_TRUE(messages.texts.empty());
     window->Conveniences()->reloadAction->trigger();
@@ -319,7 +316,8 @@ TEST_F(EditWindow, BothSavesThenAReloadShowsTheNewValues) {
     edits().askSaveWay = [] { return EditCommands::SaveWay::NewArchive; };
     edits().askNewArchive = [](const QString&) { return QStringLiteral("../aa.ccx"); };
     edits().saveAction->trigger();
-    EXPECT_TRUE(messages.texts.empty()) << "nothing shadows a .ccx: " << (messages.texts.empty() ? "" : messages.texts[0]);
+    EXPECT_TRUE(messages.texts.empty()) << "nothing shadows a .ccx: "
+                                        << (messages.texts.empty() ? "" : messages.texts[0]);
     EXPECT_EQ(GameFolder::Read("../base.hpi.bak").empty(), false);
     window->Conveniences()->reloadAction->trigger();
     EXPECT_EQ(CellAt(RowOf("ALPHA"), "Name"), "alpha new");
@@ -333,23 +331,16 @@ TEST_F(EditWindow, BothSavesThenAReloadShowsTheNewValues) {
     EXPECT_NE(messages.texts[0].find("aa.ccx"), std::string::npos) << messages.texts[0];
 }
 
-}  // namespace
-}  // namespace lorvex::testkit
-
-namespace lorvex::testkit {
-namespace {
-
 // The demo game in the window: an edit re-reads one record file, and every
 // other row keeps every cell (flag columns too, whose state the parser keeps
 // between records).
 class DemoEditWindow : public WindowTest {
 protected:
     void SetUp() override {
-        for (const auto& e : std::filesystem::directory_iterator(LORVEX_DEMO_GAME))
+        for (const auto& e : fs::directory_iterator(LORVEX_DEMO_GAME))
             if (e.is_regular_file() && e.path().extension() != ".cfg")
-                std::filesystem::copy_file(e.path(), std::filesystem::path("..") / e.path().filename(),
-                                           std::filesystem::copy_options::overwrite_existing);
-        std::filesystem::copy_file(std::filesystem::path(LORVEX_DEMO_CONFIG) / "units.cfg", "demo.cfg");
+                fs::copy_file(e.path(), fs::path("..") / e.path().filename(), fs::copy_options::overwrite_existing);
+        fs::copy_file(fs::path(LORVEX_DEMO_CONFIG) / "units.cfg", "demo.cfg");
         Open("demo.cfg");
     }
 };

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTextDocument>
 #include <map>
+#include <sstream>
 
 #include "export/ExportDialog.h"
 #include "tests/app/AppTestSupport.h"
@@ -14,6 +15,43 @@ namespace lorvex {
 namespace {
 
 using namespace testkit;
+
+std::string browsedFrom;  // where the last "browse=" step's save dialog started
+
+// Plays the user's steps on the dialog, comma separated: a button or box by a
+// word of its label, "name=<text>" typed as the file name, "browse=<path>"
+// chosen through Browse, or "escape" pressed in the name.
+void Play(ExportDialog* d, const std::string& steps) {
+    const std::map<std::string, QAbstractButton*> controls = {
+        {"csv", d->csvButton},        {"markdown", d->markdownButton},      {"html", d->htmlButton},
+        {"keep", d->keepFormulasBox}, {"escaped", d->escapedHtmlButton},    {"only", d->onlyHighlightedBox},
+        {"cancel", d->cancelButton},  {"collapsed", d->includeCollapsedBox}};
+    std::istringstream in(steps);
+    for (std::string step; std::getline(in >> std::ws, step, ',');) {
+        const QString value = QString::fromStdString(step.substr(step.find('=') + 1));
+        if (step.starts_with("name=")) {
+            d->fileNameEdit->setText(value);
+        } else if (step.starts_with("browse=")) {
+            d->chooseSavePath = [value](const QString& start) {
+                browsedFrom = start.toStdString();
+                return value;
+            };
+            d->browseButton->click();
+        } else if (step == "escape") {
+            QTest::keyClick(d->fileNameEdit, Qt::Key_Escape);
+        } else {
+            controls.at(step)->click();
+        }
+    }
+}
+
+// The steps, then OK unless they closed the dialog.
+std::function<void(ExportDialog*)> Steps(const std::string& steps) {
+    return [steps](ExportDialog* d) {
+        Play(d, steps);
+        if (d->isVisible()) d->okButton->click();
+    };
+}
 
 // Runs the dialog with a script for the user, for configuration when one is
 // given; the settings start as junk.
@@ -28,8 +66,27 @@ std::pair<bool, ExportSettings> RunDialog(const std::function<void(ExportDialog*
     return {ok, s};
 }
 
-TEST(ExportDialogTest, OkFillsTheSettingsWithinTheLimits) {
-    App();
+// The dialog over a fresh settings file, in a folder of its own.
+class ExportDialogTest : public ::testing::Test {
+protected:
+    ExportDialogTest() {
+        App();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(game.Root().string()));
+        QSettings().clear();
+        std::filesystem::create_directory("sub");
+    }
+    // What OK gives: file, format, the four flags and the column delimiter.
+    static std::string Summary(const ExportSettings& s) {
+        static const char* const names[] = {"tsv", "csv", "markdown", "html"};
+        std::string flags;
+        for (bool flag : {s.includeCollapsed, s.onlyHighlighted, s.csvFormulas, s.escapeHtmlCells})
+            flags += flag ? '1' : '0';
+        return s.fileName + "|" + names[static_cast<int>(s.format)] + "|" + flags + "|" + s.columnDelimiter;
+    }
+    GameFolder game;
+};
+
+TEST_F(ExportDialogTest, OkFillsTheSettingsWithinTheLimits) {
     auto [ok, s] = RunDialog([](ExportDialog* d) {
         d->headerEdit->setPlainText("ignored, box not checked");
         d->columnDelimiterEdit->setPlainText(";");
@@ -37,7 +94,6 @@ TEST(ExportDialogTest, OkFillsTheSettingsWithinTheLimits) {
     });
     ASSERT_TRUE(ok);
     EXPECT_EQ(s.fileName + "|" + s.columnDelimiter + s.rowDelimiter + s.header + s.trailer, "DavuveRadev.dat|\t\n");
-    EXPECT_FALSE(s.includeCollapsed || s.onlyHighlighted || s.csvFormulas || s.escapeHtmlCells);
 
     // Long texts are cut, line breaks counted as CR LF; text leaves as Windows-1252.
     std::tie(ok, s) = RunDialog([](ExportDialog* d) {
@@ -48,8 +104,6 @@ TEST(ExportDialogTest, OkFillsTheSettingsWithinTheLimits) {
         d->rowDelimiterEdit->setPlainText(QString("x\n").repeated(100));
         d->headerEdit->setPlainText(
             QString::fromUtf8("\xE2\x82\xAC|\xC3\xA9|\xE4\xB8\x80"));  // euro, e acute, a CJK sign
-        d->includeCollapsedBox->setChecked(true);
-        d->onlyHighlightedBox->setChecked(true);
         d->okButton->click();
     });
     ASSERT_TRUE(ok);
@@ -57,35 +111,29 @@ TEST(ExportDialogTest, OkFillsTheSettingsWithinTheLimits) {
     EXPECT_EQ(s.columnDelimiter, std::string(127, 'c'));
     EXPECT_EQ(s.rowDelimiter, QString("x\n").repeated(42).toStdString() + "x");
     EXPECT_EQ(s.header + "|" + s.trailer, "\x80|\xE9|?|");
-    EXPECT_TRUE(s.includeCollapsed && s.onlyHighlighted);
 
-    std::tie(ok, s) = RunDialog([](auto* d) {
-        d->fileNameEdit->setText("x.dat");
-        QTest::keyClick(d->fileNameEdit, Qt::Key_Escape);
-    });
+    std::tie(ok, s) = RunDialog(Steps("name=x.dat, escape"));
     EXPECT_FALSE(ok);
     EXPECT_EQ(s.fileName, "junk");
 }
 
-TEST(ExportDialogTest, FormatButtonsAndBrowse) {
-    App();
+TEST_F(ExportDialogTest, FormatButtonsAndBrowse) {
     const std::string longPath = "/tmp/" + std::string(70, 'p') + "/units.dat";
-    using Click = QPushButton* ExportDialog::*;
-    const Click csv = &ExportDialog::csvButton, md = &ExportDialog::markdownButton, html = &ExportDialog::htmlButton;
+    browsedFrom.clear();
     const struct {
-        std::vector<Click> clicks;  // after an optional browse to longPath
-        bool browse;
+        std::string steps;
         std::string fileName;
         ExportFormat format;
         bool escapesHtml = false;  // the cells go inside the preset's HTML
     } cases[] = {
-        {{csv}, false, "DavuveRadev.csv", ExportFormat::Csv},
-        {{&ExportDialog::escapedHtmlButton}, false, "DavuveRadev.html", ExportFormat::Html},
-        {{md, md}, false, "DavuveRadev.dat", ExportFormat::Delimited},                 // pressed twice
-        {{html, csv, csv}, false, "DavuveRadev.html", ExportFormat::Delimited, true},  // back to the preset's ending
-        {{md, html}, false, "DavuveRadev.html", ExportFormat::Delimited, true},        // the preset ends a format
-        {{html, csv}, false, "DavuveRadev.csv", ExportFormat::Csv},                    // CSV escapes in its own way
-        {{md}, true, longPath.substr(0, longPath.size() - 4) + ".md", ExportFormat::Markdown},  // kept whole
+        {"csv", "DavuveRadev.csv", ExportFormat::Csv},
+        {"escaped", "DavuveRadev.html", ExportFormat::Html},
+        {"markdown, markdown", "DavuveRadev.dat", ExportFormat::Delimited},     // pressed twice
+        {"html, csv, csv", "DavuveRadev.html", ExportFormat::Delimited, true},  // back to the preset's ending
+        {"markdown, html", "DavuveRadev.html", ExportFormat::Delimited, true},  // the preset ends a format
+        {"html, csv", "DavuveRadev.csv", ExportFormat::Csv},                    // CSV escapes in its own way
+        {"browse=" + longPath + ", markdown", "/tmp/" + std::string(70, 'p') + "/units.md",  // kept whole
+         ExportFormat::Markdown},
     };
     const std::map<ExportFormat, std::string> labels = {
         {ExportFormat::Delimited, "Exports the table contents as a tab-delimited file"},
@@ -93,14 +141,9 @@ TEST(ExportDialogTest, FormatButtonsAndBrowse) {
         {ExportFormat::Markdown, "Exports the table contents as a Markdown file"},
         {ExportFormat::Html, "Exports the table contents as an HTML (escaped) file"}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.fileName);
+        SCOPED_TRACE(c.steps);
         auto [ok, s] = RunDialog([&](ExportDialog* d) {
-            d->chooseSavePath = [&](const QString& start) {
-                EXPECT_EQ(start.toStdString(), (std::filesystem::current_path() / "DavuveRadev.dat").string());
-                return QString::fromStdString(longPath);
-            };
-            if (c.browse) d->browseButton->click();
-            for (Click click : c.clicks) (d->*click)->click();
+            Play(d, c.steps);
             EXPECT_EQ(d->csvButton->isChecked(), c.format == ExportFormat::Csv);
             EXPECT_EQ(d->formatLabel->text().toStdString(), labels.at(c.format));
             EXPECT_EQ(d->headerEdit->isEnabled(), c.format == ExportFormat::Delimited);
@@ -116,140 +159,73 @@ TEST(ExportDialogTest, FormatButtonsAndBrowse) {
         EXPECT_EQ(s.csvFormulas, c.format == ExportFormat::Csv);
         EXPECT_EQ(s.escapeHtmlCells, c.escapesHtml);
     }
+    EXPECT_EQ(browsedFrom, (std::filesystem::current_path() / "DavuveRadev.dat").string());
 }
 
-// The dialog over a fresh settings file, in a folder of its own.
-class ExportMemory : public ::testing::Test {
-protected:
-    ExportMemory() {
-        App();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(game.Root().string()));
-        QSettings().clear();
-        std::filesystem::create_directory("sub");
-    }
-    // One export of configuration (none when null): steps, then OK.
-    static std::function<void()> Ok(const char* configuration, std::function<void(ExportDialog*)> steps) {
-        return [=] {
-            RunDialog(
-                [&](ExportDialog* d) {
-                    steps(d);
-                    d->okButton->click();
-                },
-                configuration);
-        };
-    }
-    // What OK gives: file, format, the four flags and the column delimiter.
-    static std::string Summary(const ExportSettings& s) {
-        static const char* const names[] = {"tsv", "csv", "markdown", "html"};
-        std::string flags;
-        for (bool flag : {s.includeCollapsed, s.onlyHighlighted, s.csvFormulas, s.escapeHtmlCells})
-            flags += flag ? '1' : '0';
-        return s.fileName + "|" + names[static_cast<int>(s.format)] + "|" + flags + "|" + s.columnDelimiter;
-    }
-    GameFolder game;
-};
-
-TEST_F(ExportMemory, KeepsTheLastChoicesPerConfiguration) {
+TEST_F(ExportDialogTest, KeepsTheLastChoicesPerConfiguration) {
     const std::string cwd = std::filesystem::current_path().string();
     const std::string deep = cwd + "/" + std::string(70, 'd') + "/";  // longer than a typed name may be
     std::filesystem::create_directory(deep);
-    const auto click = [](QPushButton* ExportDialog::*button) {
-        return [=](ExportDialog* d) { (d->*button)->click(); };
-    };
-    const auto csvKeepingFormulas = [](ExportDialog* d) {
-        d->csvButton->click(), d->keepFormulasBox->click(), d->onlyHighlightedBox->click();
-    };
-    const auto browseDeep = [&](ExportDialog* d) {
-        d->chooseSavePath = [&](const QString&) { return QString::fromStdString(deep + "t.txt"); };
-        d->browseButton->click(), d->markdownButton->click();
-    };
-    const auto nothing = [](ExportDialog*) {};
+    const std::string browseDeep = "browse=" + deep + "t.txt, markdown";
     const struct {
         const char* why;
-        std::function<void()> before;  // the exports before, or damage to the settings
+        const char* earlierIn;  // the configuration of an export before, if any ("": none given)
+        std::string earlier;    // its steps
         const char* configuration;
-        std::function<void(ExportDialog*)> steps;  // before OK, on the dialog as it opens
-        std::string summary;                       // of what OK gives then
+        const char* steps;    // before OK, on the dialog as it opens
+        std::string summary;  // of what OK gives then
     } cases[] = {
-        {"first use: today's dialog", {}, "units.cfg", nothing, "DavuveRadev.dat|tsv|0000|\t"},
-        {"a new format suggests the configuration's name",
-         {},
-         "units.cfg",
-         click(&ExportDialog::csvButton),
-         "units.csv|csv|0000|\t"},
-        {"pressed again, back to the default name",
-         {},
-         "units.cfg",
-         [](ExportDialog* d) {
-             d->escapedHtmlButton->click();
-             d->escapedHtmlButton->click();
-         },
+        {"first use: today's dialog", nullptr, "", "units.cfg", "", "DavuveRadev.dat|tsv|0000|\t"},
+        {"a new format suggests the configuration's name", nullptr, "", "units.cfg", "csv", "units.csv|csv|0000|\t"},
+        {"pressed again, back to the default name", nullptr, "", "units.cfg", "escaped, escaped",
          "DavuveRadev.dat|tsv|0000|\t"},
-        {"a name the user typed only changes its ending",
-         {},
-         "units.cfg",
-         [](ExportDialog* d) {
-             d->fileNameEdit->setText("mine.txt");
-             d->markdownButton->click();
-         },
+        {"a name the user typed only changes its ending", nullptr, "", "units.cfg", "name=mine.txt, markdown",
          "mine.md|markdown|0000|\t"},
-        {"format and boxes kept, whatever the name's case", Ok("units.cfg", csvKeepingFormulas), "UNITS.CFG", nothing,
+        {"format and boxes kept, whatever the name's case", "units.cfg", "csv, keep, only", "UNITS.CFG", "",
          "UNITS.csv|csv|0110|\t"},
-        {"the kept format can be left", Ok("units.cfg", csvKeepingFormulas), "units.cfg",
-         click(&ExportDialog::csvButton), "DavuveRadev.dat|tsv|0100|\t"},
-        {"another configuration starts anew", Ok("units.cfg", csvKeepingFormulas), "b.cfg", nothing,
+        {"the kept format can be left", "units.cfg", "csv, keep, only", "units.cfg", "csv",
+         "DavuveRadev.dat|tsv|0100|\t"},
+        {"another configuration starts anew", "units.cfg", "csv, keep, only", "b.cfg", "",
          "DavuveRadev.dat|tsv|0000|\t"},
-        {"no configuration keeps nothing", Ok(nullptr, csvKeepingFormulas), "units.cfg", nothing,
-         "DavuveRadev.dat|tsv|0000|\t"},
-        {"cancel keeps nothing",
-         [] {
-             RunDialog(
-                 [](ExportDialog* d) {
-                     d->csvButton->click();
-                     d->cancelButton->click();
-                 },
-                 "units.cfg");
-         },
-         "units.cfg", nothing, "DavuveRadev.dat|tsv|0000|\t"},
-        {"the browsed folder kept, its path used whole", Ok("units.cfg", browseDeep), "units.cfg", nothing,
+        {"no configuration keeps nothing", "", "csv, keep, only", "units.cfg", "", "DavuveRadev.dat|tsv|0000|\t"},
+        {"cancel keeps nothing", "units.cfg", "csv, cancel", "units.cfg", "", "DavuveRadev.dat|tsv|0000|\t"},
+        {"the browsed folder kept, its path used whole", "units.cfg", browseDeep, "units.cfg", "",
          deep + "units.md|markdown|0000|\t"},
-        {"in the kept folder, the default name", Ok("units.cfg", browseDeep), "units.cfg",
-         click(&ExportDialog::markdownButton), deep + "DavuveRadev.dat|tsv|0000|\t"},
-        {"a typed folder kept as the folder it named",
-         Ok("units.cfg",
-            [](ExportDialog* d) { d->fileNameEdit->setText("sub/x.txt"), d->includeCollapsedBox->click(); }),
-         "units.cfg", nothing, cwd + "/sub/DavuveRadev.dat|tsv|1000|\t"},
-        {"a folder that is not there is dropped",
-         Ok("units.cfg", [](ExportDialog* d) { d->fileNameEdit->setText("gone/x.md"), d->markdownButton->click(); }),
-         "units.cfg", nothing, "units.md|markdown|0000|\t"},
-        {"the HTML table kept, boxes and all", Ok("units.cfg", click(&ExportDialog::htmlButton)), "units.cfg", nothing,
+        {"in the kept folder, the default name", "units.cfg", browseDeep, "units.cfg", "markdown",
+         deep + "DavuveRadev.dat|tsv|0000|\t"},
+        {"a typed folder kept as the folder it named", "units.cfg", "name=sub/x.txt, collapsed", "units.cfg", "",
+         cwd + "/sub/DavuveRadev.dat|tsv|1000|\t"},
+        {"a folder that is not there is dropped", "units.cfg", "name=gone/x.md, markdown", "units.cfg", "",
+         "units.md|markdown|0000|\t"},
+        {"the HTML table kept, boxes and all", "units.cfg", "html", "units.cfg", "",
          "DavuveRadev.html|tsv|0001| </TD><TD> "},
-        {"damaged entries read as the defaults, a long text cut",
-         [] {
-             QSettings settings;
-             settings.beginGroup(QString::fromLatin1(ExportDialog::kSettingsGroup) + "/units.cfg");
-             settings.setValue("format", "junk");
-             settings.setValue("folder", "relative/");
-             settings.setValue("columnDelimiter", QString(100000, QLatin1Char(';')));
-             settings.setValue("customDelimiters", true);
-         },
-         "units.cfg",
-         [](ExportDialog* d) { EXPECT_EQ(d->columnDelimiterEdit->toPlainText().size(), ExportDialog::kMaxKeptText); },
-         "DavuveRadev.dat|tsv|0000|" + std::string(ExportDialog::kMaxText, ';')},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
         QSettings().clear();
-        if (c.before) c.before();
-        auto [ok, s] = RunDialog(
-            [&](ExportDialog* d) {
-                c.steps(d);
-                d->okButton->click();
-            },
-            c.configuration);
+        if (c.earlierIn) RunDialog(Steps(c.earlier), c.earlierIn);
+        auto [ok, s] = RunDialog(Steps(c.steps), c.configuration);
         ASSERT_TRUE(ok);
         EXPECT_EQ(Summary(s), c.summary);
     }
+}
+
+TEST_F(ExportDialogTest, DamagedKeptEntriesReadAsTheDefaultsALongTextCut) {
+    QSettings settings;
+    settings.beginGroup(QString::fromLatin1(ExportDialog::kSettingsGroup) + "/units.cfg");
+    settings.setValue("format", "junk");
+    settings.setValue("folder", "relative/");
+    settings.setValue("columnDelimiter", QString(100000, QLatin1Char(';')));
+    settings.setValue("customDelimiters", true);
+    settings.sync();
+    auto [ok, s] = RunDialog(
+        [](ExportDialog* d) {
+            EXPECT_EQ(d->columnDelimiterEdit->toPlainText().size(), ExportDialog::kMaxKeptText);
+            d->okButton->click();
+        },
+        "units.cfg");
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(Summary(s), "DavuveRadev.dat|tsv|0000|" + std::string(ExportDialog::kMaxText, ';'));
 }
 
 // Exports of the loaded table through the menu.
@@ -264,14 +240,6 @@ protected:
             user(d);
         });
         window->Menu().exportTable->trigger();
-    }
-    // The user's steps before OK, the file name first when one is given.
-    static std::function<void(ExportDialog*)> Steps(const char* name, std::function<void(ExportDialog*)> more = {}) {
-        return [name, more](ExportDialog* d) {
-            if (name) d->fileNameEdit->setText(name);
-            if (more) more(d);
-            d->okButton->click();
-        };
     }
 };
 
@@ -293,20 +261,18 @@ TEST_F(ExportThroughWindow, WritesTheExactBytesInEveryMode) {
                              " </TD>\r\n         </TR>\r\n      </TABLE>\r\n   </BODY>\r\n</HTML>\r\n";
     const std::string deep = std::string(70, 'd') + "/t.";  // a browsed path longer than 63 characters
     const auto cell = [](const char* text) { return [=](TableListCtrl& t) { t.Data().SetCell(0, 0, text); }; };
-    const auto press = [](auto... buttons) {
-        return Steps(nullptr, [=](ExportDialog* d) { ((d->*buttons)->click(), ...); });
-    };
     const std::tuple<std::function<void(TableListCtrl&)>, std::function<void(ExportDialog*)>, std::string, std::string>
         cases[] = {
-            {{}, Steps(nullptr), "DavuveRadev.dat", kTab},
+            {{}, Steps(""), "DavuveRadev.dat", kTab},
             {{},
-             Steps("custom.txt",
-                   [](ExportDialog* d) {
-                       d->customDelimitersBox->setChecked(true);
-                       QTest::keyClicks(d->columnDelimiterEdit, ";");
-                       QTest::keyClicks(d->rowDelimiterEdit, "|");
-                       QTest::keyClick(d->rowDelimiterEdit, Qt::Key_Return);
-                   }),
+             [](ExportDialog* d) {
+                 d->fileNameEdit->setText("custom.txt");
+                 d->customDelimitersBox->setChecked(true);
+                 QTest::keyClicks(d->columnDelimiterEdit, ";");
+                 QTest::keyClicks(d->rowDelimiterEdit, "|");
+                 QTest::keyClick(d->rowDelimiterEdit, Qt::Key_Return);
+                 d->okButton->click();
+             },
              "custom.txt",
              Sub(Sub(kTab, "\t", ";"), "\r\n", "|\r\n")},
             {{},
@@ -321,18 +287,16 @@ TEST_F(ExportThroughWindow, WritesTheExactBytesInEveryMode) {
              },
              "framed.txt",
              std::string("Units\r\n") + kTab + "\r\nend"},
-            {{}, press(&ExportDialog::htmlButton), "DavuveRadev.html", html},
+            {{}, Steps("html"), "DavuveRadev.html", html},
             // A cell that is markup: plain text keeps it, the HTML table shows it as text.
-            {cell("<i>delta</i> & co"), Steps(nullptr), "DavuveRadev.dat", Sub(kTab, "delta", "<i>delta</i> & co")},
-            {cell("<i>delta</i> & co"), press(&ExportDialog::htmlButton), "DavuveRadev.html",
+            {cell("<i>delta</i> & co"), Steps(""), "DavuveRadev.dat", Sub(kTab, "delta", "<i>delta</i> & co")},
+            {cell("<i>delta</i> & co"), Steps("html"), "DavuveRadev.html",
              Sub(html, "delta", "&lt;i&gt;delta&lt;/i&gt; &amp; co")},
             // A formula in a cell: written behind a ' unless the user keeps formulas.
-            {cell("=1+1"), press(&ExportDialog::csvButton), "units.csv",
-             Sub(Sub(kTab, "\t", ","), "delta", "'=1+1") + "\r\n"},
-            {cell("=1+1"), Steps(nullptr, [](ExportDialog* d) { d->csvButton->click(), d->keepFormulasBox->click(); }),
-             "units.csv", Sub(Sub(kTab, "\t", ","), "delta", "=1+1") + "\r\n"},
+            {cell("=1+1"), Steps("csv"), "units.csv", Sub(Sub(kTab, "\t", ","), "delta", "'=1+1") + "\r\n"},
+            {cell("=1+1"), Steps("csv, keep"), "units.csv", Sub(Sub(kTab, "\t", ","), "delta", "=1+1") + "\r\n"},
             {{},
-             press(&ExportDialog::htmlButton, &ExportDialog::markdownButton),
+             Steps("html, markdown"),
              "units.md",  // the preset ignored
              "| Name | Cost | Located In | Line # |\r\n| --- | --- | --- | --- |\r\n"
              "| delta | 0.5 | more.ufo  ::  c.fbi | 2 |\r\n| alpha | 10 | base.hpi  ::  a.fbi | 1 |\r\n"
@@ -343,15 +307,7 @@ TEST_F(ExportThroughWindow, WritesTheExactBytesInEveryMode) {
                  t.HeadingClick(0, 0, false);
                  t.Data().SetSelected(3, true);
              },
-             Steps(nullptr,
-                   [&](ExportDialog* d) {
-                       d->chooseSavePath = [&](auto&) {
-                           return QDir::current().absoluteFilePath((deep + "txt").c_str());
-                       };
-                       d->browseButton->click();
-                       d->onlyHighlightedBox->setChecked(true);
-                       d->csvButton->click();
-                   }),
+             Steps("browse=" + QDir::current().absoluteFilePath((deep + "txt").c_str()).toStdString() + ", only, csv"),
              deep + "csv", "Line #,Name,Cost,Located In\r\n6,beta,2.5,base.hpi  ::  a.fbi\r\n"},
         };
     for (const auto& [prepare, user, file, bytes] : cases) {
@@ -367,36 +323,21 @@ TEST_F(ExportThroughWindow, WritesTheExactBytesInEveryMode) {
         std::filesystem::remove(file);
     }
     EXPECT_TRUE(messages.texts.empty());
-    Export([](ExportDialog* d) {
-        d->fileNameEdit->setText("cancelled.txt");
-        d->cancelButton->click();
-    });
+    Export(Steps("name=cancelled.txt, cancel"));
     EXPECT_FALSE(std::filesystem::exists("cancelled.txt") || std::filesystem::exists("DavuveRadev.dat"));
 }
 
 TEST_F(ExportThroughWindow, UnwritableFileGivesAMessageAndKeepsTheOldOne) {
-    Export(Steps("no such folder\\x.dat"));
+    Export(Steps("name=no such folder\\x.dat"));
     EXPECT_EQ(messages.texts, (std::vector<std::string>{"Unable to Create File"}));
     // The disk fills up half way: the old file stays as it was.
     GameFolder::Write("old.dat", "old contents");
-    WithFileSizeLimit(64, [&] { return Export(Steps("old.dat")), 0; });
+    WithFileSizeLimit(64, [&] { return Export(Steps("name=old.dat")), 0; });
     EXPECT_EQ(messages.texts, (std::vector<std::string>{"Unable to Create File", "Unable to Create File"}));
     EXPECT_EQ(GameFolder::Read("old.dat"), "old contents");
-    Export(Steps("old.dat"));  // an existing file is overwritten without a question
+    Export(Steps("name=old.dat"));  // an existing file is overwritten without a question
     EXPECT_EQ(GameFolder::Read("old.dat"), kTab);
     EXPECT_EQ(messages.texts.size(), 2u);
-}
-
-// The window passes its configuration: the next export starts where the last one left.
-TEST_F(ExportThroughWindow, TheNextExportStartsWhereTheLastLeft) {
-    Export(Steps(nullptr, [](ExportDialog* d) { d->csvButton->click(); }));
-    std::filesystem::remove("units.csv");
-    WhenModal<ExportDialog>([](ExportDialog* d) {
-        EXPECT_EQ(d->fileNameEdit->text().toStdString(), "units.csv");
-        EXPECT_EQ(d->Format(), ExportFormat::Csv);
-        d->cancelButton->click();
-    });
-    window->Menu().exportTable->trigger();
 }
 
 }  // namespace

@@ -1,9 +1,6 @@
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <QAction>
 #include <QDir>
@@ -13,20 +10,20 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <chrono>
 #include <climits>
 #include <cstdio>
-
-#include <chrono>
+#include <cstdlib>
 
 #include "app/ConfigChooserDialog.h"
+#include "app/compare/CompareCommands.h"
 #include "app/game/CommandLine.h"
 #include "app/game/GameShell.h"
 #include "app/game/Placement.h"
 #include "app/game/StartDialog.h"
 #include "platform/GameFolder.h"
 #include "tests/app/AppTestSupport.h"
-
-extern char** environ;
+#include "tests/support/ToolRun.h"
 
 inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 inline void PrintTo(const QStringList& list, std::ostream* os) { *os << list.join(QLatin1Char('|')).toStdString(); }
@@ -80,16 +77,20 @@ protected:
             },
             window.get());
     }
-    // Started on the game with units.cfg loaded, and a second game with a record of its own beside it.
+    // A second game beside the first, with a record of its own.
+    fs::path AnotherGame() {
+        const fs::path other = game.Root() / "other";
+        fs::create_directories(other);
+        EXPECT_TRUE(WriteArchive((other / "z.hpi").string(), {{"units\\z.fbi", Unit("ZED", "zed", "1")}}));
+        return other;
+    }
+    // Started on the game with units.cfg loaded, and another game beside it.
     fs::path StartWithAnotherGame() {
         Make();
         shell->SetFirstConfiguration(QStringLiteral("units.cfg"));
         EXPECT_TRUE(shell->Start(Q(game.Root())));
         ShowAndLoad();
-        const fs::path other = game.Root() / "other";
-        fs::create_directories(other);
-        EXPECT_TRUE(WriteArchive((other / "z.hpi").string(), {{"units\\z.fbi", Unit("ZED", "zed", "1")}}));
-        return other;
+        return AnotherGame();
     }
     std::string Column(int c) { return ColumnText(window->Table().Data(), c); }
     fs::path Home() const { return game.Root() / "home/user"; }
@@ -241,6 +242,23 @@ TEST_F(Shell, SwitchingGamesTakesEffectOnlyWhenALoadDoes) {
     }
 }
 
+// --compare: the other game is compared with once the first load is in.
+TEST_F(Shell, ComparesWithTheOtherGameOfTheCommandLineOnceTheFirstLoadIsIn) {
+    const fs::path other = AnotherGame();
+    const CommandLine line =
+        ParseCommandLine({"lorvex", "--config", "units.cfg", "--compare", Q(other), Q(game.Root())});
+    ASSERT_TRUE(line.error.isEmpty()) << line.error.toStdString();
+    Make();
+    shell->SetFirstConfiguration(line.config);
+    window->Comparison()->dataLocation = Q(game.Root() / "data");
+    window->Comparison()->CompareWhenLoaded(line.compareWith);
+    ASSERT_TRUE(shell->Start(line.gameFolder));
+    ShowAndLoad();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->Comparison()->Comparing() && !window->Loading(); }, 5000));
+    EXPECT_EQ(Column(0), "added,added,added,added,removed");
+    EXPECT_TRUE(messages.texts.empty());
+}
+
 TEST_F(Shell, GeometryIsRestoredInsideTheScreen) {
     Make();
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
@@ -291,25 +309,29 @@ TEST(Placement, SavedPlacesAndFirstStarts) {
 
 TEST(CommandLine, Arguments) {
     const QString none;
-    const std::tuple<QStringList, QString, QString, const char*> cases[] = {
-        // args, game, config, h/v/e(rror)
-        {{}, none, none, ""},
-        {{"/g"}, "/g", none, ""},
-        {{"--config", "u.cfg", "/g"}, "/g", "u.cfg", ""},
-        {{"--config=u.cfg"}, none, "u.cfg", ""},
-        {{"-platform", "offscreen", "/g", "-style=x", "-reverse"}, "/g", none, ""},
-        {{"--", "-odd"}, "-odd", none, ""},
-        {{"--help"}, none, none, "h"},
-        {{"-h", "--config", "../x"}, none, none, "h"},
-        {{"--version"}, none, none, "v"},
-        {{"-v"}, none, none, "v"},
-        {{"--config", "../u.cfg"}, none, none, "e"},
-        {{"--config", "a/u.cfg"}, none, none, "e"},
-        {{"--config"}, none, none, "e"},
-        {{"--bogus"}, none, none, "e"},
-        {{"/a", "/b"}, none, none, "e"},
+    const std::tuple<QStringList, QString, QString, QString, const char*> cases[] = {
+        // args, game, config, compare, h/v/e(rror)
+        {{}, none, none, none, ""},
+        {{"/g"}, "/g", none, none, ""},
+        {{"--config", "u.cfg", "/g"}, "/g", "u.cfg", none, ""},
+        {{"--config=u.cfg"}, none, "u.cfg", none, ""},
+        {{"--compare", "/g/old", "/g"}, "/g", none, "/g/old", ""},
+        {{"--compare=old"}, none, none, "old", ""},
+        {{"-platform", "offscreen", "-style=x", "/g", "-reverse"}, "/g", none, none, ""},  // "=x": /g is no value
+        {{"--", "-odd"}, "-odd", none, none, ""},
+        {{"--help"}, none, none, none, "h"},
+        {{"-h", "--config", "../x"}, none, none, none, "h"},
+        {{"--version"}, none, none, none, "v"},
+        {{"-v"}, none, none, none, "v"},
+        {{"--config", "../u.cfg"}, none, none, none, "e"},
+        {{"--config", "a/u.cfg"}, none, none, none, "e"},
+        {{"--config"}, none, none, none, "e"},
+        {{"--compare"}, none, none, none, "e"},   // the folder is missing
+        {{"--compare="}, none, none, none, "e"},  // an empty folder name
+        {{"--bogus"}, none, none, none, "e"},
+        {{"/a", "/b"}, none, none, none, "e"},
     };
-    for (const auto& [args, gameFolder, config, flags] : cases) {
+    for (const auto& [args, gameFolder, config, compare, flags] : cases) {
         const CommandLine line = ParseCommandLine(QStringList{QStringLiteral("lorvex")} + args);
         SCOPED_TRACE(args.join(' ').toStdString());
         EXPECT_EQ(std::string(line.help ? "h" : "") + (line.version ? "v" : "") + (line.error.isEmpty() ? "" : "e"),
@@ -317,11 +339,13 @@ TEST(CommandLine, Arguments) {
         if (*flags == 'e') continue;
         EXPECT_EQ(line.gameFolder, gameFolder);
         EXPECT_EQ(line.config, config);
+        EXPECT_EQ(line.compareWith, compare);
     }
 }
 
 // The program itself, with no display at all.
 TEST(CommandLine, ProgramAnswersWithoutADisplay) {
+    GameFolder logs;
     const std::tuple<const char*, int, std::string> cases[] = {
         {"--version", 0, "lorvex " LORVEX_VERSION "\n"},
         {"--help", 0, "Usage: lorvex [--config NAME.cfg] [GAME_FOLDER]\n"},
@@ -329,15 +353,11 @@ TEST(CommandLine, ProgramAnswersWithoutADisplay) {
         {"--nonsense", 2, ""},
     };
     for (const auto& [args, status, output] : cases) {
-        const std::string command = std::string("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '") +
-                                    LORVEX_PROGRAM + "' " + args + " 2>/dev/null";
-        FILE* pipe = ::popen(command.c_str(), "r");
-        ASSERT_NE(pipe, nullptr);
-        std::string out;
-        char chunk[256];
-        for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) out.append(chunk, n);
-        EXPECT_EQ(WEXITSTATUS(::pclose(pipe)), status) << args;
-        EXPECT_EQ(out.substr(0, output.size()), output) << args;
+        const Ran ran = RunShell(
+            std::string("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '") + LORVEX_PROGRAM + "' " + args,
+            logs.Root());
+        EXPECT_EQ(ran.status, status) << args;
+        EXPECT_EQ(ran.out.substr(0, output.size()), output) << args;
     }
 }
 
@@ -348,48 +368,28 @@ constexpr auto kStartLimit = std::chrono::seconds(20);
 // what it writes on stderr up to its message about that folder (the first thing it says after the settings are
 // open), or everything it said until kStartLimit. It then waits for the message box: it is killed.
 std::string StartOver(const fs::path& home) {
-    const std::string homeVar = "HOME=" + home.string(), configVar = "XDG_CONFIG_HOME=" + (home / "config").string(),
-                      dataVar = "XDG_DATA_HOME=" + (home / "data").string(), tmpVar = "TMPDIR=" + home.string();
-    const std::string program = LORVEX_PROGRAM, gameFolder = (home / "no-such-game").string();
-    const char* argv[] = {"env",
-                          "-u",
-                          "DISPLAY",
-                          "-u",
-                          "WAYLAND_DISPLAY",
-                          "QT_QPA_PLATFORM=offscreen",
-                          homeVar.c_str(),
-                          configVar.c_str(),
-                          dataVar.c_str(),
-                          tmpVar.c_str(),
-                          program.c_str(),
-                          gameFolder.c_str(),
-                          nullptr};
-    int err[2];
-    if (::pipe2(err, O_CLOEXEC) != 0) return "(no pipe)";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-    pid_t pid = -1;
-    const int spawned = posix_spawnp(&pid, "env", &actions, nullptr, const_cast<char* const*>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(err[1]);
+    // The shell says its pid, then becomes env and env the program: the pid is the program's to kill.
+    const std::string line = "echo $$; exec env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen HOME='" +
+                             home.string() + "' XDG_CONFIG_HOME='" + (home / "config").string() + "' XDG_DATA_HOME='" +
+                             (home / "data").string() + "' TMPDIR='" + home.string() + "' '" + LORVEX_PROGRAM + "' '" +
+                             (home / "no-such-game").string() + "' 2>&1 >/dev/null </dev/null";
+    FILE* pipe = ::popen(line.c_str(), "r");
+    if (!pipe) return "(no pipe)";
     std::string said;
     const auto deadline = std::chrono::steady_clock::now() + kStartLimit;
-    while (spawned == 0 && said.find("no-such-game") == std::string::npos) {
+    while (said.find("no-such-game") == std::string::npos) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        pollfd p{err[0], POLLIN, 0};
+        pollfd p{::fileno(pipe), POLLIN, 0};
         char chunk[512];
         ssize_t n = 0;
         if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0 ||
-            (n = ::read(err[0], chunk, sizeof chunk)) <= 0)
+            (n = ::read(p.fd, chunk, sizeof chunk)) <= 0)
             break;
         said.append(chunk, static_cast<std::size_t>(n));
     }
-    ::close(err[0]);
-    if (spawned == 0) ::kill(pid, SIGKILL), ::waitpid(pid, nullptr, 0);
+    if (const int pid = std::atoi(said.c_str()); pid > 0) ::kill(pid, SIGKILL);
+    ::pclose(pipe);
     return said;
 }
 

@@ -36,6 +36,11 @@ public:
     bool eventFilter(QObject*, QEvent* event) override { return paints += event->type() == QEvent::Paint, false; }
 };
 
+// A record listing as its user sees it: the title over the text.
+std::string Shown(const DataListingDialog* listing) {
+    return listing->windowTitle().toStdString() + "\n" + listing->listingEdit->toPlainText().toStdString();
+}
+
 std::vector<std::string> Listed(QListWidget* list) {
     std::vector<std::string> names;
     for (int i = 0; i < list->count(); ++i) names.push_back(list->item(i)->text().toStdString());
@@ -51,7 +56,8 @@ TEST_F(MainWindow, FirstPaintLoadsThroughTheChooser) {
     });
     PaintCounter archivePaints;
     window = std::make_unique<MainDialog>();
-    window->findChild<QLabel*>(QStringLiteral("archiveLabel"))->installEventFilter(&archivePaints);
+    auto* archiveLabel = window->findChild<QLabel*>(QStringLiteral("archiveLabel"));
+    archiveLabel->installEventFilter(&archivePaints);
     EXPECT_EQ(Title(), "Lorvex   - by Quorrin");
     window->show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return Data().RowCount() == 4; }, 5000));
@@ -62,14 +68,14 @@ TEST_F(MainWindow, FirstPaintLoadsThroughTheChooser) {
     EXPECT_EQ(Column(2), "more.ufo  ::  c.fbi,base.hpi  ::  a.fbi,base.hpi  ::  a.fbi,base.hpi  ::  b.fbi");
     EXPECT_EQ(Status(), Lit(4, 0));
     EXPECT_TRUE(window->View()->isVisible());
-    EXPECT_FALSE(window->findChild<QLabel*>(QStringLiteral("archiveLabel"))->isVisible() || window->findChild<QLabel*>(QStringLiteral("fileLabel"))->isVisible());
+    EXPECT_FALSE(archiveLabel->isVisible() || window->findChild<QLabel*>(QStringLiteral("fileLabel"))->isVisible());
     EXPECT_GE(archivePaints.paints, 2) << "the progress labels are painted while the load holds the window";
     window->repaint();  // later paints start no other load
     QTest::qWait(50);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
-TEST_F(MainWindow, CancelLeavesAnEmptyTableAndTheMenuLoadsLater) {
+TEST_F(MainWindow, CancelLeavesAnEmptyTableTheMenuLoadsLaterAndMessagesShowInABox) {
     Open("");
     EXPECT_EQ(Data().ColumnCount(), 0);
     EXPECT_EQ(Status(), "");
@@ -81,6 +87,11 @@ TEST_F(MainWindow, CancelLeavesAnEmptyTableAndTheMenuLoadsLater) {
         EXPECT_EQ(Title(), "Lorvex - units.cfg   - by Quorrin");
     }
     EXPECT_EQ(chooser.calls, 4);
+    window->SetMessageSink(nullptr);  // the real message boxes
+    std::string text;
+    WhenModal<QMessageBox>([&](auto* box) { text = box->text().toStdString(), box->button(QMessageBox::Ok)->click(); });
+    window->ShowMessage("Unable to Create File");
+    EXPECT_EQ(text, "Unable to Create File");
 }
 
 TEST_F(MainWindow, InputDuringALoadIsIgnoredAndStatusFollowsClicks) {
@@ -150,15 +161,13 @@ TEST_F(MainWindow, DoubleClickOpensTheRecordListing) {
     ASSERT_EQ(open.size(), 1);
     QPointer<DataListingDialog> first(open[0]);
     EXPECT_TRUE(first->isVisible() && !first->isModal() && first->listingEdit->isReadOnly());
-    EXPECT_EQ(first->windowTitle().toStdString(), "Data Segment from a.fbi");
-    EXPECT_EQ(first->listingEdit->toPlainText().toStdString(), "[BETA]\n\t{\n\tName=beta;\n\tCost=2.5;\n\t}\n");
+    EXPECT_EQ(Shown(first), "Data Segment from a.fbi\n[BETA]\n\t{\n\tName=beta;\n\tCost=2.5;\n\t}\n");
     // Another record after the columns moved ("Located In" to the front, "Line #" to the end).
     window->Table().MoveColumn(2, 0);
     window->Table().MoveColumn(3, 4);
     QPointer<DataListingDialog> second(window->OpenRecordListing(0));
     ASSERT_TRUE(second);
-    EXPECT_EQ(second->windowTitle().toStdString(), "Data Segment from c.fbi");
-    EXPECT_EQ(second->listingEdit->toPlainText().toStdString(), "[DELTA]\n\t{\n\tName=delta;\n\tCost=0.5;\n\t}\n");
+    EXPECT_EQ(Shown(second), "Data Segment from c.fbi\n[DELTA]\n\t{\n\tName=delta;\n\tCost=0.5;\n\t}\n");
     // The main window stays usable; each listing goes by itself.
     Click(Rows(), RowPoint(0));
     EXPECT_EQ(Status(), Lit(4, 1));
@@ -171,20 +180,10 @@ TEST_F(MainWindow, DoubleClickOpensTheRecordListing) {
     std::filesystem::remove("Lorvex temp/b.fbi");
     DataListingDialog* missing = window->OpenRecordListing(3);
     ASSERT_NE(missing, nullptr);
-    EXPECT_EQ(missing->windowTitle().toStdString(), "Data Listing");
-    EXPECT_TRUE(missing->listingEdit->toPlainText().isEmpty());
+    EXPECT_EQ(Shown(missing), "Data Listing\n");
     EXPECT_FALSE(std::filesystem::exists("Lorvex temp/b.fbi"));
     EXPECT_EQ(window->OpenRecordListing(-1), nullptr);
     EXPECT_EQ(window->OpenRecordListing(Data().RowCount()), nullptr);
-}
-
-TEST_F(MainWindow, MessageBoxShowsTheText) {
-    Open("");
-    window->SetMessageSink(nullptr);  // the real message boxes
-    std::string text;
-    WhenModal<QMessageBox>([&](auto* box) { text = box->text().toStdString(), box->button(QMessageBox::Ok)->click(); });
-    window->ShowMessage("Unable to Create File");
-    EXPECT_EQ(text, "Unable to Create File");
 }
 
 // A load that left record files out says how many beside the status line,
@@ -230,13 +229,14 @@ TEST_F(MainWindow, ALoadThatWaitsShowsItAndEscapeCancelsIt) {
         QTest::keyClick(window->View(), Qt::Key_Escape);
     });
     Load("a.cfg");
-    ::close(held);
     EXPECT_EQ(shown, "Waiting for another load using \"Lorvex temp\" to end (Escape cancels)");
     EXPECT_EQ(window->LastLoad().end, LoadEnd::Cancelled);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(Column(0), "delta,alpha,beta,gamma");
     EXPECT_EQ(Status(), Lit(4, 0));
-    Load("a.cfg");  // let go: it loads
+    // The next load that waits is let go: it loads, the Escape of the last one forgotten.
+    QTimer::singleShot(300, [held] { ::close(held); });
+    Load("a.cfg");
     EXPECT_EQ(window->LastLoad().end, LoadEnd::Loaded);
 }
 
@@ -249,43 +249,40 @@ TEST(ConfigChooser, WritesTheSelectedNameOnlyWhenItEndsWithOk) {
     for (const char* name : {"units.cfg", "B.cfg", "a.cfg", "c.CFG", "other.txt", longName.c_str()})
         GameFolder::Write(name, "x");
     std::filesystem::create_directory("folder.cfg");
-    auto point = [](QListWidget* list, int row) { return list->visualItemRect(list->item(row)).center(); };
-    const std::tuple<std::function<void(ConfigChooserDialog*)>, int, std::string> cases[] = {
-        {[](auto* d) {
-             d->fileList->setCurrentRow(1);
-             QTest::keyClick(d->fileList, Qt::Key_Escape);
-         },
-         QDialog::Rejected, ""},
-        {[](auto* d) {
-             d->fileList->setCurrentRow(1);
-             d->cancelButton->click();
-         },
-         QDialog::Rejected, ""},
-        {[&](auto* d) {
-             Click(d->fileList->viewport(), point(d->fileList, 0));
-             QTest::keyClick(d->fileList, Qt::Key_Down);
-             QTest::keyClick(d->fileList, Qt::Key_Return);
-         },
+    const auto ok = [](ConfigChooserDialog* d) { d->okButton->click(); };
+    const struct {
+        int row;  // made current first, if any
+        std::function<void(ConfigChooserDialog*)> then;
+        int result;
+        std::string name;
+    } cases[] = {
+        {1, [](auto* d) { QTest::keyClick(d->fileList, Qt::Key_Escape); }, QDialog::Rejected, ""},
+        {1, [](auto* d) { d->cancelButton->click(); }, QDialog::Rejected, ""},
+        {0, [](auto* d) { QTest::keySequence(d->fileList, QKeySequence(Qt::Key_Down, Qt::Key_Return)); },
          QDialog::Accepted, "B.cfg"},
-        {[&](auto* d) { DoubleClick(d->fileList->viewport(), point(d->fileList, 2)); }, QDialog::Accepted, "c.CFG"},
-        {[](auto* d) {
-             d->fileList->setCurrentRow(3);
-             d->okButton->click();
+        {-1,
+         [](auto* d) {
+             DoubleClick(d->fileList->viewport(), d->fileList->visualItemRect(d->fileList->item(2)).center());
          },
-         QDialog::Accepted, longName},
-        {[](auto* d) { d->okButton->click(); }, QDialog::Accepted, ""},  // OK without a selection
+         QDialog::Accepted, "c.CFG"},
+        {3, ok, QDialog::Accepted, longName},
+        {-1, ok, QDialog::Accepted, ""},  // OK without a selection
     };
-    for (const auto& [user, result, name] : cases) {
-        SCOPED_TRACE(name);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         std::vector<std::string> listed;
-        WhenModal<ConfigChooserDialog>([&](auto* d) { listed = Listed(d->fileList), user(d); });
+        WhenModal<ConfigChooserDialog>([&](ConfigChooserDialog* d) {
+            listed = Listed(d->fileList);
+            if (c.row >= 0) d->fileList->setCurrentRow(c.row);
+            c.then(d);
+        });
         ConfigChooserDialog dialog;
         char buffer[ConfigChooserDialog::kBufferSize + 8];
         std::memset(buffer, 'J', sizeof buffer);
-        EXPECT_EQ(dialog.RunChooser(buffer), result);
+        EXPECT_EQ(dialog.RunChooser(buffer), c.result);
         EXPECT_EQ(buffer[ConfigChooserDialog::kBufferSize], 'J') << "written past the buffer";
         ASSERT_NE(std::memchr(buffer, '\0', ConfigChooserDialog::kBufferSize), nullptr);
-        EXPECT_EQ(buffer, name);
+        EXPECT_EQ(buffer, c.name);
         EXPECT_EQ(listed, (std::vector<std::string>{"a.cfg", "B.cfg", "c.CFG", longName, "units.cfg"}));
     }
 }

@@ -49,8 +49,6 @@ std::string Shown(const QString& text, Qt::TextFormat format = Qt::AutoText) {
 // whose names are the hostile texts, and the start dialog listing them as games.
 class PlainText : public ::testing::Test {
 protected:
-    static constexpr int kCollapsed = TableListCtrl::kCollapsedLimit;
-
     void SetUp() override {
         testkit::App();
         std::vector<std::string> headings, cells;
@@ -61,7 +59,7 @@ protected:
             const std::string at = std::to_string(10 * named.size());
             named.push_back({h.text, at, at});
         }
-        FillTable(table.Data(), headings, {cells}, kCollapsed);
+        FillTable(table.Data(), headings, {cells}, TableListCtrl::kCollapsedLimit);
         FillTable(chartTable.Data(), {"name", "x", "y"}, named, 60);
         const std::uint8_t kinds[] = {0x81, 0x05, 0x05};
         chartTable.SetColumnKinds(kinds, 3);

@@ -76,6 +76,7 @@ protected:
         return {static_cast<int>(std::lround(plot.PixelX(x))), static_cast<int>(std::lround(plot.PixelY(y)))};
     }
     std::string Highlighted() const { return HighlightedRows(table.Data()); }
+    std::string Note() const { return chart->note->text().toStdString(); }
     // A game's units: the block name in every record, then the name; one
     // cost of 70,000,000 among costs of 4 to 42; y from 1 to 100.
     void LoadUnits() {
@@ -106,17 +107,14 @@ protected:
 TEST_F(ChartOverTable, OffersNumberColumnsAndCountsRowsWithoutANumber) {
     ASSERT_EQ(chart->xList->count(), 2);
     EXPECT_EQ(chart->xList->itemText(0).toStdString() + "," + chart->xList->itemText(1).toStdString(), "x,y");
-    EXPECT_EQ(chart->XColumn(), 1);
-    EXPECT_EQ(chart->YColumn(), 2);
+    EXPECT_EQ((std::pair{chart->XColumn(), chart->YColumn()}), (std::pair{1, 2}));
     EXPECT_EQ(chart->windowTitle().toStdString(), "Chart - y against x");
     EXPECT_EQ(chart->Points().points.size(), 199u);
-    EXPECT_EQ(chart->note->text().toStdString(), "1 row without a number");
+    EXPECT_EQ(Note(), "1 row without a number");
     chart->xLog->setChecked(true);  // row 0 has x = 0
     EXPECT_TRUE(chart->canvas->Plot().XScale().Logarithmic()) << "the canvas draws the axis the box asks for";
-    EXPECT_EQ(chart->note->text().toStdString(),
-              "1 row without a number,   1 row at or below zero, left off the logarithmic axis");
+    EXPECT_EQ(Note(), "1 row without a number,   1 row at or below zero, left off the logarithmic axis");
     EXPECT_EQ(chart->Points().points.size(), 198u);
-    EXPECT_EQ(chart->PointText(PointOf(12)).toStdString(), "u12\nx: 12\ny: 44");
 }
 
 TEST_F(ChartOverTable, ClickFocusesTheRowAndScrollsItIntoView) {
@@ -131,6 +129,7 @@ TEST_F(ChartOverTable, ClickFocusesTheRowAndScrollsItIntoView) {
 }
 
 TEST_F(ChartOverTable, RealUnitsAreNamedAndTheirOutliersGoLogarithmic) {
+    EXPECT_EQ(chart->PointText(PointOf(12)).toStdString(), "u12\nx: 12\ny: 44") << "named before the load";
     LoadUnits();
     Settle();
     ASSERT_EQ(chart->xList->currentText().toStdString(), "cost");
@@ -161,8 +160,7 @@ TEST_F(ChartOverTable, WheelZoomsAboutThePointerAndHomeOrADoubleClickShowsAll) {
     EXPECT_LT(plot.XScale().Hi() - plot.XScale().Lo(), span) << "a change of the table keeps the zoom";
     chart->canvas->setFocus();
     QTest::keyClick(chart->canvas, Qt::Key_Home);
-    EXPECT_EQ(plot.XScale().Lo(), 0);
-    EXPECT_EQ(plot.XScale().Hi(), 200);
+    EXPECT_EQ((std::pair{plot.XScale().Lo(), plot.XScale().Hi()}), (std::pair{0.0, 200.0}));
     Wheel(at, -3);
     EXPECT_GT(plot.XScale().Hi() - plot.XScale().Lo(), span);
     testkit::DoubleClick(chart->canvas, at);
@@ -192,21 +190,15 @@ TEST_F(ChartOverTable, ALegendTellsTheHighlightColourAndTheWindowFitsTheScreen) 
         << "x" << other->frameGeometry().height();
 }
 
-TEST_F(ChartOverTable, TheTableShowsItsHighlightWhileTheChartHasTheFocus) {
+TEST_F(ChartOverTable, DraggedRectangleHighlightsTheRowsInsideShownWhileTheChartHasTheFocus) {
     chart->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(chart));
-    Drag(chart->canvas, At(9.5, -1), At(14.5, 101));
-    ASSERT_EQ(Highlighted(), "10,11,12,13,14");
-    const QImage image = view->viewport()->grab().toImage();
-    const QRect row = view->RowBoundsRect(12);
-    EXPECT_EQ(QColor(image.pixel(3 * 60 + 3, row.top() + 2)).name().toStdString(),
-              view->palette().color(QPalette::Inactive, QPalette::Highlight).name().toStdString());
-}
-
-TEST_F(ChartOverTable, DraggedRectangleHighlightsTheRowsInside) {
     table.Data().SetSelected(100, true);
     Drag(chart->canvas, At(9.5, -1), At(14.5, 101));  // x from 10 to 14, every y
     EXPECT_EQ(Highlighted(), "10,11,12,13,14");
+    const QImage image = view->viewport()->grab().toImage();
+    EXPECT_EQ(QColor(image.pixel(3 * 60 + 3, view->RowBoundsRect(12).top() + 2)).name().toStdString(),
+              view->palette().color(QPalette::Inactive, QPalette::Highlight).name().toStdString());
     // Only the rows whose y lies inside too: of 0..9, y = 0, 37, 74, 11, 48, (no x), 22, 59, 96, 33.
     testkit::Mouse(chart->canvas, QEvent::MouseButtonPress, At(-0.5, 30), Qt::LeftButton, Qt::LeftButton,
                    Qt::ControlModifier);
@@ -232,41 +224,35 @@ TEST_F(ChartOverTable, FollowsHighlightRemovalAndReload) {
     }
     Settle();
     EXPECT_EQ(chart->Points().points.size(), 190u);
-    EXPECT_EQ(chart->note->text().toStdString(), "");
+    EXPECT_EQ(Note(), "");
     EXPECT_EQ(chart->Points().firstHighlighted, 190);
 
     {
         NotifyHold hold(data);  // a new load: other columns, fewer rows
         FillTable(data, {"Name", "Cost", "Text", "Range"},
-                  {{"a", "1", "w", "5"}, {"b", "2", "v", "x"}, {"c", "", "u", "7"}});
+                  {{"a", "1", "w", "5"}, {"b", "2000", "v", "x"}, {"c", "", "u", "7"}});
         const std::uint8_t kinds[] = {0x81, 0x45, 0x81, 0x05};
         table.SetColumnKinds(kinds, 4);
     }
     Settle();
     ASSERT_EQ(chart->xList->count(), 2);
     EXPECT_EQ(chart->xList->itemText(1).toStdString(), "Range");
+    EXPECT_TRUE(chart->xLog->isChecked()) << "x is column 1 again, but a new load chooses its axis again";
     EXPECT_EQ(chart->Points().points.size(), 1u);
-    EXPECT_EQ(chart->note->text().toStdString(), "2 rows without a number");
+    EXPECT_EQ(Note(), "2 rows without a number");
 }
 
-TEST_F(ChartOverTable, SavesPngAndSvg) {
+TEST_F(ChartOverTable, SavesPngAndSvgByTheNamesEndingAndFailsIntoNoFolder) {
     QTemporaryDir dir;
-    const struct {
-        const char* name;
-        const char* start;
-    } cases[] = {// start: bytes near the file's start
-                 {"chart.png", "\x89PNG"},
-                 {"chart.svg", "<svg"},
-                 {"CHART.SVG", "<svg"}};
-    for (const auto& c : cases) {
-        const QString path = dir.filePath(QString::fromLatin1(c.name));
-        ASSERT_TRUE(chart->SaveImage(path)) << c.name;
+    // The bytes near the file's start tell its format.
+    for (auto [name, start] : {std::pair{"chart.png", "\x89PNG"}, {"chart.svg", "<svg"}, {"CHART.SVG", "<svg"}}) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        ASSERT_TRUE(chart->SaveImage(path)) << name;
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(file.read(400).contains(c.start)) << c.name;
+        EXPECT_TRUE(file.read(400).contains(start)) << name;
+        EXPECT_FALSE(chart->SaveImage(dir.filePath(QStringLiteral("no/such/folder/") + name))) << name;
     }
-    EXPECT_FALSE(chart->SaveImage(dir.filePath(QStringLiteral("no/such/folder/chart.png"))));
-    EXPECT_FALSE(chart->SaveImage(dir.filePath(QStringLiteral("no/such/folder/chart.svg"))));
 }
 
 TEST_F(ChartOverTable, ShadeTintsByValueAndTheHighlightWins) {
@@ -306,25 +292,23 @@ TEST_F(ChartOverTable, FiguresFollowTheHighlightAndTheFocusedColumn) {
     const QString before = status->text();
     FiguresLabel* figures = commands->figures;
     TableData& data = table.Data();
+    auto shown = [&] {
+        Settle();
+        return figures->Figures().toStdString();
+    };
     for (int r : {1, 2, 3}) data.SetSelected(r, true);
-    Settle();
-    EXPECT_EQ(figures->Figures().toStdString(), "") << "no column focused yet";
+    EXPECT_EQ(shown(), "") << "no column focused yet";
     Click(view->viewport(), QPoint(70, view->RowBoundsRect(0).center().y()));  // a cell of x
-    Settle();
+    EXPECT_EQ(shown(), "") << "the click left one row highlighted";
     EXPECT_EQ(figures->FocusedColumn(), 1);
-    EXPECT_EQ(figures->Figures().toStdString(), "") << "the click left one row highlighted";
     for (int r : {2, 3, 4}) data.SetSelected(r, true);
-    Settle();
-    EXPECT_EQ(figures->Figures().toStdString(), "x: sum 9   mean 2.25   min 0   max 4");
+    EXPECT_EQ(shown(), "x: sum 9   mean 2.25   min 0   max 4");
     data.SetSelected(5, true);
-    Settle();
-    EXPECT_EQ(figures->Figures().toStdString(), "x: sum 9   mean 2.25   min 0   max 4   (1 row without a number)");
+    EXPECT_EQ(shown(), "x: sum 9   mean 2.25   min 0   max 4   (1 row without a number)");
     Click(view->Header(), view->HeadingRect(2).center());  // a heading focuses its column too
-    Settle();
-    EXPECT_EQ(figures->Figures().toStdString(), "y: sum 218   mean 43.6   min 0   max 85");
+    EXPECT_EQ(shown(), "y: sum 218   mean 43.6   min 0   max 85");
     Click(view->Header(), view->HeadingRect(3).center());
-    Settle();
-    EXPECT_EQ(figures->Figures().toStdString(), "");
+    EXPECT_EQ(shown(), "");
     EXPECT_EQ(status->text(), before) << "the status line is not touched";
     EXPECT_GT(figures->x(), status->x());
 }

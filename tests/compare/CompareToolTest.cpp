@@ -5,13 +5,12 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "tests/support/GameFolder.h"
 #include "tests/support/FolderListing.h"
+#include "tests/support/GameFolder.h"
 #include "tests/support/ToolRun.h"
 
 namespace lorvex {
@@ -38,7 +37,6 @@ std::string Unit(const std::string& block, const std::string& fields) {
     return "[" + block + "]\n{\n" + fields + "}\n";
 }
 
-
 // This game (../rev31.gp3) and its older release (../old): a unit changed, one
 // moved to the mod archive it came from before, one new and one gone; the old
 // release reads its configuration from this game's and keeps its folder as it was.
@@ -46,9 +44,6 @@ std::string Unit(const std::string& block, const std::string& fields) {
 class Releases : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* data = std::getenv("XDG_DATA_HOME");
-        savedData_ = data ? data : "";
-        hadData_ = data != nullptr;
         ::setenv("XDG_DATA_HOME", (folder.Root() / "data").c_str(), 1);
         fs::create_directories("../old");
         Pack("../old/rev31.gp3", {{"armcom.fbi", Unit("UNITINFO", "name=Commander;\nmetal=120;\nspeed=1.2;\n")},
@@ -63,16 +58,8 @@ protected:
             "[string]\n{\nname=Name;\ntag=name;\n}\n[numeric]\n{\nname=Metal;\ntag=metal;\n}\n"
             "[numeric]\n{\nname=Speed;\ntag=speed;\ndecimals=2;\n}\n[string]\n{\nname=Note;\ntag=note;\n}\n");
     }
-    void TearDown() override {
-        if (hadData_) {
-            ::setenv("XDG_DATA_HOME", savedData_.c_str(), 1);
-        } else {
-            ::unsetenv("XDG_DATA_HOME");
-        }
-    }
+    void TearDown() override { ::unsetenv("XDG_DATA_HOME"); }
     GameFolder folder;
-    std::string savedData_;
-    bool hadData_ = false;
 };
 
 TEST_F(Releases, EachFormatWritesExactBytesAndTheOtherGameIsLeftAsItWas) {

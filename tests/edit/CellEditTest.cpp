@@ -37,82 +37,55 @@ struct Edited {
     std::string AbText() { return *session.TextOf(*h.loader.FindSource("rev31.gp3  ::  ab.fbi")); }
 };
 
-struct EditCase {
-    const char* why;
-    int row;
-    int column;
-    CellAnswer answer;
-    const char* problem;  // a part of it, or "" when the edit is taken
-    std::string cells;    // the row afterwards
-    std::string line;     // a line the file then holds ("" when unchanged)
-};
+CellAnswer Typed(const char* text) { return {text, -1, {}}; }
+CellAnswer Pick(int choice) { return {"", choice, {}}; }
+CellAnswer Flags(bool fly, bool swim) { return {"", -1, {fly, swim}}; }
 
 TEST(CellEdit, EachColumnTypeWritesWhatALoadReadsBack) {
     const std::string alpha = "ALPHA,10.5,Air,Fly,21,,Alpha,rev31.gp3  ::  ab.fbi,1,300";
-    const EditCase cases[] = {
-        {"a number column refuses what is no number", kAlpha, kCost, {"abc"}, "is not a number", alpha, ""},
-        {"a number keeps its comment; the equation follows",
-         kAlpha,
-         kCost,
-         {"2.25"},
-         "",
-         "ALPHA,2.25,Air,Fly,4.5,,Alpha,rev31.gp3  ::  ab.fbi,1,300",
-         "\tCost=2.25; // dear\r\n"},
-        {"a symbol writes its number",
-         kAlpha,
-         kMove,
-         {"", 0},
-         "",
-         "ALPHA,10.5,Ground,Fly,21,,Alpha,rev31.gp3  ::  ab.fbi,1,300",
-         "\tMove=0;\r\n"},
-        {"flags: one off, a missing one added",
-         kAlpha,
-         kFlags,
-         {"", -1, {false, true}},
-         "",
-         "ALPHA,10.5,Air,Swim,21,,Alpha,rev31.gp3  ::  ab.fbi,1,300",
-         "\tcanswim=1;\r\n}"},
-        {"a flag set at two depths reads unset only when both are 0",
-         kBeta,
-         kFlags,
-         {"", -1, {false, false}},
-         "",
-         "BETA,4,,,8,,Beta Two,rev31.gp3  ::  ab.fbi,9,",
-         "\tCanFly=0;\r\n\t}"},
-        {"a boolean writes 1",
-         kBeta,
-         kBuilder,
-         {"", 1},
-         "",
-         "BETA,4,,Fly,8,X,Beta Two,rev31.gp3  ::  ab.fbi,9,",
+    const struct {
+        const char* why;
+        int row;
+        int column;
+        CellAnswer answer;
+        const char* problem;  // a part of it, or "" when the edit is taken
+        std::string cells;    // the row afterwards
+        std::string line;     // a line the file then holds ("" when unchanged)
+    } cases[] = {
+        {"a number column refuses what is no number", kAlpha, kCost, Typed("abc"), "is not a number", alpha, ""},
+        {"a number keeps its comment; the equation follows", kAlpha, kCost, Typed("2.25"), "",
+         "ALPHA,2.25,Air,Fly,4.5,,Alpha,rev31.gp3  ::  ab.fbi,1,300", "\tCost=2.25; // dear\r\n"},
+        {"a symbol writes its number", kAlpha, kMove, Pick(0), "",
+         "ALPHA,10.5,Ground,Fly,21,,Alpha,rev31.gp3  ::  ab.fbi,1,300", "\tMove=0;\r\n"},
+        {"flags: one off, a missing one added", kAlpha, kFlags, Flags(false, true), "",
+         "ALPHA,10.5,Air,Swim,21,,Alpha,rev31.gp3  ::  ab.fbi,1,300", "\tcanswim=1;\r\n}"},
+        {"a flag set at two depths reads unset only when both are 0", kBeta, kFlags, Flags(false, false), "",
+         "BETA,4,,,8,,Beta Two,rev31.gp3  ::  ab.fbi,9,", "\tCanFly=0;\r\n\t}"},
+        {"a boolean writes 1", kBeta, kBuilder, Pick(1), "", "BETA,4,,Fly,8,X,Beta Two,rev31.gp3  ::  ab.fbi,9,",
          "\tbuilder=1;\r\n}"},
-        {"an unclaimed key takes any text",
-         kAlpha,
-         kSight,
-         {"far away"},
-         "",
-         "ALPHA,10.5,Air,Fly,21,,Alpha,rev31.gp3  ::  ab.fbi,1,far away",
-         "\tSight=far away;\r\n"},
-        {"the record's name is not a value", kAlpha, kRecord, {"X"}, "block header", alpha, ""},
-        {"an equation is computed", kAlpha, kDouble, {"3"}, "computed", alpha, ""},
-        {"where it was found is not in the file", kAlpha, kLocated, {"x"}, "Located In", alpha, ""},
-        {"the line is not a value", kAlpha, kLine, {"3"}, "Line #", alpha, ""},
+        {"an unclaimed key takes any text", kAlpha, kSight, Typed("far away"), "",
+         "ALPHA,10.5,Air,Fly,21,,Alpha,rev31.gp3  ::  ab.fbi,1,far away", "\tSight=far away;\r\n"},
+        {"the record's name is not a value", kAlpha, kRecord, Typed("X"), "block header", alpha, ""},
+        {"an equation is computed", kAlpha, kDouble, Typed("3"), "computed", alpha, ""},
+        {"where it was found is not in the file", kAlpha, kLocated, Typed("x"), "Located In", alpha, ""},
+        {"the line is not a value", kAlpha, kLine, Typed("3"), "Line #", alpha, ""},
     };
-    for (const EditCase& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
         Edited e;
         const CellEditor editor = e.history.Describe(c.row, c.column);
         const EditHistory::Result r = e.history.EditCell(c.row, c.column, c.answer);
-        EXPECT_EQ(r.done, std::string(c.problem).empty()) << c.why << ": " << r.problem;
-        EXPECT_NE(r.problem.find(c.problem), std::string::npos) << c.why << ": " << r.problem;
+        EXPECT_EQ(r.done, std::string(c.problem).empty()) << r.problem;
+        EXPECT_NE(r.problem.find(c.problem), std::string::npos) << r.problem;
         if (editor.kind == CellEditKind::NotEditable) {
-            EXPECT_EQ(editor.reason, r.problem) << c.why;
+            EXPECT_EQ(editor.reason, r.problem);
         }
-        EXPECT_EQ(e.Row(c.row), c.cells) << c.why;
+        EXPECT_EQ(e.Row(c.row), c.cells);
         if (c.line.empty())
-            EXPECT_EQ(e.AbText(), kAb) << c.why;
+            EXPECT_EQ(e.AbText(), kAb);
         else
-            EXPECT_NE(e.AbText().find(c.line), std::string::npos) << c.why << ":\n" << e.AbText();
-        EXPECT_EQ(e.Row(2), "GAMMA,1,,,2,,Gamma,rev31.gp3  ::  c.fbi,1,") << c.why << ": another file's row";
+            EXPECT_NE(e.AbText().find(c.line), std::string::npos) << e.AbText();
+        EXPECT_EQ(e.Row(2), "GAMMA,1,,,2,,Gamma,rev31.gp3  ::  c.fbi,1,") << "another file's row";
     }
 }
 
@@ -130,7 +103,7 @@ TEST(CellEdit, EditorsStartFromTheValueAsWritten) {
 
 TEST(CellEdit, AnAddedLineShiftsTheNextRecordOfTheFile) {
     Edited e;
-    ASSERT_TRUE(e.history.EditCell(kAlpha, kBuilder, {"", 1}).done);
+    ASSERT_TRUE(e.history.EditCell(kAlpha, kBuilder, Pick(1)).done);
     EXPECT_EQ(e.Cell(kAlpha, kBuilder), "X");
     EXPECT_EQ(e.Cell(kBeta, kLine), "10");  // one line further down
     ASSERT_TRUE(e.history.EditCell(kBeta, kCost, {"7"}).done);
@@ -141,7 +114,7 @@ TEST(CellEdit, AnAddedLineShiftsTheNextRecordOfTheFile) {
 TEST(CellEdit, AValuePutBackLeavesNoChangeAndTheLoadedBytes) {
     Edited e;
     ASSERT_TRUE(e.history.EditCell(kAlpha, kCost, {"99"}).done);
-    ASSERT_TRUE(e.history.EditCell(kAlpha, kBuilder, {"", 1}).done);  // an added line
+    ASSERT_TRUE(e.history.EditCell(kAlpha, kBuilder, Pick(1)).done);  // an added line
     ASSERT_EQ(e.session.Changes().size(), 2u);
     EXPECT_TRUE(e.session.HasUnsavedChanges());
     ASSERT_TRUE(e.history.EditCell(kAlpha, kCost, {"10.50"}).done);
@@ -156,8 +129,8 @@ TEST(CellEdit, AValuePutBackLeavesNoChangeAndTheLoadedBytes) {
     EXPECT_EQ(e.Row(kAlpha), "ALPHA,10.5,Air,Fly,21,,Alpha,rev31.gp3  ::  ab.fbi,1,300");
     EXPECT_EQ(e.Cell(kBeta, kLine), "9");
     // A flag cleared at both its depths and set again reads as loaded: the loaded bytes come back too.
-    ASSERT_TRUE(e.history.EditCell(kBeta, kFlags, {"", -1, {false, false}}).done);
-    ASSERT_TRUE(e.history.EditCell(kBeta, kFlags, {"", -1, {true, false}}).done);
+    ASSERT_TRUE(e.history.EditCell(kBeta, kFlags, Flags(false, false)).done);
+    ASSERT_TRUE(e.history.EditCell(kBeta, kFlags, Flags(true, false)).done);
     EXPECT_FALSE(e.session.HasUnsavedChanges());
     EXPECT_EQ(e.AbText(), kAb);
 }

@@ -26,8 +26,9 @@ struct Edited {
             if (h.Data().Column(c).heading == heading) return c;
         return -1;
     }
-    std::string Cell(int row, const std::string& heading) { return std::string(h.Data().Cell(row, ColumnNamed(heading))); }
-    // Which cells of the table show a change, as "row:heading" in row and column order.
+    // The load's number of a column, wherever the user has moved it.
+    int Origin(const std::string& heading) { return h.Data().Column(ColumnNamed(heading)).origin; }
+    // Which cells show a change, as "row:heading" in row and column order.
     std::string Marked() {
         EditedCells cells;
         cells.Update(h.loader.State(), h.Data(), session.Changes());
@@ -39,34 +40,30 @@ struct Edited {
     }
 };
 
-// The user drags columns about and sorts before editing: the parser writes by
-// the load's column numbers, the table keeps cells where the columns now stand.
+// The user drags columns about before editing: the parser writes by the load's
+// column numbers, the table keeps cells where the columns now stand.
 TEST(EditedCells, AnEditAfterColumnsMovedLandsInTheMovedColumnsAndMarksThem) {
     Edited e;
     e.h.table.MoveColumn(e.ColumnNamed("Line #"), 0);
     e.h.table.MoveColumn(e.ColumnNamed("Cost"), e.h.Data().ColumnCount());
     e.h.table.MoveColumn(e.ColumnNamed("Located In"), 1);
-    ASSERT_EQ(e.Cell(1, "Cost"), "4");
+    ASSERT_EQ(testkit::RowText(e.h.Data(), 1), "6,rev31.gp3  ::  ab.fbi,8,Swim,,4");
     ASSERT_EQ(e.Marked(), "");
 
-    const int cost = e.h.Data().Column(e.ColumnNamed("Cost")).origin;
-    ASSERT_TRUE(e.history.EditCell(1, cost, CellAnswer{"6"}).done);
-    EXPECT_EQ(e.Cell(1, "Cost"), "6");
-    EXPECT_EQ(e.Cell(1, "Double"), "12") << "the equation follows";
-    EXPECT_EQ(e.Cell(1, "Line #"), "6");
-    EXPECT_EQ(e.Cell(0, "Cost"), "10") << "the other record of the file stays";
+    ASSERT_TRUE(e.history.EditCell(1, e.Origin("Cost"), CellAnswer{"6"}).done);
+    // The equation follows; the other record of the file stays.
+    EXPECT_EQ(testkit::RowText(e.h.Data(), 1), "6,rev31.gp3  ::  ab.fbi,12,Swim,,6");
+    EXPECT_EQ(testkit::RowText(e.h.Data(), 0), "1,rev31.gp3  ::  ab.fbi,20,,3,10");
     EXPECT_EQ(e.Marked(), "1:Cost ");
 
     // A flag and an unclaimed key: each marks its own column only.
-    const int flags = e.h.Data().Column(e.ColumnNamed("Flags")).origin;
-    ASSERT_TRUE(e.history.EditCell(1, flags, CellAnswer{"", -1, {true, true}}).done);
-    const int sight = e.h.Data().Column(e.ColumnNamed("Sight")).origin;
-    ASSERT_TRUE(e.history.EditCell(0, sight, CellAnswer{"5"}).done);
-    EXPECT_EQ(e.Cell(0, "Sight"), "5");
+    ASSERT_TRUE(e.history.EditCell(1, e.Origin("Flags"), CellAnswer{"", -1, {true, true}}).done);
+    ASSERT_TRUE(e.history.EditCell(0, e.Origin("Sight"), CellAnswer{"5"}).done);
+    EXPECT_EQ(testkit::RowText(e.h.Data(), 0), "1,rev31.gp3  ::  ab.fbi,20,,5,10");
     EXPECT_EQ(e.Marked(), "0:Sight 1:Flags 1:Cost ");
 
     // Put back, the marks go; undone, they come back.
-    ASSERT_TRUE(e.history.EditCell(1, cost, CellAnswer{"4"}).done);
+    ASSERT_TRUE(e.history.EditCell(1, e.Origin("Cost"), CellAnswer{"4"}).done);
     EXPECT_EQ(e.Marked(), "0:Sight 1:Flags ");
     ASSERT_TRUE(e.history.Undo());
     EXPECT_EQ(e.Marked(), "0:Sight 1:Flags 1:Cost ");

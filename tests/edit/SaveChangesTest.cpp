@@ -50,14 +50,15 @@ std::string LongText() {
     return text;
 }
 
-// What an archive holds per entry: the unpacked size, the method and the bytes as stored.
+// What an archive holds per entry, in the order its directory lists them: the
+// unpacked size, the method and the bytes as stored.
 struct Held {
     std::uint32_t size;
     std::uint8_t compression;
     std::string stored;
     bool operator==(const Held&) const = default;
 };
-using Holdings = std::map<std::string, Held>;
+using Holdings = std::vector<std::pair<std::string, Held>>;
 
 void WalkInto(const HpiArchive& archive, const std::string& folder, Holdings& held) {
     char name[512];
@@ -65,14 +66,14 @@ void WalkInto(const HpiArchive& archive, const std::string& folder, Holdings& he
         const std::string path = folder.empty() ? name : folder + "\\" + name;
         Held h{archive.Info(path)->size, archive.Info(path)->compression, {}};
         EXPECT_TRUE(archive.ReadStored(path, h.stored, hpi::kMaxRewriteBytes)) << path;
-        held[path] = std::move(h);
+        held.emplace_back(path, std::move(h));
     }
     std::vector<std::string> subs;
     for (std::size_t c = archive.DirFolders(0, folder, name, sizeof name); c;
          c = archive.DirFolders(c, folder, name, sizeof name))
         subs.push_back(folder.empty() ? name : folder + "\\" + name);
     for (const std::string& sub : subs) {
-        held[sub + "\\"] = {};  // folders, empty ones included, must survive
+        held.emplace_back(sub + "\\", Held{});  // folders, empty ones included, must survive
         WalkInto(archive, sub, held);
     }
 }
@@ -84,6 +85,13 @@ Holdings Holding(const fs::path& path) {
     return held;
 }
 
+Held& Entry(Holdings& held, const std::string& path) {
+    for (auto& [name, h] : held)
+        if (name == path) return h;
+    ADD_FAILURE() << "no entry " << path;
+    return held.emplace_back(path, Held{}).second;
+}
+
 std::string Unpacked(const fs::path& path, const std::string& entry) {
     auto archive = HpiArchive::Open(path);
     std::vector<std::uint8_t> bytes;
@@ -91,18 +99,15 @@ std::string Unpacked(const fs::path& path, const std::string& entry) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-// Files of the folder apart from the given ones: what a failed save left behind.
-std::vector<std::string> Leftovers(const fs::path& folder, const std::vector<std::string>& expected) {
-    std::vector<std::string> left;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        const std::string name = entry.path().filename().string();
-        if (entry.is_regular_file() && std::find(expected.begin(), expected.end(), name) == expected.end())
-            left.push_back(name);
-    }
-    return left;
+// Every file of the folder with its bytes: what a save changed or left behind.
+std::map<std::string, std::string> Contents(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.is_regular_file()) files[entry.path().filename().string()] = GameFolder::Read(entry.path());
+    return files;
 }
 
-std::string MakeArchive(const std::string& path, PackMethod method, std::uint32_t seed, bool scramble, int units = 3) {
+std::string MakeArchive(const std::string& path, PackMethod method, std::uint32_t seed, bool scramble, int units) {
     HpiWriter writer;
     for (int i = 0; i < units; ++i)
         writer.AddFile("units\\U" + std::to_string(i) + ".fbi", Record("U" + std::to_string(i), i), method, scramble);
@@ -112,7 +117,7 @@ std::string MakeArchive(const std::string& path, PackMethod method, std::uint32_
     return GameFolder::Write(path, writer.Build(seed));
 }
 
-TEST(SaveChanges, RewriteKeepsEveryOtherEntryByteForByte) {
+TEST(SaveChanges, RewriteKeepsEveryOtherEntryInPlaceAndTheFirstOriginalAsBackup) {
     struct Case {
         const char* why;
         PackMethod method;
@@ -122,7 +127,7 @@ TEST(SaveChanges, RewriteKeepsEveryOtherEntryByteForByte) {
         const char* spelled;  // as the archive spells it
     } cases[] = {
         {"stored entries are copied as stored", PackMethod::Stored, 0, false, "units\\u1.fbi", "units\\U1.fbi"},
-        {"LZ77 entries keep their LZ77 chunks", PackMethod::Lz77, 0, false, "UNITS\\U1.FBI", "units\\U1.fbi"},
+        {"LZ77 entries keep their LZ77 chunks", PackMethod::Lz77, 0, false, "UNITS\\U7.FBI", "units\\U7.fbi"},
         {"an encrypted archive keeps its key", PackMethod::Zlib, 0x5A17, false, "units\\U1.fbi", "units\\U1.fbi"},
         {"scrambled chunks stay scrambled", PackMethod::Zlib, 0, true, "units\\U1.fbi", "units\\U1.fbi"},
         {"a changed file of several chunks", PackMethod::Lz77, 77, true, "big\\long.tdf", "Big\\Long.tdf"},
@@ -130,148 +135,106 @@ TEST(SaveChanges, RewriteKeepsEveryOtherEntryByteForByte) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
         GameFolder game;
-        const std::string path = MakeArchive("../mod.hpi", c.method, c.seed, c.scramble);
-        const Holdings before = Holding(path);
+        const std::string path = MakeArchive("../mod.hpi", c.method, c.seed, c.scramble, 40);
+        Holdings before = Holding(path);
+        const std::string original = GameFolder::Read(path);
         const std::string spelled = c.spelled;
         const std::string text = Has(spelled, "Long") ? LongText() + "; the end" : Record("NEW", 99);
         const SaveOutcome saved = SaveIntoArchives({{"..\\MOD.HPI", c.changed, text}}, "..");
         ASSERT_TRUE(saved.ok) << saved.message;
         EXPECT_EQ(saved.written, std::vector<std::string>{"..\\MOD.HPI"});
+        EXPECT_EQ(saved.backedUp, saved.written);
 
         Holdings after = Holding(path);
-        ASSERT_EQ(after.size(), before.size());
-        ASSERT_EQ(after.count(spelled), 1u) << "the archive's spelling is kept";
-        EXPECT_EQ(after[spelled].compression, before.at(spelled).compression);
+        Held& now = Entry(after, spelled);  // the archive's spelling is kept
+        EXPECT_EQ(now.compression, Entry(before, spelled).compression);
         EXPECT_EQ(Unpacked(path, spelled), text);
         if (c.method != PackMethod::Stored) {
             const std::size_t flag = hpi::ChunkCount(text.size()) * 4 + 6;
-            EXPECT_EQ(after[spelled].stored[flag], c.scramble ? 1 : 0);
+            EXPECT_EQ(now.stored[flag], c.scramble ? 1 : 0);
         }
-        after[spelled] = before.at(spelled);
-        EXPECT_TRUE(after == before) << "every other entry as it was";
+        now = Entry(before, spelled);
+        EXPECT_TRUE(after == before) << "every other entry as it was, where it was";
         EXPECT_EQ(HpiArchive::Open(path)->KeySeed(), c.seed);
+
+        // A second save makes no second backup: the first original stays, nothing else is left.
+        const SaveOutcome again = SaveIntoArchives({{"..\\mod.hpi", c.changed, "[SECOND]{}"}}, "..");
+        EXPECT_TRUE(again.ok && again.backedUp.empty()) << again.message;
+        EXPECT_EQ(Unpacked(path, spelled), "[SECOND]{}");
+        auto files = Contents(game.Root());
+        EXPECT_EQ(files.size(), 2u) << "the archive and its backup";
+        EXPECT_EQ(files["mod.hpi.bak"], original);
     }
 }
 
-TEST(SaveChanges, ToolListsTheSameEntriesSizesAndMethodsExceptTheChangedOne) {
-    GameFolder game;
-    const std::string path = MakeArchive("../mod.hpi", PackMethod::Lz77, 0x33, false, 40);
-    const auto list = [&] {
-        return testkit::RunShell(std::string(LORVEX_HPI_TOOL) + " list -l '" + path + "'", game.Root());
-    };
-    const testkit::Ran before = list();
-    ASSERT_EQ(before.status, 0);
-    ASSERT_TRUE(SaveIntoArchives({{"..\\mod.hpi", "units\\U7.fbi", "[U7]\r\n{\r\n}\r\n"}}, "..").ok);
-    const testkit::Ran after = list();
-    ASSERT_EQ(after.status, 0) << after.err;
-    std::istringstream was(before.out), is(after.out);
-    int lines = 0;
-    for (std::string a, b; std::getline(was, a) && std::getline(is, b); ++lines)
-        if (!Has(a, "U7.fbi"))
-            EXPECT_EQ(a, b);
-        else
-            EXPECT_TRUE(Has(b, "lz77") && b != a) << b;
-    EXPECT_EQ(lines, 42);
+// "ARCHIVE[|ENTRY] ..." as changed files: units\U0.fbi of each archive unless an entry is named.
+std::vector<ChangedFile> Changed(const std::string& list) {
+    std::vector<ChangedFile> files;
+    std::istringstream words(list);
+    for (std::string word; words >> word;) {
+        const std::size_t bar = word.find('|');
+        files.push_back(
+            {word.substr(0, bar), bar == std::string::npos ? "units\\U0.fbi" : word.substr(bar + 1), "[X]{}"});
+    }
+    return files;
 }
 
 TEST(SaveChanges, FailedSavesNameTheArchiveAndTouchNothing) {
     struct Case {
         const char* why;
-        std::vector<ChangedFile> changed;
-        std::uint64_t maxBytes;
-        rlim_t fileLimit;  // 0: none; else a disk that fills up after this many bytes
-        const char* expected;
+        const char* changed;
+        const char* expected;              // a part of the message
+        const char* newArchive = nullptr;  // saved as this new archive instead
+        std::uint64_t maxBytes = hpi::kMaxRewriteBytes;
+        rlim_t fileLimit = 0;  // 0: none; else a disk that fills up after this many bytes
+        bool readOnly = false;
     } cases[] = {
-        {"the second archive vanished after the load: the first is not saved alone",
-         {{"..\\a.hpi", "units\\U0.fbi", "[X]{}"}, {"..\\gone.hpi", "units\\U0.fbi", "[X]{}"}},
-         hpi::kMaxRewriteBytes,
-         0,
+        {"the second archive vanished after the load: the first is not saved alone", "..\\a.hpi ..\\gone.hpi",
          "Cannot save ..\\gone.hpi: it no longer exists"},
-        {"the disk fills up while the second archive is written",
-         {{"..\\a.hpi", "units\\U0.fbi", "[X]{}"}, {"..\\b.hpi", "units\\U0.fbi", "[X]{}"}},
-         hpi::kMaxRewriteBytes,
-         150000,
-         "Cannot save ..\\b.hpi: cannot write its new copy: the file would be larger than allowed"},
-        {"an archive that stopped holding the file",
-         {{"..\\a.hpi", "units\\nope.fbi", "[X]{}"}},
-         hpi::kMaxRewriteBytes,
-         0,
-         "it holds no entry units\\nope.fbi"},
-        {"an archive past the bound is not read into memory",
-         {{"..\\b.hpi", "units\\U0.fbi", "[X]{}"}},
-         100000,
-         0,
-         "more than 100000 bytes, the most one save may write"},
-        {"one file changed twice is ambiguous",
-         {{"..\\a.hpi", "units\\U0.fbi", "[X]{}"}, {"..\\A.HPI", "UNITS\\u0.fbi", "[Y]{}"}},
-         hpi::kMaxRewriteBytes,
-         0,
+        {"the disk fills up while the second archive is written", "..\\a.hpi ..\\b.hpi",
+         "Cannot save ..\\b.hpi: cannot write its new copy: the file would be larger than allowed", nullptr,
+         hpi::kMaxRewriteBytes, 150000},
+        {"an archive that stopped holding the file", "..\\a.hpi|units\\nope.fbi", "it holds no entry units\\nope.fbi"},
+        {"an archive past the bound is not read into memory", "..\\b.hpi",
+         "more than 100000 bytes, the most one save may write", nullptr, 100000},
+        {"one file changed twice is ambiguous", "..\\a.hpi ..\\A.HPI|UNITS\\u0.fbi",
          "UNITS\\u0.fbi of ..\\A.HPI is listed twice"},
-        {"an entry the directory left out would be lost",
-         {{"..\\bad.hpi", "units\\ok.fbi", "[X]{}"}},
-         hpi::kMaxRewriteBytes,
-         0,
+        {"an entry the directory left out would be lost", "..\\bad.hpi|units\\ok.fbi",
          "1 entry that could not be carried over into a new copy: units\\a:b"},
-        {"a damaged entry cannot be copied as it was",
-         {{"..\\cut.hpi", "units\\ok.fbi", "[X]{}"}},
-         hpi::kMaxRewriteBytes,
-         0,
+        {"a damaged entry cannot be copied as it was", "..\\cut.hpi|units\\ok.fbi",
          "Cannot save ..\\cut.hpi: its entry units\\cut.fbi is damaged"},
+        {"a folder the user may not write in", "..\\a.hpi",
+         "Cannot save ..\\a.hpi: cannot create a file in its folder: permission denied", nullptr, hpi::kMaxRewriteBytes,
+         0, true},
+        {"a new archive never replaces one the files came from", "..\\A.hpi",
+         "it is ..\\A.hpi, which the changed files came from", "../a.hpi"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
         GameFolder game;
         MakeArchive("../a.hpi", PackMethod::Zlib, 0, false, 2);
         MakeArchive("../b.hpi", PackMethod::Stored, 9, false, 600);  // about 170 KB
-        using testkit::RawEntry;
         GameFolder::Write("../bad.hpi", testkit::RawArchive({{"units", true, {{"ok.fbi"}, {"a:b"}}}}));
         const std::string cut =
             testkit::RawArchive({{"units", true, {{"ok.fbi"}, {"cut.fbi", false, {}, "0123456789"}}}});
         GameFolder::Write("../cut.hpi", cut.substr(0, cut.size() - 4));
-        const std::vector<std::string> names{"a.hpi", "b.hpi", "bad.hpi", "cut.hpi"};
-        std::map<std::string, std::string> before;
-        for (const auto& n : names) before[n] = GameFolder::Read(game.Root() / n);
+        const auto before = Contents(game.Root());
 
-        const SaveOutcome saved = c.fileLimit == 0 ? SaveIntoArchives(c.changed, "..", c.maxBytes)
-                                                   : testkit::WithFileSizeLimit(c.fileLimit, [&] {
-                                                         return SaveIntoArchives(c.changed, "..", c.maxBytes);
-                                                     });
+        const auto save = [&]() -> SaveOutcome {
+            if (!c.newArchive) return SaveIntoArchives(Changed(c.changed), "..", c.maxBytes);
+            const NewArchiveOutcome made = SaveAsNewArchive(Changed(c.changed), c.newArchive, "..");
+            return {made.ok, made.message};
+        };
+        if (c.readOnly) ::chmod(game.Root().c_str(), 0555);
+        const bool writable = ::access(game.Root().c_str(), W_OK) == 0;
+        const SaveOutcome saved = c.fileLimit == 0 ? save() : testkit::WithFileSizeLimit(c.fileLimit, save);
+        ::chmod(game.Root().c_str(), 0755);
+        if (c.readOnly && writable) continue;  // root writes anywhere: no read-only folder can be made
         EXPECT_FALSE(saved.ok);
         EXPECT_TRUE(Has(saved.message, c.expected)) << saved.message;
         EXPECT_TRUE(saved.written.empty());
-        for (const auto& n : names) EXPECT_EQ(GameFolder::Read(game.Root() / n), before[n]) << n;
-        EXPECT_EQ(Leftovers(game.Root(), names), std::vector<std::string>{}) << "no temporary file, no backup";
+        EXPECT_TRUE(Contents(game.Root()) == before) << "every archive as it was, no temporary file, no backup";
     }
-}
-
-TEST(SaveChanges, ReadOnlyFolderGivesAMessageAndIntactArchive) {
-    GameFolder game;
-    const std::string path = MakeArchive("../a.hpi", PackMethod::Zlib, 0, false, 2);
-    const std::string before = GameFolder::Read(path);
-    ::chmod(game.Root().c_str(), 0555);
-    // Root writes anywhere: the case says nothing then.
-    const bool readOnly = ::access(game.Root().c_str(), W_OK) != 0;
-    const SaveOutcome saved = SaveIntoArchives({{"..\\a.hpi", "units\\U0.fbi", "[X]{}"}}, "..");
-    ::chmod(game.Root().c_str(), 0755);
-    if (!readOnly) GTEST_SKIP() << "running as root: a read-only folder cannot be made";
-    EXPECT_FALSE(saved.ok);
-    EXPECT_TRUE(Has(saved.message, "Cannot save ..\\a.hpi: cannot create a file in its folder: permission denied"))
-        << saved.message;
-    EXPECT_EQ(GameFolder::Read(path), before);
-}
-
-TEST(SaveChanges, BackupIsMadeOnceAndKeepsTheFirstOriginal) {
-    GameFolder game;
-    const std::string path = MakeArchive("../a.hpi", PackMethod::Zlib, 0, false, 2);
-    const std::string original = GameFolder::Read(path);
-    const SaveOutcome first = SaveIntoArchives({{"..\\a.hpi", "units\\U0.fbi", "[FIRST]{}"}}, "..");
-    const SaveOutcome second = SaveIntoArchives({{"..\\a.hpi", "units\\U0.fbi", "[SECOND]{}"}}, "..");
-    ASSERT_TRUE(first.ok && second.ok);
-    EXPECT_EQ(first.backedUp, std::vector<std::string>{"..\\a.hpi"});
-    EXPECT_TRUE(second.backedUp.empty());
-    EXPECT_EQ(GameFolder::Read(path + ".bak"), original);
-    EXPECT_EQ(Unpacked(path, "units\\U0.fbi"), "[SECOND]{}");
-    EXPECT_EQ(Leftovers(game.Root(), {"a.hpi", "a.hpi.bak"}), std::vector<std::string>{});
 }
 
 // Where a child save ends itself, chosen per run.
@@ -297,9 +260,8 @@ TEST(SaveChanges, KilledSavesLeaveEachArchiveOldOrWhollyNew) {
 
     const char* steps[] = {"written", "synced", "backed-up", "renamed", nullptr};
     std::mt19937 random(20261207);
-    constexpr int kRuns = 60;
     int oldSeen = 0, newSeen = 0;
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < 60; ++run) {
         for (const auto& n : names) {
             GameFolder::Write(game.Root() / n, original[n]);
             fs::remove(game.Root() / (n + ".bak"));
@@ -327,9 +289,8 @@ TEST(SaveChanges, KilledSavesLeaveEachArchiveOldOrWhollyNew) {
             }
             ++newSeen;
             Holdings now = Holding(path);
-            ASSERT_EQ(now.size(), held[names[i]].size());
             EXPECT_EQ(Unpacked(path, changed[i].entryPath), changed[i].text);
-            now[changed[i].entryPath] = held[names[i]].at(changed[i].entryPath);
+            Entry(now, changed[i].entryPath) = Entry(held[names[i]], changed[i].entryPath);
             EXPECT_TRUE(now == held[names[i]]);
             EXPECT_EQ(GameFolder::Read(path.string() + ".bak"), original[names[i]]);
         }
@@ -371,20 +332,9 @@ TEST(SaveChanges, NewArchiveSaysWhatAnEarlierArchiveShadows) {
         for (const ShadowedFile& s : saved.plan.shadowed) shadowedBy.push_back(s.shadowedBy);
         EXPECT_EQ(shadowedBy, c.shadowedBy);
         EXPECT_EQ(ShadowMessage(saved.plan, "x").empty(), c.readByLoad && c.shadowedBy.empty());
-        const Holdings made = Holding(c.target);
-        EXPECT_EQ(made.size(), 4u) << "three files and their one folder (names fold)";
+        EXPECT_EQ(Holding(c.target).size(), 4u) << "three files and their one folder (names fold)";
         EXPECT_EQ(Unpacked(c.target, "units\\ARMX.FBI"), "[ARMX]{x=2;}");
     }
-}
-
-TEST(SaveChanges, NewArchiveRefusesToReplaceAnArchiveTheFilesCameFrom) {
-    GameFolder game;
-    const std::string path = MakeArchive("../a.hpi", PackMethod::Zlib, 0, false, 2);
-    const std::string before = GameFolder::Read(path);
-    const NewArchiveOutcome saved = SaveAsNewArchive({{"..\\A.hpi", "units\\U0.fbi", "[X]{}"}}, "../a.hpi", "..");
-    EXPECT_FALSE(saved.ok);
-    EXPECT_TRUE(Has(saved.message, "it is ..\\A.hpi, which the changed files came from")) << saved.message;
-    EXPECT_EQ(GameFolder::Read(path), before);
 }
 
 }  // namespace

@@ -13,15 +13,21 @@ namespace {
 
 using testkit::GameFolder;
 
-// Name, Cost, Hidden (collapsed, 15 wide), Edge (16 wide) and four rows, rows 1 and 3 highlighted.
+// Name, Cost, Hidden (collapsed, 15 wide), <Edge> (16 wide) and five rows: rows 1 and 3 highlighted, the last one
+// hidden by a filter.
 void Fill(TableListCtrl& table) {
-    testkit::FillTable(
-        table.Data(), {"Name", "Cost", "Hidden", "Edge"},
-        {{"a", "1", "h0", "e0"}, {"b", "2", "h1", "e1"}, {"c\td", "3", "h2", "e2"}, {"<x>", "", "h3", "e3"}}, 80);
+    testkit::FillTable(table.Data(), {"Name", "Cost", "Hidden", "<Edge>"},
+                       {{"a", "1", "h0", "e0"},
+                        {"b", "2", "h1", "e1"},
+                        {"c\td", "3", "h2", "e\n2"},
+                        {"<x&y>", "", "h3", "e3"},
+                        {"f", "4", "h4", "e4"}},
+                       80);
     table.Data().SetColumnWidth(2, 15);
     table.Data().SetColumnWidth(3, 16);
     table.Data().SetSelected(1, true);
     table.Data().SetSelected(3, true);
+    table.Data().SetHidden(4, true);
 }
 
 // Writes the export to "out.dat" and gives the file's bytes, or "failed".
@@ -35,28 +41,46 @@ TEST(ExportWriter, WritesExactBytesAtTheEdges) {
     GameFolder folder;
     TableListCtrl table;
     Fill(table);
-    // The collapsed column left out, width 16 kept, no quoting; empty delimiters run together.
-    EXPECT_EQ(Written(table, {}), "Name\tCost\tEdge\r\na\t1\te0\r\nb\t2\te1\r\nc\td\t3\te2\r\n<x>\t\te3");
-    EXPECT_EQ(Written(table, {"", "", ""}), "NameCostEdgea1e0b2e1c\td3e2<x>e3");
+    ExportSettings html{"", "</td><td>", "\n<tr><td>", "<table><tr><td>", "</table>"};
+    html.escapeHtmlCells = true;
+    const struct {
+        const char* why;
+        ExportSettings settings;
+        std::string expected;
+    } cases[] = {
+        {"the collapsed column left out, width 16 kept, no quoting, each line feed stored as CR LF",
+         {},
+         "Name\tCost\t<Edge>\r\na\t1\te0\r\nb\t2\te1\r\nc\td\t3\te\r\n2\r\n<x&y>\t\te3"},
+        {"empty delimiters run together", {"", "", ""}, "NameCost<Edge>a1e0b2e1c\td3e\r\n2<x&y>e3"},
+        {"framed as HTML: headings and cells escaped, the frame and delimiters as typed", html,
+         "<table><tr><td>Name</td><td>Cost</td><td>&lt;Edge&gt;\r\n<tr><td>a</td><td>1</td><td>e0\r\n"
+         "<tr><td>b</td><td>2</td><td>e1\r\n<tr><td>c\td</td><td>3</td><td>e\r\n2\r\n"
+         "<tr><td>&lt;x&amp;y&gt;</td><td></td><td>e3</table>"},
+        {"a format's bytes stored as they are",
+         {.format = ExportFormat::Csv},
+         "Name,Cost,<Edge>\r\na,1,e0\r\nb,2,e1\r\nc\td,3,\"e\n2\"\r\n<x&y>,,e3\r\n"},
+        {"collapsed columns included, only highlighted rows",
+         {.includeCollapsed = true, .onlyHighlighted = true, .format = ExportFormat::Csv},
+         "Name,Cost,Hidden,<Edge>\r\nb,2,h1,e1\r\n<x&y>,,h3,e3\r\n"},
+        {"chosen columns in their order, collapsed or not, one past the last left out",
+         {.format = ExportFormat::Markdown, .columns = {3, 2, 4, 0}},
+         "| &lt;Edge> | Hidden | Name |\r\n| --- | --- | --- |\r\n| e0 | h0 | a |\r\n| e1 | h1 | b |\r\n"
+         "| e<br>2 | h2 | c\td |\r\n| e3 | h3 | &lt;x&amp;y> |\r\n"},
+        {"chosen columns as delimited text",
+         {.columns = {3, 0}},
+         "<Edge>\tName\r\ne0\ta\r\ne1\tb\r\ne\r\n2\tc\td\r\ne3\t<x&y>"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Written(table, c.settings), c.expected) << c.why;
+    EXPECT_EQ(FindColumnByHeading(table, "hIDDEN"), 2);
+    EXPECT_EQ(FindColumnByHeading(table, "Hidde"), -1);
     // The pieces go out in file order, line feeds as they are.
     std::vector<std::string> pieces;
     ForEachExportPiece(table, {"", "\t", "\n", "H", "T", false, true}, [&](auto p) { pieces.emplace_back(p); });
-    EXPECT_EQ(pieces, (std::vector<std::string>{"H", "Name\tCost\tEdge", "\nb\t2\te1", "\n<x>\t\te3", "T"}));
-
-    // Framed as HTML: headings and cells escaped, the frame and delimiters as typed.
-    ExportSettings html{"", "</td><td>", "\n<tr><td>", "<table><tr><td>", "</table>"};
-    html.escapeHtmlCells = true;
-    table.Data().SetCell(0, 0, "a&b");
-    table.Data().SetColumnHeading(0, "<Name>");
-    EXPECT_EQ(Written(table, html),
-              "<table><tr><td>&lt;Name&gt;</td><td>Cost</td><td>Edge\r\n<tr><td>a&amp;b</td><td>1</td><td>e0\r\n"
-              "<tr><td>b</td><td>2</td><td>e1\r\n<tr><td>c\td</td><td>3</td><td>e2\r\n"
-              "<tr><td>&lt;x&gt;</td><td></td><td>e3</table>");
-    table.Data().SetColumnHeading(0, "Name");
+    EXPECT_EQ(pieces, (std::vector<std::string>{"H", "Name\tCost\t<Edge>", "\nb\t2\te1", "\n<x&y>\t\te3", "T"}));
 
     const ExportSettings framed{"", "\t", "\n", "<", ">"};
     table.Data().SelectAll(false);
-    EXPECT_EQ(Written(table, {"", "\t", "\n", "<", ">", false, true}), "<Name\tCost\tEdge>");  // none highlighted
+    EXPECT_EQ(Written(table, {"", "\t", "\n", "<", ">", false, true}), "<Name\tCost\t<Edge>>");  // none highlighted
     while (table.Data().DeleteColumn(0)) continue;
     EXPECT_EQ(Written(table, framed), "<\r\n\r\n\r\n\r\n>");  // no columns: each row still gives its delimiter
     table.Data().DeleteAllRows();
@@ -101,9 +125,11 @@ TEST(ExportWriter, ReplacesFilesOnlyWhenWrittenWhole) {
     EXPECT_EQ(GameFolder::Read("old.dat"), "old contents");
     auto entries = [] { return std::distance(std::filesystem::directory_iterator("."), {}); };
     EXPECT_EQ(entries(), 2) << "old.dat and sub, nothing more";
-    // Written whole, it replaces the old file; the name's case on disk is kept.
-    ASSERT_TRUE(WriteExport(table, {"OLD.DAT"}));
-    EXPECT_EQ(GameFolder::Read("old.dat").substr(0, 16), "Name\tCost\tEdge\r\n");
+    // Written whole, it replaces the old file; the name's case on disk is kept, and so is the path reported.
+    std::string written;
+    ASSERT_TRUE(WriteExport(table, {"OLD.DAT"}, &written));
+    EXPECT_EQ(written, (folder.Current() / "old.dat").string());
+    EXPECT_EQ(GameFolder::Read("old.dat").substr(0, 18), "Name\tCost\t<Edge>\r\n");
     EXPECT_EQ(entries(), 2);
 }
 

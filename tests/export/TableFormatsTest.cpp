@@ -4,15 +4,12 @@
 #include <string_view>
 #include <vector>
 
-#include "export/ExportWriter.h"
 #include "export/TableFormats.h"
-#include "tests/support/GameFolder.h"
 #include "tests/support/TableFill.h"
 
 namespace lorvex {
 namespace {
 
-using testkit::GameFolder;
 using testkit::Rows;
 
 // Every text a format must keep inside its cell: comma, quote, pipe, TAB,
@@ -120,41 +117,6 @@ TEST(TableFormats, EndingReplacesOnlyTheNamesOwn) {
                                     {".hidden", ".csv", ".hidden.csv"},  // a leading dot starts no ending
                                     {"dir.v2/units", ".md", "dir.v2/units.md"}};
     for (const auto& c : cases) EXPECT_EQ(WithEnding(c[0], c[1]), c[2]) << c[0];
-}
-
-// Through the export writer: the chosen columns or the collapsed rule, only
-// shown and only highlighted rows, and the format's bytes stored as they are (no LF made CR LF).
-TEST(TableFormats, ExportWriterAppliesColumnsAndRows) {
-    GameFolder folder;
-    TableListCtrl table;
-    testkit::FillTable(table.Data(), {"Name", "Hidden", "Note"}, {{"a", "h", "m\nn"}, {"f", "h", "y"}, {"b", "h", "x"}},
-                       80);
-    table.Data().SetHidden(1, true);  // left out by a filter
-    table.Data().SetColumnWidth(1, 15);
-    table.Data().SetSelected(0, true);
-    const struct {
-        ExportSettings settings;
-        std::string expected;
-    } cases[] = {
-        {{.format = ExportFormat::Csv}, "Name,Note\r\na,\"m\nn\"\r\nb,x\r\n"},
-        {{.includeCollapsed = true, .onlyHighlighted = true, .format = ExportFormat::Csv},
-         "Name,Hidden,Note\r\na,h,\"m\nn\"\r\n"},
-        {{.format = ExportFormat::Markdown, .columns = {2, 1, 7, 0}},
-         "| Note | Hidden | Name |\r\n"
-         "| --- | --- | --- |\r\n"
-         "| m<br>n | h | a |\r\n| x | h | b |\r\n"},
-        {{.columns = {2, 0}}, "Note\tName\r\nm\r\nn\ta\r\nx\tb"},
-    };
-    for (const auto& c : cases) {
-        ExportSettings s = c.settings;
-        s.fileName = "out.txt";
-        std::string written;
-        ASSERT_TRUE(WriteExport(table, s, &written));
-        EXPECT_EQ(GameFolder::Read("out.txt"), c.expected);
-        EXPECT_EQ(written, (folder.Current() / "out.txt").string());
-    }
-    EXPECT_EQ(FindColumnByHeading(table, "hIDDEN"), 1);
-    EXPECT_EQ(FindColumnByHeading(table, "Hidde"), -1);
 }
 
 }  // namespace

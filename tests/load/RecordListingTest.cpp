@@ -48,6 +48,7 @@ TEST(RecordListing, ShowsOneRecordFromItsHeaderToItsOutermostBrace) {
     const std::tuple<const char*, std::string, std::int32_t, const char*> cases[] = {
         {"first record at line 1", three, 1, "[ONE]\r\n{\r\na=1;\r\n}\r\n"},
         {"last of three", three, 9, "[THREE]\r\n{\r\nc=3;\r\n}\r\n"},
+        {"braces behind a TAB", three, 5, "[TWO]\r\n\t{\r\n\tb=2;\r\n\t}\r\n"},
         {"nested blocks", nested, 1, "[N]\r\n{\r\nx=1;\r\n  [INNER]\r\n  {\r\n  y=2;\r\n  }\r\nz=3;\r\n}\r\n"},
         {"a brace after text does not count", "[S] {\nk=1;\n  [I]\n  {\n  }\n}\n", 1,
          "[S] {\r\nk=1;\r\n  [I]\r\n  {\r\n  }\r\n"},
@@ -100,22 +101,23 @@ void FillLoaded(TableListCtrl& table, bool front = false) {
     ASSERT_TRUE(table.SetColumnKinds(kinds + (front ? 0 : 1), front ? 4 : 3));
 }
 
+// What a double click on a row asks for, as "path|file name|line number"; "" for nothing.
+std::string Request(const TableListCtrl& table, int row, int locationColumn = 1) {
+    ListingRequest r;
+    if (!ListingRequestForRow(table, locationColumn, row, &r)) return "";
+    return r.path + "|" + r.fileName + "|" + std::to_string(r.lineNumber);
+}
+
 TEST(RecordListing, RequestsForRowsFollowTheMovedColumns) {
     TableListCtrl table;
     FillLoaded(table);
-    ListingRequest r;
-    ASSERT_TRUE(ListingRequestForRow(table, 1, 1, &r));
-    EXPECT_EQ(r.path, "Lorvex temp\\b.fbi");
-    EXPECT_EQ(r.fileName, "b.fbi");
-    EXPECT_EQ(r.lineNumber, 17);
-    ASSERT_TRUE(ListingRequestForRow(table, 1, 3, &r));
-    EXPECT_EQ(r.lineNumber, 0);
-    EXPECT_FALSE(ListingRequestForRow(table, 1, 2, &r)) << "no colon";
-    EXPECT_FALSE(ListingRequestForRow(table, 1, -1, &r) || ListingRequestForRow(table, 1, 4, &r));
+    EXPECT_EQ(Request(table, 1), "Lorvex temp\\b.fbi|b.fbi|17");
+    EXPECT_EQ(Request(table, 3), "Lorvex temp\\d.fbi|d.fbi|0");
+    EXPECT_EQ(Request(table, 2), "") << "no colon";
+    EXPECT_EQ(Request(table, -1) + Request(table, 4), "");
     // The location text is read as at most 500 characters.
     table.Data().SetCell(0, 1, std::string(490, 'a') + "  ::  " + std::string(20, 'n'));
-    ASSERT_TRUE(ListingRequestForRow(table, 1, 0, &r));
-    EXPECT_EQ(r.fileName, std::string(4, 'n'));
+    EXPECT_EQ(Request(table, 0), "Lorvex temp\\nnnn|nnnn|1");
 
     const std::vector<std::vector<std::pair<int, int>>> moves = {
         {}, {{2, 0}}, {{3, 0}}, {{2, 0}, {1, 4}}, {{2, 4}, {2, 0}},  // "Located In" and "Line #" to either end
@@ -124,9 +126,7 @@ TEST(RecordListing, RequestsForRowsFollowTheMovedColumns) {
         TableListCtrl moved;
         FillLoaded(moved, true);
         for (auto [from, to] : sequence) moved.MoveColumn(from, to);
-        ASSERT_TRUE(ListingRequestForRow(moved, 2, 1, &r)) << sequence.size();
-        EXPECT_EQ(r.fileName, "b.fbi");
-        EXPECT_EQ(r.lineNumber, 17);
+        EXPECT_EQ(Request(moved, 1, 2), "Lorvex temp\\b.fbi|b.fbi|17") << sequence.size();
     }
     // No kinds at all: the columns the load placed.
     table.SetColumnKinds(nullptr, 0);

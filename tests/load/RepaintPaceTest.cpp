@@ -23,6 +23,7 @@ TEST(RepaintPace, PaintsAtMostOncePerIntervalAndAlwaysTheLastTexts) {
         {"f0 c1 c2 f3", "c1 f3"},                  // a flush before any change paints nothing
         {"c0 c100 c101 f101 f200", "c0 c100 f101"},
         {"c0 c10 r11 c12 f13", "c0 c12"},  // a new load paints its first text at once
+        {"c0 c10 r11 f12", "c0"},          // and has no text of the load before left to flush
     };
     for (const Case& c : cases) {
         RepaintPace pace(30ms);

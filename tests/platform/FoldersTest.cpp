@@ -197,23 +197,11 @@ TEST(SettingsGuard, OnlyMissingOrSmallRegularFilesAreRead) {
         {"the file a run wrote", [] { return Sized("a.conf", 300); }, ""},
         {"the bound itself is still a settings file", [] { return Sized("b.conf", kMaxSettingsFileSize); }, ""},
         {"a first run has none", [] { return fs::absolute("none.conf"); }, ""},
-        {"a pipe would wait for a writer forever",
-         [] {
-             ::mkfifo("p.conf", 0600);
-             return fs::absolute("p.conf");
-         },
+        {"a pipe would wait for a writer forever", [] { return ::mkfifo("p.conf", 0600), fs::absolute("p.conf"); },
          "named pipe"},
         {"a symbolic link leads to the pipe just the same",
-         [] {
-             fs::create_symlink("p.conf", "l.conf");
-             return fs::absolute("l.conf");
-         },
-         "named pipe"},
-        {"a folder has no settings to read",
-         [] {
-             fs::create_directory("d.conf");
-             return fs::absolute("d.conf");
-         },
+         [] { return fs::create_symlink("p.conf", "l.conf"), fs::absolute("l.conf"); }, "named pipe"},
+        {"a folder has no settings to read", [] { return fs::create_directory("d.conf"), fs::absolute("d.conf"); },
          "folder"},
         {"a device never ends", [] { return fs::path("/dev/zero"); }, "device"},
         {"one byte past the bound would be read whole", [] { return Sized("big.conf", kMaxSettingsFileSize + 1); },

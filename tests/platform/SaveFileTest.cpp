@@ -42,6 +42,7 @@ TEST(SaveFile, EveryKindOfTargetStaysWhatItIs) {
         const char* failure;  // nullptr when the save must work, else a part of its reason
         std::function<void()> after;
         std::string written = {};  // the path reported, when not the target's own
+        std::function<bool(std::FILE*)> write = kNewBytes;
     } cases[] = {
         {"a new file gets the umask's mode, not the temporary file's 0600", [] {}, "new.dat", nullptr,
          [] { EXPECT_EQ(ModeOf("new.dat"), 0644u); }},
@@ -69,6 +70,9 @@ TEST(SaveFile, EveryKindOfTargetStaysWhatItIs) {
         {"a missing folder is named", [] {}, "missing/x.dat", "the folder \"missing\" does not exist", [] {}},
         {"a name near the limit fits with the temporary name", [] {}, longName, nullptr, [] {}},
         {"a name past the limit fails and leaves nothing", [] {}, std::string(256, 'n'), "too long", [] {}},
+        {"a write that fails keeps the old file whole", [] { GameFolder::Write("old.dat", "old"); }, "old.dat",
+         "cannot write \"old.dat\": a write failed", [] { EXPECT_EQ(GameFolder::Read("old.dat"), "old"); }, "",
+         [](std::FILE* out) { return std::fputs("half", out), false; }},
         {"a folder that cannot be written keeps the old file",
          [] { fs::create_directory("ro"), GameFolder::Write("ro/x.dat", "old"), ::chmod("ro", 0555); }, "ro/x.dat",
          "permission denied",
@@ -83,7 +87,7 @@ TEST(SaveFile, EveryKindOfTargetStaysWhatItIs) {
         if (c.target.starts_with("/dev/") && TypeOf(c.target.c_str()) != S_IFCHR) continue;  // no such device here
         GameFolder folder;
         c.before();
-        const SaveResult result = SaveFile(c.target, kNewBytes);
+        const SaveResult result = SaveFile(c.target, c.write);
         EXPECT_EQ(result.ok, c.failure == nullptr) << result.error;
         if (c.failure) {
             EXPECT_NE(result.error.find(c.failure), std::string::npos) << result.error;
@@ -101,16 +105,6 @@ TEST(SaveFile, EveryKindOfTargetStaysWhatItIs) {
             EXPECT_FALSE(entry.path().filename().string().starts_with(".lorvex-")) << "left behind: " << entry.path();
     }
     ::umask(savedMask);
-}
-
-TEST(SaveFile, AFailedWriteLeavesTheOldFileWhole) {
-    GameFolder folder;
-    GameFolder::Write("old.dat", "old");
-    const SaveResult result = SaveFile("old.dat", [](std::FILE* out) { return std::fputs("half", out), false; });
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.error, "cannot write \"old.dat\": a write failed");
-    EXPECT_EQ(GameFolder::Read("old.dat"), "old");
-    EXPECT_EQ(std::distance(fs::directory_iterator("."), {}), 1) << "the temporary file is removed";
 }
 
 // A named pipe is opened and written, never replaced, and never waited on without a reader.

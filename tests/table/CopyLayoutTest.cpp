@@ -52,26 +52,25 @@ TEST(ColumnLayout, PutsOrderAndWidthsBackByHeading) {
     table.MoveColumn(1, 4);  // A to the end: D, B, C, A
     data.SetColumnWidth(2, 10);
     const ColumnLayout arranged = CaptureLayout(data);
-    EXPECT_EQ(testkit::RowText(data, 0), "d,b,c,a");
-
     ColumnLayout decoded;
     ASSERT_TRUE(DecodeLayout(EncodeLayout(arranged), &decoded));
     EXPECT_EQ(decoded, arranged);
 
     ApplyLayout(table, original);  // back to the configuration's own
-    EXPECT_EQ(testkit::RowText(data, 0), "a,b,c,d");
     EXPECT_EQ(CaptureLayout(data), original);
+    EXPECT_EQ(testkit::RowText(data, 0), "a,b,c,d");
     EXPECT_EQ(table.ColumnKinds(), std::vector<std::uint8_t>({1, 2, 5, 0x81})) << "kinds travel with their columns";
-
     ApplyLayout(table, decoded);
-    EXPECT_EQ(testkit::RowText(data, 0), "d,b,c,a");
-    EXPECT_EQ(data.ColumnWidth(2), 10);
-
-    // A layout naming a column the table lacks, and missing one it has.
+    EXPECT_EQ(CaptureLayout(data), arranged);
+    // A layout naming a column the table lacks, and missing some it has: those follow in their own order.
     ApplyLayout(table, ColumnLayout{{{"Z", 70}, {"C", 33}, {"A", 44}}});
-    EXPECT_EQ(testkit::RowText(data, 0), "c,a,d,b");
-    EXPECT_EQ(data.ColumnWidth(0), 33);
-    EXPECT_EQ(data.ColumnWidth(1), 44);
+    EXPECT_EQ(CaptureLayout(data), (ColumnLayout{{{"C", 33}, {"A", 44}, {"D", 50}, {"B", 50}}}));
+    // A heading that occurs twice is known by its occurrence.
+    FillTable(data, {"X", "Y", "X"}, {{"x1", "y", "x2"}});
+    const ColumnLayout twice{{{"X", 11}, {"X", 22}, {"Y", 33}}};
+    ApplyLayout(table, twice);
+    EXPECT_EQ(CaptureLayout(data), twice);
+    EXPECT_EQ(testkit::RowText(data, 0), "x1,x2,y");
 }
 
 TEST(ColumnLayout, RefusesDamagedTextAndKeysByNameAndHeadings) {
@@ -83,7 +82,8 @@ TEST(ColumnLayout, RefusesDamagedTextAndKeysByNameAndHeadings) {
     TableData one, two;
     FillTable(one, {"A", "B"}, {});
     FillTable(two, {"B", "A"}, {});
-    EXPECT_EQ(LayoutKey("Units.CFG", one), LayoutKey("units.cfg", one));
+    // Layouts are kept under this key: it must not change between versions, leading zeros and the name's case too.
+    EXPECT_EQ(LayoutKey("U4.CFG", one), "0575c43a4d9e66bf");
     EXPECT_NE(LayoutKey("units.cfg", one), LayoutKey("units.cfg", two));
     EXPECT_NE(LayoutKey("units.cfg", one), LayoutKey("other.cfg", one));
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,14 @@ using testkit::HighlightedRows;
 void Fill(TableData& data, const std::vector<int>& hidden = {}) {
     testkit::FillTable(data, {"n"}, {{"0"}, {"1"}, {"2"}, {"3"}, {"4"}, {"5"}});
     for (int r : hidden) data.SetHidden(r, true);
+}
+
+// f of each value, joined by ",".
+template <class F>
+std::string Joined(std::initializer_list<int> values, F f) {
+    std::string s;
+    for (int v : values) s += (s.empty() ? "" : ",") + std::to_string(f(v));
+    return s;
 }
 
 std::string LinesText(const RowLines& lines) {
@@ -45,9 +54,7 @@ TEST(RowLines, HiddenRowsTakeNoLineAndTheLinesFollowTheRows) {
         Fill(data, c.hidden);
         const RowLines lines(data);
         EXPECT_EQ(LinesText(lines), c.rows) << c.why;
-        std::string lineOf;
-        for (int row = -1; row <= 6; ++row) lineOf += (row < 0 ? "" : ",") + std::to_string(lines.LineOf(row));
-        EXPECT_EQ(lineOf, c.lineOf) << c.why;
+        EXPECT_EQ(Joined({-1, 0, 1, 2, 3, 4, 5, 6}, [&](int row) { return lines.LineOf(row); }), c.lineOf) << c.why;
         EXPECT_EQ(lines.RowAt(-1), -1) << c.why;
         EXPECT_EQ(lines.RowAt(lines.Count()), -1) << c.why;
     }
@@ -67,25 +74,12 @@ TEST(LineScroll, WholeLinesInViewAndTheLeastScrollThatShowsALine) {
     const LineScroll scroll{10, 20, 95};
     EXPECT_EQ(scroll.PageLines(), 4);
     EXPECT_EQ((LineScroll{0, 20, 10}.PageLines()), 1) << "a view lower than a line still pages by one";
-    const struct {
-        const char* why;
-        int y, line;
-    } ys[] = {
-        {"above the view", -1, -1},           {"the top line", 0, 10},
-        {"the last pixel of a line", 39, 11}, {"the first pixel of the next", 40, 12},
-        {"below the lines that fit", 95, 14},
-    };
-    for (const auto& c : ys) EXPECT_EQ(scroll.LineAtY(c.y), c.line) << c.why;
+    // Above the view; the top line; the last pixel of a line and the first of the next; below the lines that fit.
+    EXPECT_EQ(Joined({-1, 0, 39, 40, 95}, [&](int y) { return scroll.LineAtY(y); }), "-1,10,11,12,14");
     EXPECT_EQ(scroll.TopOf(12), 40);
-    const struct {
-        const char* why;
-        int line, first;
-    } shows[] = {
-        {"above: it comes to the top", 3, 3},          {"the top line stays", 10, 10},
-        {"the last whole line stays", 13, 10},         {"one below: down by one", 14, 11},
-        {"far below: it comes to the bottom", 30, 27},
-    };
-    for (const auto& c : shows) EXPECT_EQ(scroll.FirstShowing(c.line), c.first) << c.why;
+    // A line above comes to the top; the top line and the last whole one stay; one below scrolls down by one; one
+    // far below comes to the bottom.
+    EXPECT_EQ(Joined({3, 10, 13, 14, 30}, [&](int line) { return scroll.FirstShowing(line); }), "3,10,10,11,27");
     EXPECT_EQ(scroll.LastFirst(10), 6) << "the last page shows full";
     EXPECT_EQ(scroll.LastFirst(2), 0) << "fewer lines than a page";
 }
@@ -95,15 +89,9 @@ TEST(ListColumns, ColumnsAlongXAndTheHighlightByMode) {
     testkit::FillTable(data, {"a", "b", "c"}, {}, 0);
     for (int c : {0, 1, 2}) data.SetColumnWidth(c, (c + 1) * 10);  // 10, 20, 30
     EXPECT_EQ(RowWidth(data), 60);
-    const struct {
-        const char* why;
-        int left, x, column;
-    } xs[] = {
-        {"the first pixel", 0, 0, 0},     {"a column's right edge is the next one's", 0, 10, 1},
-        {"the last pixel", 0, 59, 2},     {"past the last column", 0, 60, -1},
-        {"left of the first", 0, -1, -1}, {"scrolled by 15: b starts at -5", -15, -5, 1},
-    };
-    for (const auto& c : xs) EXPECT_EQ(ColumnAtX(data, c.left, c.x), c.column) << c.why;
+    // The first pixel; a column's right edge is the next one's; the last pixel; past the last; left of the first.
+    EXPECT_EQ(Joined({0, 10, 59, 60, -1}, [&](int x) { return ColumnAtX(data, 0, x); }), "0,1,2,-1,-1");
+    EXPECT_EQ(ColumnAtX(data, -15, -5), 1) << "scrolled by 15: b starts at -5";
 
     const XSpan label{5, 45};
     const struct {

@@ -13,8 +13,7 @@ TEST(SortColumn, FollowsColumnsInsertedAndDeleted) {
     const struct {
         int sorted;
         Op op;
-        int at;
-        int expected;
+        int at, expected;
         const char* why;
     } cases[] = {
         {1, Op::Insert, 0, 2, "a column before it pushes it right"},
@@ -33,10 +32,7 @@ TEST(SortColumn, FollowsColumnsInsertedAndDeleted) {
         TableListCtrl table;
         testkit::FillTable(table.Data(), {"a", "b", "c", "d", "e"}, {{"1", "2", "3", "4", "5"}});
         if (c.sorted >= 0) table.SortBy(c.sorted, true);
-        if (c.op == Op::Insert)
-            table.ColumnInserted(c.at);
-        else
-            table.ColumnDeleted(c.at);
+        c.op == Op::Insert ? table.ColumnInserted(c.at) : table.ColumnDeleted(c.at);
         EXPECT_EQ(table.SortColumn(), c.expected);
         EXPECT_EQ(table.SortAscending(), c.sorted < 0) << "the direction stays";
     }

@@ -296,11 +296,7 @@ TEST_F(TableWidget, HiddenRowsTakeNoLine) {
     EXPECT_EQ(shownDuplicates, "da") << "the hidden x is no duplicate";
     // The right-click menu: it lights the row under the pointer alone.
     QSignalSpy menu(view.get(), &TableListView::rowMenuRequested);
-    const int e = [&] {
-        for (int r = 0; r < data.RowCount(); ++r)
-            if (data.Cell(r, 0) == "e") return r;
-        return -1;
-    }();
+    const int e = 0;  // its "w" sorts first
     QContextMenuEvent press(QContextMenuEvent::Mouse, RowPoint(e), Rows()->mapToGlobal(RowPoint(e)));
     QApplication::sendEvent(Rows(), &press);
     ASSERT_EQ(menu.count(), 1);

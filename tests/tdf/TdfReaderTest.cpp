@@ -125,19 +125,15 @@ TEST(TdfReader, OpenFailsWithoutCreatingAndReopenStartsOver) {
     // Left inside a comment, or with a line pushed back: a new Open of either
     // source forgets both, and so does a switch from one source to the other.
     const std::string second = "k=1;\n";
+    const auto open = [&](const std::string& bytes, bool memory, const char* name) {
+        if (memory) reader.OpenMemory(bytes);
+        return memory || reader.Open(folder.Write(name, bytes));
+    };
     for (const std::string first : {"/*\nx=1;\n", "[H]\nold=1;\n"}) {
         for (int order = 0; order < 4; ++order) {
-            if (order & 1) {
-                reader.OpenMemory(first);
-            } else {
-                ASSERT_TRUE(reader.Open(folder.Write("a.tdf", first)));
-            }
+            ASSERT_TRUE(open(first, order & 1, "a.tdf"));
             reader.NextEntry();
-            if (order & 2) {
-                reader.OpenMemory(second);
-            } else {
-                ASSERT_TRUE(reader.Open(folder.Write("b.tdf", second)));
-            }
+            ASSERT_TRUE(open(second, order & 2, "b.tdf"));
             EXPECT_EQ(ReadAll(reader), "K1:k=1|E1") << order;
         }
     }
