@@ -151,6 +151,21 @@ TEST(TableDiff, WithoutABlockRowsPairByPlaceAndAColumnOfOneGameOnlyIsNothingInTh
     WriteHighlighterDiff(games.diff, games.AllColumns(), [&](std::string_view piece) { diff += piece; });
     // The highlighter marks the columns added and dropped once, in its first line, not in every row.
     EXPECT_EQ(diff, "!,,+++,---\r\n@@,Name,Stealth,BuildTime\r\n,a,,\r\n->,b->B,1,\r\n,c,,40\r\n");
+    // Either kind of one-game column alone still calls for the "!" line.
+    const auto k = [&](std::string_view heading) {
+        std::size_t at = 0;
+        while (games.diff.Columns()[at].heading != heading) ++at;
+        return at;
+    };
+    const std::pair<std::size_t, const char*> alone[] = {{k("Stealth"), "!,,+++\r\n@@,Name,Stealth\r\n"},
+                                                         {k("BuildTime"), "!,,---\r\n@@,Name,BuildTime\r\n"}};
+    for (const auto& [column, start] : alone) {
+        diff.clear();
+        WriteHighlighterDiff(games.diff, {k("Name"), column}, [&](std::string_view piece) { diff += piece; });
+        EXPECT_TRUE(diff.starts_with(start)) << diff;
+    }
+    // When no column tells every row apart, the first of those that tell the most apart names them.
+    EXPECT_EQ(LabelColumn(games.diff, {k("Stealth"), k("BuildTime")}), static_cast<int>(k("Stealth")));
 }
 
 TEST(TableDiff, ChangeTexts) {

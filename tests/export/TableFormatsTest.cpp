@@ -96,6 +96,7 @@ TEST(TableFormats, HostileCellsStayText) {
          "\\`c\\` \\~\\~s\\~\\~ a\\\\b &amp;amp;"},
         {"numbers and everyday punctuation read as they are", md, "-1.5, 1e3: (a+b=c); #x.", "-1.5, 1e3: (a+b=c); #x."},
         {"a formula is no markup", md, "=1+1", "=1+1"},
+        {"a CR LF that ends the cell is one break", md, "end\r\n", "end<br>"},
     };
     for (const auto& c : cases) {
         const std::string expected = c.format == csv ? c.field + "\r\n" + c.field + "\r\n"
