@@ -149,11 +149,14 @@ TEST_F(Game, ExportsAtOnceInOneFolderEachWriteEveryRow) {
         GameFolder::Read("../w.err").rfind("lorvex-export: Waiting for another load using \"Lorvex temp\" to end", 0),
         0u);
     EXPECT_EQ(GameFolder::Read("../w.out"), "");
+    std::this_thread::sleep_for(std::chrono::milliseconds(350));  // a few more looks at the lock while it waits
     ::flock(held, LOCK_UN);
     ::close(held);
     for (int i = 0; i < 200 && GameFolder::Read("../w.out").size() < reference.out.size(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(GameFolder::Read("../w.out"), reference.out);
+    const std::string waited = GameFolder::Read("../w.err");
+    EXPECT_EQ(std::count(waited.begin(), waited.end(), '('), 1) << "the wait is told once: " << waited;
 }
 
 TEST_F(Game, ExportErrors) {
@@ -166,6 +169,7 @@ TEST_F(Game, ExportErrors) {
     } cases[] = {
         {"--format xls u.cfg", 2, "unknown format \"xls\""},
         {"--columns Name,Nope u.cfg", 2, "no column \"Nope\"; the table has: Name, Cost, Located In, Line #\n"},
+        {"--columns Name, u.cfg", 2, "no column \"\"; the table has"},  // a comma too many names no column
         {"--sort Nope u.cfg", 2, "no column \"Nope\""},
         {"--bogus u.cfg", 2, "unknown option --bogus"},
         {"--filter 'Nope > 3' u.cfg", 2, "bad filter: No column is headed \"Nope\"; the table has: Name, Cost"},
