@@ -149,6 +149,7 @@ TEST_F(HpiTool, FailuresEndWithTheirStatusAndMessage) {
         {"list" + zlib + " readme.txt", 1, "no folder readme.txt"},  // a file, not a folder
         {"list", 2, "usage: lorvex-hpi list [-l] ARCHIVE [FOLDER]"},
         {"list -l", 2, "usage"},
+        {"list" + zlib + " units extra", 2, "usage"},
         {"extract" + zlib, 2, "usage"},
         {"frobnicate", 2, "usage"},
     };
@@ -283,6 +284,8 @@ TEST_F(HpiTool, MaxBytesBoundsWhatOneExtractionUnpacks) {
         {"--max-bytes 250", 1, "ad"},    // what was skipped does not count
         {"--max-bytes 0", 1, ""},
         {"--max-bytes=1K", 0, "abcd"},
+        {"--max-bytes 1M", 0, "abcd"},
+        {"--max-bytes 17179869183G", 0, "abcd"},  // the largest count of GiB that a byte count holds
         {"--max-bytes 1k --max-bytes 99", 1, ""},  // the last one given holds
     };
     for (const auto& c : cases) {
