@@ -20,6 +20,10 @@
 #include "tests/support/TableFill.h"
 #include "tests/tdf/TestFiles.h"
 
+// Failed comparisons of Qt texts print the texts.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QStringList& list, std::ostream* os) { *os << list.join(QLatin1Char('|')).toStdString(); }
+
 namespace lorvex::testkit {
 
 using namespace lorvex::testkit;

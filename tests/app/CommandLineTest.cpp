@@ -15,9 +15,6 @@
 #include "tests/app/AppTestSupport.h"
 #include "tests/support/ToolRun.h"
 
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-inline void PrintTo(const QStringList& list, std::ostream* os) { *os << list.join(QLatin1Char('|')).toStdString(); }
-
 namespace lorvex::game {
 namespace {
 

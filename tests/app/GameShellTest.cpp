@@ -21,9 +21,6 @@
 #include "platform/GameFolder.h"
 #include "tests/app/AppTestSupport.h"
 
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-inline void PrintTo(const QStringList& list, std::ostream* os) { *os << list.join(QLatin1Char('|')).toStdString(); }
-
 namespace lorvex::game {
 namespace {
 
