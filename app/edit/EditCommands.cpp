@@ -177,6 +177,14 @@ void EditCommands::RemoveRows(bool highlighted) {
     Refresh();
 }
 
+void EditCommands::Saved() {
+    session_.MarkSaved();
+    // The archives now hold the edits: an undo would put back a value the game
+    // no longer reads, with nothing left to save that would make them agree.
+    history_->Clear();
+    Refresh();
+}
+
 void EditCommands::AfterLoad() {
     // Every edit spoke of the rows and texts of the load before.
     history_->Clear();
@@ -229,8 +237,7 @@ bool EditCommands::SaveChanges() {
             window_.ShowMessage(outcome.message);
             return false;
         }
-        session_.MarkSaved();
-        Refresh();
+        Saved();
         Say("Saved into " + std::to_string(outcome.written.size()) + " archive" +
             (outcome.written.size() == 1 ? "" : "s"));
         return true;
@@ -251,8 +258,7 @@ bool EditCommands::SaveChanges() {
             window_.ShowMessage(outcome.message);
             return false;
         }
-        session_.MarkSaved();
-        Refresh();
+        Saved();
         const std::string shadow = ShadowMessage(outcome.plan, path.filename().string());
         if (!shadow.empty()) window_.ShowMessage(shadow);
         Say("Saved as " + path.filename().string());

@@ -83,6 +83,8 @@ public:
     QString TipFor(int row, int column) override;
 
 private:
+    // After a save: what was edited is what the archives hold.
+    void Saved();
     void Refresh();
     void Say(const std::string& text);
     const EditChange* EditedAt(int row, int column);

@@ -303,6 +303,9 @@ TEST_F(EditWindow, BothSavesThenAReloadShowsTheNewValues) {
     edits().askSaveWay = [] { return EditCommands::SaveWay::IntoArchives; };
     edits().saveAction->trigger();
     EXPECT_FALSE(edits().HasUnsavedChanges());
+    EXPECT_FALSE(edits().undoAction->isEnabled()) << "an undo would show a value the archive no longer holds";
+    edits().Undo();
+    EXPECT_EQ(CellAt(kAlpha, "Cost"), "11");
     EXPECT_TRUE(fs::exists("../base.hpi.bak"));
     EXPECT_EQ(GameFolder::Read("../more.ufo.bak"), before) << "the original kept once";
     EXPECT_TRUE(messages.texts.empty());

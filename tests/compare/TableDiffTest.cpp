@@ -107,6 +107,17 @@ TEST(TableDiff, RowsMatchByRecordFileAndBlockAndCellsCompareAsTextsOrNumbers) {
          {row("ARMCOM", "Commander", "120.0", com), row("ARMFLASH", "Flash", " 1e2 ", flash)},
          kOld,
          "same | same"},
+        {"a block new at the top of a file leaves the file's other blocks paired",
+         {row("A", "a", "1", com, "1"), row("B", "b", "2", com, "5")},
+         {row("B", "b", "2", com, "3")},
+         "added | same"},
+        {"two columns of one heading pair in their order",
+         {{"ARMCOM", "1", "2", com, "1"}},
+         {{"ARMCOM", "1", "2", com, "1"}},
+         "same",
+         {},
+         {"Block", "Metal", "Metal", "Located In", "Line #"},
+         {"Block", "Metal", "Metal", "Located In", "Line #"}},
         {"texts compare exactly, case included",
          {row("ARMCOM", "COMMANDER", "120", com), row("ARMFLASH", "Flash", "100", flash)},
          kOld,
@@ -178,6 +189,7 @@ TEST(TableDiff, ChangeTexts) {
         {"150", "120", ChangeStyle::Difference, "120 (-30)"},
         {"1.2", "1.45", ChangeStyle::Difference, "1.45 (+0.25)"},  // the places the texts were written with
         {"0.1", "0.3", ChangeStyle::Difference, "0.3 (+0.2)"},     // not 0.19999999999999998
+        {"1.09", "1.2", ChangeStyle::Difference, "1.2 (+0.11)"},   // 0 and 9 are places too
         {"120", "150", ChangeStyle::Percent, "+25%"},
         {"150", "100", ChangeStyle::Percent, "-33.3%"},
         {"-40", "-20", ChangeStyle::Percent, "+50%"},  // against the old value's size

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "edit/EditHistory.h"
 #include "tests/support/LoadHarness.h"
 
@@ -53,6 +56,9 @@ TEST(CellEdit, EachColumnTypeWritesWhatALoadReadsBack) {
         std::string line;     // a line the file then holds ("" when unchanged)
     } cases[] = {
         {"a number column refuses what is no number", kAlpha, kCost, Typed("abc"), "is not a number", alpha, ""},
+        {"... and a number with more after it", kAlpha, kCost, Typed("12x"), "is not a number", alpha, ""},
+        {"... and nothing at all", kAlpha, kCost, Typed(""), "is not a number", alpha, ""},
+        {"a choice past the last symbol", kAlpha, kMove, Pick(2), "Choose one", alpha, ""},
         {"a number keeps its comment; the equation follows", kAlpha, kCost, Typed("2.25"), "",
          "ALPHA,2.25,Air,Fly,4.5,,Alpha,rev31.gp3  ::  ab.fbi,1,300", "\tCost=2.25; // dear\r\n"},
         {"a symbol writes its number", kAlpha, kMove, Pick(0), "",
@@ -97,8 +103,28 @@ TEST(CellEdit, EditorsStartFromTheValueAsWritten) {
         {e.history.Describe(kAlpha, kSight), "300"},
     };
     for (const auto& [editor, start] : cases) EXPECT_EQ(editor.startText, start);
-    EXPECT_EQ(e.history.Describe(kAlpha, kMove).chosen, 1);
-    EXPECT_EQ(e.history.Describe(kBeta, kFlags).flags, (std::vector<bool>{true, false}));
+    const struct {
+        const char* why;
+        CellEditor editor;
+        int chosen;
+    } choices[] = {
+        {"the symbol of the value", e.history.Describe(kAlpha, kMove), 1},
+        {"a value between two symbols rounds half up, as its cell shows it",
+         DescribeCellEdit(e.h.loader.State(), kMove, "[X]\n{\nMove=0.5;\n}\n", 1), 1},
+        {"a boolean the record lacks shows no choice made", e.history.Describe(kAlpha, kBuilder), -1},
+    };
+    for (const auto& c : choices) EXPECT_EQ(c.editor.chosen, c.chosen) << c.why;
+    const struct {
+        const char* why;
+        CellEditor editor;
+        std::vector<bool> flags;
+    } flagCases[] = {
+        {"a flag set at two depths", e.history.Describe(kBeta, kFlags), {true, false}},
+        {"any value but 0 sets a flag, as a load reads it",
+         DescribeCellEdit(e.h.loader.State(), kFlags, "[X]\n{\nCanFly=-1;\n}\n", 1),
+         {true, false}},
+    };
+    for (const auto& c : flagCases) EXPECT_EQ(c.editor.flags, c.flags) << c.why;
 }
 
 TEST(CellEdit, AnAddedLineShiftsTheNextRecordOfTheFile) {
@@ -157,6 +183,107 @@ TEST(EditHistory, UndoesAndRedoesEditsAndRowRemovalsInOneHistory) {
     EXPECT_FALSE(e.history.Redo());
     EXPECT_EQ(testkit::ColumnText(e.h.Data(), kCost), after);
     EXPECT_EQ(e.session.Changes().size(), 1u);
+}
+
+// What the changes list, a save and the table hold after each way of editing,
+// saving, loading again, removing rows and stepping through the history.
+TEST(EditHistory, EachStepLeavesTheChangesTheFilesToSaveAndTheRowsItShould) {
+    enum class Act { Edit, Save, NewLoad, Highlight, Hide, Remove, Undo, Redo };
+    struct Step {
+        Act act;
+        int row = 0;
+        int column = 0;
+        const char* text = "";
+    };
+    const auto edit = [](int row, int column, const char* text) { return Step{Act::Edit, row, column, text}; };
+    constexpr int kGamma = 2;
+    const struct {
+        const char* why;
+        std::vector<Step> steps;
+        const char* changes;  // record key old->new, in the list's order
+        const char* toSave;   // the files a save writes
+        const char* rows;     // record and cost of every row
+        const char* history;  // what can be undone and redone
+    } cases[] = {
+        {"one key of two records of a file is two changes",
+         {edit(kAlpha, kCost, "1"), edit(kBeta, kCost, "2")},
+         "ALPHA cost 10.50->1, BETA cost 4->2",
+         "units\\ab.fbi",
+         "ALPHA 1, BETA 2, GAMMA 1",
+         "undo"},
+        {"a value put back in one file replays no change of another file, nor saves the file",
+         {edit(kGamma, kCost, "5"), edit(kAlpha, kCost, "99"), edit(kAlpha, kCost, "10.50")},
+         "GAMMA cost 1->5",
+         "units\\c.fbi",
+         "ALPHA 10.5, BETA 4, GAMMA 5",
+         "undo"},
+        {"after a save, a value put back returns to the saved text",
+         {edit(kAlpha, kCost, "1"), {Act::Save}, edit(kBeta, kCost, "2"), edit(kBeta, kCost, "4")},
+         "",
+         "",
+         "ALPHA 1, BETA 4, GAMMA 1",
+         "undo"},
+        {"a new load leaves nothing edited and nothing to undo",
+         {edit(kAlpha, kCost, "1"), {Act::NewLoad}},
+         "",
+         "",
+         "ALPHA 10.5, BETA 4, GAMMA 1",
+         ""},
+        {"two rows removed at once go, come back and go again in place",
+         {{Act::Highlight, kAlpha}, {Act::Highlight, kBeta}, {Act::Remove}, {Act::Undo}, {Act::Redo}},
+         "",
+         "",
+         "GAMMA 1",
+         "undo"},
+        {"a highlighted row a filter hides is neither removed nor put back",
+         {{Act::Highlight, kAlpha}, {Act::Highlight, kBeta}, {Act::Hide, kBeta}, {Act::Remove}, {Act::Undo}},
+         "",
+         "",
+         "ALPHA 10.5, BETA 4, GAMMA 1",
+         "redo"},
+        {"an edit after an undo leaves nothing to redo",
+         {edit(kBeta, kCost, "5"), {Act::Undo}, edit(kAlpha, kCost, "6")},
+         "ALPHA cost 10.50->6",
+         "units\\ab.fbi",
+         "ALPHA 6, BETA 4, GAMMA 1",
+         "undo"},
+    };
+    const auto joined = [](const std::vector<std::string>& parts) {
+        std::string s;
+        for (const std::string& part : parts) s += (s.empty() ? "" : ", ") + part;
+        return s;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        Edited e;
+        for (const Step& step : c.steps) {
+            switch (step.act) {
+                case Act::Edit: EXPECT_TRUE(e.history.EditCell(step.row, step.column, Typed(step.text)).done); break;
+                case Act::Save: e.session.MarkSaved(); break;
+                case Act::NewLoad:
+                    e.session.Clear();
+                    e.history.Clear();
+                    e.h.Load("t.cfg");
+                    break;
+                case Act::Highlight: e.h.Data().SetSelected(step.row, true); break;
+                case Act::Hide: e.h.Data().SetHidden(step.row, true); break;
+                case Act::Remove: e.history.RemoveRows(true); break;
+                case Act::Undo: e.history.Undo(); break;
+                case Act::Redo: e.history.Redo(); break;
+            }
+        }
+        EXPECT_EQ(e.session.HasUnsavedChanges(), *c.changes != '\0');
+        std::vector<std::string> changes, files, rows;
+        for (const EditChange& change : e.session.Changes())
+            changes.push_back(change.record + " " + change.key + " " + change.oldValue.value_or("-") + "->" +
+                              change.newValue.value_or("-"));
+        for (const auto& [source, text] : e.session.ChangedFiles()) files.push_back(source.entryPath);
+        for (int r = 0; r < e.h.Data().RowCount(); ++r) rows.push_back(e.Cell(r, kRecord) + " " + e.Cell(r, kCost));
+        EXPECT_EQ(joined(changes), c.changes);
+        EXPECT_EQ(joined(files), c.toSave);
+        EXPECT_EQ(joined(rows), c.rows);
+        EXPECT_EQ(std::string(e.history.CanUndo() ? "undo" : "") + (e.history.CanRedo() ? "redo" : ""), c.history);
+    }
 }
 
 TEST(Loader, SourcesAreThisLoadsRecordFiles) {

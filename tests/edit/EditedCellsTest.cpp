@@ -28,9 +28,10 @@ struct Edited {
     }
     // The load's number of a column, wherever the user has moved it.
     int Origin(const std::string& heading) { return h.Data().Column(ColumnNamed(heading)).origin; }
+    // One set of marks, worked out again after every edit as the window does.
+    EditedCells cells;
     // Which cells show a change, as "row:heading" in row and column order.
     std::string Marked() {
-        EditedCells cells;
         cells.Update(h.loader.State(), h.Data(), session.Changes());
         std::string out;
         for (int r = 0; r < h.Data().RowCount(); ++r)

@@ -114,6 +114,7 @@ std::string MakeArchive(const std::string& path, PackMethod method, std::uint32_
     writer.AddFile("weapons\\Guns.tdf", Record("GUN1", 1), method, scramble);
     writer.AddFile("Big\\Long.tdf", LongText(), method, scramble);
     writer.AddFolder("sounds\\empty");
+    writer.AddFile("text\\zero.txt", "", method, scramble);  // last: its contents start where the archive ends
     return GameFolder::Write(path, writer.Build(seed));
 }
 
@@ -138,6 +139,7 @@ TEST(SaveChanges, RewriteKeepsEveryOtherEntryInPlaceAndTheFirstOriginalAsBackup)
         const std::string path = MakeArchive("../mod.hpi", c.method, c.seed, c.scramble, 40);
         Holdings before = Holding(path);
         const std::string original = GameFolder::Read(path);
+        ::chmod(path.c_str(), 0640);
         const std::string spelled = c.spelled;
         const std::string text = Has(spelled, "Long") ? LongText() + "; the end" : Record("NEW", 99);
         const SaveOutcome saved = SaveIntoArchives({{"..\\MOD.HPI", c.changed, text}}, "..");
@@ -156,6 +158,9 @@ TEST(SaveChanges, RewriteKeepsEveryOtherEntryInPlaceAndTheFirstOriginalAsBackup)
         now = Entry(before, spelled);
         EXPECT_TRUE(after == before) << "every other entry as it was, where it was";
         EXPECT_EQ(HpiArchive::Open(path)->KeySeed(), c.seed);
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0640u) << "the new copy takes the original's permissions";
 
         // A second save makes no second backup: the first original stays, nothing else is left.
         const SaveOutcome again = SaveIntoArchives({{"..\\mod.hpi", c.changed, "[SECOND]{}"}}, "..");
@@ -197,10 +202,18 @@ TEST(SaveChanges, FailedSavesNameTheArchiveAndTouchNothing) {
         {"an archive that stopped holding the file", "..\\a.hpi|units\\nope.fbi", "it holds no entry units\\nope.fbi"},
         {"an archive past the bound is not read into memory", "..\\b.hpi",
          "more than 100000 bytes, the most one save may write", nullptr, 100000},
+        {"a first entry that takes the whole bound is no damage", "..\\b.hpi|weapons\\Guns.tdf",
+         "bytes, the most one save may write", nullptr, Record("U0", 0).size()},
         {"one file changed twice is ambiguous", "..\\a.hpi ..\\A.HPI|UNITS\\u0.fbi",
          "UNITS\\u0.fbi of ..\\A.HPI is listed twice"},
         {"an entry the directory left out would be lost", "..\\bad.hpi|units\\ok.fbi",
          "1 entry that could not be carried over into a new copy: units\\a:b"},
+        {"three left out are all named", "..\\bad3.hpi|units\\ok.fbi",
+         "3 entries that could not be carried over into a new copy: units\\a:1 (its name is no plain file name); "
+         "units\\a:2 (its name is no plain file name); units\\a:3 (its name is no plain file name). No archive"},
+        {"past three the rest is cut short", "..\\bad4.hpi|units\\ok.fbi",
+         "units\\a:3 (its name is no plain file name); .... No archive"},
+        {"a folder where the archive was", "..\\dir.hpi", "Cannot save ..\\dir.hpi: it is not a regular file"},
         {"a damaged entry cannot be copied as it was", "..\\cut.hpi|units\\ok.fbi",
          "Cannot save ..\\cut.hpi: its entry units\\cut.fbi is damaged"},
         {"a folder the user may not write in", "..\\a.hpi",
@@ -215,6 +228,12 @@ TEST(SaveChanges, FailedSavesNameTheArchiveAndTouchNothing) {
         MakeArchive("../a.hpi", PackMethod::Zlib, 0, false, 2);
         MakeArchive("../b.hpi", PackMethod::Stored, 9, false, 600);  // about 170 KB
         GameFolder::Write("../bad.hpi", testkit::RawArchive({{"units", true, {{"ok.fbi"}, {"a:b"}}}}));
+        for (int n : {3, 4}) {
+            std::vector<testkit::RawEntry> units{{"ok.fbi"}};
+            for (int i = 1; i <= n; ++i) units.push_back({"a:" + std::to_string(i)});
+            GameFolder::Write("../bad" + std::to_string(n) + ".hpi", testkit::RawArchive({{"units", true, units}}));
+        }
+        fs::create_directory(game.Root() / "dir.hpi");
         const std::string cut =
             testkit::RawArchive({{"units", true, {{"ok.fbi"}, {"cut.fbi", false, {}, "0123456789"}}}});
         GameFolder::Write("../cut.hpi", cut.substr(0, cut.size() - 4));

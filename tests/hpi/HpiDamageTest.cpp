@@ -87,16 +87,20 @@ TEST(HpiDamage, WhatIsNoArchiveOrHasABadDirectoryIsRefusedByOpen) {
     writer.AddFile("units\\x.fbi", "abc");
     const std::string good = writer.Build(0);
     const std::size_t units = GetU32(good, 28 + 4);  // the node of folder "units"
-    std::string deep;
-    for (int i = 0; i < 70; ++i) deep += "d\\";
-    HpiWriter chain;
-    chain.AddFile(deep + "x", "deep");
+    // n folders one inside the other, a file in the deepest.
+    const auto chain = [](int n) {
+        std::string deep;
+        for (int i = 0; i < n; ++i) deep += "d\\";
+        HpiWriter nested;
+        nested.AddFile(deep + "x", "deep");
+        return nested.Build(0);
+    };
     using Damage = std::function<void(std::string&)>;
     auto replace = [](std::string bytes) -> Damage { return [bytes](std::string& b) { b = bytes; }; };
     const std::pair<const char*, Damage> cases[] = {
         {"19 zeros", replace(std::string(19, '\0'))},  // a byte short of a header
-        {"other version", replace(std::string("HAPI\0\0\1\0", 8))},
-        {"a folder chain 70 deep", replace(chain.Build(0))},
+        {"other version", [](std::string& b) { SetU32(b, 4, 0x00020000u); }},
+        {"a folder chain 65 deep, one past the deepest read", replace(chain(65))},
         {"wrong marker", [](std::string& b) { b[0] = 'X'; }},
         {"directory start past the end", [](std::string& b) { SetU32(b, 16, b.size() + 100); }},
         {"directory end past the end", [](std::string& b) { SetU32(b, 8, b.size() + 1); }},
@@ -104,6 +108,7 @@ TEST(HpiDamage, WhatIsNoArchiveOrHasABadDirectoryIsRefusedByOpen) {
         {"huge entry count", [](std::string& b) { SetU32(b, 20, 0x10000000u); }},
         {"name past the directory", [](std::string& b) { SetU32(b, 28, 0x7FFFFFFFu); }},
         {"unknown entry kind", [](std::string& b) { b[28 + 8] = 7; }},
+        {"entry kind 2, the one after a folder's", [](std::string& b) { b[28 + 8] = 2; }},
         {"folder pointing at itself", [](std::string& b) { SetU32(b, 28 + 4, 20); }},
         {"sub-folder pointing back at its node",  // units' own entry becomes a folder at units' node
          [&](std::string& b) {
@@ -120,6 +125,7 @@ TEST(HpiDamage, WhatIsNoArchiveOrHasABadDirectoryIsRefusedByOpen) {
         EXPECT_FALSE(HpiArchive::Open(scratch.Write("bad.hpi", bytes))) << what;
     }
     EXPECT_TRUE(HpiArchive::Open(scratch.Write("good.hpi", good)));
+    EXPECT_TRUE(HpiArchive::OpenBytes(chain(64)));
 }
 
 TEST(HpiDamage, DamagedEntriesFailToExtractAndLeaveNoFile) {
@@ -129,6 +135,7 @@ TEST(HpiDamage, DamagedEntriesFailToExtractAndLeaveNoFile) {
     const std::tuple<const char*, PackMethod, std::function<void(OneFile&)>> cases[] = {
         {"bad checksum", PackMethod::Zlib, [](OneFile& f) { f.bytes[f.contents + 4 + 15] ^= 1; }},
         {"bad chunk marker", PackMethod::Zlib, [](OneFile& f) { f.bytes[f.contents + 4] = 'X'; }},
+        {"other chunk version", PackMethod::Zlib, [](OneFile& f) { f.bytes[f.contents + 4 + 4] = 3; }},
         {"unknown chunk method", PackMethod::Zlib, [](OneFile& f) { f.bytes[f.contents + 4 + 5] = 3; }},
         {"chunk says bigger", PackMethod::Zlib, [](OneFile& f) { SetU32(f.bytes, f.contents + 4 + 11, 1001); }},
         {"chunk says smaller", PackMethod::Lz77, [](OneFile& f) { SetU32(f.bytes, f.contents + 4 + 11, 999); }},
@@ -160,6 +167,14 @@ TEST(HpiDamage, DamagedEntriesFailToExtractAndLeaveNoFile) {
     OneFile big = MakeOneFile(BinaryData(60000, 5), PackMethod::Zlib);
     PutChunk(big, ZlibOf(BinaryData(60000, 5)), 60000, 2);
     EXPECT_FALSE(Refused(scratch, big.bytes));
+    // 1037 bytes 0xFF: LZ77 references giving 8296 of the window's zeros, the same bytes scrambled or not. Their
+    // checksum passes 65535 in a 16-bit lane when more than 128 words go into one.
+    for (char flag : {0, 1, 2}) {
+        OneFile ones = MakeOneFile(std::string(8296, '\0'), PackMethod::Lz77);
+        PutChunk(ones, std::string(1037, '\xFF'), 8296, 1);
+        ones.bytes[ones.contents + 4 + 6] = flag;
+        EXPECT_EQ(Refused(scratch, ones.bytes), flag == 2) << "scramble flag " << int(flag);
+    }
     // 65536 + 100 bytes: the first chunk must state 65536, the second 100.
     OneFile two = MakeOneFile(BinaryData(65636), PackMethod::Lz77);
     const std::size_t second = two.contents + 8 + GetU32(two.bytes, two.contents);

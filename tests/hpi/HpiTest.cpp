@@ -33,6 +33,9 @@ TEST(HpiLz77, DecodesHandStreamsToTheExactBytesOrFails) {
         {std::string("\0ABCDEFGH\x03\x16\0\0\0", 14), 16, true, "ABCDEFGHABCDEFGH"},
         {std::string("\x18xyz\x30\0\0\0", 8), 5, true, "xyzzz"},  // offset 3 length 2: copies the byte it just wrote
         {std::string("\0q", 2), 1, true, "q"},                    // input ending right after an item ends the chunk
+        {std::string("\0q", 2), 2, false, ""},                    // ... short of the room
+        {std::string("\0ABCDEFGH", 9), 8, true, "ABCDEFGH"},      // input ending with a tag's eighth item ends it too
+        {std::string("\0ABCDEFGH", 9), 9, false, ""},             // ... short of the room
         {"\x01\x10", 0, true, ""},                                // half a reference ends it too
         {"\x01\x10", 2, false, ""},                               // ... short of the room
         // A stream that gives another length fails and writes nothing past the room.
@@ -158,6 +161,16 @@ TEST(HpiHandBuilt, NamesThatAreNoPlainFileNameAndRepeatsAreLeftOutAndRecorded) {
     std::vector<std::uint8_t> z;
     ASSERT_TRUE(archive->ExtractToMemory("UNITS\\SUB\\OK.fbi", z));
     EXPECT_EQ(std::string(z.begin(), z.end()), "Z");
+    // One folder's own entries, or with those of every folder below it.
+    EXPECT_EQ(Described(archive->SkippedIn("")), Described({expected.front(), expected.back()}));
+    EXPECT_EQ(Described(archive->SkippedIn("units", true)),
+              Described(std::vector<SkippedEntry>(expected.begin() + 1, expected.end() - 1)));
+    // The end field read as the directory's size: the shorter reading fails part way, after leaving an entry out.
+    std::string sized = testkit::RawArchive({{"a:b"}, {"units", true, {{"ok.fbi"}}}});
+    SetU32(sized, 8, GetU32(sized, 8) - 20);
+    auto again = HpiArchive::OpenBytes(sized);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(Described(again->Skipped()), Names{std::string("|a:b|file|") + kBad});
 
     archive->Close();
     EXPECT_TRUE(archive->Skipped().empty());
@@ -207,6 +220,7 @@ TEST(HpiRoundTrip, EveryMethodEncryptionScrambleAndSize) {
     for (std::size_t size : {0, 1, 65535, 65536, 65537, 200000})
         files.emplace_back("data\\f" + std::to_string(size), BinaryData(size, 7 + size));
     files.emplace_back("text\\run.txt", std::string(70000, 'a') + "abcabcabc" + std::string(300, 'z'));
+    files.emplace_back("text\\zero.txt", "");  // last: an empty chunk table that starts where the archive ends
     for (PackMethod method : {PackMethod::Stored, PackMethod::Lz77, PackMethod::Zlib}) {
         for (int variant = 0; variant < 4; ++variant) {
             SCOPED_TRACE(::testing::Message() << "method " << int(method) << " variant " << variant);
@@ -242,13 +256,15 @@ TEST(HpiListing, FoldersAndEntriesMatchWithoutCase) {
     GameFolder scratch;
     HpiWriter writer;
     writer.AddFile("top.txt", "T");
-    writer.AddFile("Units\\ARMX.fbi", "A", PackMethod::Lz77);
+    writer.AddFile("Units\\ARMX.fbi", "first");
+    writer.AddFile("units\\armx.FBI", "A", PackMethod::Lz77);   // again: its first place and spelling, these contents
     writer.AddFile("units/corz.fbi", "C", PackMethod::Stored);  // same folder, other case and separator
     writer.AddFile("Units\\Sub\\deep.fbi", "D");
     writer.AddFolder("Empty");
     ASSERT_TRUE(writer.WriteTo(scratch / "a.hpi", 1234));
     auto archive = HpiArchive::Open(scratch / "a.hpi");
     ASSERT_TRUE(archive);
+    EXPECT_TRUE(archive->Skipped().empty());
     const std::pair<const char*, Names> folders[] = {
         {"", {"top.txt"}},
         {"\\", {"top.txt"}},  // root: sub-folders are not reported

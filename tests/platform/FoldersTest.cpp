@@ -26,13 +26,16 @@ void MakeFolders(std::initializer_list<const char*> names) {
 TEST(FileSystem, PathTextsAndWildcardsIgnoreCase) {
     GameFolder game;
     MakeFolders({"Lorvex temp", "../dir.ccx"});
-    for (const char* name : {"Lorvex temp/armx.fbi", "../REV31.GP3", "../b.ccx", "../A.CCX", "../c.ufo"})
+    for (const char* name : {"Lorvex temp/armx.fbi", "Lorvex temp/Dup.fbi", "Lorvex temp/dup.fbi", "../REV31.GP3",
+                             "../b.ccx", "../B.CCX", "../A.CCX", "../c.ufo"})
         GameFolder::Write(name, "x");
     const std::pair<const char*, const char*> paths[] = {
         {"lorvex TEMP\\ARMX.fbi", "Lorvex temp/armx.fbi"},
         {"..\\rev31.gp3", "../REV31.GP3"},
         {"Lorvex temp\\new.fbi", "Lorvex temp/new.fbi"},  // not there yet: kept as written
         {"missing\\Deeper\\x", "missing/Deeper/x"},
+        {"Lorvex temp\\dup.fbi", "Lorvex temp/dup.fbi"},  // both spellings there: each reads its own
+        {"Lorvex temp\\Dup.fbi", "Lorvex temp/Dup.fbi"},
     };
     for (const auto& [text, disk] : paths) EXPECT_EQ(DiskPath(text), fs::path(disk)) << text;
     EXPECT_TRUE(Exists("LORVEX TEMP\\Armx.Fbi"));
@@ -41,12 +44,16 @@ TEST(FileSystem, PathTextsAndWildcardsIgnoreCase) {
         {"*.ccx", "Extra.CCX", true}, {"*.ccx", "extra.ccx.bak", false},
         {"*.cfg", ".cfg", true},      {"*.*", "noext", false},
         {"a?c", "ABC", true},         {"a*b*c", "aXXbYYc", true},
-        {"a*b*c", "aXXbYY", false},
+        {"a*b*c", "aXXbYY", false},   {"units*", "units", true},  // a star at the end matches nothing too
     };
     for (const auto& [pattern, text, match] : patterns)
         EXPECT_EQ(WildcardMatch(pattern, text), match) << pattern << text;
-    EXPECT_EQ(ListFiles("..", "*.ccx"), (List{"A.CCX", "b.ccx"}));  // sorted, files only
+    // Sorted, files only; two spellings of one name in raw byte order, the same on every run.
+    EXPECT_EQ(ListFiles("..", "*.ccx"), (List{"A.CCX", "B.CCX", "b.ccx"}));
     EXPECT_TRUE(ListFiles("nowhere", "*").empty());
+    // A name is one entry of the folder: never the folder itself, its parent or a path.
+    EXPECT_EQ(DiskPathOfName("lorvex TEMP", "ARMX.FBI"), fs::path("Lorvex temp/armx.fbi"));
+    for (const char* name : {"", ".", "..", "a/b"}) EXPECT_EQ(DiskPathOfName("Lorvex temp", name), fs::path()) << name;
 }
 
 TEST(FileSystem, EmptyingTheScratchFolderStaysInsideIt) {
@@ -125,10 +132,21 @@ TEST(GameFolders, WorkFolderInTheGameOrPerUser) {
     EXPECT_EQ(name.rfind("Game-", 0), 0u) << name;
     EXPECT_EQ(name, PerGameFolderName(fs::absolute("a/Game/")));
     EXPECT_NE(name, PerGameFolderName("b/Game"));
+    EXPECT_EQ(PerGameFolderName(".hidden").rfind("game.hidden-", 0), 0u);  // never a hidden folder
     // The real probe tries a file: a folder of the kernel's cannot take one, even for root.
     EXPECT_TRUE(CanWriteIn("."));
     EXPECT_FALSE(CanWriteIn("/proc") || CanWriteIn("nowhere"));
     EXPECT_TRUE(CanWriteIn("plain/Lorvex") && fs::is_empty("plain/Lorvex"));  // the probe leaves nothing behind
+    // A game compared with the open one is never written, even when it could be: its work folder and the copy of
+    // the configuration compared are per user, and comparing again brings the copy up to date.
+    GameFolder::Write("plain/base.hpi", "x");
+    for (const char* units : {"units 1", "units 2"}) {
+        GameFolder::Write("mine.cfg", units);
+        const ComparedGame other = OpenComparedGame("plain", "plain", data, "mine.cfg");
+        EXPECT_EQ(other.work, data / "games" / PerGameFolderName("plain") / "Compared") << other.problem;
+        EXPECT_EQ(GameFolder::Read(other.work / "mine.cfg"), units);
+    }
+    EXPECT_TRUE(fs::is_empty("plain/Lorvex"));
 }
 
 TEST(GameFolders, SampleConfigurationsOnlyIntoAFolderWithoutAny) {
@@ -169,6 +187,7 @@ TEST(GameFolders, ConfigurationNamesAndRecentGames) {
 
     const std::tuple<List, std::string, List> recent[] = {
         {{}, "/g/a", {"/g/a"}},
+        {{"/g/a"}, "/", {"/", "/g/a"}},                                 // the root folder keeps its only slash
         {{"/g/b", "/g/a", "/g/c"}, "/g/a/", {"/g/a", "/g/b", "/g/c"}},  // moved to the front, once
         {{"/g/b", "/g/b/.", "", "/g/c"}, "/g/a", {"/g/a", "/g/b", "/g/c"}},
         {{"/1", "/2", "/3", "/4", "/5", "/6", "/7", "/8"}, "/9", {"/9", "/1", "/2", "/3", "/4", "/5", "/6", "/7"}},

@@ -59,12 +59,20 @@ TEST(SaveFile, EveryKindOfTargetStaysWhatItIs) {
          nullptr, [] { EXPECT_EQ(TypeOf("dangling.dat"), S_IFLNK); }, "real/made.dat"},
         {"a link into a missing folder creates nothing", [] { fs::create_symlink("nowhere/x.dat", "dangling.dat"); },
          "dangling.dat", "does not exist", [] { EXPECT_EQ(TypeOf("dangling.dat"), S_IFLNK); }},
+        {"as many links in a row as the system follows are followed",
+         [] {
+             GameFolder::Write("l0", "old");
+             for (int i = 1; i <= 40; ++i) fs::create_symlink("l" + std::to_string(i - 1), "l" + std::to_string(i));
+         },
+         "l40", nullptr, [] { EXPECT_EQ(TypeOf("l40"), S_IFLNK); }, "l0"},
         {"a link to a device writes the device", [] { fs::create_symlink("/dev/null", "null.dat"); }, "null.dat",
          nullptr, [] { EXPECT_TRUE(TypeOf("null.dat") == S_IFLNK && TypeOf("/dev/null") == S_IFCHR); }},
         {"/dev/null is written, never replaced by a file", [] {}, "/dev/null", nullptr,
          [] { EXPECT_EQ(TypeOf("/dev/null"), S_IFCHR); }},
         {"a full device fails with the reason", [] {}, "/dev/full", "the disk is full",
          [] { EXPECT_EQ(TypeOf("/dev/full"), S_IFCHR); }},
+        {"bytes that fail only when the stream is closed fail the save", [] {}, "/dev/full", "the disk is full", [] {},
+         "", [](std::FILE* out) { return std::fputs("x", out) >= 0; }},
         {"a folder is never replaced", [] { fs::create_directory("sub"); }, "sub", "is a folder",
          [] { EXPECT_TRUE(fs::is_directory("sub")); }},
         {"a missing folder is named", [] {}, "missing/x.dat", "the folder \"missing\" does not exist", [] {}},

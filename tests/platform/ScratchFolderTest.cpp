@@ -127,6 +127,13 @@ TEST(ScratchFolder, FinishRemovesWhatThisLoadDidNotStore) {
 
     ASSERT_TRUE(scratch.Begin("fresh"));  // a missing folder is created
     EXPECT_TRUE(fs::is_directory("fresh"));
+    // A file of more than a megabyte that differs only in its last byte is no copy of these bytes.
+    std::string big((std::size_t{1} << 20) + 1, 'b');
+    GameFolder::Write("fresh/big.fbi", big);
+    big.back() = 'n';
+    ASSERT_TRUE(Store(scratch, "big.fbi", big));
+    EXPECT_EQ(scratch.Written(), 1);
+    EXPECT_EQ(GameFolder::Read("fresh/big.fbi"), big);
 }
 
 // A write that fails (a full disk) or an extraction that fails leaves no file of that name.

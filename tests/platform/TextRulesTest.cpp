@@ -25,11 +25,13 @@ TEST(ParseDate, AcceptedAndRefusedForms) {
         {"the time of day is a fraction",
          {{"2024-03-07T12:00:00", 45358.5},
           {"2024-03-07t06:00Z", 45358.25},
-          {"2024-03-07 00:00:30.5", 45358 + 30.5 / 86400}}},
+          {"2024-03-07 00:00:30.5", 45358 + 30.5 / 86400},
+          {"2024-03-07 00:00:30,5", 45358 + 30.5 / 86400}}},  // the decimal comma of many locales
         {"the day first", {{"7/3/2024", 45358}, {"07.03.2024", 45358}, {"7-3-2024 18:00:00", 45358.75}}},
         {"two-digit years: 29 is this century, 30 the last",
          {{"7/3/24", 45358}, {"1/1/99", 36161}, {"1/1/29", 47119}, {"1/1/30", 10959}}},
-        {"blanks around, slashes in the ISO order", {{"  2024-03-07  ", 45358}, {"2024/03/07", 45358}}},
+        {"blanks around, slashes in the ISO order",
+         {{"  2024-03-07  ", 45358}, {"2024/03/07", 45358}, {"2024-03-07 12:00 ", 45358.5}}},
         {"leap days and the last day", {{"29/2/2024", 45351}, {"2000-02-29", 36585}, {"31/12/9999", 2958465}}},
     };
     for (const auto& c : accepted) {
@@ -65,7 +67,8 @@ TEST(NumberFormat, FormatsAsPrintfWouldNeverCutAndTrims) {
         {"%.200f", "2.5" + std::string(59, '0')},  // and never cut short
         {"%.f", "2"},                              // no digits: no places
         {"%d", "2.5000"},                          // not a fixed format: four places
-        {"%.2g", "2.5000"}};
+        {"%.2g", "2.5000"},
+        {"%.2fx", "2.5000"}};  // text behind the f: no fixed format either
     for (const auto& [format, text] : formatted) EXPECT_EQ(FormatNumber(format, 2.5), text) << format;
     EXPECT_EQ(FormatNumber("%.4f", -1e308).size(), 1u + 309u + 5u);
     for (auto [text, trimmed] : {std::pair<std::string, const char*>{"1.500", "1.5"},
@@ -109,6 +112,9 @@ TEST(EscapeControls, ControlsBecomeVisibleAndTheRestStays) {
 TEST(TextFile, ReadsLinesLikeTextModeReads) {
     GameFolder folder;
     const std::string k1021(1021, 'k'), k1022(1022, 'k');
+    std::string atLimit64;
+    std::vector<std::string> lines64{""};
+    for (int i = 0; i < 64; ++i) atLimit64 += k1022 + "\r\n", lines64.push_back(k1022);
     const std::pair<std::string, std::vector<std::string>> cases[] = {
         {"a\r\n\r\nb", {"a", "", "b"}},  // a last line without a line end reads whole
         {"lone\rcr\n", {"lone\rcr"}},
@@ -116,6 +122,8 @@ TEST(TextFile, ReadsLinesLikeTextModeReads) {
         {std::string(2000, 'x') + "\n", {std::string(1022, 'x'), std::string(978, 'x')}},
         {k1022 + "\r\nz", {k1022, "z"}},  // the line end right at the limit belongs to the line
         {k1021 + "\r\nz", {k1021, "z"}},
+        // The CR of a line at the limit is the last byte of the read buffer, its LF the first of the next one.
+        {"\n" + atLimit64, lines64},
     };
     char buf[1023];
     for (const auto& [bytes, expected] : cases) {

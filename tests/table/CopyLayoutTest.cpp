@@ -13,7 +13,8 @@ using testkit::FillTable;
 
 TEST(CopyText, TakesHighlightedShownRowsAndOpenColumns) {
     TableData data;
-    FillTable(data, {"Name", "Hidden", "Note"}, {{"a&b", "x", "<i>\"q\""}, {"c", "y", "tab\there"}, {"d", "z", ""}});
+    FillTable(data, {"Name", "Hidden", "Note"},
+              {{"a&b", "x", "<i>\"q\""}, {"c", "y", "tab\there"}, {"d", "z", ""}, {"e\r\nf", "w", "line\nbreak"}});
     data.SetColumnWidth(1, TableListCtrl::kCollapsedLimit);  // collapsed: the limit itself is collapsed
     const struct {
         const char* what;
@@ -26,6 +27,7 @@ TEST(CopyText, TakesHighlightedShownRowsAndOpenColumns) {
         {"a hidden focused row is not copied", {}, {1}, 1, ""},
         {"highlighted rows, top to bottom", {2, 0}, {}, 1, "Name\tNote\na&b\t<i>\"q\"\nd\t\n"},
         {"hidden highlighted rows stay out", {0, 2}, {2}, -1, "Name\tNote\na&b\t<i>\"q\"\n"},
+        {"a line break inside a cell would split its row on paste", {3}, {}, -1, "Name\tNote\ne  f\tline break\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -152,8 +152,15 @@ TEST(TableData, CellsFollowColumnsAndHighlightFollowsRows) {
     EXPECT_EQ(t.SelectedCount(), 1);
     EXPECT_EQ(t.FocusedRow(), -1);
     EXPECT_EQ(t.InsertRow(99, "back"), 2);
+    t.SetFocusedRow(0);
     t.InsertRow(0, "front");
     EXPECT_EQ(ColumnText(t, 0), "front,r0a,r1a,back");
+    EXPECT_EQ(t.FocusedRow(), 1) << "a row inserted at the focused one pushes the focus down with its row";
+    t.SetFocusedRow(t.RowCount());
+    EXPECT_EQ(t.FocusedRow(), -1) << "one past the last row is no row";
+    // Inserted before the last column, a column still pushes the last one's cells along.
+    t.InsertColumn(2, "Between", Align::Left, 0);
+    EXPECT_EQ(RowText(t, 2), "r1a,r1b,,r1c");
 }
 
 // Hidden rows keep their place, cells and highlight through sorts and deletions; the count follows them and
@@ -184,6 +191,8 @@ TEST(TableData, HiddenRowsAndExtraObservers) {
     EXPECT_EQ(t.HiddenCount(), 1);
     t.ShowAllRows();
     EXPECT_EQ(t.ShownCount(), 3);
+    t.SelectAll(true);
+    EXPECT_EQ(t.SelectedCount(), 3) << "Ctrl+A counts every row for the status line";
     t.SetHidden(0, true);
     t.SetFocusedRow(1);
     t.DeleteAllRows();  // a reload starts afresh

@@ -163,6 +163,7 @@ TEST_F(Selecting, ClicksWithCtrlAndShift) {
         {"Shift again: from the same anchor down", Click(5, false, true), "2,3,4,5", 5, 2},
         {"Ctrl+Shift keeps the others", Click(0, true, true), "0,1,2,3,4,5", 0, 2},
         {"Ctrl below the rows keeps everything", Click(-1, true), "0,1,2,3,4,5", 0, 2},
+        {"so does Shift below the rows", Click(-1, false, true), "0,1,2,3,4,5", 0, 2},
         {"a plain click below the rows takes the highlight away", Click(-1), "", 0, 2},
     });
 }
@@ -200,6 +201,12 @@ TEST_F(Selecting, SpaceMenuCtrlAAndRowsThatGo) {
         {"Ctrl+A: every shown row", [&] { selection.HighlightShown(); }, "0,1,2,4,5", 4, 4},
         {"the anchor stays while its row does", DeleteRow(5), "0,1,2,4", 4, 4},
         {"and goes with it", DeleteRow(4), "0,1,2", -1, -1},
+        {"Shift with no anchor starts at a focused first row",
+         [&] {
+             data.SetFocusedRow(0);
+             selection.Click(1, false, true);
+         },
+         "0,1", 1, 0},
     });
 }
 

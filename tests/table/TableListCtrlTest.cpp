@@ -64,6 +64,21 @@ TEST(TableListCtrl, SettingsAndKindCheck) {
         EXPECT_EQ(table.ColumnKinds(), ok ? kinds : Kinds{});  // none kept on refusal
     }
     EXPECT_FALSE(table.SetColumnKinds(nullptr, 3));
+
+    // Highlight modes go from 0 to 2; any other keeps the mode, and every call answers the one before.
+    const struct {
+        const char* why;
+        int asked, previous, after;
+    } modes[] = {
+        {"to the right edge", 2, 0, 2},
+        {"one above the last mode changes nothing", 3, 2, 2},
+        {"nor does a negative one", -1, 2, 2},
+        {"back to the first cell's label", 0, 2, 0},
+    };
+    for (const auto& m : modes) {
+        EXPECT_EQ(table.SetRowHighlightMode(m.asked), m.previous) << m.why;
+        EXPECT_EQ(table.HighlightMode(), m.after) << m.why;
+    }
 }
 
 TEST(TableListCtrl, ClickDirectionAndRememberedColumn) {
@@ -252,6 +267,9 @@ TEST(HeaderDragTracker, DragStates) {
     // A move without the button ends the drag without a move; a press on a divider after an armed press starts none.
     EXPECT_TRUE(t.Move(100, false, widths, 20).dragEnded);
     EXPECT_FALSE(t.Dragging() || t.Pressed() || t.Release().moved);
+    t.Press(true, 0);
+    t.Release();
+    EXPECT_FALSE(t.Move(100, false, widths, 20).dragEnded || t.Pressed()) << "a move without the button disarms";
     t.Press(true, 0);
     t.Release();
     t.Press(false, -1);

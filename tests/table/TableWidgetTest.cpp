@@ -142,10 +142,19 @@ TEST_F(TableWidget, MouseSelection) {
     }
     EXPECT_EQ(table.Data().FocusedRow(), 1);
     EXPECT_EQ(clicked.count(), 3);
-    Mouse(Rows(), QEvent::MouseButtonDblClick, RowPoint(3), Qt::LeftButton, Qt::LeftButton);
-    ASSERT_EQ(doubled.count(), 1);
-    EXPECT_EQ(doubled.at(0).at(0).toInt(), 3);
-    Click(Rows(), QPoint(20, view->RowBoundsRect(5).bottom() + 30));  // below the last row
+    // A double click names the row under it, the first one like any other; below the last row, none (-1).
+    const QPoint below(20, view->RowBoundsRect(5).bottom() + 30);
+    const struct {
+        QPoint at;
+        int row;
+    } doubles[] = {{RowPoint(3), 3}, {RowPoint(0), 0}, {below, -1}};
+    for (const auto& d : doubles) {
+        doubled.clear();
+        Mouse(Rows(), QEvent::MouseButtonDblClick, d.at, Qt::LeftButton, Qt::LeftButton);
+        ASSERT_EQ(doubled.count(), d.row < 0 ? 0 : 1) << d.row;
+        EXPECT_EQ(doubled.isEmpty() ? -1 : doubled.at(0).at(0).toInt(), d.row);
+    }
+    Click(Rows(), below);
     EXPECT_EQ(Selected(), "");
 }
 
@@ -257,7 +266,7 @@ TEST_F(TableWidget, TheArrowMovesWithEverySortAtTheStylesSize) {
 TEST_F(TableWidget, TipsShowCutAndCollapsedTexts) {
     auto* header = static_cast<TableHeaderCtrl*>(Header());
     table.Data().SetCell(1, 2, std::string(60, 'w'));
-    table.Data().SetColumnWidth(1, 10);
+    table.Data().SetColumnWidth(1, TableListCtrl::kCollapsedLimit);  // the limit itself is collapsed
     table.Data().SetColumnHeading(0, std::string(40, 'h'));
     const struct {
         int row, column;
@@ -283,6 +292,13 @@ TEST_F(TableWidget, HiddenRowsTakeNoLine) {
     TableData& data = table.Data();
     for (int r : {1, 3}) data.SetHidden(r, true);  // shown: d, a, c, e
     EXPECT_EQ(view->ShownRowCount(), 4);
+    // Nothing is drawn below the last line: not even a focus frame for no focused row.
+    const QImage drawn = Rows()->grab().toImage();
+    const QRgb base = Rows()->palette().color(QPalette::Base).rgb();
+    int marked = 0;
+    for (int y = 4 * view->RowHeight(); y < 5 * view->RowHeight(); ++y)
+        for (int x = 0; x < view->TotalColumnWidth(); ++x) marked += drawn.pixel(x, y) != base;
+    EXPECT_EQ(marked, 0);
     EXPECT_TRUE(view->RowBoundsRect(1).isNull());
     EXPECT_EQ(view->RowAt(view->RowBoundsRect(2).center().y()), 2);
     EXPECT_EQ(view->RowBoundsRect(2).top(), view->RowHeight());
@@ -301,6 +317,15 @@ TEST_F(TableWidget, HiddenRowsTakeNoLine) {
     QApplication::sendEvent(Rows(), &press);
     ASSERT_EQ(menu.count(), 1);
     EXPECT_EQ(menu.at(0).at(0).toInt(), e);
+    EXPECT_EQ(Selected(), std::to_string(e));
+    // The menu key while the focused row is hidden: a menu for no row, the highlight left alone.
+    int hidden = 0;
+    while (!data.IsHidden(hidden)) ++hidden;
+    data.SetFocusedRow(hidden);
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(), Rows()->mapToGlobal(QPoint()));
+    QApplication::sendEvent(Rows(), &key);
+    ASSERT_EQ(menu.count(), 2);
+    EXPECT_EQ(menu.at(1).at(0).toInt(), -1);
     EXPECT_EQ(Selected(), std::to_string(e));
 }
 
@@ -347,6 +372,55 @@ TEST_F(TableWidget, CompanionFocusShowsTheHighlightInTheInactiveColour) {
     EXPECT_EQ(highlight(), inactive.name().toStdString()) << "the chart again";
     chart.reset();
     EXPECT_FALSE(view->CompanionHasFocus()) << "a closed chart is forgotten";
+}
+
+// Overlays are asked before the base, the one added last first; one that declines passes the cell on.
+TEST(CellTints, TheLatestOverlayThatAnswersWins) {
+    struct Fixed : CellTint {
+        Fixed(QColor c, const char* t, bool a) : colour(c), tip(t), answers(a) {}
+        bool TintFor(int, int, QColor* out) override {
+            if (answers) *out = colour;
+            return answers;
+        }
+        QString TipFor(int, int) override { return answers ? tip : QString(); }
+        bool LookFor(int, int, CellLook* look) override {
+            if (answers) look->shown = tip;
+            return answers;
+        }
+        QColor colour;
+        QString tip;
+        bool answers;
+    };
+    Fixed base(Qt::red, "base", true), early(Qt::green, "early", true), late(Qt::blue, "late", true),
+        silent(Qt::black, "silent", false);
+    const struct {
+        const char* why;
+        std::vector<CellTint*> overlays;
+        const Fixed* wins;
+    } cases[] = {
+        {"the base alone", {}, &base},
+        {"an overlay over the base", {&early}, &early},
+        {"the overlay added last", {&early, &late}, &late},
+        {"one that declines passes the cell on", {&early, &silent}, &early},
+        {"down to the base", {&silent}, &base},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        CellTints tints;
+        tints.SetBase(&base);
+        for (CellTint* o : c.overlays) tints.AddOverlay(o);
+        QColor colour;
+        ASSERT_TRUE(tints.Tint(1, 2, &colour));
+        EXPECT_EQ(colour, c.wins->colour);
+        EXPECT_EQ(tints.Tip(1, 2), c.wins->tip);
+        EXPECT_EQ(tints.Look(1, 2).shown, c.wins->tip);
+    }
+}
+
+TEST(CellText, AlignmentsAsQtDrawsThem) {
+    const std::pair<Align, Qt::Alignment> cases[] = {
+        {Align::Left, Qt::AlignLeft}, {Align::Right, Qt::AlignRight}, {Align::Center, Qt::AlignHCenter}};
+    for (const auto& [align, qt] : cases) EXPECT_EQ(QtAlignment(align), qt) << static_cast<int>(align);
 }
 
 TEST(CellText, Windows1252) {

@@ -65,6 +65,7 @@ TEST_P(TdfSources, ClassifiesEntriesWithTheirLinesAndSplitsLongLines) {
         {"[RECORD\n{\n[]\n{\n", "X1|X2|O3:|E4"},
         {"[ Big Gun ] junk\n\n// c\n{ junk\n", "O1: Big Gun |E4"},
         {"[A]\nk=v;\n[B]\n[C]\n/*\n*/\n{\n", "H1:A|K2:k=v|H3:B|O4:C|E7"},
+        {"[A]\n{\n}\n[B]\n", "O1:A|C3|H4:B|E4"},  // a header on the last line is still a header
         {"{\na=b=c;\nkey with blanks \t= v;\n", "X1|K2:a=b=c|K3:key with blanks=v|E3"},
         {"[R]\r\n{\r\nk=v;\r\n}\r\nlast=1", "O1:R|K3:k=v|C4|K5:last=1|E5"},
         {std::string("ke\0y=1;\nk2=2;\nk=v\0;x\n", 21), "X1|K2:k2=2|K3:k=v|E3"},  // NUL ends the text
