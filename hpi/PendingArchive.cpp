@@ -44,20 +44,6 @@ void SyncFolder(const fs::path& folder) {
     ::close(fd);
 }
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (n == 0) errno = 0;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 }  // namespace
 
 fs::path WriteTemporary(const fs::path& folder, const std::string& bytes, mode_t mode, std::string& problem) {
@@ -67,7 +53,7 @@ fs::path WriteTemporary(const fs::path& folder, const std::string& bytes, mode_t
         problem = "cannot create a file in its folder: " + WriteProblem(errno);
         return {};
     }
-    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes.data(), bytes.size());
+    bool ok = ::fchmod(fd, mode) == 0 && platform::WriteFromStart(fd, bytes.data(), bytes.size());
     if (ok) RewriteStep("written");
     ok = ok && ::fsync(fd) == 0;
     int error = errno;
@@ -122,7 +108,6 @@ fs::path RegularFile(const fs::path& path, std::string& problem) {
     }
     return real;
 }
-
 
 void SetRewriteStepHook(RewriteStepHook hook) { gStepHook = hook; }
 

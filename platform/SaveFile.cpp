@@ -186,4 +186,18 @@ SaveResult SaveFile(const fs::path& target, const Writer& write) {
     return ReplaceWhole(file, exists ? &st : nullptr, write);
 }
 
+bool WriteFromStart(int fd, const void* bytes, std::size_t size) {
+    const auto* data = static_cast<const char*>(bytes);
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t n = ::pwrite(fd, data + done, size - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = 0;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 }  // namespace lorvex::platform

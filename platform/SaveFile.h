@@ -18,14 +18,19 @@ struct SaveResult {
     std::string path;   // the absolute path of the file written (a link's target for a link)
 };
 
-// Hands write a stream opened on the file's new contents; write returns false
-// when any of its writes failed. A symbolic link keeps being a link and the file
-// it points to gets the contents (a link to nothing creates that file). A
-// folder, a missing folder or a named pipe nobody reads from is refused with a reason.
 // Why a write failed (an errno value; 0 for a write that took fewer bytes), in
 // words a user can act on: "the disk is full", "permission denied", ...
 std::string WriteProblem(int error);
 
+// Hands write a stream opened on the file's new contents; write returns false
+// when any of its writes failed. A symbolic link keeps being a link and the file
+// it points to gets the contents (a link to nothing creates that file). A
+// folder, a missing folder or a named pipe nobody reads from is refused with a reason.
 SaveResult SaveFile(const std::filesystem::path& target, const std::function<bool(std::FILE*)>& write);
+
+// Writes every byte to fd from the file's start (a signal does not cut it
+// short), whatever the descriptor's own position; false with errno set, 0
+// when the disk took no byte at all.
+bool WriteFromStart(int fd, const void* bytes, std::size_t size);
 
 }  // namespace lorvex::platform

@@ -19,16 +19,6 @@ namespace {
 
 constexpr std::size_t kCompareBlock = std::size_t{1} << 20;
 
-bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pwrite(fd, bytes + done, size - done, static_cast<off_t>(done));
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // A regular file that has no other name: the only kind written in place.
 bool OwnRegularFile(const struct stat& st) { return S_ISREG(st.st_mode) && st.st_nlink == 1; }
 
@@ -128,7 +118,7 @@ bool ScratchFolder::Store(std::string_view nameText, const std::uint8_t* bytes, 
 bool ScratchFolder::Fill(int fd, const std::string& name, const std::uint8_t* bytes, std::size_t size,
                          std::uint64_t oldSize) {
     errno = 0;
-    bool ok = WriteAll(fd, bytes, size);
+    bool ok = WriteFromStart(fd, bytes, size);
     if (ok && oldSize > size) ok = ::ftruncate(fd, static_cast<off_t>(size)) == 0;
     ok = ::close(fd) == 0 && ok;
     if (!ok) {
