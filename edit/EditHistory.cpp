@@ -1,7 +1,6 @@
 #include "edit/EditHistory.h"
 
-#include <charconv>
-
+#include "edit/RecordPlace.h"
 #include "edit/RowReparse.h"
 #include "table/RowRemoval.h"
 
@@ -18,12 +17,10 @@ EditHistory::EditHistory(LoadState& state, TableData& table, EditSession& sessio
 EditHistory::RowFile EditHistory::FileOfRow(int row) {
     RowFile file;
     if (row < 0 || row >= table_.RowCount()) return file;
-    // Where the user has moved them now.
-    const int location = table_.ColumnOfOrigin(state_.locationColumn);
-    file.source = sources_ ? sources_(table_.Cell(row, location)) : nullptr;
+    const RecordColumns place = RecordColumnsOf(state_, table_);
+    file.source = sources_ ? sources_(table_.Cell(row, place.location)) : nullptr;
     if (!file.source) return file;
-    const std::string_view line = table_.Cell(row, table_.ColumnOfOrigin(state_.locationColumn + 1));
-    std::from_chars(line.data(), line.data() + line.size(), file.blockLine);
+    file.blockLine = BlockLineOf(table_, place, row);
     file.text = session_.TextOf(*file.source);
     return file;
 }

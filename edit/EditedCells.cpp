@@ -1,9 +1,9 @@
 #include "edit/EditedCells.h"
 
-#include <charconv>
 #include <string_view>
 
 #include "edit/CellEdit.h"
+#include "edit/RecordPlace.h"
 #include "platform/AsciiText.h"
 
 namespace lorvex {
@@ -40,14 +40,10 @@ void EditedCells::Update(const LoadState& state, const TableData& table, const s
         for (const std::string& key : KeysOfColumn(state, table.Column(c).origin))
             columnsOfKey[platform::FoldedAscii(key)].push_back(c);
 
-    const int location = table.ColumnOfOrigin(state.locationColumn);
-    const int line = table.ColumnOfOrigin(state.locationColumn + 1);
-    if (location < 0 || line < 0) return;
+    const RecordColumns place = RecordColumnsOf(state, table);
+    if (!place.Found()) return;
     for (int r = 0; r < table.RowCount(); ++r) {
-        const std::string_view lineText = table.Cell(r, line);
-        int blockLine = 0;
-        std::from_chars(lineText.data(), lineText.data() + lineText.size(), blockLine);
-        const auto found = byRecord.find(RecordKey(table.Cell(r, location), blockLine));
+        const auto found = byRecord.find(RecordKey(table.Cell(r, place.location), BlockLineOf(table, place, r)));
         if (found == byRecord.end()) continue;
         for (std::size_t i : found->second) {
             const auto columns = columnsOfKey.find(platform::FoldedAscii(changes_[i].key));

@@ -1,8 +1,8 @@
 #include "edit/RowReparse.h"
 
-#include <charconv>
 #include <unordered_map>
 
+#include "edit/RecordPlace.h"
 #include "load/RecordParser.h"
 #include "tdf/TdfEdit.h"
 
@@ -13,9 +13,8 @@ int ReparseRows(LoadState& state, TableData& table, const RecordSource& source, 
     NotifyHold hold(table);
     // The user may have moved columns since the load: the parser writes by the
     // load's numbers, the rows keep their cells where the columns stand now.
-    const int locationColumn = table.ColumnOfOrigin(state.locationColumn);
-    const int lineColumn = table.ColumnOfOrigin(state.locationColumn + 1);
-    if (locationColumn < 0 || lineColumn < 0) return 0;
+    const RecordColumns place = RecordColumnsOf(state, table);
+    if (!place.Found()) return 0;
     std::unordered_map<int, int> blockOfLine;  // line in `before` -> the block's place in the file
     const std::vector<TdfBlockInfo> blocks = TdfBlocks(before);
     for (std::size_t i = 0; i < blocks.size(); ++i) blockOfLine.emplace(blocks[i].line, static_cast<int>(i));
@@ -29,11 +28,8 @@ int ReparseRows(LoadState& state, TableData& table, const RecordSource& source, 
     int rewritten = 0;
     const int columns = table.ColumnCount();
     for (int row = 0; row < first; ++row) {
-        if (table.Cell(row, locationColumn) != source.location) continue;
-        const std::string_view lineText = table.Cell(row, lineColumn);
-        int line = 0;
-        std::from_chars(lineText.data(), lineText.data() + lineText.size(), line);
-        const auto block = blockOfLine.find(line);
+        if (table.Cell(row, place.location) != source.location) continue;
+        const auto block = blockOfLine.find(BlockLineOf(table, place, row));
         if (block == blockOfLine.end() || block->second >= made) continue;
         const int from = first + block->second;
         for (int c = 0; c < columns; ++c) table.SetCell(row, c, table.Cell(from, table.Column(c).origin));
