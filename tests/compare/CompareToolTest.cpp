@@ -21,15 +21,14 @@ using testkit::GameFolder;
 using testkit::Has;
 using testkit::Ran;
 
-Ran Run(const std::string& tool, const std::string& args) { return testkit::RunShell("'" + tool + "' " + args, ".."); }
-Ran Export(const std::string& args) { return Run(LORVEX_EXPORT_TOOL, args); }
+Ran Export(const std::string& args) { return testkit::RunTool(LORVEX_EXPORT_TOOL, args, ".."); }
 
 // Packs record files (name, text) of folder units into archive (relative to the current folder).
 void Pack(const std::string& archive, const std::vector<std::pair<std::string, std::string>>& files) {
     fs::remove_all("../src");
     fs::create_directories("../src/units");
     for (const auto& [name, text] : files) GameFolder::Write("../src/units/" + name, text);
-    ASSERT_EQ(Run(LORVEX_HPI_TOOL, "pack " + archive + " ../src").status, 0);
+    ASSERT_EQ(testkit::RunTool(LORVEX_HPI_TOOL, "pack " + archive + " ../src", "..").status, 0);
     fs::remove_all("../src");
 }
 

@@ -18,7 +18,7 @@ using testkit::GameFolder;
 using testkit::Has;
 using testkit::Ran;
 
-Ran Tool(const std::string& tool, const std::string& args) { return testkit::RunShell("'" + tool + "' " + args, "."); }
+Ran Tool(const std::string& tool, const std::string& args) { return testkit::RunTool(tool, args, "."); }
 
 class DemoReleases : public ::testing::Test {
 protected:

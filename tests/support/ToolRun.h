@@ -22,6 +22,12 @@ inline Ran RunShell(const std::string& line, const std::filesystem::path& logs) 
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, GameFolder::Read(out), GameFolder::Read(err)};
 }
 
+// Runs a program with its arguments (after the shell commands in `before`), its outputs kept in `logs`.
+inline Ran RunTool(const std::string& tool, const std::string& args, const std::filesystem::path& logs,
+                   const std::string& before = "") {
+    return RunShell(before + "'" + tool + "' " + args, logs);
+}
+
 inline bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 }  // namespace lorvex::testkit

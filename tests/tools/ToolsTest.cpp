@@ -27,7 +27,7 @@ using testkit::Ran;
 
 // Runs a tool in the current folder (after the shell commands in `before`); its output is kept beside it.
 Ran RunTool(const char* tool, const std::string& args, const std::string& before = "") {
-    return testkit::RunShell(before + "'" + tool + "' " + args, "..");
+    return testkit::RunTool(tool, args, "..", before);
 }
 Ran Export(const std::string& args) { return RunTool(LORVEX_EXPORT_TOOL, args); }
 Ran Hpi(const std::string& args) { return RunTool(LORVEX_HPI_TOOL, args); }
