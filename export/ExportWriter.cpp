@@ -87,6 +87,12 @@ void ForEachExportPiece(const TableListCtrl& table, const ExportSettings& settin
     if (!settings.trailer.empty()) sink(settings.trailer);
 }
 
+bool WritePiecesTo(std::FILE* out, const std::function<void(const PieceSink&)>& make) {
+    bool ok = true;
+    make([&](std::string_view piece) { ok = ok && std::fwrite(piece.data(), 1, piece.size(), out) == piece.size(); });
+    return std::fflush(out) == 0 && ok && !std::ferror(out);
+}
+
 bool WriteExportTo(const TableListCtrl& table, const ExportSettings& settings, std::FILE* out) {
     const bool text = settings.format == ExportFormat::Delimited;
     bool ok = true;

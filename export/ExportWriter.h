@@ -47,6 +47,11 @@ int FindColumnByHeading(const TableListCtrl& table, std::string_view text);
 void ForEachExportPiece(const TableListCtrl& table, const ExportSettings& settings,
                         const std::function<void(std::string_view)>& sink);
 
+// Writes the pieces make hands out to an open stream byte for byte (a
+// changelog, a diff). False when a write failed.
+using PieceSink = std::function<void(std::string_view)>;
+bool WritePiecesTo(std::FILE* out, const std::function<void(const PieceSink&)>& make);
+
 // Writes the whole export to an open stream: delimited text with each LF
 // stored as CR LF, the other formats byte for byte. False when a write failed.
 bool WriteExportTo(const TableListCtrl& table, const ExportSettings& settings, std::FILE* out);

@@ -3,10 +3,11 @@
 #include <QDir>
 #include <QFileDialog>
 
-#include "app/compare/CompareCommands.h"
 #include "app/TableWindow.h"
+#include "app/compare/CompareCommands.h"
 #include "app/compare/OtherGameLoad.h"
 #include "export/Changelog.h"
+#include "export/ExportWriter.h"
 #include "load/LoadRun.h"
 #include "platform/SaveFile.h"
 #include "table/TableListCtrl.h"
@@ -26,8 +27,8 @@ bool CompareCommands::ExportChangelog() {
     std::vector<int> kept;
     for (int c = 0; c < data.ColumnCount(); ++c) {
         if (data.Column(c).origin == kChangeOrigin) continue;
-        const int at = copy.InsertColumn(copy.ColumnCount(), data.Column(c).heading, data.Column(c).align,
-                                         data.ColumnWidth(c));
+        const int at =
+            copy.InsertColumn(copy.ColumnCount(), data.Column(c).heading, data.Column(c).align, data.ColumnWidth(c));
         copy.SetColumnOrigin(at, data.Column(c).origin);
         kept.push_back(c);
     }
@@ -50,20 +51,15 @@ bool CompareCommands::ExportChangelog() {
         if (copy.ColumnWidth(c) > TableListCtrl::kCollapsedLimit) shown.push_back(c);
     const std::vector<std::size_t> columns = OutputColumns(changes, shown, false);
 
-    const QString suggested =
-        QDir::current().absoluteFilePath(QFile::decodeName(QByteArray::fromStdString(
-            std::filesystem::path(window_.LoadedConfiguration()).stem().string() + " changes.md")));
-    const QString target = askChangelogFile ? askChangelogFile(suggested)
-                                            : QFileDialog::getSaveFileName(&window_.Widget(),
-                                                                           QStringLiteral("Export Changelog"), suggested,
-                                                                           QStringLiteral("Markdown (*.md)"));
+    const QString suggested = QDir::current().absoluteFilePath(QFile::decodeName(QByteArray::fromStdString(
+        std::filesystem::path(window_.LoadedConfiguration()).stem().string() + " changes.md")));
+    const QString target = askChangelogFile
+                               ? askChangelogFile(suggested)
+                               : QFileDialog::getSaveFileName(&window_.Widget(), QStringLiteral("Export Changelog"),
+                                                              suggested, QStringLiteral("Markdown (*.md)"));
     if (target.isEmpty()) return false;
     const platform::SaveResult saved = platform::SaveFile(PathOfText(target), [&](std::FILE* out) {
-        bool ok = true;
-        WriteChangelog(changes, columns, [&](std::string_view piece) {
-            ok = ok && std::fwrite(piece.data(), 1, piece.size(), out) == piece.size();
-        });
-        return ok && std::fflush(out) == 0 && !std::ferror(out);
+        return WritePiecesTo(out, [&](const PieceSink& sink) { WriteChangelog(changes, columns, sink); });
     });
     if (!saved.ok) {
         window_.ShowMessage("Unable to Create File " + PathOfText(target).string() + " (" + saved.error +

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "export/Changelog.h"
 #include "compare/TableDiff.h"
+#include "export/Changelog.h"
 #include "export/ExportWriter.h"
 #include "export/tool/ExportOptions.h"
 #include "load/LoadRun.h"
@@ -191,15 +191,9 @@ int WriteTable(const lorvex::TableListCtrl& table, lorvex::ExportSettings settin
 }
 
 // Writes text made piece by piece to -o's file or to standard output, as WriteTable does.
-int WriteText(const std::function<void(const std::function<void(std::string_view)>&)>& make, const Options& o,
+int WriteText(const std::function<void(const lorvex::PieceSink&)>& make, const Options& o,
               const std::string& outputPath) {
-    const auto writeTo = [&](std::FILE* out) {
-        bool ok = true;
-        make([&](std::string_view piece) {
-            ok = ok && std::fwrite(piece.data(), 1, piece.size(), out) == piece.size();
-        });
-        return std::fflush(out) == 0 && ok && !std::ferror(out);
-    };
+    const auto writeTo = [&](std::FILE* out) { return lorvex::WritePiecesTo(out, make); };
     if (!o.output.empty()) {
         const lorvex::platform::SaveResult saved = lorvex::platform::SaveFile(outputPath, writeTo);
         if (!saved.ok) {
