@@ -49,12 +49,13 @@ MainDialog::MainDialog(QWidget* parent)
 
     statusText_ = MakePlainLabel(this, QString(), Qt::AlignLeft | Qt::AlignTop, "statusText");
     fileLabel_ = MakePlainLabel(this, QStringLiteral("TDF FILE"), Qt::AlignLeft | Qt::AlignTop, "fileLabel");
-    archiveLabel_ = MakePlainLabel(this, QStringLiteral("Parsing Hpi File"), Qt::AlignRight | Qt::AlignTop, "archiveLabel");
+    archiveLabel_ =
+        MakePlainLabel(this, QStringLiteral("Parsing Hpi File"), Qt::AlignRight | Qt::AlignTop, "archiveLabel");
     view_ = new TableListView(table_, this);
     view_->setObjectName(QStringLiteral("table"));
     // The window takes the name of the configuration once its load starts replacing the table.
     progress_ = new LoadProgress(this, view_, statusText_, archiveLabel_, fileLabel_,
-                                [this] { setWindowTitle(BytesToBoxText(WindowTitle(loadingConfig_))); });
+                                 [this] { setWindowTitle(BytesToBoxText(WindowTitle(loadingConfig_))); });
     loader_ = std::make_unique<Loader>(table_, *progress_, *this);
     BuildMenu();
     numberCommands_ = new NumberCommands(menu_.view, table_, view_, statusText_);

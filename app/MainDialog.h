@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "app/ConfigChooser.h"
-#include "app/QtMessageSink.h"
 #include "app/MainMenu.h"
+#include "app/QtMessageSink.h"
 #include "app/TableWindow.h"
 #include "app/game/GameWindow.h"
 #include "app/view/ConvenienceHost.h"
@@ -117,8 +117,8 @@ private:
     // The original items, then the menus of the commands added since; each
     // feature adds its own actions from its own files.
     MainMenu menu_;
-    EditCommands* edits_ = nullptr;        // changed values, their undo and their saving
-    CompareCommands* compare_ = nullptr;   // another game's values beside these
+    EditCommands* edits_ = nullptr;       // changed values, their undo and their saving
+    CompareCommands* compare_ = nullptr;  // another game's values beside these
     TableConveniences* conveniences_ = nullptr;
     NumberCommands* numberCommands_ = nullptr;  // the chart, shading and figures
     SkippedNotice* skippedNotice_ = nullptr;    // what the last load left out

@@ -23,9 +23,9 @@ CompareCommands::CompareCommands(TableWindow& window) : window_(window) {
     changelogAction = game->addAction(QStringLiteral("Export Change&log..."));
     compareOffAction = game->addAction(QStringLiteral("Compare &Off"));
     connect(compareAction, &QAction::triggered, this, [this] {
-        const QString folder =
-            askOtherGame ? askOtherGame()
-                         : QFileDialog::getExistingDirectory(&window_.Widget(), QStringLiteral("Compare With Game Folder"));
+        const QString folder = askOtherGame ? askOtherGame()
+                                            : QFileDialog::getExistingDirectory(
+                                                  &window_.Widget(), QStringLiteral("Compare With Game Folder"));
         CompareWith(folder);
     });
     connect(compareOffAction, &QAction::triggered, this, [this] { CompareOff(); });

@@ -4,8 +4,8 @@
 #include <QPalette>
 #include <algorithm>
 
-#include "app/compare/CompareCommands.h"
 #include "app/TableWindow.h"
+#include "app/compare/CompareCommands.h"
 #include "load/LoadRun.h"
 #include "platform/ColumnKind.h"
 #include "table/TableListCtrl.h"
@@ -170,7 +170,7 @@ int CompareCommands::RowIdentity(int row) const {
         rowsStale_ = false;
     }
     return row >= 0 && static_cast<std::size_t>(row) < identity_.size() ? identity_[static_cast<std::size_t>(row)]
-                                                                           : kUnknownRow;
+                                                                        : kUnknownRow;
 }
 
 int CompareCommands::ComparedPlace(int column) const {
@@ -193,14 +193,14 @@ bool CompareCommands::TintFor(int row, int column, QColor* colour) {
         *colour = Blend(base, pal.color(QPalette::Mid), kGreyPercent);
         return true;
     }
-    const bool changeCell = window_.Table().Data().Column(column).origin == kChangeOrigin &&
-                            diff_.Status(identity) != RowChange::None;
+    const bool changeCell =
+        window_.Table().Data().Column(column).origin == kChangeOrigin && diff_.Status(identity) != RowChange::None;
     if (!changeCell && !MarkFor(row, column)) return false;
     const QColor highlight = pal.color(QPalette::Highlight);
     const int hue = highlight.hslHue() < 0 ? kHueWhenGrey : (highlight.hslHue() + kHueTurn) % 360;
-    *colour = Blend(base,
-                    QColor::fromHsl(hue, std::max(highlight.hslSaturation(), kMinSaturation), highlight.lightness()),
-                    kTintPercent);
+    *colour =
+        Blend(base, QColor::fromHsl(hue, std::max(highlight.hslSaturation(), kMinSaturation), highlight.lightness()),
+              kTintPercent);
     return true;
 }
 

@@ -82,8 +82,8 @@ protected:
 private:
     void Show() {
         QLabel* status = window_.StatusLabel();
-        status->setText(QStringLiteral("Loading ") + what_ + QStringLiteral(":  ") + archive_ +
-                        QStringLiteral(" ") + file_ + QStringLiteral("   (Escape cancels)"));
+        status->setText(QStringLiteral("Loading ") + what_ + QStringLiteral(":  ") + archive_ + QStringLiteral(" ") +
+                        file_ + QStringLiteral("   (Escape cancels)"));
         status->repaint();
     }
 
@@ -111,9 +111,8 @@ private:
 OtherGame LoadOtherGame(TableWindow& window, const QString& folder, const QString& dataLocation,
                         const std::string& config) {
     // Never writable: the other game's folder is only read, its scratch copies go under the data location.
-    const QString data = dataLocation.isEmpty()
-                             ? QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)
-                             : dataLocation;
+    const QString data =
+        dataLocation.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) : dataLocation;
     std::error_code ec;
     const fs::path before = fs::current_path(ec);
     const platform::ComparedGame opened = platform::OpenComparedGame(
@@ -127,8 +126,8 @@ OtherGame LoadOtherGame(TableWindow& window, const QString& folder, const QStrin
     const fs::path work = opened.work;
 
     OtherGame other{std::make_unique<TableListCtrl>(), -1};
-    OtherGameProgress progress(window, BytesToBoxText(config) + QStringLiteral(" from ") +
-                                           QDir::toNativeSeparators(folder));
+    OtherGameProgress progress(window,
+                               BytesToBoxText(config) + QStringLiteral(" from ") + QDir::toNativeSeparators(folder));
     WindowMessages messages(window);
     Loader loader(*other.table, progress, messages);
     loader.SetArchiveFolder(opened.game);

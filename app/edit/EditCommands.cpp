@@ -11,9 +11,9 @@
 #include <QPalette>
 #include <QPushButton>
 
+#include "app/TableWindow.h"
 #include "app/edit/CellEditorDialog.h"
 #include "app/edit/ChangesWindow.h"
-#include "app/TableWindow.h"
 #include "edit/SaveChanges.h"
 #include "load/LoadRun.h"
 #include "table/TableListCtrl.h"
@@ -46,8 +46,9 @@ EditCommands::EditCommands(TableWindow& window)
           return ReadRecordText(window.TableLoader().ArchiveFolder(), source);
       }) {
     Loader& loader = window_.TableLoader();
-    history_ = std::make_unique<EditHistory>(loader.State(), window_.Table().Data(), session_,
-                                             [&loader](std::string_view location) { return loader.FindSource(location); });
+    history_ =
+        std::make_unique<EditHistory>(loader.State(), window_.Table().Data(), session_,
+                                      [&loader](std::string_view location) { return loader.FindSource(location); });
     QMenu* edit = window_.EditMenu();
     undoAction = edit->addAction(QStringLiteral("&Undo"));
     undoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
@@ -133,7 +134,8 @@ void EditCommands::EditCell(int row, int column) {
     if (window_.TableLoader().State().columnCount <= 0) return;
     const TableData& data = window_.Table().Data();
     if (row < 0 || row >= data.RowCount() || column < 0 || column >= data.ColumnCount()) return;
-    if (otherGameRow && otherGameRow(row)) return Say("This row is the other game's record: only this game's rows can be edited.");
+    if (otherGameRow && otherGameRow(row))
+        return Say("This row is the other game's record: only this game's rows can be edited.");
     const int loadColumn = data.Column(column).origin;
     const CellEditor editor = history_->Describe(row, loadColumn);
     if (editor.kind == CellEditKind::NotEditable) return Say(editor.reason);
@@ -225,7 +227,7 @@ bool EditCommands::SaveChanges() {
         QPushButton* into = box.addButton(QStringLiteral("Into Their Archives"), QMessageBox::AcceptRole);
         QPushButton* fresh = box.addButton(QStringLiteral("As a New Archive..."), QMessageBox::AcceptRole);
         box.exec();
-        way = box.clickedButton() == into ? SaveWay::IntoArchives
+        way = box.clickedButton() == into    ? SaveWay::IntoArchives
               : box.clickedButton() == fresh ? SaveWay::NewArchive
                                              : SaveWay::Cancel;
     }
@@ -244,10 +246,10 @@ bool EditCommands::SaveChanges() {
     }
     if (way == SaveWay::NewArchive) {
         const QString start = QDir(QFile::decodeName(folder.c_str())).absolutePath();
-        const QString target =
-            askNewArchive ? askNewArchive(start)
-                          : QFileDialog::getSaveFileName(&window_.Widget(), QStringLiteral("Save Changes as a New Archive"),
-                                                         start, QStringLiteral("Archives (*.hpi *.ufo *.ccx)"));
+        const QString target = askNewArchive ? askNewArchive(start)
+                                             : QFileDialog::getSaveFileName(
+                                                   &window_.Widget(), QStringLiteral("Save Changes as a New Archive"),
+                                                   start, QStringLiteral("Archives (*.hpi *.ufo *.ccx)"));
         if (target.isEmpty()) return false;
         const std::filesystem::path path(QFile::encodeName(target).toStdString());
         std::vector<std::string> harvested;  // a load keeps the first copy of a name met in any of these

@@ -83,8 +83,8 @@ std::optional<GameShell::Place> GameShell::PrepareGame(const QString& folder) {
         QStringList names;
         for (const std::string& name : opened.samples) names += FromBytes(name);
         tell_(QStringLiteral("Sample configurations (%1) were copied to %2. Lorvex offers the *.cfg files of "
-                            "that folder when it asks for a configuration.")
-                 .arg(names.join(QStringLiteral(", ")), QDir::toNativeSeparators(FromPath(opened.work))));
+                             "that folder when it asks for a configuration.")
+                  .arg(names.join(QStringLiteral(", ")), QDir::toNativeSeparators(FromPath(opened.work))));
     }
     return Place{opened.game, opened.work};
 }
@@ -144,7 +144,7 @@ std::string GameShell::ChooseConfiguration() {
             return *found;
         }
         tell_(QStringLiteral("There is no configuration %1 in %2.")
-                 .arg(name, QDir::toNativeSeparators(QDir::currentPath())));
+                  .arg(name, QDir::toNativeSeparators(QDir::currentPath())));
     }
     std::string chosen;
     if (chooser_) {
@@ -168,7 +168,9 @@ QStringList GameShell::RecentGames() const { return remembered_.RecentGames(); }
 
 QString GameShell::LastConfiguration(const QString& game) const { return remembered_.LastConfiguration(game); }
 
-QRect GameShell::ClientArea(const QRect& available) const { return Remembered::ClientArea(window_.Widget(), available); }
+QRect GameShell::ClientArea(const QRect& available) const {
+    return Remembered::ClientArea(window_.Widget(), available);
+}
 
 void GameShell::RestoreGeometry() { remembered_.RestoreGeometry(window_.Widget()); }
 

@@ -285,7 +285,7 @@ TEST_F(HpiTool, MaxBytesBoundsWhatOneExtractionUnpacks) {
         {"--max-bytes 0", 1, ""},
         {"--max-bytes=1K", 0, "abcd"},
         {"--max-bytes 1M", 0, "abcd"},
-        {"--max-bytes 17179869183G", 0, "abcd"},  // the largest count of GiB that a byte count holds
+        {"--max-bytes 17179869183G", 0, "abcd"},   // the largest count of GiB that a byte count holds
         {"--max-bytes 1k --max-bytes 99", 1, ""},  // the last one given holds
     };
     for (const auto& c : cases) {
